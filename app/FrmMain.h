@@ -1,0 +1,92 @@
+// The main window object: the hidden options window, the program-wide state,
+// the drive table, the two drive timers, the tray icon and its menu, start-up
+// and the one way out of the program.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/WindowTimer.h"
+#include "language/InterfaceTexts.h"
+#include "platform/Platform.h"
+#include "settings/Orbl2Records.h"
+
+namespace orbl {
+
+// The two tray-click choice lists. The single-click list is kept for the
+// stored layout only; no icon event runs it.
+struct TActionLists {
+  std::vector<std::string> Single;
+  std::vector<std::string> Double;
+};
+
+// The tray menu and the sub-menus the drive scan fills.
+struct TTrayMenu {
+  platform::MenuHandle Menu = 0;
+  platform::MenuHandle Unlock = 0;
+  platform::MenuHandle Lock = 0;
+  platform::MenuHandle Close = 0;
+  platform::MenuHandle Open = 0;
+  platform::MenuItemHandle Options = 0;
+  platform::MenuItemHandle Help = 0;
+  platform::MenuItemHandle About = 0;
+  platform::MenuItemHandle Exit = 0;
+};
+
+class TFrmMain {
+ public:
+  // Builds the options window, timers, tray menu and icon, then runs StartUp.
+  TFrmMain(platform::Platform& platform, platform::WindowHandle appWindow,
+           platform::Atom instanceAtom);
+  TFrmMain(const TFrmMain&) = delete;
+  TFrmMain& operator=(const TFrmMain&) = delete;
+
+  void StartUp();
+  // Saves, lets go of the atoms, takes the tray icon away and ends the
+  // process with exit code 0.
+  [[noreturn]] void ExitProgram();
+
+  void LoadSettings();
+  void SaveSettings();
+  void ScanDrives();
+  // Sees every message of the options window first; true means handled.
+  bool HandleSystemMessage(const platform::Message& message);
+
+  // The program's folder with its trailing backslash.
+  std::string ProgramFolder() const;
+  std::string DefaultLanguageFile() const;
+
+  platform::Platform& P;
+  const platform::WindowHandle AppWindow;
+  const platform::Atom InstanceAtom;
+  platform::WindowHandle Handle = 0;  // the options window
+
+  TDriveTable DriveTable;
+  TAppOptions Options;
+  TInterfaceTexts Texts;
+  TActionLists ActionLists;
+  TTrayMenu TrayMenu;
+  TWindowTimer AutoCloseTimer;
+  TWindowTimer PeriodicCloseTimer;
+
+  bool ShowLockMessages = true;
+  bool TrackUserLocks = true;
+  std::set<char> UserLockedDrives;  // lower-case letters
+  std::int32_t CloseDialogDrive = -1;
+  bool AllDoorsOpened = false;
+  bool AllDrivesLocked = false;
+  std::int32_t AutoClosePosition = 0;
+  bool Asleep = false;
+  bool JustResumed = false;
+  std::int32_t SelectedDrive = -1;
+  platform::WindowHandle MenuForegroundWindow = 0;
+
+ private:
+  platform::WindowHandle CreateOptionsWindow();
+  void CreateTrayMenu();
+  void ShowTrayIcon();
+};
+
+}  // namespace orbl

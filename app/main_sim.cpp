@@ -1,0 +1,50 @@
+// Runs Orbelle on the simulated platform and narrates what it does: a
+// computer with a fixed drive C: and two optical drives D: and F:, a user who
+// lets the program run for a minute and then logs off (a close request).
+//
+//   orbl3_sim [options]      the argument is handed to the program
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/Orbl3.h"
+#include "platform/sim/SimProcess.h"
+#include "settings/RegistrySettings.h"
+
+using orbl::platform::DriveType;
+
+int main(int argc, char** argv) {
+  orbl::sim::SimWorld world;
+  world.AddDrive('C', DriveType::Fixed);
+  world.AddDrive('D', DriveType::CdRom);
+  world.AddDrive('F', DriveType::CdRom);
+  world.Drive('D').discInside = true;
+  world.onLog = [&](const std::string& line) {
+    std::printf("%8.3f s  %s\n", static_cast<double>(world.Now()) / 1000.0, line.c_str());
+  };
+
+  orbl::sim::SimProcess::Options options;
+  options.arguments.assign(argv + 1, argv + argc);
+  orbl::sim::SimProcess program(world, options);
+
+  std::printf("Simulated computer: C: fixed disk, D: and F: optical drives (a disc in D:).\n");
+  std::printf("Starting orbl3 ...\n");
+  program.Start([](orbl::platform::Platform& p) { orbl::RunProgram(p); });
+  // With the argument "options" the options window is up: the user closes it.
+  if (const auto* optionsWindow = program.FindWindow("Orbelle 3");
+      optionsWindow && optionsWindow->visible) {
+    std::printf("The options window is open; the user closes it.\n");
+    program.CloseWindowByUser(optionsWindow->handle);
+  }
+  std::printf("Running. The user works for a minute ...\n");
+  world.Advance(60000);
+
+  std::printf("The user logs off: a close request to the application window.\n");
+  program.Post(program.FindWindow("Orbelle")->handle, orbl::platform::msg::WM_CLOSE);
+
+  const auto* key = world.FindKey(orbl::kSettingsKey);
+  std::printf("Program ended with exit code %d; %zu values stored under HKCU\\%s.\n",
+              program.ExitCode().value_or(-1), key ? key->values.size() : 0,
+              orbl::kSettingsKey);
+  return program.Exited() ? 0 : 1;
+}

@@ -1,0 +1,52 @@
+#include "drives/DriveTools.h"
+
+namespace orbl {
+
+char UpperLetter(char letter) {
+  return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+
+std::vector<char> EnumerateOpticalDrives(const platform::DriveEnumerator& drives) {
+  std::vector<char> letters;
+  std::uint32_t mask = drives.LogicalDrives();
+  for (int i = 0; mask != 0 && i < 26; ++i, mask >>= 1) {
+    if ((mask & 1u) == 0) continue;
+    const char letter = static_cast<char>('a' + i);
+    if (drives.TypeOf(DriveTypeRoot(letter)) == platform::DriveType::CdRom) {
+      letters.push_back(UpperLetter(letter));
+    }
+  }
+  return letters;
+}
+
+TDriveRecord NewDriveRecord(char letter) {
+  TDriveRecord record;
+  record.Letter = UpperLetter(letter);
+  return record;
+}
+
+int FindDriveIndex(const TDriveTable& table, char letter) {
+  const char wanted = UpperLetter(letter);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (UpperLetter(table[i].Letter) == wanted) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string DriveCaption(char letter) { return std::string(1, UpperLetter(letter)) + ":"; }
+
+std::string DevicePath(char letter) { return "\\\\.\\" + std::string(1, letter) + ":"; }
+
+std::string VolumeRoot(char letter) { return std::string(1, letter) + ":\\"; }
+
+std::string DriveTypeRoot(char letter) {
+  const char lower = (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
+  return std::string(1, lower) + ":";
+}
+
+std::string HotKeyAtomName(char letter, const char* role, std::uintptr_t mainWindow) {
+  return "Orbelle drive " + std::string(1, UpperLetter(letter)) + " " + role +
+         std::to_string(mainWindow);
+}
+
+}  // namespace orbl

@@ -1,0 +1,160 @@
+#include "platform/sim/SimWorld.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/sim/SimProcess.h"
+
+namespace orbl::sim {
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+SimWorld::SimWorld() = default;
+
+void SimWorld::Advance(std::uint64_t ms) {
+  const std::uint64_t target = now_ + ms;
+  for (;;) {
+    // The earliest due timer among the living processes; ties go to the
+    // process started first, so every run takes the same path.
+    SimProcess* next = nullptr;
+    std::uint64_t nextDue = 0;
+    for (SimProcess* process : processes_) {
+      if (!process->Running()) continue;
+      auto due = process->NextTimerDue();
+      if (due && *due <= target && (!next || *due < nextDue)) {
+        next = process;
+        nextDue = *due;
+      }
+    }
+    if (!next) break;
+    now_ = std::max(now_, nextDue);
+    next->RunUntilIdle();
+  }
+  now_ = std::max(now_, target);
+}
+
+SimDrive& SimWorld::Drive(char letter) {
+  const char upper = static_cast<char>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+  if (upper < 'A' || upper > 'Z') throw std::out_of_range("no such drive letter");
+  return drives_[static_cast<std::size_t>(upper - 'A')];
+}
+
+void SimWorld::AddDrive(char letter, platform::DriveType type) {
+  SimDrive& drive = Drive(letter);
+  drive.present = true;
+  drive.type = type;
+}
+
+SimRegistryKey* SimWorld::FindKey(const std::string& path) {
+  auto it = registry_.find(AsciiLower(path));
+  return it == registry_.end() ? nullptr : &it->second;
+}
+
+SimRegistryKey& SimWorld::MakeKey(const std::string& path) { return registry_[AsciiLower(path)]; }
+
+std::optional<platform::StoredValue> SimWorld::Value(const std::string& path,
+                                                     const std::string& name) {
+  SimRegistryKey* key = FindKey(path);
+  if (!key) return std::nullopt;
+  for (auto& [stored, value] : key->values) {
+    if (AsciiLower(stored) == AsciiLower(name)) return value;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> SimWorld::Text(const std::string& path, const std::string& name) {
+  auto value = Value(path, name);
+  if (!value || value->type != platform::ValueType::Text) return std::nullopt;
+  std::string text(reinterpret_cast<const char*>(value->data.data()), value->data.size());
+  return text.substr(0, text.find('\0'));
+}
+
+void SimWorld::SetText(const std::string& path, const std::string& name, const std::string& text) {
+  platform::StoredValue value{platform::ValueType::Text, {}};
+  for (char c : text) value.data.push_back(static_cast<std::byte>(c));
+  value.data.push_back(std::byte{0});
+  SimRegistryKey& key = MakeKey(path);
+  if (!key.values.count(name)) key.order.push_back(name);
+  key.values[name] = value;
+}
+
+void SimWorld::SetNumber(const std::string& path, const std::string& name, std::uint32_t number) {
+  platform::StoredValue value{platform::ValueType::Number, std::vector<std::byte>(4)};
+  std::memcpy(value.data.data(), &number, 4);
+  SimRegistryKey& key = MakeKey(path);
+  if (!key.values.count(name)) key.order.push_back(name);
+  key.values[name] = value;
+}
+
+platform::Atom SimWorld::FindAtom(const std::string& name) const {
+  const std::string lower = AsciiLower(name);
+  for (const auto& [atom, entry] : atoms_) {
+    if (AsciiLower(entry.name) == lower) return atom;
+  }
+  return 0;
+}
+
+platform::Atom SimWorld::AddAtom(const std::string& name) {
+  if (name.empty() || name.size() > 255) return 0;
+  if (platform::Atom existing = FindAtom(name)) {
+    ++atoms_[existing].count;
+    return existing;
+  }
+  if (atomTableFull || nextAtom_ == 0xFFFF) return 0;
+  const platform::Atom atom = nextAtom_++;
+  atoms_[atom] = AtomEntry{name, 1};
+  return atom;
+}
+
+void SimWorld::DeleteAtom(platform::Atom atom) {
+  auto it = atoms_.find(atom);
+  if (it == atoms_.end()) return;
+  if (--it->second.count <= 0) atoms_.erase(it);
+}
+
+std::optional<std::string> SimWorld::AtomName(platform::Atom atom) const {
+  auto it = atoms_.find(atom);
+  if (it == atoms_.end()) return std::nullopt;
+  return it->second.name;
+}
+
+void SimWorld::Log(const std::string& line) {
+  log.push_back(line);
+  if (onLog) onLog(line);
+}
+
+bool SimWorld::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
+  auto it = hotKeys.find({modifiers, virtualKey});
+  if (it == hotKeys.end()) return false;
+  SimProcess* owner = Process(it->second.pid);
+  if (!owner || !owner->Running()) return false;
+  owner->Post(it->second.window, platform::msg::WM_HOTKEY,
+              static_cast<std::uint64_t>(it->second.id));
+  return true;
+}
+
+void SimWorld::Register(SimProcess* process) { processes_.push_back(process); }
+
+void SimWorld::Unregister(SimProcess* process) {
+  processes_.erase(std::remove(processes_.begin(), processes_.end(), process), processes_.end());
+}
+
+SimProcess* SimWorld::Process(int pid) const {
+  for (SimProcess* process : processes_) {
+    if (process->Pid() == pid) return process;
+  }
+  return nullptr;
+}
+
+bool SimWorld::IsAlive(int pid) const {
+  SimProcess* process = Process(pid);
+  return process && process->Running();
+}
+
+}  // namespace orbl::sim

@@ -1,0 +1,145 @@
+// The simulated world shared by simulated processes: virtual clock, global
+// atoms, registry, logical drives with their doors, locks and discs, files,
+// named locks, hot key registrations, and an ordered log of everything the
+// programs did to the outside world.
+//
+// Only one simulated process (or the test) runs at any moment; see SimProcess.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Drives.h"
+#include "platform/SettingsStore.h"
+#include "platform/Types.h"
+
+namespace orbl::sim {
+
+class SimProcess;
+
+struct SimDrive {
+  bool present = false;
+  platform::DriveType type = platform::DriveType::Unknown;
+  bool doorOpen = false;
+  bool locked = false;
+  bool discInside = false;
+  bool discReadable = true;
+  // Fault injection.
+  bool noDoorDevice = false;     // the CD audio device cannot be opened
+  bool doorRefused = false;      // the door command is refused
+  bool deviceUnopenable = false; // the volume device cannot be opened for locking
+  bool lockRefused = false;      // the removal request is refused
+};
+
+struct SimRegistryKey {
+  std::map<std::string, platform::StoredValue> values;  // name as written
+  std::vector<std::string> order;                       // names in order of first write
+  bool unopenable = false;                              // every open fails
+  bool readOnly = false;                                // opens for reading only
+};
+
+struct SimHotKey {
+  int pid = 0;
+  platform::WindowHandle window = 0;
+  int id = 0;
+};
+
+class SimWorld {
+ public:
+  SimWorld();
+  SimWorld(const SimWorld&) = delete;
+  SimWorld& operator=(const SimWorld&) = delete;
+
+  // --- the virtual clock -------------------------------------------------
+  std::uint64_t Now() const { return now_; }
+  // Moves the clock forward, running every timer that falls due on the way,
+  // in time order, in the process that owns it.
+  void Advance(std::uint64_t ms);
+  // Time spent blocked by a program (a pause, a beep): no timer runs meanwhile.
+  void Pass(std::uint64_t ms) { now_ += ms; }
+
+  // --- drives --------------------------------------------------------------
+  SimDrive& Drive(char letter);  // 'A'..'Z', any case
+  void AddDrive(char letter, platform::DriveType type);
+
+  // --- registry (current user) ---------------------------------------------
+  // Key paths compare without regard to case, as in the registry.
+  SimRegistryKey* FindKey(const std::string& path);
+  SimRegistryKey& MakeKey(const std::string& path);
+  std::optional<platform::StoredValue> Value(const std::string& path, const std::string& name);
+  // Convenience for tests: the text of a REG_SZ value up to its first NUL.
+  std::optional<std::string> Text(const std::string& path, const std::string& name);
+  void SetText(const std::string& path, const std::string& name, const std::string& text);
+  void SetNumber(const std::string& path, const std::string& name, std::uint32_t number);
+
+  // --- global atoms (case-insensitive names, counted) ----------------------
+  platform::Atom FindAtom(const std::string& name) const;
+  platform::Atom AddAtom(const std::string& name);
+  void DeleteAtom(platform::Atom atom);
+  std::size_t AtomCount() const { return atoms_.size(); }
+  std::optional<std::string> AtomName(platform::Atom atom) const;
+  // Makes every later add fail, as when the table is full.
+  bool atomTableFull = false;
+
+  // --- files ---------------------------------------------------------------
+  std::map<std::string, std::string> files;  // full path -> content
+
+  // --- the log -------------------------------------------------------------
+  // One line per thing a program did outside itself: device requests, boxes,
+  // beeps, stored values, launches. Tests read it; the start command prints it.
+  std::vector<std::string> log;
+  std::function<void(const std::string&)> onLog;
+  void Log(const std::string& line);
+  // Only the device requests, in order ("open D", "door open D", ...).
+  std::vector<std::string> deviceLog;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> beeps;
+  std::vector<std::string> launches;
+  // Every drive-type query, with the root as asked ("d:").
+  std::vector<std::string> driveTypeQueries;
+
+  // --- hot keys (session-wide) -----------------------------------------------
+  std::map<std::pair<std::uint32_t, std::uint32_t>, SimHotKey> hotKeys;
+  // Presses a registered combination: the owner gets WM_HOTKEY and runs.
+  bool PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey);
+
+  // --- processes -----------------------------------------------------------
+  std::map<std::string, int> namedLocks;  // name -> pid of the holder
+  platform::WindowHandle NewWindowHandle() { return nextWindowHandle_ += 0x1A; }
+  int NewPid() { return ++lastPid_; }
+  void Register(SimProcess* process);
+  void Unregister(SimProcess* process);
+  SimProcess* Process(int pid) const;
+  bool IsAlive(int pid) const;
+
+  // The baton: exactly one of the test (pid 0) and the simulated processes runs.
+  std::mutex batonMutex;
+  std::condition_variable batonChanged;
+  int turn = 0;
+
+ private:
+  friend class SimProcess;
+  std::uint64_t now_ = 0;
+  std::array<SimDrive, 26> drives_{};
+  std::map<std::string, SimRegistryKey> registry_;  // lower-case path -> key
+  struct AtomEntry {
+    std::string name;
+    int count = 0;
+  };
+  std::map<platform::Atom, AtomEntry> atoms_;
+  platform::Atom nextAtom_ = 0xC000;
+  platform::WindowHandle nextWindowHandle_ = 0x10000;
+  int lastPid_ = 0;
+  std::vector<SimProcess*> processes_;
+};
+
+// Lower-cases ASCII letters only, as the registry and the atom table compare.
+std::string AsciiLower(std::string text);
+
+}  // namespace orbl::sim

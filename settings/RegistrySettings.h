@@ -1,0 +1,35 @@
+// Where and how the options are kept between runs: one settings key of the
+// current user, every value a text except the drive count.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "platform/SettingsStore.h"
+#include "settings/Orbl2Records.h"
+
+namespace orbl {
+
+inline constexpr const char* kSettingsKey = "SOFTWARE\\Corvantis\\Orbelle\\3.x";
+inline constexpr std::size_t kDriveValueCount = 27;
+
+// Value name suffixes of a drive's options, in the order they are written and
+// read; the full name is the drive letter followed by the suffix.
+extern const std::array<const char*, kDriveValueCount> kDriveValueSuffixes;
+
+// Reads the stored options into the drive table and the program-wide options.
+// A value that is missing, not a text, or not a number leaves its one field
+// as it was and the load goes on, so a new drive or a hand-edited value never
+// keeps the others from loading. Returns whether the settings key could be
+// opened; when it could not, nothing changed.
+bool LoadSettings(platform::SettingsStore& store, TDriveTable& drives, TAppOptions& options);
+
+// Writes every option. Silent when the key can be neither opened nor created.
+void SaveSettings(platform::SettingsStore& store, const TDriveTable& drives,
+                  const TAppOptions& options);
+
+// Position of the language file in use among the language files found; else
+// that of the default file; -1 when neither is listed. The last equal entry wins.
+int FindLanguageIndex(const TAppOptions& options, const std::string& defaultLanguageFile);
+
+}  // namespace orbl

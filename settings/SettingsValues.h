@@ -1,0 +1,46 @@
+// Reading and writing single values of the settings store in the program's
+// text forms. Shared by the options and the autostart entry.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/SettingsStore.h"
+
+namespace orbl {
+
+// Closes an opened key when it goes out of scope.
+class OpenedKey {
+ public:
+  OpenedKey(platform::SettingsStore& store, platform::SettingsStore::Key key)
+      : store_(store), key_(key) {}
+  ~OpenedKey() {
+    if (key_) store_.CloseKey(key_);
+  }
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  explicit operator bool() const { return key_ != 0; }
+  platform::SettingsStore::Key Get() const { return key_; }
+
+ private:
+  platform::SettingsStore& store_;
+  platform::SettingsStore::Key key_;
+};
+
+// The text of a value up to its first NUL. Only a text value counts: a missing
+// value, or one of any other type, is nullopt.
+std::optional<std::string> ReadTextValue(const platform::SettingsStore& store,
+                                         platform::SettingsStore::Key key, const std::string& name);
+
+// Writes a text value with its terminating NUL counted.
+bool WriteTextValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
+                    const std::string& name, const std::string& text);
+// Writes a one-character text; a NUL letter becomes two zero bytes, which
+// every reader sees as an empty text.
+bool WriteLetterValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
+                      const std::string& name, char letter);
+bool WriteNumberValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
+                      const std::string& name, std::uint32_t number);
+
+}  // namespace orbl

@@ -1,0 +1,228 @@
+// The whole program from start to exit on a simulated computer.
+#include <gtest/gtest.h>
+
+#include "support/Computer.h"
+
+namespace orbl::test {
+namespace {
+
+using platform::DriveType;
+
+TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
+  Computer pc;  // C: fixed, D: and F: optical
+  auto& program = pc.Start();
+  EXPECT_TRUE(program.Running());
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  EXPECT_EQ(program.TrayIcon()->tip, "Orbelle - click with right mouse button to see menu");
+  EXPECT_EQ(program.TrayIcon()->icon, "TRAY");
+  EXPECT_TRUE(pc.StoredNames().empty());  // nothing is written before the exit
+  // The program's windows exist and stay hidden.
+  ASSERT_NE(program.FindWindow("Orbelle"), nullptr);
+  ASSERT_NE(program.FindWindow("Orbelle 3"), nullptr);
+  EXPECT_FALSE(program.FindWindow("Orbelle")->visible);
+  EXPECT_FALSE(program.FindWindow("Orbelle 3")->visible);
+  EXPECT_TRUE(pc.world.deviceLog.empty());  // no drive was touched
+
+  Computer::Close(program);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+
+  const auto names = pc.StoredNames();
+  ASSERT_EQ(names.size(), 7u + 54u);
+  EXPECT_EQ(names[7], "D Spy for ejecting CD/DVD door with disk");
+  EXPECT_EQ(names[7 + 27], "F Spy for ejecting CD/DVD door with disk");
+  EXPECT_EQ(pc.world.Value(kSettingsKey, "DriveCount")->data,
+            (std::vector<std::byte>{std::byte{2}, std::byte{0}, std::byte{0}, std::byte{0}}));
+  EXPECT_EQ(pc.Stored("D edtAutocloseInterval"), "15");
+  EXPECT_EQ(pc.Stored("F edtDiskLimit"), "20");
+  EXPECT_EQ(pc.Stored("F Automatically close the CD/DVD door after specified time interval"), "1");
+  EXPECT_EQ(pc.Stored("F HotKeyLock-Key"), "0");
+  EXPECT_EQ(pc.Stored("Double - Action"), "0");
+  // No stray value for the fixed drive.
+  EXPECT_EQ(pc.Stored("C edtAutocloseInterval"), std::nullopt);
+}
+
+TEST(Lifecycle, StoredOptionsComeBackAfterARestart) {
+  Computer pc({{'E', DriveType::CdRom}});
+  pc.Store("E edtAutocloseInterval", "30");
+  pc.Store("E Lock this drive on starting program", "256");
+  pc.Store("Double - Letter", "E");
+  pc.Store("Double - Action", "1");
+  auto& first = pc.Start();
+  Computer::Close(first);
+  EXPECT_EQ(pc.Stored("E edtAutocloseInterval"), "30");
+  EXPECT_EQ(pc.Stored("E Lock this drive on starting program"), "0");  // 256 loaded as false
+  EXPECT_EQ(pc.Stored("Double - Letter"), "E");
+  EXPECT_EQ(pc.Stored("Double - Action"), "1");
+}
+
+TEST(Lifecycle, ANewDriveDoesNotCostAnotherDriveItsStoredOptions) {
+  // E has stored options; D is new and has none yet.
+  Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}});
+  pc.Store("E edtAutocloseInterval", "30");
+  pc.Store("E ShowDialogToCloseDriveImmediately", "1");
+  pc.Store("Double - Item", "4");
+  Computer::Close(pc.Start());
+  EXPECT_EQ(pc.Stored("E edtAutocloseInterval"), "30");
+  EXPECT_EQ(pc.Stored("E ShowDialogToCloseDriveImmediately"), "1");
+  EXPECT_EQ(pc.Stored("Double - Item"), "4");
+  EXPECT_EQ(pc.Stored("D edtAutocloseInterval"), "15");
+
+  Computer::Close(pc.Start());
+  EXPECT_EQ(pc.Stored("E edtAutocloseInterval"), "30");
+  EXPECT_EQ(pc.Stored("E ShowDialogToCloseDriveImmediately"), "1");
+}
+
+TEST(Lifecycle, WrongTypesAndJunkAreSkippedAndRepairedByTheNextSave) {
+  Computer pc({{'D', DriveType::CdRom}});
+  pc.world.SetNumber(kSettingsKey, "D edtAutocloseInterval", 45);  // a number, not a text
+  pc.Store("D edtDiskLimit", "twenty");
+  pc.Store("D Lock-close-ORBL-open-etc", "1");
+  pc.Store("Double - Action", "9999999999");
+  pc.Store("Double - Item", "2");
+  Computer::Close(pc.Start());
+  EXPECT_EQ(pc.Stored("D edtAutocloseInterval"), "15");
+  EXPECT_EQ(pc.Stored("D edtDiskLimit"), "20");
+  EXPECT_EQ(pc.Stored("D Lock-close-ORBL-open-etc"), "1");
+  EXPECT_EQ(pc.Stored("Double - Action"), "0");
+  EXPECT_EQ(pc.Stored("Double - Item"), "2");
+}
+
+TEST(Lifecycle, ASecondStartEndsAtOnceAndLeavesTheFirstAlone) {
+  Computer pc;
+  pc.world.Drive('D').discInside = true;
+  auto& first = pc.Start();
+  const auto atomsBefore = pc.world.AtomCount();
+  const auto logBefore = static_cast<std::ptrdiff_t>(pc.world.log.size());
+
+  auto& second = pc.Start();
+  EXPECT_EQ(second.ExitCode(), 0);
+  EXPECT_EQ(second.BoxHistory().size(), 0u);
+  // Nothing of the outside world changed: no icon, no settings, no atoms.
+  EXPECT_EQ(std::vector<std::string>(pc.world.log.begin() + logBefore, pc.world.log.end()),
+            std::vector<std::string>{"process ended with exit code 0"});
+  EXPECT_EQ(pc.world.AtomCount(), atomsBefore);
+  EXPECT_TRUE(pc.StoredNames().empty());
+
+  EXPECT_TRUE(first.Running());
+  ASSERT_NE(first.TrayIcon(), nullptr);
+  EXPECT_NE(pc.world.FindAtom("ORBL"), 0);
+  Computer::Close(first);
+  EXPECT_EQ(first.ExitCode(), 0);
+}
+
+TEST(Lifecycle, AKilledInstanceDoesNotLockLaterStartsOut) {
+  Computer pc;
+  auto& crashed = pc.Start();
+  crashed.Kill();
+  ASSERT_NE(pc.world.FindAtom("ORBL"), 0);  // left behind
+
+  auto& next = pc.Start();
+  ASSERT_TRUE(next.Running());
+  EXPECT_NE(next.TrayIcon(), nullptr);
+  Computer::Close(next);
+  EXPECT_EQ(next.ExitCode(), 0);
+  // The adopted atom is gone with the orderly exit, and a start after that is a first start.
+  EXPECT_EQ(pc.world.FindAtom("ORBL"), 0);
+  EXPECT_TRUE(pc.Start().Running());
+}
+
+TEST(Lifecycle, ExitGivesBackEveryAtomItAdded) {
+  Computer pc;
+  auto& program = pc.Start();
+  // "ORBL" and two per optical drive, named after the drive and the options window.
+  EXPECT_EQ(pc.world.AtomCount(), 5u);
+  const auto handle = program.FindWindow("Orbelle 3")->handle;
+  EXPECT_NE(pc.world.FindAtom("Orbelle drive D close" + std::to_string(handle)), 0);
+  EXPECT_NE(pc.world.FindAtom("Orbelle drive F lock" + std::to_string(handle)), 0);
+  Computer::Close(program);
+  EXPECT_EQ(pc.world.AtomCount(), 0u);
+}
+
+TEST(Lifecycle, AComputerWithoutOpticalDrives) {
+  Computer pc({{'C', DriveType::Fixed}});
+  auto& program = pc.Start();
+  ASSERT_TRUE(program.Running());
+  program.TrayRightClick();
+  ASSERT_TRUE(program.MenuOpen());
+  EXPECT_TRUE(program.MenuTexts({"Lock Device"}).empty());
+  EXPECT_TRUE(program.MenuTexts({"Open Door"}).empty());
+  program.ChooseMenuItem({"Exit"});
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_EQ(pc.world.Value(kSettingsKey, "DriveCount")->data,
+            (std::vector<std::byte>(4, std::byte{0})));
+  EXPECT_EQ(pc.StoredNames().size(), 7u);
+}
+
+TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
+  Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}, {'F', DriveType::CdRom}});
+  auto& program = pc.Start();
+  program.TrayRightClick();
+  EXPECT_EQ(program.MenuTexts(),
+            (std::vector<std::string>{"Unlock Device", "Lock Device", "-", "Close Door",
+                                      "Open Door", "-", "Options...", "-", "Help!", "-",
+                                      "About Orbelle", "-", "Exit"}));
+  for (const char* item : {"Unlock Device", "Lock Device", "Close Door", "Open Door"}) {
+    EXPECT_EQ(program.MenuTexts({item}), (std::vector<std::string>{"D:", "E:", "F:"})) << item;
+  }
+  program.ChooseMenuItem({});  // dismissed
+  EXPECT_TRUE(program.Running());
+}
+
+TEST(Lifecycle, ExitEndsWithZeroEvenWhenTheSettingsCannotBeWritten) {
+  Computer pc;
+  pc.world.MakeKey(kSettingsKey).unopenable = true;
+  auto& program = pc.Start();
+  Computer::Close(program);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_TRUE(pc.StoredNames().empty());
+  EXPECT_EQ(pc.world.FindAtom("ORBL"), 0);
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+}
+
+TEST(Lifecycle, WithoutAShellTheProgramRunsOnWithoutAnIcon) {
+  Computer pc;
+  sim::SimProcess::Options options;
+  options.shellRunning = false;
+  sim::SimProcess program(pc.world, options);
+  program.Start([](platform::Platform& p) { RunProgram(p); });
+  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+  Computer::Close(program);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+TEST(Lifecycle, TheArgumentOptionsOpensTheOptionsWindowDuringStartUp) {
+  Computer pc;
+  auto& program = pc.Start({"options"});
+  const auto* options = program.FindWindow("Orbelle 3");
+  ASSERT_TRUE(options->visible);
+  // Start-up waits for the window; its close box only hides it.
+  program.CloseWindowByUser(options->handle);
+  EXPECT_FALSE(program.FindWindow("Orbelle 3")->visible);
+  EXPECT_TRUE(program.Running());
+
+  for (const char* other : {"Options", "/options", "-options", "option"}) {
+    Computer again;
+    EXPECT_FALSE(again.Start({other}).FindWindow("Orbelle 3")->visible) << other;
+  }
+}
+
+TEST(Lifecycle, TheTrayIconComesBackAfterTheShellRestarted) {
+  Computer pc;
+  auto& program = pc.Start();
+  program.TaskbarRecreated();
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  EXPECT_EQ(program.TrayIcon()->tip, "Orbelle - click with right mouse button to see menu");
+}
+
+TEST(Lifecycle, DestroyingTheOptionsWindowEndsTheProgramInOrder) {
+  Computer pc;
+  auto& program = pc.Start();
+  program.DestroyWindow(program.FindWindow("Orbelle 3")->handle);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_EQ(pc.StoredNames().size(), 61u);
+}
+
+}  // namespace
+}  // namespace orbl::test

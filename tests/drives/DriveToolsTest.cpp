@@ -1,0 +1,81 @@
+#include "drives/DriveTools.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimProcess.h"
+
+namespace orbl {
+namespace {
+
+using platform::DriveType;
+
+TEST(EnumerateOpticalDrives, KeepsOnlyCdRomDrivesInLetterOrder) {
+  sim::SimWorld world;
+  world.AddDrive('A', DriveType::Removable);
+  world.AddDrive('C', DriveType::Fixed);
+  world.AddDrive('F', DriveType::CdRom);
+  world.AddDrive('D', DriveType::CdRom);
+  world.AddDrive('G', DriveType::Remote);
+  world.AddDrive('H', DriveType::RamDisk);
+  world.AddDrive('I', DriveType::Unknown);
+  sim::SimProcess process(world);
+  EXPECT_EQ(EnumerateOpticalDrives(process.Platform().driveEnumerator),
+            (std::vector<char>{'D', 'F'}));
+  // Each present drive is asked once, by its lower-case root.
+  EXPECT_EQ(world.driveTypeQueries,
+            (std::vector<std::string>{"a:", "c:", "d:", "f:", "g:", "h:", "i:"}));
+}
+
+TEST(EnumerateOpticalDrives, FindsZByTheHighestBitAndNeverAsksBeyondTheLastDrive) {
+  sim::SimWorld world;
+  world.AddDrive('Z', DriveType::CdRom);
+  sim::SimProcess process(world);
+  EXPECT_EQ(EnumerateOpticalDrives(process.Platform().driveEnumerator), std::vector<char>{'Z'});
+  EXPECT_EQ(world.driveTypeQueries, std::vector<std::string>{"z:"});
+
+  sim::SimWorld none;
+  sim::SimProcess nothing(none);
+  EXPECT_TRUE(EnumerateOpticalDrives(nothing.Platform().driveEnumerator).empty());
+  EXPECT_TRUE(none.driveTypeQueries.empty());
+}
+
+TEST(FindDriveIndex, IgnoresCaseAndGivesMinusOneForUnknownLetters) {
+  const TDriveTable table = {NewDriveRecord('d'), NewDriveRecord('F')};
+  EXPECT_EQ(FindDriveIndex(table, 'd'), 0);
+  EXPECT_EQ(FindDriveIndex(table, 'D'), 0);
+  EXPECT_EQ(FindDriveIndex(table, 'f'), 1);
+  EXPECT_EQ(FindDriveIndex(table, 'E'), -1);
+  EXPECT_EQ(FindDriveIndex(table, '\0'), -1);
+  EXPECT_EQ(FindDriveIndex(TDriveTable{}, 'D'), -1);
+}
+
+TEST(DriveRecord, ScanDefaults) {
+  const TDriveRecord r = NewDriveRecord('e');
+  EXPECT_EQ(r.Letter, 'E');
+  EXPECT_TRUE(r.SpyForEjecting && r.AutoCloseAfterInterval && r.CloseOnShutdown &&
+              r.WarnIfNotEmptyOnShutdown);
+  EXPECT_EQ(r.AutocloseInterval, 15);
+  EXPECT_EQ(r.DiskLimit, 20);
+  EXPECT_FALSE(r.DoorOpen || r.Locked || r.TryToCloseEverySomeSeconds || r.LockOnStart ||
+               r.LockWithOpenClose || r.WarnAboutDiscWhenGoingToSleepMode ||
+               r.EjectDiskWhenDriveIsNotEmpty || r.BeepWhenDriveIsNotEmpty ||
+               r.ShowMessagesWhenLockingUnlocking || r.BeepWhenLockingUnlocking ||
+               r.LockWhenGoingToSleepMode || r.UnlockLockWhenExitingFromSleepMode ||
+               r.ShowDialogToCloseDriveImmediately);
+  EXPECT_EQ(r.HotKeyClose.Key, 0);
+  EXPECT_EQ(r.HotKeyLock.Key, 0);
+  EXPECT_FALSE(r.HotKeyClose.Win || r.HotKeyClose.Ctrl || r.HotKeyClose.Alt ||
+               r.HotKeyClose.Shift);
+}
+
+TEST(DriveNames, AllForms) {
+  EXPECT_EQ(DriveCaption('d'), "D:");
+  EXPECT_EQ(DevicePath('D'), "\\\\.\\D:");
+  EXPECT_EQ(VolumeRoot('D'), "D:\\");
+  EXPECT_EQ(DriveTypeRoot('D'), "d:");
+  EXPECT_EQ(HotKeyAtomName('d', "close", 65562), "Orbelle drive D close65562");
+  EXPECT_EQ(HotKeyAtomName('D', "lock", 65562), "Orbelle drive D lock65562");
+}
+
+}  // namespace
+}  // namespace orbl
