@@ -164,9 +164,13 @@ void TFrmMain::LoadSettings() {
   Options.LanguageIndex = FindLanguageIndex(Options, DefaultLanguageFile());
 }
 
-void TFrmMain::SaveSettings() { orbl::SaveSettings(P.settings, DriveTable, Options); }
+void TFrmMain::SaveSettings() {
+  orbl::SaveSettings(P.settings, DriveTable, Options);
+}
 
-bool TFrmMain::HandleSystemMessage(const Message&) { return false; }
+bool TFrmMain::HandleSystemMessage(const Message&) {
+  return false;
+}
 
 std::string TFrmMain::ProgramFolder() const {
   const std::string path = P.files.ModulePath();

@@ -44,7 +44,6 @@ int main(int argc, char** argv) {
 
   const auto* key = world.FindKey(orbl::kSettingsKey);
   std::printf("Program ended with exit code %d; %zu values stored under HKCU\\%s.\n",
-              program.ExitCode().value_or(-1), key ? key->values.size() : 0,
-              orbl::kSettingsKey);
+              program.ExitCode().value_or(-1), key ? key->values.size() : 0, orbl::kSettingsKey);
   return program.Exited() ? 0 : 1;
 }

@@ -33,14 +33,21 @@ int FindDriveIndex(const TDriveTable& table, char letter) {
   return -1;
 }
 
-std::string DriveCaption(char letter) { return std::string(1, UpperLetter(letter)) + ":"; }
+std::string DriveCaption(char letter) {
+  return std::string(1, UpperLetter(letter)) + ":";
+}
 
-std::string DevicePath(char letter) { return "\\\\.\\" + std::string(1, letter) + ":"; }
+std::string DevicePath(char letter) {
+  return "\\\\.\\" + std::string(1, letter) + ":";
+}
 
-std::string VolumeRoot(char letter) { return std::string(1, letter) + ":\\"; }
+std::string VolumeRoot(char letter) {
+  return std::string(1, letter) + ":\\";
+}
 
 std::string DriveTypeRoot(char letter) {
-  const char lower = (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
+  const char lower =
+      (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
   return std::string(1, lower) + ":";
 }
 

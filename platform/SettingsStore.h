@@ -22,7 +22,8 @@ enum class ValueType : std::uint32_t {
 
 struct StoredValue {
   ValueType type = ValueType::None;
-  std::vector<std::byte> data;  // exactly as stored; text includes its terminating NUL when written so
+  std::vector<std::byte>
+      data;  // exactly as stored; text includes its terminating NUL when written so
 };
 
 enum class KeyAccess {

@@ -81,10 +81,13 @@ struct ControlSpec {
 
 // Callbacks of a control; which ones fire depends on the kind.
 struct ControlEvents {
-  std::function<void()> onClick;                 // Button, LinkLabel, CheckBox (after the tick changed)
-  std::function<void(int index)> onSelect;       // DropDownList, List: selection changed; ButtonBar: button pressed
-  std::function<void(int value)> onArrow;        // NumberField: an arrow step, with the arrows' new position
-  std::function<void(bool inside)> onMouseHover; // LinkLabel: the pointer entered (true) or left (false)
+  std::function<void()> onClick;  // Button, LinkLabel, CheckBox (after the tick changed)
+  std::function<void(int index)>
+      onSelect;  // DropDownList, List: selection changed; ButtonBar: button pressed
+  std::function<void(int value)>
+      onArrow;  // NumberField: an arrow step, with the arrows' new position
+  std::function<void(bool inside)>
+      onMouseHover;  // LinkLabel: the pointer entered (true) or left (false)
 };
 
 class WindowSystem {

@@ -34,7 +34,8 @@ std::optional<std::int32_t> TextToInt(std::string_view text) {
   std::uint64_t magnitude = 0;
   const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
   for (; i < text.size(); ++i) {
-    const int digit = hex ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+    const int digit =
+        hex ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
     if (digit < 0) return std::nullopt;
     magnitude = magnitude * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
     if (magnitude > limit) return std::nullopt;

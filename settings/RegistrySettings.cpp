@@ -48,33 +48,60 @@ using FieldRef = std::variant<bool*, std::int32_t*>;
 // The field behind the i-th suffix of kDriveValueSuffixes.
 FieldRef DriveField(TDriveRecord& r, std::size_t i) {
   switch (i) {
-    case 0: return &r.SpyForEjecting;
-    case 1: return &r.AutoCloseAfterInterval;
-    case 2: return &r.DiskLimit;
-    case 3: return &r.CloseOnShutdown;
-    case 4: return &r.WarnIfNotEmptyOnShutdown;
-    case 5: return &r.TryToCloseEverySomeSeconds;
-    case 6: return &r.AutocloseInterval;
-    case 7: return &r.LockOnStart;
-    case 8: return &r.LockWithOpenClose;
-    case 9: return &r.WarnAboutDiscWhenGoingToSleepMode;
-    case 10: return &r.EjectDiskWhenDriveIsNotEmpty;
-    case 11: return &r.BeepWhenDriveIsNotEmpty;
-    case 12: return &r.ShowMessagesWhenLockingUnlocking;
-    case 13: return &r.BeepWhenLockingUnlocking;
-    case 14: return &r.LockWhenGoingToSleepMode;
-    case 15: return &r.UnlockLockWhenExitingFromSleepMode;
-    case 16: return &r.ShowDialogToCloseDriveImmediately;
-    case 17: return &r.HotKeyClose.Win;
-    case 18: return &r.HotKeyClose.Ctrl;
-    case 19: return &r.HotKeyClose.Alt;
-    case 20: return &r.HotKeyClose.Shift;
-    case 21: return &r.HotKeyClose.Key;
-    case 22: return &r.HotKeyLock.Win;
-    case 23: return &r.HotKeyLock.Ctrl;
-    case 24: return &r.HotKeyLock.Alt;
-    case 25: return &r.HotKeyLock.Shift;
-    default: return &r.HotKeyLock.Key;
+    case 0:
+      return &r.SpyForEjecting;
+    case 1:
+      return &r.AutoCloseAfterInterval;
+    case 2:
+      return &r.DiskLimit;
+    case 3:
+      return &r.CloseOnShutdown;
+    case 4:
+      return &r.WarnIfNotEmptyOnShutdown;
+    case 5:
+      return &r.TryToCloseEverySomeSeconds;
+    case 6:
+      return &r.AutocloseInterval;
+    case 7:
+      return &r.LockOnStart;
+    case 8:
+      return &r.LockWithOpenClose;
+    case 9:
+      return &r.WarnAboutDiscWhenGoingToSleepMode;
+    case 10:
+      return &r.EjectDiskWhenDriveIsNotEmpty;
+    case 11:
+      return &r.BeepWhenDriveIsNotEmpty;
+    case 12:
+      return &r.ShowMessagesWhenLockingUnlocking;
+    case 13:
+      return &r.BeepWhenLockingUnlocking;
+    case 14:
+      return &r.LockWhenGoingToSleepMode;
+    case 15:
+      return &r.UnlockLockWhenExitingFromSleepMode;
+    case 16:
+      return &r.ShowDialogToCloseDriveImmediately;
+    case 17:
+      return &r.HotKeyClose.Win;
+    case 18:
+      return &r.HotKeyClose.Ctrl;
+    case 19:
+      return &r.HotKeyClose.Alt;
+    case 20:
+      return &r.HotKeyClose.Shift;
+    case 21:
+      return &r.HotKeyClose.Key;
+    case 22:
+      return &r.HotKeyLock.Win;
+    case 23:
+      return &r.HotKeyLock.Ctrl;
+    case 24:
+      return &r.HotKeyLock.Alt;
+    case 25:
+      return &r.HotKeyLock.Shift;
+    default:
+      return &r.HotKeyLock.Key;
   }
 }
 

@@ -31,8 +31,8 @@ bool WriteTextValue(platform::SettingsStore& store, platform::SettingsStore::Key
 
 bool WriteLetterValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
                       const std::string& name, char letter) {
-  return store.SetValue(key, name,
-                        StoredValue{ValueType::Text, {static_cast<std::byte>(letter), std::byte{0}}});
+  return store.SetValue(
+      key, name, StoredValue{ValueType::Text, {static_cast<std::byte>(letter), std::byte{0}}});
 }
 
 bool WriteNumberValue(platform::SettingsStore& store, platform::SettingsStore::Key key,

@@ -421,7 +421,7 @@ class SimDrives final : public DriveEnumerator, public RemovalLock, public Volum
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return DriveType::NoRootDir;
     const SimDrive& drive = w_.Drive(c);
     const DriveType type = drive.present ? drive.type : DriveType::NoRootDir;
-    static const char* const names[] = {"of unknown type", "not a drive", "a removable drive",
+    static const char* const names[] = {"of unknown type", "not a drive",     "a removable drive",
                                         "a fixed disk",    "a network drive", "a CD-ROM drive",
                                         "a RAM disk"};
     const auto index = static_cast<std::size_t>(type);
@@ -671,9 +671,9 @@ SimProcess::SimProcess(SimWorld& world, Options options)
     : world_(world), options_(std::move(options)), pid_(world.NewPid()) {
   backends_ = std::make_unique<Backends>(*this);
   Backends& b = *backends_;
-  platform_ = std::make_unique<platform::Platform>(platform::Platform{
-      b.windows, b.tray, b.atoms, b.instanceLock, b.hotKeys, b.drives, b.door, b.drives, b.drives,
-      b.sound, b.settings, b.files, b.shell});
+  platform_ = std::make_unique<platform::Platform>(
+      platform::Platform{b.windows, b.tray, b.atoms, b.instanceLock, b.hotKeys, b.drives, b.door,
+                         b.drives, b.drives, b.sound, b.settings, b.files, b.shell});
   world_.Register(this);
 }
 
@@ -799,8 +799,7 @@ void SimProcess::Deliver(WindowHandle window, const Message& message) {
     if (onClose) onClose();
   } else if (message.code == msg::WM_SYSCOMMAND && (message.wParam & 0xFFF0) == msg::SC_CLOSE) {
     Deliver(window, Message{msg::WM_CLOSE, 0, 0, {}});
-  } else if (message.code == msg::WM_SYSCOMMAND &&
-             (message.wParam & 0xFFF0) == msg::SC_MINIMIZE) {
+  } else if (message.code == msg::WM_SYSCOMMAND && (message.wParam & 0xFFF0) == msg::SC_MINIMIZE) {
     target->visible = false;
   }
 }
@@ -941,7 +940,9 @@ void SimProcess::DestroyWindow(WindowHandle window) {
   });
 }
 
-std::vector<SimBox> SimProcess::OpenBoxes() const { return boxes_; }
+std::vector<SimBox> SimProcess::OpenBoxes() const {
+  return boxes_;
+}
 
 void SimProcess::AnswerBox(int answer) {
   Inject([this, answer] {

@@ -177,7 +177,7 @@ class SimProcess {
   void WaitForWork(const std::function<bool()>& done);
   bool DispatchOne();  // false when nothing was due
   void Deliver(platform::WindowHandle window, const platform::Message& message);
-  void Yield();         // hands the baton to the test and waits for it back
+  void Yield();            // hands the baton to the test and waits for it back
   void GiveTurnAndWait();  // test side: hands the baton to this process
   void ReleaseSystemResources();
   SimWindow* MutableWindow(platform::WindowHandle handle);

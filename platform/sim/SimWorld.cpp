@@ -40,7 +40,8 @@ void SimWorld::Advance(std::uint64_t ms) {
 }
 
 SimDrive& SimWorld::Drive(char letter) {
-  const char upper = static_cast<char>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+  const char upper =
+      static_cast<char>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
   if (upper < 'A' || upper > 'Z') throw std::out_of_range("no such drive letter");
   return drives_[static_cast<std::size_t>(upper - 'A')];
 }
@@ -56,7 +57,9 @@ SimRegistryKey* SimWorld::FindKey(const std::string& path) {
   return it == registry_.end() ? nullptr : &it->second;
 }
 
-SimRegistryKey& SimWorld::MakeKey(const std::string& path) { return registry_[AsciiLower(path)]; }
+SimRegistryKey& SimWorld::MakeKey(const std::string& path) {
+  return registry_[AsciiLower(path)];
+}
 
 std::optional<platform::StoredValue> SimWorld::Value(const std::string& path,
                                                      const std::string& name) {
@@ -139,7 +142,9 @@ bool SimWorld::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
   return true;
 }
 
-void SimWorld::Register(SimProcess* process) { processes_.push_back(process); }
+void SimWorld::Register(SimProcess* process) {
+  processes_.push_back(process);
+}
 
 void SimWorld::Unregister(SimProcess* process) {
   processes_.erase(std::remove(processes_.begin(), processes_.end(), process), processes_.end());

@@ -32,10 +32,10 @@ struct SimDrive {
   bool discInside = false;
   bool discReadable = true;
   // Fault injection.
-  bool noDoorDevice = false;     // the CD audio device cannot be opened
-  bool doorRefused = false;      // the door command is refused
-  bool deviceUnopenable = false; // the volume device cannot be opened for locking
-  bool lockRefused = false;      // the removal request is refused
+  bool noDoorDevice = false;      // the CD audio device cannot be opened
+  bool doorRefused = false;       // the door command is refused
+  bool deviceUnopenable = false;  // the volume device cannot be opened for locking
+  bool lockRefused = false;       // the removal request is refused
 };
 
 struct SimRegistryKey {

@@ -158,10 +158,10 @@ TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
   Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}, {'F', DriveType::CdRom}});
   auto& program = pc.Start();
   program.TrayRightClick();
-  EXPECT_EQ(program.MenuTexts(),
-            (std::vector<std::string>{"Unlock Device", "Lock Device", "-", "Close Door",
-                                      "Open Door", "-", "Options...", "-", "Help!", "-",
-                                      "About Orbelle", "-", "Exit"}));
+  EXPECT_EQ(
+      program.MenuTexts(),
+      (std::vector<std::string>{"Unlock Device", "Lock Device", "-", "Close Door", "Open Door", "-",
+                                "Options...", "-", "Help!", "-", "About Orbelle", "-", "Exit"}));
   for (const char* item : {"Unlock Device", "Lock Device", "Close Door", "Open Door"}) {
     EXPECT_EQ(program.MenuTexts({item}), (std::vector<std::string>{"D:", "E:", "F:"})) << item;
   }

@@ -19,7 +19,9 @@ class WindowTimer : public ::testing::Test {
       p.windows.RunLoop();
     });
   }
-  void TearDown() override { process.Inject([this] { timer.reset(); }); }
+  void TearDown() override {
+    process.Inject([this] { timer.reset(); });
+  }
 
   sim::SimWorld world;
   sim::SimProcess process{world};
@@ -42,8 +44,8 @@ TEST_F(WindowTimer, OnlyAChangedIntervalRestartsARunningTimer) {
   process.Inject([this] { timer->SetEnabled(true); });
   world.Advance(600);
   process.Inject([this] {
-    timer->SetEnabled(true);     // already enabled: keeps its period
-    timer->SetInterval(1000);    // the same interval: keeps its period
+    timer->SetEnabled(true);   // already enabled: keeps its period
+    timer->SetInterval(1000);  // the same interval: keeps its period
   });
   world.Advance(500);
   EXPECT_EQ(ticks, std::vector<std::uint64_t>{1000});

@@ -64,8 +64,7 @@ TEST(DriveRecord, ScanDefaults) {
                r.ShowDialogToCloseDriveImmediately);
   EXPECT_EQ(r.HotKeyClose.Key, 0);
   EXPECT_EQ(r.HotKeyLock.Key, 0);
-  EXPECT_FALSE(r.HotKeyClose.Win || r.HotKeyClose.Ctrl || r.HotKeyClose.Alt ||
-               r.HotKeyClose.Shift);
+  EXPECT_FALSE(r.HotKeyClose.Win || r.HotKeyClose.Ctrl || r.HotKeyClose.Alt || r.HotKeyClose.Shift);
 }
 
 TEST(DriveNames, AllForms) {

@@ -79,10 +79,9 @@ TEST(SimWorld, AdvanceRunsTheTimersOfAllProcessesInTimeOrder) {
   a.Start(program("a", 1000));
   b.Start(program("b", 1500));
   world.Advance(3000);
-    // At 3000 both are due: the earlier-started process goes first, and its
+  // At 3000 both are due: the earlier-started process goes first, and its
   // pause delays the other one's tick.
-  EXPECT_EQ(ticks,
-            (std::vector<std::string>{"a@1000", "b@1500", "a@2000", "a@3000", "b@3300"}));
+  EXPECT_EQ(ticks, (std::vector<std::string>{"a@1000", "b@1500", "a@2000", "a@3000", "b@3300"}));
 }
 
 }  // namespace

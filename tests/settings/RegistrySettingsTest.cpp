@@ -121,7 +121,7 @@ TEST_F(RegistrySettings, ABadValueSpoilsOnlyItsOwnField) {
   world.FindKey(key)->values.erase("D Lock-close-ORBL-open-etc");
   world.SetText(key, "D edtAutocloseInterval", " 0x1E");
   world.SetText(key, "D Lock this drive on starting program", "256");  // low byte 0
-  world.SetText(key, "D BeepWhenLockingUnlocking", "257");            // low byte 1
+  world.SetText(key, "D BeepWhenLockingUnlocking", "257");             // low byte 1
   world.SetText(key, "F edtAutocloseInterval", "45");
   world.SetText(key, "Double - Action", "junk");
   world.SetText(key, "Double - Item", "3");
@@ -168,7 +168,7 @@ TEST(LanguageIndex, TheLanguageInUseElseTheDefaultFileElseNone) {
   o.LanguageFiles = {"C:\\L\\English.ini", "C:\\L\\German.ini", "C:\\L\\German.ini"};
   o.Language = "C:\\L\\German.ini";
   EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 2);  // the last equal entry
-  o.Language = "C:\\L\\german.ini";                         // case matters
+  o.Language = "C:\\L\\german.ini";                          // case matters
   EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 0);
   EXPECT_EQ(FindLanguageIndex(o, "C:\\Other\\English.ini"), -1);
   o.LanguageFiles.clear();

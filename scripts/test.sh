@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs every test: the format check, the host build with all tests, the same
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
+# program end to end under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup-host.sh
+
+echo "== format check"
+git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# Outside platform/, no file may reach the operating system directly.
+echo "== platform boundary check"
+if git grep -n -E '#include *<(windows|winbase|winuser|shellapi|mmsystem|unistd|QtCore|QtWidgets|libudev)[^>]*>' \
+     -- '*.cpp' '*.h' ':!platform/win32' ':!platform/linux' ':!tests/e2e'; then
+  echo "OS headers outside platform/" >&2
+  exit 1
+fi
+
+for preset in default asan; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
+
+if [ -x scripts/test-windows.sh ]; then
+  echo "== windows"
+  scripts/test-windows.sh
+fi
