@@ -1,0 +1,95 @@
+// The state frmMain holds after start-up, read from inside the program.
+#include "app/FrmMain.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "platform/sim/SimProcess.h"
+
+namespace orbl {
+namespace {
+
+using platform::DriveType;
+
+class FrmMainAfterStartUp : public ::testing::Test {
+ protected:
+  void Start() {
+    program.Start([this](platform::Platform& p) {
+      const auto appWindow = p.windows.CreateTopWindow({}, {});
+      frmMain.emplace(p, appWindow, p.atoms.Add("ORBL"));
+      p.windows.RunLoop();
+    });
+  }
+  void TearDown() override {
+    program.Inject([this] { frmMain.reset(); });
+  }
+
+  sim::SimWorld world;
+  sim::SimProcess program{world};
+  std::optional<TFrmMain> frmMain;
+};
+
+TEST_F(FrmMainAfterStartUp, HoldsOneRecordPerOpticalDriveWithItsHotKeyAtoms) {
+  world.AddDrive('C', DriveType::Fixed);
+  world.AddDrive('D', DriveType::CdRom);
+  world.AddDrive('F', DriveType::CdRom);
+  Start();
+  ASSERT_EQ(frmMain->DriveTable.size(), 2u);
+  EXPECT_EQ(frmMain->DriveTable[0].Letter, 'D');
+  EXPECT_EQ(frmMain->DriveTable[1].Letter, 'F');
+  const std::string handle = std::to_string(frmMain->Handle);
+  for (const TDriveRecord& drive : frmMain->DriveTable) {
+    const std::string letter(1, drive.Letter);
+    EXPECT_EQ(world.AtomName(static_cast<platform::Atom>(drive.CloseHotKeyId)),
+              "Orbelle drive " + letter + " close" + handle);
+    EXPECT_EQ(world.AtomName(static_cast<platform::Atom>(drive.LockHotKeyId)),
+              "Orbelle drive " + letter + " lock" + handle);
+  }
+  EXPECT_EQ(frmMain->ActionLists.Double,
+            (std::vector<std::string>{
+                "None", "Open/Close drive D:", "Lock/Unlock drive D:", "Open/Close drive F:",
+                "Lock/Unlock drive F:", "Open/Close all drives", "Lock/Unlock all drives",
+                "Show options dialog"}));
+  EXPECT_EQ(frmMain->ActionLists.Single,
+            std::vector<std::string>(frmMain->ActionLists.Double.begin(),
+                                     frmMain->ActionLists.Double.end() - 1));
+}
+
+TEST_F(FrmMainAfterStartUp, StartsWithTheDocumentedStateAndNoTimerRunning) {
+  Start();
+  const TFrmMain& m = *frmMain;
+  EXPECT_TRUE(m.DriveTable.empty());
+  EXPECT_EQ(m.ActionLists.Double,
+            (std::vector<std::string>{"None", "Open/Close all drives", "Lock/Unlock all drives",
+                                      "Show options dialog"}));
+  EXPECT_TRUE(m.ShowLockMessages);
+  EXPECT_TRUE(m.TrackUserLocks);
+  EXPECT_TRUE(m.UserLockedDrives.empty());
+  EXPECT_EQ(m.CloseDialogDrive, -1);
+  EXPECT_FALSE(m.AllDoorsOpened || m.AllDrivesLocked || m.Asleep || m.JustResumed);
+  EXPECT_EQ(m.AutoClosePosition, 0);
+  EXPECT_EQ(m.MenuForegroundWindow, m.Handle);
+  EXPECT_EQ(m.AutoCloseTimer.Interval(), 15000u);
+  EXPECT_EQ(m.PeriodicCloseTimer.Interval(), 1000u);
+  EXPECT_FALSE(m.AutoCloseTimer.Enabled() || m.PeriodicCloseTimer.Enabled());
+  EXPECT_FALSE(program.NextTimerDue().has_value());
+  EXPECT_EQ(m.DefaultLanguageFile(), "C:\\Program Files\\Orbelle\\Language\\English.ini");
+}
+
+TEST_F(FrmMainAfterStartUp, ReadsTheAutostartEntryRegardlessOfCase) {
+  world.SetText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orbelle",
+                "c:\\program files\\ORBELLE\\ORBL3.EXE");
+  Start();
+  EXPECT_TRUE(frmMain->Options.AutoStart);
+}
+
+TEST_F(FrmMainAfterStartUp, AQuotedAutostartPathIsNotThisProgram) {
+  world.SetText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orbelle",
+                "\"C:\\Program Files\\Orbelle\\orbl3.exe\"");
+  Start();
+  EXPECT_FALSE(frmMain->Options.AutoStart);
+}
+
+}  // namespace
+}  // namespace orbl
