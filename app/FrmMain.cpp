@@ -42,18 +42,18 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {
-  WindowSpec spec;
-  spec.title = "Orbelle 3";
-  spec.clientWidth = 552;
-  spec.clientHeight = 596;
-  spec.icon = "TRAY";
-  spec.centered = true;
+  WindowSpec params;
+  params.title = "Orbelle 3";
+  params.clientWidth = 552;
+  params.clientHeight = 596;
+  params.icon = "TRAY";
+  params.centered = true;
   WindowEvents events;
   events.onMessage = [this](const Message& message) { return HandleSystemMessage(message); };
   // Closing the options window only hides it; the program keeps running.
   events.onCloseRequest = [this] { P.windows.ShowWindow(Handle, false); };
   events.onDestroy = [this] { ExitProgram(); };
-  return P.windows.CreateTopWindow(spec, std::move(events));
+  return P.windows.CreateTopWindow(params, std::move(events));
 }
 
 void TFrmMain::CreateTrayMenu() {

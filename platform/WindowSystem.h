@@ -95,7 +95,7 @@ class WindowSystem {
   virtual ~WindowSystem() = default;
 
   // Creates a hidden top-level window. Returns 0 on failure.
-  virtual WindowHandle CreateTopWindow(const WindowSpec& spec, WindowEvents events) = 0;
+  virtual WindowHandle CreateTopWindow(const WindowSpec& params, WindowEvents events) = 0;
   virtual void SetWindowTitle(WindowHandle window, const std::string& title) = 0;
   virtual std::string WindowTitle(WindowHandle window) const = 0;
   // Shows or hides the window without activating a modal loop.
@@ -112,7 +112,7 @@ class WindowSystem {
   virtual void ShowModal(WindowHandle window) = 0;
 
   // Controls. Every handle stays valid for the life of its window.
-  virtual ControlHandle CreateControl(WindowHandle parent, const ControlSpec& spec,
+  virtual ControlHandle CreateControl(WindowHandle parent, const ControlSpec& params,
                                       ControlEvents events) = 0;
   virtual void SetControlText(ControlHandle control, const std::string& text) = 0;
   virtual std::string ControlText(ControlHandle control) const = 0;

@@ -70,11 +70,11 @@ class SimWindowSystem final : public WindowSystem {
  public:
   explicit SimWindowSystem(SimProcess& p) : p_(p) {}
 
-  WindowHandle CreateTopWindow(const WindowSpec& spec, WindowEvents events) override {
+  WindowHandle CreateTopWindow(const WindowSpec& params, WindowEvents events) override {
     SimWindow window;
     window.handle = p_.world_.NewWindowHandle();
-    window.spec = spec;
-    window.title = spec.title;
+    window.params = params;
+    window.title = params.title;
     window.events = std::move(events);
     const WindowHandle handle = window.handle;
     p_.windows_[handle] = std::move(window);
@@ -126,16 +126,16 @@ class SimWindowSystem final : public WindowSystem {
     for (WindowHandle handle : disabled) EnableWindow(handle, true);
   }
 
-  ControlHandle CreateControl(WindowHandle parent, const ControlSpec& spec,
+  ControlHandle CreateControl(WindowHandle parent, const ControlSpec& params,
                               ControlEvents events) override {
     if (!p_.Window(parent)) return 0;
     SimControl control;
     control.handle = p_.nextControl_++;
     control.parent = parent;
-    control.spec = spec;
-    control.text = spec.text;
-    control.visible = spec.visible;
-    control.position = spec.minimum;
+    control.params = params;
+    control.text = params.text;
+    control.visible = params.visible;
+    control.position = params.minimum;
     control.events = std::move(events);
     const ControlHandle handle = control.handle;
     p_.controls_[handle] = std::move(control);
@@ -186,7 +186,7 @@ class SimWindowSystem final : public WindowSystem {
   }
   void SetArrowPosition(ControlHandle control, int value) override {
     if (SimControl* c = p_.MutableControl(control)) {
-      c->position = std::clamp(value, c->spec.minimum, c->spec.maximum);
+      c->position = std::clamp(value, c->params.minimum, c->params.maximum);
       c->text = std::to_string(c->position);
     }
   }
@@ -900,7 +900,7 @@ void SimProcess::ClickControl(ControlHandle control) {
   Inject([this, control] {
     SimControl* c = MutableControl(control);
     if (!c || !c->visible) return;
-    if (c->spec.kind == ControlKind::CheckBox) c->checked = !c->checked;
+    if (c->params.kind == ControlKind::CheckBox) c->checked = !c->checked;
     auto onClick = c->events.onClick;
     if (onClick) onClick();
   });
@@ -910,7 +910,7 @@ void SimProcess::SelectItem(ControlHandle control, int index) {
   Inject([this, control, index] {
     SimControl* c = MutableControl(control);
     if (!c) return;
-    if (c->spec.kind != ControlKind::ButtonBar) c->selection = index;
+    if (c->params.kind != ControlKind::ButtonBar) c->selection = index;
     auto onSelect = c->events.onSelect;
     if (onSelect) onSelect(index);
   });
@@ -920,7 +920,8 @@ void SimProcess::PressArrow(ControlHandle control, int steps) {
   Inject([this, control, steps] {
     SimControl* c = MutableControl(control);
     if (!c) return;
-    c->position = std::clamp(c->position + steps * c->spec.step, c->spec.minimum, c->spec.maximum);
+    c->position =
+        std::clamp(c->position + steps * c->params.step, c->params.minimum, c->params.maximum);
     c->text = std::to_string(c->position);
     auto onArrow = c->events.onArrow;
     if (onArrow) onArrow(c->position);

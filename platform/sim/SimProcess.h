@@ -27,7 +27,7 @@ namespace orbl::sim {
 
 struct SimWindow {
   platform::WindowHandle handle = 0;
-  platform::WindowSpec spec;
+  platform::WindowSpec params;
   std::string title;
   bool visible = false;
   bool enabled = true;
@@ -38,7 +38,7 @@ struct SimWindow {
 struct SimControl {
   platform::ControlHandle handle = 0;
   platform::WindowHandle parent = 0;
-  platform::ControlSpec spec;
+  platform::ControlSpec params;
   std::string text;
   bool visible = true;
   bool checked = false;
