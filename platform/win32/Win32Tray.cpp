@@ -1,0 +1,174 @@
+#include "platform/win32/Win32Tray.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orbl::win32 {
+
+namespace {
+
+constexpr UINT kIconId = 1;
+// WM_COMMAND carries the item in 16 bits; the ids stay below the system's.
+constexpr UINT kLastItem = 0xEFFF;
+
+}  // namespace
+
+Win32Tray::Win32Tray(Win32WindowSystem& windows) : windows_(windows) {
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  windows_.AddMessageHook(
+      [this](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return OnMessage(hwnd, msg, wParam, lParam, result);
+      });
+}
+
+Win32Tray::~Win32Tray() = default;
+
+NOTIFYICONDATAA Win32Tray::IconData() const {
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = owner_;
+  data.uID = kIconId;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kCallbackMessage;
+  data.hIcon = icon_;
+  const std::size_t length = std::min(tip_.size(), sizeof data.szTip - 1);
+  std::memcpy(data.szTip, tip_.data(), length);
+  data.szTip[length] = '\0';
+  return data;
+}
+
+bool Win32Tray::AddIcon(platform::WindowHandle owner, const std::string& icon,
+                        const std::string& tip, platform::TrayEvents events) {
+  if (shown_) DeleteIcon();
+  owner_ = ToHwnd(owner);
+  tip_ = tip;
+  events_ = std::move(events);
+  icon_ = static_cast<HICON>(LoadImageA(windows_.Instance(), icon.c_str(), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON),
+                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  // An elevated program would otherwise never hear that the shell restarted.
+  if (taskbarCreated_ != 0) {
+    ChangeWindowMessageFilterEx(owner_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
+  }
+  NOTIFYICONDATAA data = IconData();
+  shown_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  return shown_;
+}
+
+bool Win32Tray::DeleteIcon() {
+  if (!shown_) return false;
+  shown_ = false;
+  NOTIFYICONDATAA data = IconData();
+  return Shell_NotifyIconA(NIM_DELETE, &data) != FALSE;
+}
+
+bool Win32Tray::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0) {
+    auto it = items_.find(LOWORD(wParam));
+    if (it == items_.end()) return false;
+    const std::function<void()> onChosen = it->second;  // the action may change the menu
+    if (onChosen) onChosen();
+    return true;
+  }
+  if (hwnd != owner_ || owner_ == nullptr) return false;
+  if (msg == kCallbackMessage) {
+    // Copies: a handler may add the icon again, which replaces these events.
+    const platform::TrayEvents events = events_;
+    switch (LOWORD(lParam)) {
+      case WM_RBUTTONUP:
+        if (events.onRightButtonUp) events.onRightButtonUp();
+        break;
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDBLCLK:
+        if (events.onDoubleClick) events.onDoubleClick();
+        break;
+      default:
+        break;
+    }
+    return true;
+  }
+  if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
+    // The new shell knows nothing of our icon.
+    shown_ = false;
+    const platform::TrayEvents events = events_;
+    if (events.onTaskbarCreated) events.onTaskbarCreated();
+    return true;
+  }
+  return false;
+}
+
+platform::MenuHandle Win32Tray::CreatePopupMenu() {
+  return reinterpret_cast<platform::MenuHandle>(::CreatePopupMenu());
+}
+
+platform::MenuItemHandle Win32Tray::AddMenuItem(platform::MenuHandle menu, const std::string& text,
+                                                std::function<void()> onChosen) {
+  if (nextItem_ > kLastItem) return 0;
+  const UINT id = nextItem_;
+  if (!AppendMenuA(reinterpret_cast<HMENU>(menu), MF_STRING, id, text.c_str())) return 0;
+  ++nextItem_;
+  items_[id] = std::move(onChosen);
+  return id;
+}
+
+platform::MenuHandle Win32Tray::AddSubMenu(platform::MenuHandle menu, const std::string& text) {
+  HMENU sub = ::CreatePopupMenu();
+  if (sub == nullptr) return 0;
+  if (!AppendMenuA(reinterpret_cast<HMENU>(menu), MF_STRING | MF_POPUP,
+                   reinterpret_cast<UINT_PTR>(sub), text.c_str())) {
+    DestroyMenu(sub);
+    return 0;
+  }
+  return reinterpret_cast<platform::MenuHandle>(sub);
+}
+
+void Win32Tray::AddSeparator(platform::MenuHandle menu) {
+  AppendMenuA(reinterpret_cast<HMENU>(menu), MF_SEPARATOR, 0, nullptr);
+}
+
+void Win32Tray::SetMenuItemText(platform::MenuHandle menu, platform::MenuItemHandle item,
+                                const std::string& text) {
+  std::string copy = text;
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = copy.data();
+  SetMenuItemInfoA(reinterpret_cast<HMENU>(menu), static_cast<UINT>(item), FALSE, &info);
+}
+
+void Win32Tray::SetSubMenuText(platform::MenuHandle menu, platform::MenuHandle subMenu,
+                               const std::string& text) {
+  HMENU parent = reinterpret_cast<HMENU>(menu);
+  const int count = GetMenuItemCount(parent);
+  for (int i = 0; i < count; ++i) {
+    if (GetSubMenu(parent, i) != reinterpret_cast<HMENU>(subMenu)) continue;
+    std::string copy = text;
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = copy.data();
+    SetMenuItemInfoA(parent, static_cast<UINT>(i), TRUE, &info);
+    return;
+  }
+}
+
+void Win32Tray::TrackPopupMenu(platform::MenuHandle menu, platform::Point at,
+                               platform::WindowHandle owner) {
+  HWND hwnd = ToHwnd(owner);
+  // The chosen item arrives as a posted WM_COMMAND, so its action runs after
+  // the menu has closed.
+  ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), 0, at.x, at.y, 0, hwnd, nullptr);
+  // Without a message after it, the next showing of a tray menu may not close
+  // when the user clicks elsewhere (the owner is no foreground window).
+  PostMessageA(hwnd, WM_NULL, 0, 0);
+}
+
+platform::Point Win32Tray::CursorPos() const {
+  POINT point{};
+  if (!GetCursorPos(&point)) return {};
+  return {point.x, point.y};
+}
+
+}  // namespace orbl::win32

@@ -1,0 +1,54 @@
+// The notification-area icon and the pop-up menus on Win32.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "platform/win32/Win32WindowSystem.h"
+
+namespace orbl::win32 {
+
+class Win32Tray final : public platform::Tray {
+ public:
+  explicit Win32Tray(Win32WindowSystem& windows);
+  ~Win32Tray() override;
+  Win32Tray(const Win32Tray&) = delete;
+  Win32Tray& operator=(const Win32Tray&) = delete;
+
+  bool AddIcon(platform::WindowHandle owner, const std::string& icon, const std::string& tip,
+               platform::TrayEvents events) override;
+  bool DeleteIcon() override;
+
+  platform::MenuHandle CreatePopupMenu() override;
+  platform::MenuItemHandle AddMenuItem(platform::MenuHandle menu, const std::string& text,
+                                       std::function<void()> onChosen) override;
+  platform::MenuHandle AddSubMenu(platform::MenuHandle menu, const std::string& text) override;
+  void AddSeparator(platform::MenuHandle menu) override;
+  void SetMenuItemText(platform::MenuHandle menu, platform::MenuItemHandle item,
+                       const std::string& text) override;
+  void SetSubMenuText(platform::MenuHandle menu, platform::MenuHandle subMenu,
+                      const std::string& text) override;
+  void TrackPopupMenu(platform::MenuHandle menu, platform::Point at,
+                      platform::WindowHandle owner) override;
+  platform::Point CursorPos() const override;
+
+  // The private message through which the shell reports mouse events over the icon.
+  static constexpr UINT kCallbackMessage = WM_APP + 1;
+
+ private:
+  bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  NOTIFYICONDATAA IconData() const;
+
+  Win32WindowSystem& windows_;
+  UINT taskbarCreated_ = 0;
+  HWND owner_ = nullptr;
+  HICON icon_ = nullptr;
+  std::string tip_;
+  platform::TrayEvents events_;
+  bool shown_ = false;
+  std::unordered_map<UINT, std::function<void()>> items_;
+  UINT nextItem_ = 0x1000;
+};
+
+}  // namespace orbl::win32

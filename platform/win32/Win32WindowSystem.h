@@ -1,0 +1,117 @@
+// Windows, controls, timers, message boxes and the message loops on Win32.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/win32/Win32Api.h"
+
+namespace orbl::win32 {
+
+class Win32WindowSystem final : public platform::WindowSystem {
+ public:
+  // Sees a message of one of our windows after WindowEvents::onMessage and the
+  // window's own handling declined it; returns true with `result` set when it
+  // answered the message. The tray uses it for its callback message, the
+  // shell's "TaskbarCreated" and the commands of its menus.
+  using MessageHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT& result)>;
+
+  explicit Win32WindowSystem(HINSTANCE instance);
+  ~Win32WindowSystem() override;
+  Win32WindowSystem(const Win32WindowSystem&) = delete;
+  Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
+  void AddMessageHook(MessageHook hook);
+  HINSTANCE Instance() const { return instance_; }
+
+  platform::WindowHandle CreateTopWindow(const platform::WindowSpec& spec,
+                                         platform::WindowEvents events) override;
+  void SetWindowTitle(platform::WindowHandle window, const std::string& title) override;
+  std::string WindowTitle(platform::WindowHandle window) const override;
+  void ShowWindow(platform::WindowHandle window, bool visible) override;
+  bool IsWindowVisible(platform::WindowHandle window) const override;
+  void EnableWindow(platform::WindowHandle window, bool enabled) override;
+  bool IsWindowEnabled(platform::WindowHandle window) const override;
+  void SetForegroundWindow(platform::WindowHandle window) override;
+  void RemoveSystemMenuItems(platform::WindowHandle window) override;
+  void ShowModal(platform::WindowHandle window) override;
+
+  platform::ControlHandle CreateControl(platform::WindowHandle parent,
+                                        const platform::ControlSpec& spec,
+                                        platform::ControlEvents events) override;
+  void SetControlText(platform::ControlHandle control, const std::string& text) override;
+  std::string ControlText(platform::ControlHandle control) const override;
+  void SetControlVisible(platform::ControlHandle control, bool visible) override;
+  bool IsControlVisible(platform::ControlHandle control) const override;
+  void SetChecked(platform::ControlHandle control, bool checked) override;
+  bool IsChecked(platform::ControlHandle control) const override;
+  void ClearItems(platform::ControlHandle control) override;
+  void AddItem(platform::ControlHandle control, const std::string& text) override;
+  std::vector<std::string> Items(platform::ControlHandle control) const override;
+  void SetSelection(platform::ControlHandle control, int index) override;
+  int Selection(platform::ControlHandle control) const override;
+  void SetArrowPosition(platform::ControlHandle control, int value) override;
+  int ArrowPosition(platform::ControlHandle control) const override;
+  int AddBarButton(platform::ControlHandle bar, const std::string& caption, int image) override;
+  void SetBarButtonCaption(platform::ControlHandle bar, int index,
+                           const std::string& caption) override;
+
+  platform::TimerHandle StartTimer(platform::WindowHandle owner, std::uint32_t intervalMs,
+                                   std::function<void()> onTick) override;
+  void StopTimer(platform::TimerHandle timer) override;
+
+  int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
+                 std::uint32_t flags) override;
+  bool PostMessage(platform::WindowHandle window, std::uint32_t code, std::uint64_t wParam,
+                   std::int64_t lParam) override;
+  void ProcessMessages() override;
+  [[noreturn]] void RunLoop() override;
+
+ private:
+  struct Control {
+    HWND hwnd = nullptr;
+    HWND arrows = nullptr;  // NumberField: its up-down control
+    platform::ControlSpec spec;
+    platform::ControlEvents events;
+    bool hovering = false;
+    int barButtons = 0;
+  };
+  struct Window {
+    Win32WindowSystem* system = nullptr;
+    HWND hwnd = nullptr;
+    platform::WindowEvents events;
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;
+    HFONT font = nullptr;
+    HFONT boldFont = nullptr;
+    HFONT linkFont = nullptr;
+    std::vector<std::unique_ptr<Control>> controls;
+  };
+  struct Timer {
+    HWND owner = nullptr;
+    std::function<void()> onTick;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
+  LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool HandleCommand(Window& window, WPARAM wParam, LPARAM lParam);
+  void PlaceControl(const Window& window, const Control& control) const;
+  void MakeFonts(Window& window);
+  void FreeFonts(Window& window);
+  Control* FindControl(platform::ControlHandle handle) const;
+  void DispatchPending();
+
+  HINSTANCE instance_;
+  HWND timerWindow_ = nullptr;  // owns the timers started without an owner
+  std::unordered_map<HWND, std::unique_ptr<Window>> windows_;
+  std::unordered_map<HWND, Control*> controls_;
+  std::unordered_map<UINT_PTR, Timer> timers_;
+  UINT_PTR nextTimerId_ = 1;
+  int nextControlId_ = 100;
+  std::vector<MessageHook> hooks_;
+};
+
+}  // namespace orbl::win32

@@ -1,0 +1,33 @@
+// orbl3.exe: the program core on the real Windows API.
+#include "app/Orbl3.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Tray.h"
+#include "platform/win32/Win32WindowSystem.h"
+
+#include <objbase.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+  // The shell may hand a document to an extension that lives in COM.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+  using namespace orbl::win32;
+  Win32WindowSystem windows(instance);
+  Win32Tray tray(windows);
+  Win32Atoms atoms;
+  Win32InstanceLock instanceLock;
+  Win32HotKeys hotKeys;
+  Win32DriveEnumerator driveEnumerator;
+  Win32DoorDevice door;
+  Win32RemovalLock removalLock;
+  Win32VolumeInfo volumes;
+  Win32Sound sound;
+  Win32Registry settings;
+  Win32Files files;
+  Win32Shell shell;
+
+  orbl::platform::Platform platform{windows,         tray,  atoms,       instanceLock, hotKeys,
+                                    driveEnumerator, door,  removalLock, volumes,      sound,
+                                    settings,        files, shell};
+  orbl::RunProgram(platform);
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the Windows program orbl3.exe with MinGW-w64 and runs its tests under
+# Wine on a private Xvfb display. Installs what is missing on a fresh Debian 12
+# machine first.
+#
+#   scripts/test-windows.sh               install if needed, build, test
+#   scripts/test-windows.sh --setup-only  only install what is missing
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
+command -v wine >/dev/null || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64)
+command -v Xvfb >/dev/null || need+=(xvfb)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "== installing: ${need[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${need[@]}"
+fi
+[ "${1:-}" = "--setup-only" ] && exit 0
+
+echo "== windows"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows

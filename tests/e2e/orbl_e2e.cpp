@@ -1,0 +1,506 @@
+// Drives the real orbl3.exe from inside the Wine session: starts it, finds its
+// windows, sends it what the system would send, answers its boxes, and reads
+// what it left in the registry and the notification area.
+//
+//   orbl_e2e.exe CASE PROGRAM     (exit code 0 when the case passed)
+//
+// Every wait is bounded; a hang fails the case.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr char kSettingsKey[] = "SOFTWARE\\Corvantis\\Orbelle\\3.x";
+constexpr char kAppTitle[] = "Orbelle";
+constexpr char kOptionsTitle[] = "Orbelle 3";
+constexpr DWORD kStartTimeout = 20000;
+constexpr DWORD kExitTimeout = 15000;
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+void Check(bool condition, const std::string& what) {
+  if (!condition) throw Failure(what);
+}
+
+void Note(const std::string& text) {
+  std::printf("  %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+// Polls until `done` holds or the time is up.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(25);
+  }
+}
+
+std::string TextOf(HWND hwnd) {
+  char text[1024] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[256] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+// Top-level windows of one process, or of any process when pid is 0.
+std::vector<HWND> TopWindows(DWORD pid, const std::string& cls, const std::string& title) {
+  struct Search {
+    DWORD pid;
+    const std::string* cls;
+    const std::string* title;
+    std::vector<HWND> found;
+  } search{pid, &cls, &title, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (s->pid != 0 && owner != s->pid) return TRUE;
+        if (!s->cls->empty() && ClassOf(hwnd) != *s->cls) return TRUE;
+        if (!s->title->empty() && TextOf(hwnd) != *s->title) return TRUE;
+        s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND TopWindow(DWORD pid, const std::string& cls, const std::string& title) {
+  const std::vector<HWND> found = TopWindows(pid, cls, title);
+  return found.empty() ? nullptr : found.front();
+}
+
+// With no tray host on the display, Wine shows its own tray window holding
+// one child window per icon.
+HWND TrayWindow() {
+  return FindWindowA("__winex11_standalone_tray", nullptr);
+}
+
+std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
+  HWND tray = TrayWindow();
+  if (tray == nullptr) return icons;
+  for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
+       icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) {
+    if (IsWindowVisible(icon)) icons.push_back(icon);
+  }
+  return icons;
+}
+
+std::size_t TrayIconCount() {
+  return TrayIcons().size();
+}
+
+class Program {
+ public:
+  Program(const std::string& path, const std::string& arguments = {}) {
+    std::string commandLine = "\"" + path + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    Check(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &startup, &info_) != FALSE,
+          "could not start " + path);
+  }
+  ~Program() {
+    if (Running()) Kill();
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  DWORD Pid() const { return info_.dwProcessId; }
+  bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+  // Returns the exit code, or throws when the process is still running after the timeout.
+  DWORD WaitExit(DWORD timeoutMs, const std::string& what) const {
+    Check(WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0,
+          what + ": still running after " + std::to_string(timeoutMs) + " ms");
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+  // Waits until the program idles in its message loop with its windows made.
+  // A second instance never gets there: it has its own close request queued
+  // before its first dispatch, and ends handling it.
+  HWND WaitRunning() const {
+    const DWORD idle = WaitForInputIdle(info_.hProcess, kStartTimeout);
+    Check(idle == 0, "program did not become idle (WaitForInputIdle " + std::to_string(idle) + ")");
+    Check(Running(), "program ended during start-up");
+    HWND app = nullptr;
+    Check(
+        WaitFor([&] { return (app = TopWindow(Pid(), "", kAppTitle)) != nullptr; }, kStartTimeout),
+        "no window titled \"Orbelle\"");
+    return app;
+  }
+
+  void Kill() const {
+    TerminateProcess(info_.hProcess, 9);
+    WaitForSingleObject(info_.hProcess, kExitTimeout);
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// --- registry -------------------------------------------------------------
+
+struct Value {
+  DWORD type = REG_NONE;
+  std::string text;  // REG_SZ without its terminator
+  DWORD number = 0;  // REG_DWORD
+};
+
+std::map<std::string, Value> ReadSettings() {
+  std::map<std::string, Value> values;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return values;
+  }
+  for (DWORD index = 0;; ++index) {
+    char name[512];
+    DWORD nameLength = sizeof name;
+    BYTE data[4096];
+    DWORD dataLength = sizeof data;
+    DWORD type = 0;
+    if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    Value value;
+    value.type = type;
+    if (type == REG_SZ) {
+      value.text.assign(reinterpret_cast<const char*>(data), dataLength);
+      while (!value.text.empty() && value.text.back() == '\0') value.text.pop_back();
+    } else if (type == REG_DWORD && dataLength == 4) {
+      std::memcpy(&value.number, data, 4);
+    }
+    values[std::string(name, nameLength)] = value;
+  }
+  RegCloseKey(key);
+  return values;
+}
+
+void ClearSettings() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+void CheckDriveValues(const std::map<std::string, Value>& values, char letter) {
+  int count = 0;
+  for (const auto& [name, value] : values) {
+    if (name.size() > 2 && name[0] == letter && name[1] == ' ') {
+      Check(value.type == REG_SZ, "\"" + name + "\" is not REG_SZ");
+      ++count;
+    }
+  }
+  Check(count == 27,
+        std::string("drive ") + letter + " has " + std::to_string(count) + " values, expected 27");
+}
+
+// --- the program's windows --------------------------------------------------
+
+void RequestClose(HWND app) {
+  Check(PostMessageA(app, WM_CLOSE, 0, 0) != FALSE, "could not post WM_CLOSE");
+}
+
+// Sends and waits at most `timeoutMs` for the answer; false when none came.
+bool SendWithin(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                DWORD_PTR& result) {
+  return SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+bool Responds(HWND hwnd) {
+  DWORD_PTR result = 0;
+  return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
+}
+
+HWND WaitMessageBox(DWORD pid) {
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : TopWindows(pid, "#32770", "")) {
+          if (IsWindowVisible(hwnd)) {
+            box = hwnd;
+            return true;
+          }
+        }
+        return false;
+      },
+      kStartTimeout);
+  return box;
+}
+
+void PressOk(HWND box) {
+  HWND ok = GetDlgItem(box, IDOK);
+  Check(ok != nullptr, "message box has no OK button");
+  PostMessageA(ok, BM_CLICK, 0, 0);
+  Check(WaitFor([&] { return !IsWindow(box); }, kExitTimeout), "message box did not close on OK");
+}
+
+void CheckNoProgramRunning() {
+  Check(TopWindows(0, "", kAppTitle).empty(), "an orbl3.exe from an earlier case is still running");
+}
+
+// --- cases ------------------------------------------------------------------------
+
+// Start-up with drives C: (fixed), D: and F: (CD-ROM), the tray icon while
+// running, and everything a close request to the application window leaves.
+void StartAndClose(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  HWND app = program.WaitRunning();
+  Check(!IsWindowVisible(app), "the application window is visible");
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr, "no options window \"Orbelle 3\"");
+  Check(!IsWindowVisible(options), "the options window is visible at start-up");
+  Check(WaitFor([] { return TrayIconCount() == 1; }, kStartTimeout), "no tray icon while running");
+
+  RequestClose(app);
+  const DWORD code = program.WaitExit(kExitTimeout, "after WM_CLOSE");
+  Check(code == 0, "exit code " + std::to_string(code));
+  Check(WaitFor([] { return TrayIconCount() == 0; }, kExitTimeout), "tray icon left behind");
+
+  const auto values = ReadSettings();
+  auto count = values.find("DriveCount");
+  Check(count != values.end(), "no DriveCount");
+  Check(count->second.type == REG_DWORD, "DriveCount is not REG_DWORD");
+  Check(count->second.number == 2, "DriveCount is " + std::to_string(count->second.number));
+  CheckDriveValues(values, 'D');
+  CheckDriveValues(values, 'F');
+  for (char other : {'A', 'C', 'E', 'Z'}) {
+    for (const auto& [name, value] : values) {
+      Check(!(name.size() > 2 && name[0] == other && name[1] == ' '),
+            "value for a drive that is no optical drive: " + name);
+    }
+  }
+  const auto interval = values.find("D edtAutocloseInterval");
+  Check(interval != values.end() && interval->second.text == "15",
+        "\"D edtAutocloseInterval\" is not \"15\"");
+  const auto limit = values.find("F edtDiskLimit");
+  Check(limit != values.end() && limit->second.text == "20", "\"F edtDiskLimit\" is not \"20\"");
+  Note("DriveCount 2, 27 text values each for D and F");
+}
+
+// A second start ends on its own, quickly and with exit code 0, and leaves the
+// running program as it was.
+void SecondInstance(const std::string& path) {
+  Program first(path);
+  HWND app = first.WaitRunning();
+  Check(WaitFor([] { return TrayIconCount() == 1; }, kStartTimeout), "no tray icon");
+
+  const ULONGLONG started = GetTickCount64();
+  Program second(path);
+  const DWORD code = second.WaitExit(kExitTimeout, "second instance");
+  Check(code == 0, "second instance exit code " + std::to_string(code));
+  Note("second instance ended after " + std::to_string(GetTickCount64() - started) + " ms");
+
+  Check(first.Running(), "the first instance ended");
+  Check(TopWindow(first.Pid(), "", kAppTitle) == app, "the first instance lost its window");
+  Check(Responds(app), "the first instance does not answer");
+  Check(
+      WaitFor([] { return TrayIconCount() == 1; }, kExitTimeout),
+      "expected exactly the first instance's tray icon, found " + std::to_string(TrayIconCount()));
+
+  RequestClose(app);
+  Check(first.WaitExit(kExitTimeout, "first instance after WM_CLOSE") == 0, "exit code");
+}
+
+// Proves that `program` holds the single-instance guard: a further start
+// ends at once while it keeps running.
+void CheckHoldsGuard(const Program& program, const std::string& path) {
+  Program probe(path);
+  Check(probe.WaitExit(kExitTimeout, "a start beside the running program") == 0, "exit code");
+  Check(program.Running(), "the running program ended");
+}
+
+// A killed program leaves its global atom in the session; the next start must
+// run all the same.
+void StartAfterKill(const std::string& path) {
+  {
+    Program victim(path);
+    victim.WaitRunning();
+    victim.Kill();
+    Check(!victim.Running(), "could not kill the program");
+  }
+  Check(GlobalFindAtomA("ORBL") != 0,
+        "precondition: the killed program's atom should still be in the session");
+  Program next(path);
+  HWND app = next.WaitRunning();
+  CheckHoldsGuard(next, path);
+  RequestClose(app);
+  Check(next.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
+// After a normal exit the next start is a first instance again.
+void Restart(const std::string& path) {
+  for (int round = 1; round <= 2; ++round) {
+    Program program(path);
+    HWND app = program.WaitRunning();
+    CheckHoldsGuard(program, path);
+    RequestClose(app);
+    Check(program.WaitExit(kExitTimeout, "round " + std::to_string(round)) == 0, "exit code");
+    Check(WaitFor([] { return TrayIconCount() == 0; }, kExitTimeout), "tray icon left behind");
+  }
+}
+
+// The shell restarted: the icon is there again, once.
+void TaskbarCreated(const std::string& path) {
+  Program program(path);
+  HWND app = program.WaitRunning();
+  Check(WaitFor([] { return TrayIconCount() == 1; }, kStartTimeout), "no tray icon");
+  DWORD_PTR result = 0;
+  Check(SendWithin(app, RegisterWindowMessageA("TaskbarCreated"), 0, 0, 10000, result),
+        "TaskbarCreated not answered");
+  Check(WaitFor([] { return TrayIconCount() == 1; }, kStartTimeout),
+        "after TaskbarCreated: " + std::to_string(TrayIconCount()) + " icons");
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
+// Right button on the icon opens the menu; its last item ends the program.
+void TrayMenuExit(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  program.WaitRunning();
+  std::vector<HWND> icons;
+  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout), "no tray icon");
+  PostMessageA(icons.front(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+  PostMessageA(icons.front(), WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+  HWND menu = nullptr;
+  Check(WaitFor(
+            [&] {
+              for (HWND hwnd : TopWindows(program.Pid(), "#32768", "")) {
+                if (IsWindowVisible(hwnd)) menu = hwnd;
+              }
+              return menu != nullptr;
+            },
+            kStartTimeout),
+        "no pop-up menu after the right button");
+  // Up from no selection lands on the last item.
+  PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  const DWORD code = program.WaitExit(kExitTimeout, "after Exit in the tray menu");
+  Check(code == 0, "exit code " + std::to_string(code));
+  Check(WaitFor([] { return TrayIconCount() == 0; }, kExitTimeout), "tray icon left behind");
+  const auto values = ReadSettings();
+  Check(values.count("DriveCount") == 1, "Exit did not save the settings");
+}
+
+// A shutdown query with discs in both drives (every emulated CD-ROM drive
+// reads as holding one): the warning names them, and after OK the query is
+// consented to.
+void ShutdownWarning(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr, "no options window");
+
+  DWORD_PTR answer = 0;
+  bool answered = false;
+  std::thread query([&] {
+    answered = SendWithin(options, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 60000, answer);
+  });
+  HWND box = WaitMessageBox(program.Pid());
+  std::string text;
+  std::string caption;
+  if (box != nullptr) {
+    text = TextOf(GetDlgItem(box, 0xFFFF));
+    caption = TextOf(box);
+    PressOk(box);
+  }
+  query.join();
+  Check(box != nullptr, "no disc warning at the shutdown query");
+  Check(text == "Found disk in drive (D, F)", "warning reads \"" + text + "\"");
+  Check(caption == "Orbelle", "warning caption \"" + caption + "\"");
+  Check(answered && answer != 0, "the shutdown query was not consented to");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
+// Power broadcasts are consented to; device broadcasts, from a proper volume
+// notice to a header too short for one, leave the program alive and silent.
+void SystemMessages(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr, "no options window");
+
+  DWORD_PTR answer = 0;
+  for (WPARAM event : {0x0 /*PBT_APMQUERYSUSPEND*/, 0x4, 0x12, 0x7}) {
+    Check(SendWithin(options, WM_POWERBROADCAST, event, 0, 10000, answer) && answer != 0,
+          "power broadcast " + std::to_string(event) + " not consented to");
+  }
+
+  struct Broadcast {
+    DWORD size, type, reserved, unitMask;
+    WORD flags;
+  };
+  // Drive D's medium removed; a header too short for a volume; an unknown type.
+  const Broadcast broadcasts[] = {{sizeof(Broadcast), 2, 0, 1u << 3, 0},
+                                  {8, 2, 0, 1u << 3, 0},
+                                  {sizeof(Broadcast), 5, 0, 0xFFFFFFFF, 0}};
+  for (const Broadcast& b : broadcasts) {
+    SendWithin(options, WM_DEVICECHANGE, 0x8004 /*DBT_DEVICEREMOVECOMPLETE*/,
+               reinterpret_cast<LPARAM>(&b), 10000, answer);
+    Check(program.Running() && Responds(options), "the program died on a device broadcast");
+  }
+  for (HWND box : TopWindows(program.Pid(), "#32770", "")) {
+    Check(!IsWindowVisible(box), "a box appeared after the broadcasts: " + TextOf(box));
+  }
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::map<std::string, void (*)(const std::string&)> cases = {
+      {"start-and-close", StartAndClose},
+      {"second-instance", SecondInstance},
+      {"restart", Restart},
+      {"taskbar-created", TaskbarCreated},
+      {"tray-menu-exit", TrayMenuExit},
+      {"system-messages", SystemMessages},
+      {"shutdown-warning", ShutdownWarning},
+      {"start-after-kill", StartAfterKill}};
+  if (argc != 3 || cases.count(argv[1]) == 0) {
+    std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
+    for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());
+    std::printf("\n");
+    return 2;
+  }
+  try {
+    CheckNoProgramRunning();
+    cases.at(argv[1])(argv[2]);
+  } catch (const Failure& failure) {
+    std::printf("  FAILED: %s\n", failure.what());
+    return 1;
+  }
+  return 0;
+}

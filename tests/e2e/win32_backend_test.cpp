@@ -1,0 +1,380 @@
+// The Windows backend on its own, against the real API (run under Wine by
+// run_e2e.sh, inside the session that has drives C:, D: and F:).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "platform/win32/Win32Helpers.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Tray.h"
+#include "platform/win32/Win32WindowSystem.h"
+
+namespace orbl::win32 {
+namespace {
+
+using platform::ControlKind;
+using platform::StoredValue;
+using platform::ValueType;
+using Strings = std::vector<std::string>;
+
+TEST(SplitCommandLine, FollowsTheRuntimesQuotingRules) {
+  const struct {
+    const char* line;
+    Strings expected;
+  } cases[] = {
+      {R"("C:\Program Files\Orbelle\orbl3.exe" options)",
+       {R"(C:\Program Files\Orbelle\orbl3.exe)", "options"}},
+      {"orbl3.exe", {"orbl3.exe"}},
+      {"orbl3.exe   a\t b  ", {"orbl3.exe", "a", "b"}},
+      {R"(x "two words" "")", {"x", "two words", ""}},
+      {R"(x a\\\"b c\d)", {"x", R"(a\"b)", R"(c\d)"}},
+      {R"(x "a\\" b)", {"x", R"(a\)", "b"}},
+      {R"(x "say ""hi""")", {"x", R"(say "hi")"}},
+      {R"(C:\dir\"odd name".exe Options)", {R"(C:\dir\odd name.exe)", "Options"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.expected) << c.line;
+}
+
+TEST(MatchesPattern, IgnoresCaseAndRejectsLongerExtensions) {
+  EXPECT_TRUE(MatchesPattern("English.ini", "*.INI"));
+  EXPECT_TRUE(MatchesPattern("DEUTSCH.INI", "*.ini"));
+  EXPECT_TRUE(MatchesPattern(".ini", "*.INI"));
+  EXPECT_FALSE(MatchesPattern("English.ini_old", "*.INI"));
+  EXPECT_FALSE(MatchesPattern("English.ini.bak", "*.INI"));
+  EXPECT_TRUE(MatchesPattern("a.b.ini", "*.INI"));
+  EXPECT_TRUE(MatchesPattern("x1.ini", "x?.ini"));
+  EXPECT_FALSE(MatchesPattern("x12.ini", "x?.ini"));
+  EXPECT_TRUE(MatchesPattern("anything", "*"));
+}
+
+TEST(JoinPath, PutsOneBackslashBetween) {
+  EXPECT_EQ(JoinPath(R"(C:\a)", "b.ini"), R"(C:\a\b.ini)");
+  EXPECT_EQ(JoinPath(R"(C:\a\)", "b.ini"), R"(C:\a\b.ini)");
+  EXPECT_EQ(JoinPath("", "b.ini"), "b.ini");
+}
+
+TEST(BroadcastLength, TrustsNeitherTheDeclaredSizeNorTheMemory) {
+  EXPECT_EQ(BroadcastLength(20, 4096), 20u);
+  EXPECT_EQ(BroadcastLength(11, 4096), 0u);  // shorter than its own header
+  EXPECT_EQ(BroadcastLength(0, 4096), 0u);
+  EXPECT_EQ(BroadcastLength(0x7FFFFFFF, 4096), kBroadcastCap);
+  EXPECT_EQ(BroadcastLength(100, 40), 40u);  // memory ends first
+  EXPECT_EQ(BroadcastLength(100, 8), 0u);
+}
+
+class WindowSystemTest : public ::testing::Test {
+ protected:
+  Win32WindowSystem windows{GetModuleHandleA(nullptr)};
+};
+
+TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
+  int closes = 0;
+  int doubleClicks = 0;
+  std::vector<bool> visibility;
+  std::vector<std::uint32_t> seen;
+  platform::WindowEvents events;
+  events.onMessage = [&](const platform::Message& m) {
+    seen.push_back(m.code);
+    return m.code == WM_USER + 7;  // handled: the window's own handling is skipped
+  };
+  events.onCloseRequest = [&] { ++closes; };
+  events.onDoubleClick = [&] { ++doubleClicks; };
+  events.onVisibleChanged = [&](bool visible) { visibility.push_back(visible); };
+  platform::WindowSpec spec;
+  spec.title = "Orbelle test";
+  spec.clientWidth = 200;
+  spec.clientHeight = 100;
+  const platform::WindowHandle window = windows.CreateTopWindow(spec, events);
+  ASSERT_NE(window, 0u);
+  HWND hwnd = ToHwnd(window);
+  EXPECT_EQ(windows.WindowTitle(window), "Orbelle test");
+  EXPECT_FALSE(windows.IsWindowVisible(window));
+
+  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(closes, 1);
+  EXPECT_TRUE(IsWindow(hwnd)) << "a close request must not destroy the window";
+
+  SendMessageA(hwnd, WM_LBUTTONDBLCLK, 0, 0);
+  SendMessageA(hwnd, WM_MBUTTONDBLCLK, 0, 0);
+  EXPECT_EQ(doubleClicks, 2);
+
+  windows.ShowWindow(window, true);
+  windows.ShowWindow(window, false);
+  EXPECT_EQ(visibility, (std::vector<bool>{true, false}));
+
+  seen.clear();
+  ASSERT_TRUE(windows.PostMessage(window, WM_USER + 7, 1, 2));
+  EXPECT_TRUE(seen.empty()) << "posted, not sent";
+  windows.ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<std::uint32_t>{WM_USER + 7}));
+
+  // Consent is the default answer to the system's questions.
+  EXPECT_NE(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0), 0);
+  EXPECT_NE(SendMessageA(hwnd, WM_POWERBROADCAST, 0 /*PBT_APMQUERYSUSPEND*/, 0), 0);
+}
+
+TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
+  std::vector<std::size_t> sizes;
+  platform::WindowEvents events;
+  events.onMessage = [&](const platform::Message& m) {
+    if (m.code == WM_DEVICECHANGE) sizes.push_back(m.data.size());
+    return false;
+  };
+  HWND hwnd = ToHwnd(windows.CreateTopWindow({}, events));
+  ASSERT_NE(hwnd, nullptr);
+
+  // A page followed by nothing readable; the broadcast sits at its very end.
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  auto* pages = static_cast<std::byte*>(
+      VirtualAlloc(nullptr, system.dwPageSize * 2, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_NE(pages, nullptr);
+  ASSERT_NE(VirtualAlloc(pages, system.dwPageSize, MEM_COMMIT, PAGE_READWRITE), nullptr);
+  auto put = [&](std::size_t offset, DWORD declared) {
+    std::byte* at = pages + system.dwPageSize - offset;
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = declared;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = 1u << 3;
+    std::memcpy(at, &volume, std::min<std::size_t>(offset, sizeof volume));
+    return reinterpret_cast<LPARAM>(at);
+  };
+  SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
+               put(64, sizeof(DEV_BROADCAST_VOLUME)));
+  SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, put(64, 8));
+  SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, put(32, 0x7FFFFFFF));
+  SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+  SendMessageA(hwnd, WM_DEVICECHANGE, 0x0007 /*DBT_DEVNODES_CHANGED*/, put(64, 20));
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{sizeof(DEV_BROADCAST_VOLUME), 0, 32, 0, 0}));
+  VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  int clicks = 0;
+  platform::ControlSpec button;
+  button.kind = ControlKind::Button;
+  button.text = "OK";
+  platform::ControlEvents onClick;
+  onClick.onClick = [&] { ++clicks; };
+  const auto ok = windows.CreateControl(window, button, onClick);
+  ASSERT_NE(ok, 0u);
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), static_cast<LPARAM>(ok));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(windows.ControlText(ok), "OK");
+  windows.SetControlText(ok, "Close (15)");
+  EXPECT_EQ(windows.ControlText(ok), "Close (15)");
+  EXPECT_TRUE(windows.IsControlVisible(ok));
+  windows.SetControlVisible(ok, false);
+  EXPECT_FALSE(windows.IsControlVisible(ok));
+
+  platform::ControlSpec check;
+  check.kind = ControlKind::CheckBox;
+  const auto box = windows.CreateControl(window, check, {});
+  windows.SetChecked(box, true);
+  EXPECT_TRUE(windows.IsChecked(box));
+
+  platform::ControlSpec list;
+  list.kind = ControlKind::DropDownList;
+  const auto drop = windows.CreateControl(window, list, {});
+  EXPECT_EQ(windows.Selection(drop), -1);
+  for (const char* item : {"None", "Open/Close drive D:", "Show options dialog"}) {
+    windows.AddItem(drop, item);
+  }
+  EXPECT_EQ(windows.Items(drop), (Strings{"None", "Open/Close drive D:", "Show options dialog"}));
+  windows.SetSelection(drop, 2);
+  EXPECT_EQ(windows.Selection(drop), 2);
+  windows.ClearItems(drop);
+  EXPECT_TRUE(windows.Items(drop).empty());
+
+  platform::ControlSpec number;
+  number.kind = ControlKind::NumberField;
+  number.minimum = 1;
+  number.maximum = 999;
+  const auto seconds = windows.CreateControl(window, number, {});
+  windows.SetArrowPosition(seconds, 15);
+  EXPECT_EQ(windows.ArrowPosition(seconds), 15);
+  EXPECT_EQ(windows.ControlText(seconds), "15");
+  windows.SetArrowPosition(seconds, 5000);  // beyond the range: clamped, and the text says so
+  EXPECT_EQ(windows.ArrowPosition(seconds), 999);
+  EXPECT_EQ(windows.ControlText(seconds), "999");
+
+  platform::ControlSpec bar;
+  bar.kind = ControlKind::ButtonBar;
+  std::vector<int> pressed;
+  platform::ControlEvents onSelect;
+  onSelect.onSelect = [&](int i) { pressed.push_back(i); };
+  const auto drives = windows.CreateControl(window, bar, onSelect);
+  EXPECT_EQ(windows.AddBarButton(drives, "General", -1), 0);
+  EXPECT_EQ(windows.AddBarButton(drives, "D:", -1), 1);
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED),
+               static_cast<LPARAM>(drives));
+  EXPECT_EQ(pressed, (std::vector<int>{1}));
+}
+
+TEST_F(WindowSystemTest, MenuCommandsRunTheirItemsAction) {
+  Win32Tray tray(windows);
+  const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
+  const platform::MenuHandle menu = tray.CreatePopupMenu();
+  const platform::MenuHandle drivesMenu = tray.AddSubMenu(menu, "Lock Device");
+  std::vector<std::string> chosen;
+  const auto d = tray.AddMenuItem(drivesMenu, "D:", [&] { chosen.push_back("D:"); });
+  tray.AddSeparator(menu);
+  const auto exitItem = tray.AddMenuItem(menu, "Exit", [&] { chosen.push_back("Exit"); });
+  ASSERT_NE(d, exitItem);
+
+  // What TrackPopupMenu posts to the owner once an item was chosen.
+  windows.PostMessage(owner, WM_COMMAND, exitItem, 0);
+  windows.PostMessage(owner, WM_COMMAND, d, 0);
+  windows.ProcessMessages();
+  EXPECT_EQ(chosen, (Strings{"Exit", "D:"}));
+
+  tray.SetMenuItemText(menu, exitItem, "Beenden");
+  tray.SetSubMenuText(menu, drivesMenu, "Sperren");
+  char text[64] = {};
+  GetMenuStringA(reinterpret_cast<HMENU>(menu), static_cast<UINT>(exitItem), text, sizeof text,
+                 MF_BYCOMMAND);
+  EXPECT_STREQ(text, "Beenden");
+  GetMenuStringA(reinterpret_cast<HMENU>(menu), 0, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "Sperren");
+}
+
+TEST_F(WindowSystemTest, TrayCallbacksArriveThroughTheOwnersQueue) {
+  Win32Tray tray(windows);
+  const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
+  int rightUps = 0, doubleClicks = 0, recreated = 0;
+  platform::TrayEvents events{[&] { ++rightUps; }, [&] { ++doubleClicks; }, [&] { ++recreated; }};
+  const std::string tip = "Orbelle - click with right mouse button to see menu";
+  tray.AddIcon(owner, "NOSUCHICON", tip, events);
+  HWND hwnd = ToHwnd(owner);
+  for (UINT mouse : {WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK,
+                     WM_LBUTTONUP, WM_MOUSEMOVE}) {
+    SendMessageA(hwnd, Win32Tray::kCallbackMessage, 1, mouse);
+  }
+  EXPECT_EQ(rightUps, 1);
+  EXPECT_EQ(doubleClicks, 3);
+  SendMessageA(hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_EQ(recreated, 1);
+  EXPECT_FALSE(tray.DeleteIcon()) << "after the shell restarted, there was no icon to delete";
+  if (tray.AddIcon(owner, "NOSUCHICON", tip, events)) {
+    EXPECT_TRUE(tray.DeleteIcon());
+  }
+}
+
+TEST(Registry, StoresTypedValuesAndRefusesWritesToReadOnlyKeys) {
+  Win32Registry registry;
+  const std::string path = "SOFTWARE\\Corvantis\\OrbelleBackendTest";
+  const auto key = registry.CreateKey(path);
+  ASSERT_NE(key, 0u);
+  StoredValue text{ValueType::Text, {std::byte{'1'}, std::byte{'5'}, std::byte{0}}};
+  StoredValue number{ValueType::Number, {std::byte{2}, std::byte{0}, std::byte{0}, std::byte{0}}};
+  StoredValue big{ValueType::Binary, std::vector<std::byte>(300000, std::byte{0x5A})};
+  EXPECT_TRUE(registry.SetValue(key, "D edtAutocloseInterval", text));
+  EXPECT_TRUE(registry.SetValue(key, "DriveCount", number));
+  EXPECT_TRUE(registry.SetValue(key, "big", big));
+  registry.CloseKey(key);
+
+  const auto reader = registry.OpenKey(path, platform::KeyAccess::Read);
+  ASSERT_NE(reader, 0u);
+  auto read = registry.QueryValue(reader, "D edtAutocloseInterval");
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->type, ValueType::Text);
+  EXPECT_EQ(read->data, text.data);
+  read = registry.QueryValue(reader, "DriveCount");
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->type, ValueType::Number);
+  EXPECT_EQ(read->data, number.data);
+  read = registry.QueryValue(reader, "big");
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->data.size(), big.data.size());
+  EXPECT_FALSE(registry.QueryValue(reader, "missing").has_value());
+  EXPECT_FALSE(registry.SetValue(reader, "x", text)) << "opened for reading only";
+  registry.CloseKey(reader);
+
+  const auto writer = registry.OpenKey(path, platform::KeyAccess::ReadWrite);
+  ASSERT_NE(writer, 0u);
+  EXPECT_TRUE(registry.DeleteValue(writer, "big"));
+  EXPECT_FALSE(registry.DeleteValue(writer, "big"));
+  registry.CloseKey(writer);
+
+  EXPECT_EQ(registry.OpenKey(path + "\\missing", platform::KeyAccess::Read), 0u);
+  EXPECT_FALSE(registry.QueryValue(0, "x").has_value());
+  RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+}
+
+TEST(Atoms, CountReferencesAndTheInstanceLockIsReentrant) {
+  Win32Atoms atoms;
+  const std::string name = "Orbelle backend test atom";
+  EXPECT_EQ(atoms.Find(name), 0);
+  const auto atom = atoms.Add(name);
+  ASSERT_NE(atom, 0);
+  EXPECT_EQ(atoms.Add(name), atom);
+  atoms.Delete(atom);
+  EXPECT_EQ(atoms.Find(name), atom) << "one reference left";
+  atoms.Delete(atom);
+  EXPECT_EQ(atoms.Find(name), 0);
+
+  Win32InstanceLock lock;
+  EXPECT_TRUE(lock.TryAcquire("Orbelle backend test lock"));
+  EXPECT_TRUE(lock.TryAcquire("Orbelle backend test lock"));
+}
+
+TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
+  Win32DriveEnumerator drives;
+  const std::uint32_t mask = drives.LogicalDrives();
+  EXPECT_NE(mask & (1u << 2), 0u);
+  EXPECT_NE(mask & (1u << 3), 0u);
+  EXPECT_NE(mask & (1u << 5), 0u);
+  EXPECT_EQ(drives.TypeOf("c:"), platform::DriveType::Fixed);
+  EXPECT_EQ(drives.TypeOf("d:"), platform::DriveType::CdRom);
+  EXPECT_EQ(drives.TypeOf("F:\\"), platform::DriveType::CdRom);
+  EXPECT_EQ(drives.TypeOf("q:"), platform::DriveType::NoRootDir);
+
+  Win32VolumeInfo volumes;
+  EXPECT_TRUE(volumes.IsReadable("c:\\"));
+  EXPECT_FALSE(volumes.IsReadable("q:\\"));
+
+  Win32DoorDevice door;
+  EXPECT_FALSE(door.Open('?').has_value()) << "only a drive letter names a device";
+  if (auto device = door.Open('d')) door.Close(*device);
+
+  Win32RemovalLock removal;
+  EXPECT_FALSE(removal.SendMediaRemoval(platform::RemovalLock::kInvalid, 0xFFFFFFFF));
+  const auto handle = removal.OpenDevice("\\\\.\\Q:");
+  EXPECT_EQ(handle, platform::RemovalLock::kInvalid);
+  removal.CloseDevice(handle);
+}
+
+TEST(Files, FindOnlyMatchingFilesAndReadThem) {
+  Win32Files files;
+  const std::string module = files.ModulePath();
+  EXPECT_NE(module.find("orbl_win32_tests.exe"), std::string::npos) << module;
+
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder = JoinPath(temp, "orbl-files-test");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA(JoinPath(folder, "Folder.ini").c_str(), nullptr);
+  for (const char* name : {"English.ini", "German.INI", "notes.txt", "old.ini_bak"}) {
+    std::ofstream(JoinPath(folder, name), std::ios::binary) << "[Main]\r\nHelpFile=ORBL.hlp\r\n";
+  }
+  Strings found = files.FindFiles(folder, "*.INI");
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (Strings{"English.ini", "German.INI"}));
+  EXPECT_TRUE(files.FindFiles(JoinPath(folder, "missing"), "*.INI").empty());
+
+  EXPECT_EQ(files.ReadFile(JoinPath(folder, "English.ini")), "[Main]\r\nHelpFile=ORBL.hlp\r\n");
+  EXPECT_FALSE(files.ReadFile(JoinPath(folder, "missing.ini")).has_value());
+  EXPECT_FALSE(files.ReadFile(JoinPath(folder, "Folder.ini")).has_value());
+
+  for (const char* name : {"English.ini", "German.INI", "notes.txt", "old.ini_bak"}) {
+    DeleteFileA(JoinPath(folder, name).c_str());
+  }
+  RemoveDirectoryA(JoinPath(folder, "Folder.ini").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+}  // namespace orbl::win32
