@@ -52,6 +52,8 @@ bool Win32Tray::AddIcon(platform::WindowHandle owner, const std::string& icon,
   }
   NOTIFYICONDATAA data = IconData();
   shown_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  // A "TaskbarCreated" from a shell that kept its icons: ours is still there.
+  if (!shown_) shown_ = Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
   return shown_;
 }
 
@@ -90,8 +92,6 @@ bool Win32Tray::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
     return true;
   }
   if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
-    // The new shell knows nothing of our icon.
-    shown_ = false;
     const platform::TrayEvents events = events_;
     if (events.onTaskbarCreated) events.onTaskbarCreated();
     return true;

@@ -377,6 +377,7 @@ void TaskbarCreated(const std::string& path) {
         "after TaskbarCreated: " + std::to_string(TrayIconCount()) + " icons");
   RequestClose(app);
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  Check(WaitFor([] { return TrayIconCount() == 0; }, kExitTimeout), "tray icon left behind");
 }
 
 // Right button on the icon opens the menu; its last item ends the program.

@@ -257,7 +257,6 @@ TEST_F(WindowSystemTest, TrayCallbacksArriveThroughTheOwnersQueue) {
   EXPECT_EQ(doubleClicks, 3);
   SendMessageA(hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_EQ(recreated, 1);
-  EXPECT_FALSE(tray.DeleteIcon()) << "after the shell restarted, there was no icon to delete";
   if (tray.AddIcon(owner, "NOSUCHICON", tip, events)) {
     EXPECT_TRUE(tray.DeleteIcon());
   }
