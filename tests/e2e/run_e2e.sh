@@ -28,6 +28,17 @@ for tool in wine wineserver wineboot Xvfb; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
 done
 
+# The whole run ends within this many seconds, teardown included, so that a
+# hang fails here rather than being killed from outside without a teardown.
+deadline=$((SECONDS + ${ORBL_E2E_BUDGET:-240}))
+# Seconds the next step may take: at most $1, never past the deadline.
+budget() {
+  local left=$((deadline - SECONDS))
+  [ "$left" -gt "$1" ] && left=$1
+  [ "$left" -lt 1 ] && left=1
+  echo "$left"
+}
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/orbl-e2e.XXXXXX")
 xvfb_pid=""
 export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -57,7 +68,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 
 step "creating the Wine prefix on $DISPLAY"
-timeout 180 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+timeout "$(budget 120)" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
 
 # Drive types and links are read when a session starts: set them now and
 # start the session for the cases afresh afterwards.
@@ -76,28 +87,33 @@ REGEDIT4
 "Managed"="N"
 REG
 cp "$work/session.reg" "$WINEPREFIX/drive_c/session.reg"
-timeout 60 wine reg import 'C:\session.reg' >/dev/null 2>&1 || { echo "reg import failed" >&2; exit 1; }
+timeout "$(budget 60)" wine reg import 'C:\session.reg' >/dev/null 2>&1 || { echo "reg import failed" >&2; exit 1; }
 cp "$program" "$WINEPREFIX/drive_c/orbelle/orbl3.exe"
 cp "$harness" "$WINEPREFIX/drive_c/orbelle/orbl_e2e.exe"
 [ -n "$unit_tests" ] && cp "$unit_tests" "$WINEPREFIX/drive_c/orbelle/orbl_win32_tests.exe"
-timeout 30 wineserver -k >/dev/null 2>&1
-timeout 30 wineserver -w >/dev/null 2>&1
+timeout "$(budget 30)" wineserver -k >/dev/null 2>&1
+timeout "$(budget 30)" wineserver -w >/dev/null 2>&1
 
 step "starting the session"
 wineserver -p
 # The first process of a session starts Wine's services, which keep its
 # output open: give them a process whose output goes nowhere.
-timeout 60 wine reg query 'HKCU\Software\Wine' >/dev/null 2>&1
+timeout "$(budget 60)" wine reg query 'HKCU\Software\Wine' >/dev/null 2>&1
 
 # The cases start from the program's folder, as a user would.
 cd "$WINEPREFIX/drive_c/orbelle" || exit 1
 failed=()
 for case in "${cases[@]}"; do
   step "case $case"
+  if [ "$SECONDS" -ge "$deadline" ]; then
+    echo "  FAILED (out of time)"
+    failed+=("$case")
+    continue
+  fi
   if [ "$case" = unit ]; then
-    timeout 120 wine 'C:\orbelle\orbl_win32_tests.exe' --gtest_brief=1 2>&1 | tr -d '\r'
+    timeout "$(budget 90)" wine 'C:\orbelle\orbl_win32_tests.exe' --gtest_brief=1 2>&1 | tr -d '\r'
   else
-    timeout 120 wine 'C:\orbelle\orbl_e2e.exe' "$case" 'C:\orbelle\orbl3.exe' 2>&1 | tr -d '\r'
+    timeout "$(budget 90)" wine 'C:\orbelle\orbl_e2e.exe' "$case" 'C:\orbelle\orbl3.exe' 2>&1 | tr -d '\r'
   fi
   status=${PIPESTATUS[0]}
   if [ "$status" -eq 0 ]; then
@@ -106,7 +122,7 @@ for case in "${cases[@]}"; do
     echo "  FAILED (exit status $status)"
     failed+=("$case")
     # A hung case must not leave a program that blocks the next one.
-    timeout 20 wine taskkill /f /im orbl3.exe >/dev/null 2>&1
+    timeout "$(budget 20)" wine taskkill /f /im orbl3.exe >/dev/null 2>&1
   fi
 done
 

@@ -115,6 +115,50 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   EXPECT_NE(SendMessageA(hwnd, WM_POWERBROADCAST, 0 /*PBT_APMQUERYSUSPEND*/, 0), 0);
 }
 
+TEST_F(WindowSystemTest, TimersTickUntilStopped) {
+  const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
+  int ticks = 0;
+  platform::TimerHandle timer = 0;
+  timer = windows.StartTimer(owner, 60000, [&] {
+    ++ticks;
+    windows.StopTimer(timer);  // stopping itself from its own tick is allowed
+  });
+  ASSERT_NE(timer, 0u);
+  const platform::TimerHandle other = windows.StartTimer(0, 60000, [] {});
+  ASSERT_NE(other, 0u);
+  EXPECT_NE(other, timer);
+  // What the system sends when the interval is up, without waiting for it.
+  SendMessageA(ToHwnd(owner), WM_TIMER, timer, 0);
+  SendMessageA(ToHwnd(owner), WM_TIMER, timer, 0);
+  EXPECT_EQ(ticks, 1);
+  windows.StopTimer(other);
+  windows.StopTimer(other);
+}
+
+TEST_F(WindowSystemTest, ShowModalDisablesTheOthersUntilHidden) {
+  const platform::WindowHandle other = windows.CreateTopWindow({}, {});
+  const platform::WindowHandle hidden = windows.CreateTopWindow({}, {});
+  windows.ShowWindow(other, true);
+  bool otherEnabledInside = true;
+  bool hiddenEnabledInside = false;
+  platform::WindowHandle dialog = 0;
+  platform::WindowEvents events;
+  events.onCloseRequest = [&] {
+    otherEnabledInside = windows.IsWindowEnabled(other);
+    hiddenEnabledInside = windows.IsWindowEnabled(hidden);
+    windows.ShowWindow(dialog, false);
+  };
+  dialog = windows.CreateTopWindow({}, events);
+  // Queued before the loop starts: the nested loop must dispatch it.
+  windows.PostMessage(dialog, WM_CLOSE, 0, 0);
+  windows.ShowModal(dialog);
+  EXPECT_FALSE(otherEnabledInside);
+  EXPECT_TRUE(hiddenEnabledInside) << "only visible windows are disabled";
+  EXPECT_TRUE(windows.IsWindowEnabled(other));
+  EXPECT_FALSE(windows.IsWindowVisible(dialog));
+  windows.ShowWindow(other, false);
+}
+
 TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
   std::vector<std::size_t> sizes;
   platform::WindowEvents events;
