@@ -89,7 +89,10 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
   state->system = this;
   timerWindow_ = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  instance_, state.get());
-  if (timerWindow_ != nullptr) windows_[timerWindow_] = std::move(state);
+  if (timerWindow_ != nullptr) {
+    state->ready = true;
+    windows_[timerWindow_] = std::move(state);
+  }
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
@@ -151,6 +154,7 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   if (HICON small = LoadIconResource(instance_, spec.icon, SM_CXSMICON)) {
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
+  window.ready = true;
   return FromHwnd(hwnd);
 }
 
@@ -614,7 +618,7 @@ LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
   }
   auto* window = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (window == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (window == nullptr || !window->ready) return DefWindowProcA(hwnd, msg, wParam, lParam);
 
   Win32WindowSystem& system = *window->system;
   const LRESULT result = system.HandleMessage(*window, msg, wParam, lParam);

@@ -82,6 +82,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
     Win32WindowSystem* system = nullptr;
     HWND hwnd = nullptr;
     platform::WindowEvents events;
+    // False while CreateTopWindow runs: the program gets no callbacks for a
+    // window whose handle it has not been given yet.
+    bool ready = false;
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
     HFONT font = nullptr;
     HFONT boldFont = nullptr;

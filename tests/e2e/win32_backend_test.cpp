@@ -88,6 +88,7 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   spec.clientHeight = 100;
   const platform::WindowHandle window = windows.CreateTopWindow(spec, events);
   ASSERT_NE(window, 0u);
+  EXPECT_TRUE(seen.empty()) << "no callback before the program has the window's handle";
   HWND hwnd = ToHwnd(window);
   EXPECT_EQ(windows.WindowTitle(window), "Orbelle test");
   EXPECT_FALSE(windows.IsWindowVisible(window));
