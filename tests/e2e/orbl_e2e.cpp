@@ -478,6 +478,51 @@ void SystemMessages(const std::string& path) {
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
 }
 
+// The program file carries its icon in the three sizes, its version and its
+// manifest.
+void Resources(const std::string& path) {
+  HMODULE image = LoadLibraryExA(path.c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  Check(image != nullptr, "cannot open the program file's resources");
+  // The icon group lists the images the file really holds (LoadImage would
+  // scale a missing size from another).
+  HRSRC group = FindResourceA(image, "TRAY", MAKEINTRESOURCEA(14) /*RT_GROUP_ICON*/);
+  Check(group != nullptr, "no icon TRAY");
+  const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(image, group)));
+  const DWORD groupSize = SizeofResource(image, group);
+  Check(bytes != nullptr && groupSize >= 6, "icon TRAY unreadable");
+  const WORD count = static_cast<WORD>(bytes[4] | (bytes[5] << 8));
+  Check(groupSize >= 6u + 14u * count, "icon TRAY's directory is short");
+  std::vector<int> sizes;
+  for (WORD i = 0; i < count; ++i) sizes.push_back(bytes[6 + 14 * i]);
+  Check(sizes == std::vector<int>({16, 32, 48}), "icon TRAY does not hold 16, 32 and 48 px");
+  for (int size : {16, 32, 48}) {
+    HICON icon = static_cast<HICON>(LoadImageA(image, "TRAY", IMAGE_ICON, size, size, 0));
+    Check(icon != nullptr, "icon TRAY does not load at " + std::to_string(size) + " px");
+    DestroyIcon(icon);
+  }
+  Check(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr,
+        "no application manifest");
+  FreeLibrary(image);
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  Check(size != 0, "no version information");
+  std::vector<char> data(size);
+  Check(GetFileVersionInfoA(path.c_str(), 0, size, data.data()) != FALSE, "version unreadable");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  Check(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed,
+        "no fixed version");
+  Check(fixed->dwFileVersionMS == MAKELONG(1, 3) && HIWORD(fixed->dwFileVersionLS) == 2,
+        "file version is not 3.1.2");
+  char* product = nullptr;
+  Check(VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\ProductName",
+                       reinterpret_cast<void**>(&product), &length) &&
+            std::string(product) == "Orbelle",
+        "product name is not Orbelle");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -489,7 +534,8 @@ int main(int argc, char** argv) {
       {"tray-menu-exit", TrayMenuExit},
       {"system-messages", SystemMessages},
       {"shutdown-warning", ShutdownWarning},
-      {"start-after-kill", StartAfterKill}};
+      {"start-after-kill", StartAfterKill},
+      {"resources", Resources}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());

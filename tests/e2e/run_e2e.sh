@@ -19,7 +19,7 @@ cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
   # shutdown-warning joins the list once the program warns about discs at the
   # shutdown query; until then it runs only when named.
-  cases=(start-and-close second-instance restart taskbar-created tray-menu-exit system-messages
+  cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit system-messages
          start-after-kill)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
