@@ -275,6 +275,10 @@ void StartAndClose(const std::string& path) {
   HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
   Check(options != nullptr, "no options window \"Orbelle 3\"");
   Check(!IsWindowVisible(options), "the options window is visible at start-up");
+  // Per monitor, from the manifest: the system does not stretch its windows into blur.
+  Check(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(options)) ==
+            DPI_AWARENESS_PER_MONITOR_AWARE,
+        "the program is not per-monitor DPI aware");
   Check(WaitFor([] { return TrayIconCount() == 1; }, kStartTimeout), "no tray icon while running");
 
   RequestClose(app);

@@ -71,7 +71,8 @@ step "creating the Wine prefix on $DISPLAY"
 timeout "$(budget 120)" wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
 
 # Drive types and links are read when a session starts: set them now and
-# start the session for the cases afresh afterwards.
+# start the session for the cases afresh afterwards. 120 dpi rather than 96,
+# so that sizes the program forgets to scale show.
 mkdir -p "$work/disc-d" "$work/disc-f" "$WINEPREFIX/drive_c/orbelle"
 ln -sfn "$work/disc-d" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$work/disc-f" "$WINEPREFIX/dosdevices/f:"
@@ -85,6 +86,9 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:00000078
 REG
 cp "$work/session.reg" "$WINEPREFIX/drive_c/session.reg"
 timeout "$(budget 60)" wine reg import 'C:\session.reg' >/dev/null 2>&1 || { echo "reg import failed" >&2; exit 1; }

@@ -116,6 +116,33 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   EXPECT_NE(SendMessageA(hwnd, WM_POWERBROADCAST, 0 /*PBT_APMQUERYSUSPEND*/, 0), 0);
 }
 
+TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
+  // The program itself is per-monitor aware through its manifest.
+  SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  platform::WindowSpec spec;
+  spec.clientWidth = 200;
+  spec.clientHeight = 100;
+  const platform::WindowHandle window = windows.CreateTopWindow(spec, {});
+  HWND hwnd = ToHwnd(window);
+  const int dpi = static_cast<int>(GetDpiForWindow(hwnd));
+  EXPECT_EQ(dpi, 120) << "the session runs at 120 dpi";
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, MulDiv(200, dpi, 96));
+  EXPECT_EQ(client.bottom, MulDiv(100, dpi, 96));
+
+  platform::ControlSpec label;
+  label.rect = {8, 16, 80, 20};
+  const auto control = windows.CreateControl(window, label, {});
+  RECT r{};
+  GetWindowRect(reinterpret_cast<HWND>(control), &r);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, MulDiv(8, dpi, 96));
+  EXPECT_EQ(r.top, MulDiv(16, dpi, 96));
+  EXPECT_EQ(r.right - r.left, MulDiv(80, dpi, 96));
+  SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+}
+
 TEST_F(WindowSystemTest, TimersTickUntilStopped) {
   const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
   int ticks = 0;
