@@ -392,6 +392,24 @@ TEST(Atoms, CountReferencesAndTheInstanceLockIsReentrant) {
   EXPECT_TRUE(lock.TryAcquire("Orbelle backend test lock"));
 }
 
+TEST_F(WindowSystemTest, AHotKeyCombinationIsTakenOnce) {
+  Win32HotKeys hotKeys;
+  const platform::WindowHandle first = windows.CreateTopWindow({}, {});
+  const platform::WindowHandle second = windows.CreateTopWindow({}, {});
+  constexpr std::uint32_t kCtrlAlt = platform::mod::CONTROL | platform::mod::ALT;
+  EXPECT_TRUE(hotKeys.Register(first, 0xC001, kCtrlAlt, 'K'));
+  EXPECT_FALSE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'K')) << "already taken";
+  EXPECT_TRUE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'L'));
+  EXPECT_TRUE(hotKeys.Unregister(first, 0xC001));
+  EXPECT_FALSE(hotKeys.Unregister(first, 0xC001));
+  EXPECT_TRUE(hotKeys.Register(second, 0xC003, kCtrlAlt, 'K'));
+  hotKeys.Unregister(second, 0xC002);
+  hotKeys.Unregister(second, 0xC003);
+
+  Win32Shell shell;
+  EXPECT_FALSE(shell.Open(first, "", platform::sw::SHOW));
+}
+
 TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
   Win32DriveEnumerator drives;
   const std::uint32_t mask = drives.LogicalDrives();
