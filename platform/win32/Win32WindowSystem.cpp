@@ -105,24 +105,24 @@ void Win32WindowSystem::AddMessageHook(MessageHook hook) {
 
 // --- windows -------------------------------------------------------------
 
-platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::WindowSpec& spec,
+platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::WindowSpec& params,
                                                           platform::WindowEvents events) {
   auto state = std::make_unique<Window>();
   state->system = this;
   state->events = std::move(events);
 
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  if (spec.minimizeBox) style |= WS_MINIMIZEBOX;
-  if (spec.maximizeBox) style |= WS_MAXIMIZEBOX;
+  if (params.minimizeBox) style |= WS_MINIMIZEBOX;
+  if (params.maximizeBox) style |= WS_MAXIMIZEBOX;
 
   auto outerSize = [&](UINT dpi) {
-    RECT rc{0, 0, Scale(spec.clientWidth, dpi), Scale(spec.clientHeight, dpi)};
+    RECT rc{0, 0, Scale(params.clientWidth, dpi), Scale(params.clientHeight, dpi)};
     AdjustWindowRectExForDpi(&rc, style, FALSE, 0, dpi);
     return SIZE{rc.right - rc.left, rc.bottom - rc.top};
   };
   const SIZE first = outerSize(GetDpiForSystem());
   HWND hwnd =
-      CreateWindowExA(0, kWindowClass, spec.title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+      CreateWindowExA(0, kWindowClass, params.title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                       first.cx, first.cy, nullptr, nullptr, instance_, state.get());
   if (hwnd == nullptr) return 0;
 
@@ -136,7 +136,7 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   int x = 0;
   int y = 0;
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE;
-  if (spec.centered) {
+  if (params.centered) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
@@ -148,10 +148,10 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   }
   SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, flags);
 
-  if (HICON big = LoadIconResource(instance_, spec.icon, SM_CXICON)) {
+  if (HICON big = LoadIconResource(instance_, params.icon, SM_CXICON)) {
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   }
-  if (HICON small = LoadIconResource(instance_, spec.icon, SM_CXSMICON)) {
+  if (HICON small = LoadIconResource(instance_, params.icon, SM_CXSMICON)) {
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
   window.ready = true;
@@ -273,13 +273,13 @@ void Win32WindowSystem::FreeFonts(Window& window) {
 }
 
 void Win32WindowSystem::PlaceControl(const Window& window, const Control& control) const {
-  const platform::Rect& r = control.spec.rect;
+  const platform::Rect& r = control.params.rect;
   const UINT dpi = window.dpi;
   int x = Scale(r.x, dpi);
   int y = Scale(r.y, dpi);
   int width = Scale(r.width, dpi);
   int height = Scale(r.height, dpi);
-  if (control.spec.kind == platform::ControlKind::DropDownList) {
+  if (control.params.kind == platform::ControlKind::DropDownList) {
     height += Scale(kDropDownListHeight, dpi);
   }
   if (control.arrows != nullptr) {
@@ -290,13 +290,13 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
   MoveWindow(control.hwnd, x, y, width, height, TRUE);
 
   HFONT font = window.font;
-  if (control.spec.kind == platform::ControlKind::LinkLabel) font = window.linkFont;
-  if (control.spec.bold) font = window.boldFont;
+  if (control.params.kind == platform::ControlKind::LinkLabel) font = window.linkFont;
+  if (control.params.bold) font = window.boldFont;
   if (font != nullptr) SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle parent,
-                                                         const platform::ControlSpec& spec,
+                                                         const platform::ControlSpec& params,
                                                          platform::ControlEvents events) {
   auto it = windows_.find(ToHwnd(parent));
   if (it == windows_.end()) return 0;
@@ -304,10 +304,10 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
 
   using platform::ControlKind;
   const char* cls = WC_STATICA;
-  DWORD style = WS_CHILD | (spec.visible ? WS_VISIBLE : 0);
+  DWORD style = WS_CHILD | (params.visible ? WS_VISIBLE : 0);
   DWORD exStyle = 0;
   HANDLE image = nullptr;
-  switch (spec.kind) {
+  switch (params.kind) {
     case ControlKind::Label:
       // SS_NOTIFY keeps a click on a label from counting as one on the window.
       style |= SS_LEFT | SS_NOTIFY;
@@ -345,11 +345,12 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
       break;
     case ControlKind::Picture:
       style |= SS_NOTIFY | SS_CENTERIMAGE;
-      image = LoadImageA(instance_, spec.image.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+      image = LoadImageA(instance_, params.image.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
       if (image != nullptr) {
         style |= SS_ICON;
       } else {
-        image = LoadImageA(instance_, spec.image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+        image =
+            LoadImageA(instance_, params.image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
         style |= SS_BITMAP;
       }
       break;
@@ -360,7 +361,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   }
 
   const int id = nextControlId_++;
-  const char* text = spec.kind == ControlKind::Picture ? "" : spec.text.c_str();
+  const char* text = params.kind == ControlKind::Picture ? "" : params.text.c_str();
   HWND hwnd =
       CreateWindowExA(exStyle, cls, text, style, 0, 0, 0, 0, window.hwnd,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -368,31 +369,31 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
 
   auto control = std::make_unique<Control>();
   control->hwnd = hwnd;
-  control->spec = spec;
+  control->params = params;
   control->events = std::move(events);
 
-  switch (spec.kind) {
+  switch (params.kind) {
     case ControlKind::NumberField: {
       control->arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
-                                        WS_CHILD | (spec.visible ? WS_VISIBLE : 0) |
+                                        WS_CHILD | (params.visible ? WS_VISIBLE : 0) |
                                             UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                         0, 0, 0, 0, window.hwnd, nullptr, instance_, nullptr);
       if (control->arrows != nullptr) {
         SendMessageA(control->arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
-        SendMessageA(control->arrows, UDM_SETRANGE32, static_cast<WPARAM>(spec.minimum),
-                     spec.maximum);
-        UDACCEL accel{0, static_cast<UINT>(spec.step > 0 ? spec.step : 1)};
+        SendMessageA(control->arrows, UDM_SETRANGE32, static_cast<WPARAM>(params.minimum),
+                     params.maximum);
+        UDACCEL accel{0, static_cast<UINT>(params.step > 0 ? params.step : 1)};
         SendMessageA(control->arrows, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-        SendMessageA(control->arrows, UDM_SETPOS32, 0, spec.minimum);
+        SendMessageA(control->arrows, UDM_SETPOS32, 0, params.minimum);
         controls_[control->arrows] = control.get();
       }
       break;
     }
     case ControlKind::ButtonBar: {
       SendMessageA(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-      if (!spec.image.empty()) {
-        HIMAGELIST images = ImageList_LoadImageA(instance_, spec.image.c_str(), 16, 0, CLR_DEFAULT,
-                                                 IMAGE_BITMAP, LR_CREATEDIBSECTION);
+      if (!params.image.empty()) {
+        HIMAGELIST images = ImageList_LoadImageA(instance_, params.image.c_str(), 16, 0,
+                                                 CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
         if (images != nullptr)
           SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
       }
@@ -455,14 +456,14 @@ bool Win32WindowSystem::IsChecked(platform::ControlHandle control) const {
 void Win32WindowSystem::ClearItems(platform::ControlHandle control) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
-  const bool combo = c->spec.kind == platform::ControlKind::DropDownList;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   SendMessageA(c->hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
 }
 
 void Win32WindowSystem::AddItem(platform::ControlHandle control, const std::string& text) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
-  const bool combo = c->spec.kind == platform::ControlKind::DropDownList;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   SendMessageA(c->hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -471,7 +472,7 @@ std::vector<std::string> Win32WindowSystem::Items(platform::ControlHandle contro
   std::vector<std::string> items;
   const Control* c = FindControl(control);
   if (c == nullptr) return items;
-  const bool combo = c->spec.kind == platform::ControlKind::DropDownList;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   const LRESULT count = SendMessageA(c->hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     const LRESULT length =
@@ -493,14 +494,14 @@ std::vector<std::string> Win32WindowSystem::Items(platform::ControlHandle contro
 void Win32WindowSystem::SetSelection(platform::ControlHandle control, int index) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
-  const bool combo = c->spec.kind == platform::ControlKind::DropDownList;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   SendMessageA(c->hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 int Win32WindowSystem::Selection(platform::ControlHandle control) const {
   const Control* c = FindControl(control);
   if (c == nullptr) return -1;
-  const bool combo = c->spec.kind == platform::ControlKind::DropDownList;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   const LRESULT selection = SendMessageA(c->hwnd, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
   return selection < 0 ? -1 : static_cast<int>(selection);
 }
@@ -523,7 +524,7 @@ int Win32WindowSystem::ArrowPosition(platform::ControlHandle control) const {
 int Win32WindowSystem::AddBarButton(platform::ControlHandle bar, const std::string& caption,
                                     int image) {
   Control* c = FindControl(bar);
-  if (c == nullptr || c->spec.kind != platform::ControlKind::ButtonBar) return -1;
+  if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar) return -1;
   const int index = c->barButtons;
   std::string text = caption;
   text.push_back('\0');  // TB_ADDSTRING takes a double-NUL-terminated list
@@ -704,7 +705,7 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
     }
     case WM_CTLCOLORSTATIC: {
       auto it = controls_.find(reinterpret_cast<HWND>(lParam));
-      if (it != controls_.end() && it->second->spec.kind == platform::ControlKind::LinkLabel) {
+      if (it != controls_.end() && it->second->params.kind == platform::ControlKind::LinkLabel) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
         SetBkMode(dc, TRANSPARENT);
@@ -742,7 +743,7 @@ bool Win32WindowSystem::HandleCommand(Window& /*window*/, WPARAM wParam, LPARAM 
   const platform::ControlEvents events = control.events;  // a copy: handlers may run long
   const UINT code = HIWORD(wParam);
   using platform::ControlKind;
-  switch (control.spec.kind) {
+  switch (control.params.kind) {
     case ControlKind::Button:
     case ControlKind::CheckBox:
       if (code == BN_CLICKED && events.onClick) events.onClick();

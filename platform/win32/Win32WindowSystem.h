@@ -26,7 +26,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   void AddMessageHook(MessageHook hook);
   HINSTANCE Instance() const { return instance_; }
 
-  platform::WindowHandle CreateTopWindow(const platform::WindowSpec& spec,
+  platform::WindowHandle CreateTopWindow(const platform::WindowSpec& params,
                                          platform::WindowEvents events) override;
   void SetWindowTitle(platform::WindowHandle window, const std::string& title) override;
   std::string WindowTitle(platform::WindowHandle window) const override;
@@ -39,7 +39,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   void ShowModal(platform::WindowHandle window) override;
 
   platform::ControlHandle CreateControl(platform::WindowHandle parent,
-                                        const platform::ControlSpec& spec,
+                                        const platform::ControlSpec& params,
                                         platform::ControlEvents events) override;
   void SetControlText(platform::ControlHandle control, const std::string& text) override;
   std::string ControlText(platform::ControlHandle control) const override;
@@ -73,7 +73,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   struct Control {
     HWND hwnd = nullptr;
     HWND arrows = nullptr;  // NumberField: its up-down control
-    platform::ControlSpec spec;
+    platform::ControlSpec params;
     platform::ControlEvents events;
     bool hovering = false;
     int barButtons = 0;

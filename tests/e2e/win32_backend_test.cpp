@@ -82,11 +82,11 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   events.onCloseRequest = [&] { ++closes; };
   events.onDoubleClick = [&] { ++doubleClicks; };
   events.onVisibleChanged = [&](bool visible) { visibility.push_back(visible); };
-  platform::WindowSpec spec;
-  spec.title = "Orbelle test";
-  spec.clientWidth = 200;
-  spec.clientHeight = 100;
-  const platform::WindowHandle window = windows.CreateTopWindow(spec, events);
+  platform::WindowSpec params;
+  params.title = "Orbelle test";
+  params.clientWidth = 200;
+  params.clientHeight = 100;
+  const platform::WindowHandle window = windows.CreateTopWindow(params, events);
   ASSERT_NE(window, 0u);
   EXPECT_TRUE(seen.empty()) << "no callback before the program has the window's handle";
   HWND hwnd = ToHwnd(window);
@@ -119,10 +119,10 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
 TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   // The program itself is per-monitor aware through its manifest.
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-  platform::WindowSpec spec;
-  spec.clientWidth = 200;
-  spec.clientHeight = 100;
-  const platform::WindowHandle window = windows.CreateTopWindow(spec, {});
+  platform::WindowSpec params;
+  params.clientWidth = 200;
+  params.clientHeight = 100;
+  const platform::WindowHandle window = windows.CreateTopWindow(params, {});
   HWND hwnd = ToHwnd(window);
   const int dpi = static_cast<int>(GetDpiForWindow(hwnd));
   EXPECT_EQ(dpi, 120) << "the session runs at 120 dpi";
