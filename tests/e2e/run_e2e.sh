@@ -115,7 +115,7 @@ for case in "${cases[@]}"; do
     continue
   fi
   if [ "$case" = unit ]; then
-    timeout "$(budget 90)" wine 'C:\orbelle\orbl_win32_tests.exe' --gtest_brief=1 2>&1 | tr -d '\r'
+    timeout "$(budget 90)" wine 'C:\orbelle\orbl_win32_tests.exe' --gtest_brief=1 'one "quoted" \\arg\' 2>&1 | tr -d '\r'
   else
     timeout "$(budget 90)" wine 'C:\orbelle\orbl_e2e.exe' "$case" 'C:\orbelle\orbl3.exe' 2>&1 | tr -d '\r'
   fi

@@ -143,6 +143,20 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
 }
 
+TEST_F(WindowSystemTest, TheSystemMenuLosesMinimiseAndClose) {
+  platform::WindowSpec params;
+  params.minimizeBox = true;
+  const platform::WindowHandle window = windows.CreateTopWindow(params, {});
+  HMENU menu = GetSystemMenu(ToHwnd(window), FALSE);
+  ASSERT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  windows.RemoveSystemMenuItems(window);
+  EXPECT_EQ(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  EXPECT_EQ(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
+  const int last = GetMenuItemCount(menu) - 1;
+  EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+}
+
 TEST_F(WindowSystemTest, TimersTickUntilStopped) {
   const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
   int ticks = 0;
@@ -434,6 +448,13 @@ TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
   const auto handle = removal.OpenDevice("\\\\.\\Q:");
   EXPECT_EQ(handle, platform::RemovalLock::kInvalid);
   removal.CloseDevice(handle);
+}
+
+TEST(Files, ArgumentsAreSplitLikeTheRuntimeSplitsThem) {
+  // run_e2e.sh passes an argument with blanks, quotes and backslashes.
+  Strings runtime(__argv + 1, __argv + __argc);
+  EXPECT_EQ(Win32Files().Arguments(), runtime) << GetCommandLineA();
+  EXPECT_GE(runtime.size(), 2u);
 }
 
 TEST(Files, FindOnlyMatchingFilesAndReadThem) {
