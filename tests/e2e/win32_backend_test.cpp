@@ -140,6 +140,14 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   EXPECT_EQ(r.left, MulDiv(8, dpi, 96));
   EXPECT_EQ(r.top, MulDiv(16, dpi, 96));
   EXPECT_EQ(r.right - r.left, MulDiv(80, dpi, 96));
+
+  // Moved to a monitor of 192 dpi: the system suggests the new outer size.
+  RECT suggested{0, 0, 500, 300};
+  SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  GetWindowRect(reinterpret_cast<HWND>(control), &r);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, 16);
+  EXPECT_EQ(r.right - r.left, 160);
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
 }
 
@@ -255,6 +263,19 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   EXPECT_TRUE(windows.IsControlVisible(ok));
   windows.SetControlVisible(ok, false);
   EXPECT_FALSE(windows.IsControlVisible(ok));
+
+  platform::ControlSpec link;
+  link.kind = ControlKind::LinkLabel;
+  std::vector<std::string> linkEvents;
+  platform::ControlEvents linkHandlers;
+  linkHandlers.onClick = [&] { linkEvents.push_back("click"); };
+  linkHandlers.onMouseHover = [&](bool inside) { linkEvents.push_back(inside ? "in" : "out"); };
+  const auto site = windows.CreateControl(window, link, linkHandlers);
+  SendMessageA(reinterpret_cast<HWND>(site), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  SendMessageA(reinterpret_cast<HWND>(site), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED), static_cast<LPARAM>(site));
+  SendMessageA(reinterpret_cast<HWND>(site), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(linkEvents, (Strings{"in", "click", "out"}));
 
   platform::ControlSpec check;
   check.kind = ControlKind::CheckBox;
