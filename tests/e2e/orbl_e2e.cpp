@@ -307,6 +307,8 @@ void StartAndClose(const std::string& path) {
   Note("DriveCount 2, 27 text values each for D and F");
 }
 
+HWND OpenTrayMenu(DWORD pid);
+
 // A second start ends on its own, quickly and with exit code 0, and leaves the
 // running program as it was.
 void SecondInstance(const std::string& path) {
@@ -323,9 +325,10 @@ void SecondInstance(const std::string& path) {
   Check(first.Running(), "the first instance ended");
   Check(TopWindow(first.Pid(), "", kAppTitle) == app, "the first instance lost its window");
   Check(Responds(app), "the first instance does not answer");
-  Check(
-      WaitFor([] { return TrayIconCount() == 1; }, kExitTimeout),
-      "expected exactly the first instance's tray icon, found " + std::to_string(TrayIconCount()));
+  // The one icon left is the first instance's: it opens that program's menu.
+  HWND menu = OpenTrayMenu(first.Pid());
+  PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  Check(WaitFor([&] { return !IsWindowVisible(menu); }, kExitTimeout), "the menu did not close");
 
   RequestClose(app);
   Check(first.WaitExit(kExitTimeout, "first instance after WM_CLOSE") == 0, "exit code");
@@ -384,25 +387,33 @@ void TaskbarCreated(const std::string& path) {
   Check(WaitFor([] { return TrayIconCount() == 0; }, kExitTimeout), "tray icon left behind");
 }
 
-// Right button on the icon opens the menu; its last item ends the program.
-void TrayMenuExit(const std::string& path) {
-  ClearSettings();
-  Program program(path);
-  program.WaitRunning();
+// Clicks the only tray icon with the right button; returns the pop-up menu
+// that the program `pid` shows for it.
+HWND OpenTrayMenu(DWORD pid) {
   std::vector<HWND> icons;
-  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout), "no tray icon");
+  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout),
+        "expected one tray icon");
   PostMessageA(icons.front(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
   PostMessageA(icons.front(), WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
   HWND menu = nullptr;
   Check(WaitFor(
             [&] {
-              for (HWND hwnd : TopWindows(program.Pid(), "#32768", "")) {
+              for (HWND hwnd : TopWindows(pid, "#32768", "")) {
                 if (IsWindowVisible(hwnd)) menu = hwnd;
               }
               return menu != nullptr;
             },
             kStartTimeout),
-        "no pop-up menu after the right button");
+        "no pop-up menu after the right button on the icon");
+  return menu;
+}
+
+// Right button on the icon opens the menu; its last item ends the program.
+void TrayMenuExit(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  program.WaitRunning();
+  HWND menu = OpenTrayMenu(program.Pid());
   // Up from no selection lands on the last item.
   PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
   PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
