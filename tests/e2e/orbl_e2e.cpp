@@ -493,6 +493,35 @@ void SystemMessages(const std::string& path) {
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
 }
 
+// The argument "options", exactly so, opens the options window during
+// start-up; closing it hides it and the program runs on. "Options" does not.
+void OptionsArgument(const std::string& path) {
+  {
+    Program program(path, "options");
+    HWND app = program.WaitRunning();
+    HWND options = nullptr;
+    Check(WaitFor(
+              [&] {
+                options = TopWindow(program.Pid(), "", kOptionsTitle);
+                return options != nullptr && IsWindowVisible(options);
+              },
+              kStartTimeout),
+          "the options window is not shown");
+    PostMessageA(options, WM_CLOSE, 0, 0);
+    Check(WaitFor([&] { return !IsWindowVisible(options); }, kExitTimeout),
+          "closing the options window does not hide it");
+    Check(program.Running() && Responds(app), "the program ended with its options window");
+    RequestClose(app);
+    Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  }
+  Program program(path, "Options");
+  HWND app = program.WaitRunning();
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr && !IsWindowVisible(options), "\"Options\" opened the options window");
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -550,6 +579,7 @@ int main(int argc, char** argv) {
       {"system-messages", SystemMessages},
       {"shutdown-warning", ShutdownWarning},
       {"start-after-kill", StartAfterKill},
+      {"options-argument", OptionsArgument},
       {"resources", Resources}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");

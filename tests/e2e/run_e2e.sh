@@ -19,8 +19,8 @@ cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
   # shutdown-warning joins the list once the program warns about discs at the
   # shutdown query; until then it runs only when named.
-  cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit system-messages
-         start-after-kill)
+  cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
+         options-argument system-messages start-after-kill)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 
