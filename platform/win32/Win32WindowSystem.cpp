@@ -495,6 +495,9 @@ void Win32WindowSystem::SetSelection(platform::ControlHandle control, int index)
   Control* c = FindControl(control);
   if (c == nullptr) return;
   const bool combo = c->params.kind == platform::ControlKind::DropDownList;
+  // Beyond the entries means no selection; a list box would otherwise keep its old one.
+  const LRESULT count = SendMessageA(c->hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  if (index < 0 || index >= count) index = -1;
   SendMessageA(c->hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 

@@ -293,6 +293,19 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   EXPECT_EQ(windows.Items(drop), (Strings{"None", "Open/Close drive D:", "Show options dialog"}));
   windows.SetSelection(drop, 2);
   EXPECT_EQ(windows.Selection(drop), 2);
+  windows.SetSelection(drop, 3);
+  EXPECT_EQ(windows.Selection(drop), -1) << "beyond the entries";
+
+  platform::ControlSpec listParams;
+  listParams.kind = ControlKind::List;
+  const auto languages = windows.CreateControl(window, listParams, {});
+  windows.AddItem(languages, "English");
+  windows.AddItem(languages, "Deutsch");
+  windows.SetSelection(languages, 1);
+  EXPECT_EQ(windows.Selection(languages), 1);
+  windows.SetSelection(languages, 7);
+  EXPECT_EQ(windows.Selection(languages), -1) << "beyond the entries";
+  windows.SetSelection(drop, 2);
   windows.ClearItems(drop);
   EXPECT_TRUE(windows.Items(drop).empty());
 
