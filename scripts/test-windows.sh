@@ -26,7 +26,6 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 [ "${1:-}" = "--setup-only" ] && exit 0
 
-echo "== windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ctest --preset windows

@@ -28,8 +28,9 @@ for tool in wine wineserver wineboot Xvfb; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
 done
 
-# The whole run ends within this many seconds, teardown included, so that a
-# hang fails here rather than being killed from outside without a teardown.
+# Every step ends before this many seconds have passed, and the teardown takes
+# at most 30 more: a hang fails here, inside the test's own time-out, rather
+# than being killed from outside without a teardown.
 deadline=$((SECONDS + ${ORBL_E2E_BUDGET:-240}))
 # Seconds the next step may take: at most $1, never past the deadline.
 budget() {
