@@ -493,6 +493,78 @@ void SystemMessages(const std::string& path) {
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
 }
 
+// Stores a complete set of values for drives D and F, as a save would, with
+// the same open/close hot key for both.
+void StoreSettingsWithSharedHotKey() {
+  ClearSettings();
+  HKEY key = nullptr;
+  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS,
+        "cannot create the settings key");
+  auto put = [&](const std::string& name, const std::string& text) {
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+  };
+  const std::pair<const char*, const char*> drive[] = {
+      {" Spy for ejecting CD/DVD door with disk", "1"},
+      {" Automatically close the CD/DVD door after specified time interval", "1"},
+      {" edtDiskLimit", "20"},
+      {" Close CD/DVD door on system shutdown", "1"},
+      {" Warn if CD/DVD drive is not empty on system shutdown", "1"},
+      {" Try to close CD/DVD door every some seconds", "0"},
+      {" edtAutocloseInterval", "15"},
+      {" Lock this drive on starting program", "0"},
+      {" Lock-close-ORBL-open-etc", "0"},
+      {" WarnAboutDiscWhenGoingToSleepMode", "0"},
+      {" EjectDiskWhenDriveIsNotEmpty", "0"},
+      {" BeepWhenDriveIsNotEmpty", "0"},
+      {" ShowMessagesWhenLockingUnlocking", "0"},
+      {" BeepWhenLockingUnlocking", "0"},
+      {" LockWhenGoingToSleepMode", "0"},
+      {" UnlockLockWhenExitingFromSleepMode", "0"},
+      {" ShowDialogToCloseDriveImmediately", "0"},
+      {" HotKeyClose-Win", "0"},
+      {" HotKeyClose-Ctrl", "1"},
+      {" HotKeyClose-Alt", "1"},
+      {" HotKeyClose-Shift", "0"},
+      {" HotKeyClose-Key", "75"},  // K
+      {" HotKeyLock-Win", "0"},
+      {" HotKeyLock-Ctrl", "0"},
+      {" HotKeyLock-Alt", "0"},
+      {" HotKeyLock-Shift", "0"},
+      {" HotKeyLock-Key", "0"}};
+  for (char letter : {'D', 'F'}) {
+    for (const auto& [suffix, text] : drive) put(std::string(1, letter) + suffix, text);
+  }
+  put("Double - Letter", "");
+  put("Double - Action", "0");
+  put("Double - Item", "0");
+  RegCloseKey(key);
+}
+
+// Two drives with one combination: the first registers it, the second is
+// reported at start-up, and the program runs on.
+void HotKeyConflict(const std::string& path) {
+  StoreSettingsWithSharedHotKey();
+  Program program(path);
+  HWND box = WaitMessageBox(program.Pid());
+  Check(box != nullptr, "no message about the hot key already in use");
+  const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
+  const std::string caption = TextOf(box);
+  PressOk(box);
+  Check(
+      text == "This hot key is already used. Please, specify any other hot key.\r\nCtrl + Alt + K",
+      "message reads \"" + text + "\"");
+  Check(caption == "Orbelle", "caption \"" + caption + "\"");
+  HWND app = program.WaitRunning();
+  for (HWND other : TopWindows(program.Pid(), "#32770", "")) {
+    Check(!IsWindowVisible(other), "a second message: " + TextOf(GetDlgItem(other, 0xFFFF)));
+  }
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
 // The argument "options", exactly so, opens the options window during
 // start-up; closing it hides it and the program runs on. "Options" does not.
 void OptionsArgument(const std::string& path) {
@@ -580,6 +652,7 @@ int main(int argc, char** argv) {
       {"shutdown-warning", ShutdownWarning},
       {"start-after-kill", StartAfterKill},
       {"options-argument", OptionsArgument},
+      {"hot-key-conflict", HotKeyConflict},
       {"resources", Resources}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
