@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the format check, the host build with all tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
-# program end to end under Wine.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzzing run,
+# and the Windows program end to end under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +24,16 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# A short fuzzing run over stored values: long enough to catch a regression in
+# the parsers, short enough for every push.
+if command -v clang++ >/dev/null; then
+  echo "== fuzz"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz
+  build/fuzz/tests/fuzz/settings_fuzz -max_total_time=20 -max_len=512 -print_final_stats=0 \
+    2>&1 | tail -n 2
+fi
 
 if [ -x scripts/test-windows.sh ]; then
   echo "== windows"

@@ -1,0 +1,51 @@
+// Stored values are outside input: another tool or a hand edit may leave any
+// bytes of any type under any of our names. The load must neither crash nor
+// read past a value, and a number it accepts must read back the same.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "drives/DriveTools.h"
+#include "platform/sim/SimProcess.h"
+#include "settings/NumberText.h"
+#include "settings/RegistrySettings.h"
+
+using orbl::platform::StoredValue;
+using orbl::platform::ValueType;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The whole input as one text: a number accepted must print back to itself.
+  const std::string_view whole(reinterpret_cast<const char*>(data), size);
+  if (auto number = orbl::TextToInt(whole)) {
+    if (orbl::TextToInt(std::to_string(*number)) != number) std::abort();
+  }
+
+  // The input as a series of values: [name index][type][length][bytes...].
+  orbl::sim::SimWorld world;
+  orbl::sim::SimProcess process(world);
+  orbl::TDriveTable drives = {orbl::NewDriveRecord('D'), orbl::NewDriveRecord('E')};
+  const char* const programWide[] = {"Currently used language", "Double - Letter",
+                                     "Double - Action", "Double - Item"};
+  std::size_t at = 0;
+  while (at + 3 <= size) {
+    const std::size_t which = data[at] % (2 * orbl::kDriveValueCount + 4);
+    const auto type = static_cast<ValueType>(data[at + 1] % 8);
+    const std::size_t length = std::min<std::size_t>(data[at + 2], size - at - 3);
+    at += 3;
+    StoredValue value{type, {}};
+    for (std::size_t i = 0; i < length; ++i) value.data.push_back(std::byte{data[at + i]});
+    at += length;
+    std::string name;
+    if (which < 2 * orbl::kDriveValueCount) {
+      name = std::string(1, which < orbl::kDriveValueCount ? 'D' : 'E') +
+             orbl::kDriveValueSuffixes[which % orbl::kDriveValueCount];
+    } else {
+      name = programWide[which - 2 * orbl::kDriveValueCount];
+    }
+    auto& key = world.MakeKey(orbl::kSettingsKey);
+    key.values[name] = std::move(value);
+  }
+  orbl::TAppOptions options;
+  orbl::LoadSettings(process.Platform().settings, drives, options);
+  return 0;
+}
