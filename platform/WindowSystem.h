@@ -94,7 +94,9 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Creates a hidden top-level window. Returns 0 on failure.
+  // Creates a hidden top-level window. Returns 0 on failure. No callback of
+  // `events` runs before this returns: the object that owns the window may
+  // still be under construction.
   virtual WindowHandle CreateTopWindow(const WindowSpec& params, WindowEvents events) = 0;
   virtual void SetWindowTitle(WindowHandle window, const std::string& title) = 0;
   virtual std::string WindowTitle(WindowHandle window) const = 0;
@@ -111,7 +113,9 @@ class WindowSystem {
   // and runs a nested loop that returns once the window is hidden again.
   virtual void ShowModal(WindowHandle window) = 0;
 
-  // Controls. Every handle stays valid for the life of its window.
+  // Controls. Every handle stays valid for the life of its window. Setting a
+  // control's state from the program (text, tick, selection, arrows) fires no
+  // event; events report the user's input only.
   virtual ControlHandle CreateControl(WindowHandle parent, const ControlSpec& params,
                                       ControlEvents events) = 0;
   virtual void SetControlText(ControlHandle control, const std::string& text) = 0;
@@ -120,7 +124,8 @@ class WindowSystem {
   virtual bool IsControlVisible(ControlHandle control) const = 0;
   virtual void SetChecked(ControlHandle control, bool checked) = 0;
   virtual bool IsChecked(ControlHandle control) const = 0;
-  // Lists and drop-down lists. Selection -1 means no entry is selected.
+  // Lists and drop-down lists. Selection -1 means no entry is selected; a
+  // selection beyond the entries clears it.
   virtual void ClearItems(ControlHandle control) = 0;
   virtual void AddItem(ControlHandle control, const std::string& text) = 0;
   virtual std::vector<std::string> Items(ControlHandle control) const = 0;

@@ -16,7 +16,6 @@
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -236,29 +235,6 @@ bool Responds(HWND hwnd) {
   return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
 }
 
-HWND WaitMessageBox(DWORD pid) {
-  HWND box = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND hwnd : TopWindows(pid, "#32770", "")) {
-          if (IsWindowVisible(hwnd)) {
-            box = hwnd;
-            return true;
-          }
-        }
-        return false;
-      },
-      kStartTimeout);
-  return box;
-}
-
-void PressOk(HWND box) {
-  HWND ok = GetDlgItem(box, IDOK);
-  Check(ok != nullptr, "message box has no OK button");
-  PostMessageA(ok, BM_CLICK, 0, 0);
-  Check(WaitFor([&] { return !IsWindow(box); }, kExitTimeout), "message box did not close on OK");
-}
-
 void CheckNoProgramRunning() {
   Check(TopWindows(0, "", kAppTitle).empty(), "an orbl3.exe from an earlier case is still running");
 }
@@ -424,39 +400,6 @@ void TrayMenuExit(const std::string& path) {
   Check(values.count("DriveCount") == 1, "Exit did not save the settings");
 }
 
-// A shutdown query with discs in both drives (every emulated CD-ROM drive
-// reads as holding one): the warning names them, and after OK the query is
-// consented to.
-void ShutdownWarning(const std::string& path) {
-  ClearSettings();
-  Program program(path);
-  HWND app = program.WaitRunning();
-  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
-  Check(options != nullptr, "no options window");
-
-  DWORD_PTR answer = 0;
-  bool answered = false;
-  std::thread query([&] {
-    answered = SendWithin(options, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 60000, answer);
-  });
-  HWND box = WaitMessageBox(program.Pid());
-  std::string text;
-  std::string caption;
-  if (box != nullptr) {
-    text = TextOf(GetDlgItem(box, 0xFFFF));
-    caption = TextOf(box);
-    PressOk(box);
-  }
-  query.join();
-  Check(box != nullptr, "no disc warning at the shutdown query");
-  Check(text == "Found disk in drive (D, F)", "warning reads \"" + text + "\"");
-  Check(caption == "Orbelle", "warning caption \"" + caption + "\"");
-  Check(answered && answer != 0, "the shutdown query was not consented to");
-
-  RequestClose(app);
-  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
-}
-
 // Power broadcasts are consented to; device broadcasts, from a proper volume
 // notice to a header too short for one, leave the program alive and silent.
 void SystemMessages(const std::string& path) {
@@ -491,78 +434,6 @@ void SystemMessages(const std::string& path) {
 
   RequestClose(app);
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
-}
-
-// Stores a complete set of values for drives D and F, as a save would, with
-// the same open/close hot key for both.
-void StoreSettingsWithSharedHotKey() {
-  ClearSettings();
-  HKEY key = nullptr;
-  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) == ERROR_SUCCESS,
-        "cannot create the settings key");
-  auto put = [&](const std::string& name, const std::string& text) {
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-  };
-  const std::pair<const char*, const char*> drive[] = {
-      {" Spy for ejecting CD/DVD door with disk", "1"},
-      {" Automatically close the CD/DVD door after specified time interval", "1"},
-      {" edtDiskLimit", "20"},
-      {" Close CD/DVD door on system shutdown", "1"},
-      {" Warn if CD/DVD drive is not empty on system shutdown", "1"},
-      {" Try to close CD/DVD door every some seconds", "0"},
-      {" edtAutocloseInterval", "15"},
-      {" Lock this drive on starting program", "0"},
-      {" Lock-close-ORBL-open-etc", "0"},
-      {" WarnAboutDiscWhenGoingToSleepMode", "0"},
-      {" EjectDiskWhenDriveIsNotEmpty", "0"},
-      {" BeepWhenDriveIsNotEmpty", "0"},
-      {" ShowMessagesWhenLockingUnlocking", "0"},
-      {" BeepWhenLockingUnlocking", "0"},
-      {" LockWhenGoingToSleepMode", "0"},
-      {" UnlockLockWhenExitingFromSleepMode", "0"},
-      {" ShowDialogToCloseDriveImmediately", "0"},
-      {" HotKeyClose-Win", "0"},
-      {" HotKeyClose-Ctrl", "1"},
-      {" HotKeyClose-Alt", "1"},
-      {" HotKeyClose-Shift", "0"},
-      {" HotKeyClose-Key", "75"},  // K
-      {" HotKeyLock-Win", "0"},
-      {" HotKeyLock-Ctrl", "0"},
-      {" HotKeyLock-Alt", "0"},
-      {" HotKeyLock-Shift", "0"},
-      {" HotKeyLock-Key", "0"}};
-  for (char letter : {'D', 'F'}) {
-    for (const auto& [suffix, text] : drive) put(std::string(1, letter) + suffix, text);
-  }
-  put("Double - Letter", "");
-  put("Double - Action", "0");
-  put("Double - Item", "0");
-  RegCloseKey(key);
-}
-
-// Two drives with one combination: the first registers it, the second is
-// reported at start-up, and the program runs on.
-void HotKeyConflict(const std::string& path) {
-  StoreSettingsWithSharedHotKey();
-  Program program(path);
-  HWND box = WaitMessageBox(program.Pid());
-  Check(box != nullptr, "no message about the hot key already in use");
-  const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
-  const std::string caption = TextOf(box);
-  PressOk(box);
-  Check(
-      text == "This hot key is already used. Please, specify any other hot key.\r\nCtrl + Alt + K",
-      "message reads \"" + text + "\"");
-  Check(caption == "Orbelle", "caption \"" + caption + "\"");
-  HWND app = program.WaitRunning();
-  for (HWND other : TopWindows(program.Pid(), "#32770", "")) {
-    Check(!IsWindowVisible(other), "a second message: " + TextOf(GetDlgItem(other, 0xFFFF)));
-  }
-  RequestClose(app);
-  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
-  ClearSettings();
 }
 
 // The argument "options", exactly so, opens the options window during
@@ -649,10 +520,8 @@ int main(int argc, char** argv) {
       {"taskbar-created", TaskbarCreated},
       {"tray-menu-exit", TrayMenuExit},
       {"system-messages", SystemMessages},
-      {"shutdown-warning", ShutdownWarning},
       {"start-after-kill", StartAfterKill},
       {"options-argument", OptionsArgument},
-      {"hot-key-conflict", HotKeyConflict},
       {"resources", Resources}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");

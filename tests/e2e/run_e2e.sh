@@ -17,9 +17,6 @@ if [ $# -gt 0 ] && [ "$1" != "--" ]; then unit_tests=$(realpath "$1"); shift; fi
 [ $# -gt 0 ] && [ "$1" = "--" ] && shift
 cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
-  # shutdown-warning and hot-key-conflict join the list once the program warns
-  # about discs at the shutdown query and registers its hot keys; until then
-  # they run only when named.
   cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
          options-argument system-messages start-after-kill)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
