@@ -38,7 +38,6 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
   // The icon goes up before any setting is read, so the user sees at once
   // that the program started.
   ShowTrayIcon();
-  StartUp();
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {

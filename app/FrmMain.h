@@ -37,7 +37,10 @@ struct TTrayMenu {
 
 class TFrmMain {
  public:
-  // Builds the options window, timers, tray menu and icon, then runs StartUp.
+  // Builds the options window, timers, tray menu and icon. The entry runs
+  // StartUp right after, once the object can be reached from the application
+  // window: start-up may wait in a modal window, and a close request that
+  // arrives there must find the whole exit sequence.
   TFrmMain(platform::Platform& platform, platform::WindowHandle appWindow,
            platform::Atom instanceAtom);
   TFrmMain(const TFrmMain&) = delete;

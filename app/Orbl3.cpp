@@ -29,7 +29,8 @@ bool TakeInstanceGuard(Platform& p, Atom& instanceAtom) {
 
 void RunProgram(Platform& p) {
   // frmMain is built after the application window, whose close request must
-  // reach it; until it exists, a close request simply ends the process.
+  // reach it. Before it exists no message is dispatched, so the fallback below
+  // only guards against a backend that dispatches early.
   std::optional<TFrmMain> frmMain;
 
   WindowSpec appSpec;
@@ -50,6 +51,7 @@ void RunProgram(Platform& p) {
   }
 
   frmMain.emplace(p, appWindow, instanceAtom);
+  frmMain->StartUp();
   p.windows.RunLoop();
   std::abort();  // not reached: the run loop ends only with the process
 }

@@ -18,6 +18,7 @@ class FrmMainAfterStartUp : public ::testing::Test {
     program.Start([this](platform::Platform& p) {
       const auto appWindow = p.windows.CreateTopWindow({}, {});
       frmMain.emplace(p, appWindow, p.atoms.Add("ORBL"));
+      frmMain->StartUp();
       p.windows.RunLoop();
     });
   }

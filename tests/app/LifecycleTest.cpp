@@ -208,6 +208,16 @@ TEST(Lifecycle, TheArgumentOptionsOpensTheOptionsWindowDuringStartUp) {
   }
 }
 
+TEST(Lifecycle, ALogOffWhileStartUpShowsTheOptionsWindowStillExitsInOrder) {
+  Computer pc;
+  auto& program = pc.Start({"options"});
+  ASSERT_TRUE(program.FindWindow("Orbelle 3")->visible);
+  Computer::Close(program);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_EQ(pc.StoredNames().size(), 61u);
+  EXPECT_EQ(pc.world.AtomCount(), 0u);
+}
+
 TEST(Lifecycle, TheTrayIconComesBackAfterTheShellRestarted) {
   Computer pc;
   auto& program = pc.Start();
