@@ -17,13 +17,7 @@ command -v wine >/dev/null || need+=(wine)
 command -v Xvfb >/dev/null || need+=(xvfb)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 
-if [ ${#need[@]} -gt 0 ]; then
-  echo "== installing: ${need[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${need[@]}"
-fi
+"$(dirname "$0")/apt-install.sh" "${need[@]}"
 [ "${1:-}" = "--setup-only" ] && exit 0
 
 cmake --preset windows >/dev/null
