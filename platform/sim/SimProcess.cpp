@@ -1,5 +1,7 @@
 #include "platform/sim/SimProcess.h"
 
+#include "platform/FilePattern.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -28,28 +30,6 @@ std::string ShowValue(const StoredValue& value) {
   }
   return "(" + std::to_string(value.data.size()) + " bytes of type " +
          std::to_string(static_cast<std::uint32_t>(value.type)) + ")";
-}
-
-bool GlobMatch(const std::string& pattern, const std::string& text) {
-  const std::string p = AsciiLower(pattern);
-  const std::string t = AsciiLower(text);
-  std::size_t pi = 0, ti = 0, starP = std::string::npos, starT = 0;
-  while (ti < t.size()) {
-    if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
-      ++pi;
-      ++ti;
-    } else if (pi < p.size() && p[pi] == '*') {
-      starP = pi++;
-      starT = ti;
-    } else if (starP != std::string::npos) {
-      pi = starP + 1;
-      ti = ++starT;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
 }
 
 // "\\.\D:" -> 'D'; 0 when the path does not name a drive device.
@@ -605,7 +585,7 @@ class SimFiles final : public Files {
       if (lower.compare(0, prefix.size(), prefix) != 0) continue;
       const std::string name = path.substr(prefix.size());
       if (name.empty() || name.find('\\') != std::string::npos) continue;
-      if (GlobMatch(pattern, name)) found.push_back(name);
+      if (MatchesFilePattern(name, pattern)) found.push_back(name);
     }
     return found;
   }

@@ -15,11 +15,6 @@ namespace orbl::win32 {
 // backslashes escape only in front of a quote.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// Wildcard match with '*' and '?', without regard to ASCII case. The file
-// system's own matching also hits the short 8.3 names ("*.INI" finds
-// "x.ini_old" through "X~1.INI"), so found names are checked again with this.
-bool MatchesPattern(std::string_view name, std::string_view pattern);
-
 // Joins a folder and a file name with exactly one backslash between them.
 std::string JoinPath(std::string_view folder, std::string_view name);
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/FilePattern.h"
 #include "platform/win32/Win32Helpers.h"
 
 namespace orbl::win32 {
@@ -258,7 +259,9 @@ std::vector<std::string> Win32Files::FindFiles(const std::string& folder,
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    if (!MatchesPattern(found.cFileName, namePattern)) continue;
+    // The file system also matches the short 8.3 names ("*.INI" finds
+    // "x.ini_old" through "X~1.INI"): check every found name again.
+    if (!platform::MatchesFilePattern(found.cFileName, namePattern)) continue;
     names.emplace_back(found.cFileName);
   } while (FindNextFileA(find, &found));
   FindClose(find);

@@ -37,18 +37,6 @@ TEST(SplitCommandLine, FollowsTheRuntimesQuotingRules) {
   for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.expected) << c.line;
 }
 
-TEST(MatchesPattern, IgnoresCaseAndRejectsLongerExtensions) {
-  EXPECT_TRUE(MatchesPattern("English.ini", "*.INI"));
-  EXPECT_TRUE(MatchesPattern("DEUTSCH.INI", "*.ini"));
-  EXPECT_TRUE(MatchesPattern(".ini", "*.INI"));
-  EXPECT_FALSE(MatchesPattern("English.ini_old", "*.INI"));
-  EXPECT_FALSE(MatchesPattern("English.ini.bak", "*.INI"));
-  EXPECT_TRUE(MatchesPattern("a.b.ini", "*.INI"));
-  EXPECT_TRUE(MatchesPattern("x1.ini", "x?.ini"));
-  EXPECT_FALSE(MatchesPattern("x12.ini", "x?.ini"));
-  EXPECT_TRUE(MatchesPattern("anything", "*"));
-}
-
 TEST(JoinPath, PutsOneBackslashBetween) {
   EXPECT_EQ(JoinPath(R"(C:\a)", "b.ini"), R"(C:\a\b.ini)");
   EXPECT_EQ(JoinPath(R"(C:\a\)", "b.ini"), R"(C:\a\b.ini)");
