@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <optional>
-#include <variant>
 
 #include "settings/NumberText.h"
 #include "settings/SettingsValues.h"
@@ -11,107 +10,61 @@ namespace orbl {
 
 using platform::SettingsStore;
 
-const std::array<const char*, kDriveValueCount> kDriveValueSuffixes = {
-    " Spy for ejecting CD/DVD door with disk",
-    " Automatically close the CD/DVD door after specified time interval",
-    " edtDiskLimit",
-    " Close CD/DVD door on system shutdown",
-    " Warn if CD/DVD drive is not empty on system shutdown",
-    " Try to close CD/DVD door every some seconds",
-    " edtAutocloseInterval",
-    " Lock this drive on starting program",
-    " Lock-close-ORBL-open-etc",
-    " WarnAboutDiscWhenGoingToSleepMode",
-    " EjectDiskWhenDriveIsNotEmpty",
-    " BeepWhenDriveIsNotEmpty",
-    " ShowMessagesWhenLockingUnlocking",
-    " BeepWhenLockingUnlocking",
-    " LockWhenGoingToSleepMode",
-    " UnlockLockWhenExitingFromSleepMode",
-    " ShowDialogToCloseDriveImmediately",
-    " HotKeyClose-Win",
-    " HotKeyClose-Ctrl",
-    " HotKeyClose-Alt",
-    " HotKeyClose-Shift",
-    " HotKeyClose-Key",
-    " HotKeyLock-Win",
-    " HotKeyLock-Ctrl",
-    " HotKeyLock-Alt",
-    " HotKeyLock-Shift",
-    " HotKeyLock-Key",
-};
+const std::array<TDriveValue, kDriveValueCount> kDriveValues = {{
+    {" Spy for ejecting CD/DVD door with disk",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.SpyForEjecting; }},
+    {" Automatically close the CD/DVD door after specified time interval",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.AutoCloseAfterInterval; }},
+    {" edtDiskLimit", [](TDriveRecord& r) -> DriveFieldRef { return &r.DiskLimit; }},
+    {" Close CD/DVD door on system shutdown",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.CloseOnShutdown; }},
+    {" Warn if CD/DVD drive is not empty on system shutdown",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.WarnIfNotEmptyOnShutdown; }},
+    {" Try to close CD/DVD door every some seconds",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.TryToCloseEverySomeSeconds; }},
+    {" edtAutocloseInterval",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.AutocloseInterval; }},
+    {" Lock this drive on starting program",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.LockOnStart; }},
+    {" Lock-close-ORBL-open-etc",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.LockWithOpenClose; }},
+    {" WarnAboutDiscWhenGoingToSleepMode",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.WarnAboutDiscWhenGoingToSleepMode; }},
+    {" EjectDiskWhenDriveIsNotEmpty",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.EjectDiskWhenDriveIsNotEmpty; }},
+    {" BeepWhenDriveIsNotEmpty",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.BeepWhenDriveIsNotEmpty; }},
+    {" ShowMessagesWhenLockingUnlocking",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.ShowMessagesWhenLockingUnlocking; }},
+    {" BeepWhenLockingUnlocking",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.BeepWhenLockingUnlocking; }},
+    {" LockWhenGoingToSleepMode",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.LockWhenGoingToSleepMode; }},
+    {" UnlockLockWhenExitingFromSleepMode",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.UnlockLockWhenExitingFromSleepMode; }},
+    {" ShowDialogToCloseDriveImmediately",
+     [](TDriveRecord& r) -> DriveFieldRef { return &r.ShowDialogToCloseDriveImmediately; }},
+    {" HotKeyClose-Win", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyClose.Win; }},
+    {" HotKeyClose-Ctrl", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyClose.Ctrl; }},
+    {" HotKeyClose-Alt", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyClose.Alt; }},
+    {" HotKeyClose-Shift", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyClose.Shift; }},
+    {" HotKeyClose-Key", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyClose.Key; }},
+    {" HotKeyLock-Win", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyLock.Win; }},
+    {" HotKeyLock-Ctrl", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyLock.Ctrl; }},
+    {" HotKeyLock-Alt", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyLock.Alt; }},
+    {" HotKeyLock-Shift", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyLock.Shift; }},
+    {" HotKeyLock-Key", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyLock.Key; }},
+}};
 
 namespace {
 
-using FieldRef = std::variant<bool*, std::int32_t*>;
-
-// The field behind the i-th suffix of kDriveValueSuffixes.
-FieldRef DriveField(TDriveRecord& r, std::size_t i) {
-  switch (i) {
-    case 0:
-      return &r.SpyForEjecting;
-    case 1:
-      return &r.AutoCloseAfterInterval;
-    case 2:
-      return &r.DiskLimit;
-    case 3:
-      return &r.CloseOnShutdown;
-    case 4:
-      return &r.WarnIfNotEmptyOnShutdown;
-    case 5:
-      return &r.TryToCloseEverySomeSeconds;
-    case 6:
-      return &r.AutocloseInterval;
-    case 7:
-      return &r.LockOnStart;
-    case 8:
-      return &r.LockWithOpenClose;
-    case 9:
-      return &r.WarnAboutDiscWhenGoingToSleepMode;
-    case 10:
-      return &r.EjectDiskWhenDriveIsNotEmpty;
-    case 11:
-      return &r.BeepWhenDriveIsNotEmpty;
-    case 12:
-      return &r.ShowMessagesWhenLockingUnlocking;
-    case 13:
-      return &r.BeepWhenLockingUnlocking;
-    case 14:
-      return &r.LockWhenGoingToSleepMode;
-    case 15:
-      return &r.UnlockLockWhenExitingFromSleepMode;
-    case 16:
-      return &r.ShowDialogToCloseDriveImmediately;
-    case 17:
-      return &r.HotKeyClose.Win;
-    case 18:
-      return &r.HotKeyClose.Ctrl;
-    case 19:
-      return &r.HotKeyClose.Alt;
-    case 20:
-      return &r.HotKeyClose.Shift;
-    case 21:
-      return &r.HotKeyClose.Key;
-    case 22:
-      return &r.HotKeyLock.Win;
-    case 23:
-      return &r.HotKeyLock.Ctrl;
-    case 24:
-      return &r.HotKeyLock.Alt;
-    case 25:
-      return &r.HotKeyLock.Shift;
-    default:
-      return &r.HotKeyLock.Key;
-  }
-}
-
 std::string DriveValueName(char letter, std::size_t i) {
-  return std::string(1, letter) + kDriveValueSuffixes[i];
+  return std::string(1, letter) + kDriveValues[i].Suffix;
 }
 
 // Loads one number into its field; a value that is not a number is skipped.
 void LoadNumber(const SettingsStore& store, SettingsStore::Key key, const std::string& name,
-                FieldRef field) {
+                DriveFieldRef field) {
   const auto text = ReadTextValue(store, key, name);
   if (!text) return;
   const auto number = TextToInt(*text);
@@ -132,7 +85,7 @@ bool LoadSettings(SettingsStore& store, TDriveTable& drives, TAppOptions& option
 
   for (TDriveRecord& drive : drives) {
     for (std::size_t i = 0; i < kDriveValueCount; ++i) {
-      LoadNumber(store, key.Get(), DriveValueName(drive.Letter, i), DriveField(drive, i));
+      LoadNumber(store, key.Get(), DriveValueName(drive.Letter, i), kDriveValues[i].Field(drive));
     }
   }
   if (auto language = ReadTextValue(store, key.Get(), "Currently used language")) {
@@ -160,9 +113,10 @@ void SaveSettings(SettingsStore& store, const TDriveTable& drives, const TAppOpt
   WriteTextValue(store, key.Get(), "Double - Action", std::to_string(options.DoubleAction));
   WriteTextValue(store, key.Get(), "Double - Item", std::to_string(options.DoubleItem));
 
+  // The field table hands out pointers into a record; the save reads a copy.
   for (TDriveRecord drive : drives) {
     for (std::size_t i = 0; i < kDriveValueCount; ++i) {
-      const FieldRef field = DriveField(drive, i);
+      const DriveFieldRef field = kDriveValues[i].Field(drive);
       const std::int32_t number = std::holds_alternative<bool*>(field)
                                       ? (*std::get<bool*>(field) ? 1 : 0)
                                       : *std::get<std::int32_t*>(field);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <variant>
 
 #include "platform/SettingsStore.h"
 #include "settings/Orbl2Records.h"
@@ -13,9 +14,15 @@ namespace orbl {
 inline constexpr const char* kSettingsKey = "SOFTWARE\\Corvantis\\Orbelle\\3.x";
 inline constexpr std::size_t kDriveValueCount = 27;
 
-// Value name suffixes of a drive's options, in the order they are written and
-// read; the full name is the drive letter followed by the suffix.
-extern const std::array<const char*, kDriveValueCount> kDriveValueSuffixes;
+using DriveFieldRef = std::variant<bool*, std::int32_t*>;
+
+// A drive's stored values, in the order they are written and read: the value
+// name is the drive letter followed by the suffix; `Field` finds the option.
+struct TDriveValue {
+  const char* Suffix;
+  DriveFieldRef (*Field)(TDriveRecord&);
+};
+extern const std::array<TDriveValue, kDriveValueCount> kDriveValues;
 
 // Reads the stored options into the drive table and the program-wide options.
 // A value that is missing, not a text, or not a number leaves its one field

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string name;
     if (which < 2 * orbl::kDriveValueCount) {
       name = std::string(1, which < orbl::kDriveValueCount ? 'D' : 'E') +
-             orbl::kDriveValueSuffixes[which % orbl::kDriveValueCount];
+             orbl::kDriveValues[which % orbl::kDriveValueCount].Suffix;
     } else {
       name = programWide[which - 2 * orbl::kDriveValueCount];
     }

@@ -42,8 +42,8 @@ TEST_F(RegistrySettings, SaveWritesTheWholeLayoutInOrderWithItsTypesAndTextForms
                                       "Single - Action", "Double - Letter", "Double - Action",
                                       "Double - Item"}));
   for (std::size_t i = 0; i < kDriveValueCount; ++i) {
-    EXPECT_EQ(order[7 + i], std::string("D") + kDriveValueSuffixes[i]);
-    EXPECT_EQ(order[7 + kDriveValueCount + i], std::string("F") + kDriveValueSuffixes[i]);
+    EXPECT_EQ(order[7 + i], std::string("D") + kDriveValues[i].Suffix);
+    EXPECT_EQ(order[7 + kDriveValueCount + i], std::string("F") + kDriveValues[i].Suffix);
   }
 
   EXPECT_EQ(Raw("DriveCount").type, ValueType::Number);
