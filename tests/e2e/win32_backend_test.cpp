@@ -37,12 +37,6 @@ TEST(SplitCommandLine, FollowsTheRuntimesQuotingRules) {
   for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.expected) << c.line;
 }
 
-TEST(JoinPath, PutsOneBackslashBetween) {
-  EXPECT_EQ(JoinPath(R"(C:\a)", "b.ini"), R"(C:\a\b.ini)");
-  EXPECT_EQ(JoinPath(R"(C:\a\)", "b.ini"), R"(C:\a\b.ini)");
-  EXPECT_EQ(JoinPath("", "b.ini"), "b.ini");
-}
-
 TEST(BroadcastLength, TrustsNeitherTheDeclaredSizeNorTheMemory) {
   EXPECT_EQ(BroadcastLength(20, 4096), 20u);
   EXPECT_EQ(BroadcastLength(11, 4096), 0u);  // shorter than its own header
