@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "drives/DriveTools.h"
-#include "settings/Autostart.h"
 #include "settings/RegistrySettings.h"
 
 namespace orbl {
@@ -28,7 +27,7 @@ void Contained(Step&& step) {
 }  // namespace
 
 TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom)
-    : P(platform),
+    : platform_(platform),
       AppWindow(appWindow),
       InstanceAtom(instanceAtom),
       Handle(CreateOptionsWindow()),
@@ -50,13 +49,13 @@ WindowHandle TFrmMain::CreateOptionsWindow() {
   WindowEvents events;
   events.onMessage = [this](const Message& message) { return HandleSystemMessage(message); };
   // Closing the options window only hides it; the program keeps running.
-  events.onCloseRequest = [this] { P.windows.ShowWindow(Handle, false); };
+  events.onCloseRequest = [this] { platform_.windows.ShowWindow(Handle, false); };
   events.onDestroy = [this] { ExitProgram(); };
-  return P.windows.CreateTopWindow(params, std::move(events));
+  return platform_.windows.CreateTopWindow(params, std::move(events));
 }
 
 void TFrmMain::CreateTrayMenu() {
-  Tray& tray = P.tray;
+  Tray& tray = platform_.tray;
   TrayMenu.Menu = tray.CreatePopupMenu();
   TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, "Unlock Device");
   TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, "Lock Device");
@@ -75,80 +74,124 @@ void TFrmMain::CreateTrayMenu() {
 
 void TFrmMain::ShowTrayIcon() {
   TrayEvents events;
-  events.onRightButtonUp = [this] {
-    // Never a menu on top of the options window.
-    if (P.windows.IsWindowVisible(Handle)) return;
-    const Point at = P.tray.CursorPos();
-    if (P.windows.IsWindowEnabled(MenuForegroundWindow)) {
-      P.windows.SetForegroundWindow(MenuForegroundWindow);
-    }
-    P.windows.ProcessMessages();
-    P.tray.TrackPopupMenu(TrayMenu.Menu, at, Handle);
-    if (P.windows.IsWindowEnabled(MenuForegroundWindow)) {
-      P.windows.SetForegroundWindow(MenuForegroundWindow);
-    }
-    MenuForegroundWindow = AppWindow;
-  };
+  events.onRightButtonUp = [this] { OnTrayRightButtonUp(); };
   // After the shell restarted, the icon has to be added anew.
   events.onTaskbarCreated = [this] {
-    P.tray.DeleteIcon();
+    platform_.tray.DeleteIcon();
     ShowTrayIcon();
   };
   // A failure is not reported: without the shell there is no icon, but hot
   // keys and system events still work.
-  P.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
+  platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
+}
+
+void TFrmMain::OnTrayRightButtonUp() {
+  WindowSystem& windows = platform_.windows;
+  // Never a menu on top of the options window.
+  if (windows.IsWindowVisible(Handle)) return;
+  const Point at = platform_.tray.CursorPos();
+  // The menu closes again on the next click elsewhere only when one of our
+  // windows is in front while it shows.
+  if (windows.IsWindowEnabled(State.MenuForegroundWindow)) {
+    windows.SetForegroundWindow(State.MenuForegroundWindow);
+  }
+  windows.ProcessMessages();
+  platform_.tray.TrackPopupMenu(TrayMenu.Menu, at, Handle);
+  if (windows.IsWindowEnabled(State.MenuForegroundWindow)) {
+    windows.SetForegroundWindow(State.MenuForegroundWindow);
+  }
+  State.MenuForegroundWindow = AppWindow;
 }
 
 void TFrmMain::StartUp() {
-  // 1.-2.
-  CloseDialogDrive = -1;
-  ShowLockMessages = true;
-  TrackUserLocks = true;
-  MenuForegroundWindow = Handle;
-  // 3. The drive table is still empty: only the program-wide values load.
-  LoadSettings();
-  // 4.-5. Language texts and the options window's hide step: the built-in
-  //       texts and the timers as created stand for now.
-  // 6.
+  ResetProgramState();
+  LoadSettings();  // the drive table is still empty: program-wide values only
+  ApplyLanguage();
+  ApplyTimersAndAutostart();
+  StartActionLists();
+  BuildDriveBar();
+  ScanDrives();
+  LoadSettings();  // now the per-drive values reach the drive records
+  LockDrivesOnStart();
+  AppendAllDriveActions();
+  RunOptionsShowStep();
+  ShowOptionsIfAsked();
+  HideAppWindow();
+  ApplyLanguage();
+  ReadAutoStart();
+  RegisterDriveHotKeys();
+  ProbeDoorDevices();
+}
+
+void TFrmMain::ResetProgramState() {
+  State.CloseDialogDrive = -1;
+  State.ShowLockMessages = true;
+  State.TrackUserLocks = true;
+  State.MenuForegroundWindow = Handle;
+}
+
+// Comes with the language files; the built-in texts stand until then.
+void TFrmMain::ApplyLanguage() {}
+
+// Comes with the options window's pages, whose controls it reads.
+void TFrmMain::ApplyTimersAndAutostart() {}
+
+void TFrmMain::StartActionLists() {
   ActionLists.Single = {Texts.Act_None};
   ActionLists.Double = {Texts.Act_None};
-  // 7.-8.
-  ScanDrives();
-  // 9. Now the per-drive values reach the drive records.
-  LoadSettings();
-  // 10. Locking drives marked for it comes with the lock operations.
-  // 11.
+}
+
+// Comes with the options window's pages.
+void TFrmMain::BuildDriveBar() {}
+
+// Comes with the lock operations.
+void TFrmMain::LockDrivesOnStart() {}
+
+void TFrmMain::AppendAllDriveActions() {
   for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
     list->push_back(Texts.Act_OpenCloseAllDrives);
     list->push_back(Texts.Act_LockUnlockAllDrives);
   }
   ActionLists.Double.push_back(Texts.Act_ShowOptions);
-  // 12. The options window's show step, without showing it; it starts from
-  //     the stored state.
-  LoadSettings();
-  // 13. Only the exact first argument "options" opens the window here.
-  const std::vector<std::string> arguments = P.files.Arguments();
-  if (!arguments.empty() && arguments.front() == "options") P.windows.ShowModal(Handle);
-  // 14.
-  P.windows.ShowWindow(AppWindow, false);
-  // 15. (language texts, as at step 4)
-  // 16.
-  Options.AutoStart = ReadAutoStart(P.settings, P.files.ModulePath());
-  // 17.-18. Hot key registration and the door device probe come with the
-  //         hot keys and the door operations.
 }
 
+// The options window's show step, without showing it, so that it starts from
+// the stored state. Until its pages exist that is the load alone.
+void TFrmMain::RunOptionsShowStep() {
+  LoadSettings();
+}
+
+void TFrmMain::ShowOptionsIfAsked() {
+  // Only the exact first argument "options" counts.
+  const std::vector<std::string> arguments = platform_.files.Arguments();
+  if (!arguments.empty() && arguments.front() == "options") platform_.windows.ShowModal(Handle);
+}
+
+void TFrmMain::HideAppWindow() {
+  platform_.windows.ShowWindow(AppWindow, false);
+}
+
+void TFrmMain::ReadAutoStart() {
+  Options.AutoStart = platform_.autostart.IsEnabled();
+}
+
+// Comes with the hot keys.
+void TFrmMain::RegisterDriveHotKeys() {}
+
+// Comes with the door operations.
+void TFrmMain::ProbeDoorDevices() {}
+
 void TFrmMain::ScanDrives() {
-  const auto mainWindow = static_cast<std::uintptr_t>(Handle);
-  for (char letter : EnumerateOpticalDrives(P.driveEnumerator)) {
+  const std::uintptr_t mainWindow = Handle.value;
+  for (char letter : EnumerateOpticalDrives(platform_.driveEnumerator)) {
     TDriveRecord record = NewDriveRecord(letter);
-    record.CloseHotKeyId = P.atoms.Add(HotKeyAtomName(letter, "close", mainWindow));
-    record.LockHotKeyId = P.atoms.Add(HotKeyAtomName(letter, "lock", mainWindow));
+    record.CloseHotKeyId = platform_.atoms.Add(HotKeyAtomName(letter, "close", mainWindow));
+    record.LockHotKeyId = platform_.atoms.Add(HotKeyAtomName(letter, "lock", mainWindow));
     DriveTable.push_back(record);
 
     const std::string caption = DriveCaption(letter);
     for (MenuHandle sub : {TrayMenu.Unlock, TrayMenu.Lock, TrayMenu.Close, TrayMenu.Open}) {
-      P.tray.AddMenuItem(sub, caption, nullptr);
+      platform_.tray.AddMenuItem(sub, caption, nullptr);
     }
     for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
       list->push_back(Texts.Act_OpenCloseDrive + " " + caption);
@@ -158,44 +201,39 @@ void TFrmMain::ScanDrives() {
 }
 
 void TFrmMain::LoadSettings() {
-  if (!orbl::LoadSettings(P.settings, DriveTable, Options)) return;
-  Options.AutoStart = ReadAutoStart(P.settings, P.files.ModulePath());
+  if (!orbl::LoadSettings(platform_.settings, DriveTable, Options)) return;
+  ReadAutoStart();
   Options.LanguageIndex = FindLanguageIndex(Options, DefaultLanguageFile());
 }
 
 void TFrmMain::SaveSettings() {
-  orbl::SaveSettings(P.settings, DriveTable, Options);
+  orbl::SaveSettings(platform_.settings, DriveTable, Options);
 }
 
 bool TFrmMain::HandleSystemMessage(const Message&) {
   return false;
 }
 
-std::string TFrmMain::ProgramFolder() const {
-  const std::string path = P.files.ModulePath();
-  const auto slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string TFrmMain::DefaultLanguageFile() const {
-  return ProgramFolder() + "Language\\English.ini";
+  const Files& files = platform_.files;
+  return files.JoinPath(files.JoinPath(files.ProgramFolder(), "Language"), "English.ini");
 }
 
 void TFrmMain::ExitProgram() {
   Contained([&] { SaveSettings(); });
   Contained([&] {
-    if (InstanceAtom != 0) P.atoms.Delete(InstanceAtom);
+    if (InstanceAtom != 0) platform_.atoms.Delete(InstanceAtom);
   });
   // The global atom table is shared by the whole session and finite: give
   // the per-drive hot key names back.
   Contained([&] {
     for (const TDriveRecord& drive : DriveTable) {
-      if (drive.CloseHotKeyId != 0) P.atoms.Delete(static_cast<Atom>(drive.CloseHotKeyId));
-      if (drive.LockHotKeyId != 0) P.atoms.Delete(static_cast<Atom>(drive.LockHotKeyId));
+      if (drive.CloseHotKeyId != 0) platform_.atoms.Delete(static_cast<Atom>(drive.CloseHotKeyId));
+      if (drive.LockHotKeyId != 0) platform_.atoms.Delete(static_cast<Atom>(drive.LockHotKeyId));
     }
   });
-  Contained([&] { P.tray.DeleteIcon(); });
-  P.files.ExitProcess(0);
+  Contained([&] { platform_.tray.DeleteIcon(); });
+  platform_.files.ExitProcess(0);
   std::abort();  // not reached: the process has ended
 }
 

@@ -24,18 +24,38 @@ struct TActionLists {
 
 // The tray menu and the sub-menus the drive scan fills.
 struct TTrayMenu {
-  platform::MenuHandle Menu = 0;
-  platform::MenuHandle Unlock = 0;
-  platform::MenuHandle Lock = 0;
-  platform::MenuHandle Close = 0;
-  platform::MenuHandle Open = 0;
-  platform::MenuItemHandle Options = 0;
-  platform::MenuItemHandle Help = 0;
-  platform::MenuItemHandle About = 0;
-  platform::MenuItemHandle Exit = 0;
+  platform::MenuHandle Menu;
+  platform::MenuHandle Unlock;
+  platform::MenuHandle Lock;
+  platform::MenuHandle Close;
+  platform::MenuHandle Open;
+  platform::MenuItemHandle Options;
+  platform::MenuItemHandle Help;
+  platform::MenuItemHandle About;
+  platform::MenuItemHandle Exit;
+};
+
+// The program-wide flags and positions, with their start values. Every part
+// of the program reads and changes them; they live as long as frmMain.
+struct TProgramState {
+  bool ShowLockMessages = true;
+  bool TrackUserLocks = true;
+  std::set<char> UserLockedDrives;  // lower-case letters
+  std::int32_t CloseDialogDrive = -1;
+  bool AllDoorsOpened = false;
+  bool AllDrivesLocked = false;
+  std::int32_t AutoClosePosition = 0;
+  bool Asleep = false;
+  bool JustResumed = false;
+  std::int32_t SelectedDrive = -1;
+  // The window brought to the front around the tray menu.
+  platform::WindowHandle MenuForegroundWindow;
 };
 
 class TFrmMain {
+  // First of all members: building the others already reaches the platform.
+  platform::Platform& platform_;
+
  public:
   // Builds the options window, timers, tray menu and icon. The entry runs
   // StartUp right after, once the object can be reached from the application
@@ -57,15 +77,14 @@ class TFrmMain {
   // Sees every message of the options window first; true means handled.
   bool HandleSystemMessage(const platform::Message& message);
 
-  // The program's folder with its trailing backslash.
-  std::string ProgramFolder() const;
+  // The full path of the language file used when none is chosen.
   std::string DefaultLanguageFile() const;
 
-  platform::Platform& P;
   const platform::WindowHandle AppWindow;
   const platform::Atom InstanceAtom;
-  platform::WindowHandle Handle = 0;  // the options window
+  const platform::WindowHandle Handle;  // the options window
 
+  TProgramState State;
   TDriveTable DriveTable;
   TAppOptions Options;
   TInterfaceTexts Texts;
@@ -74,22 +93,26 @@ class TFrmMain {
   TWindowTimer AutoCloseTimer;
   TWindowTimer PeriodicCloseTimer;
 
-  bool ShowLockMessages = true;
-  bool TrackUserLocks = true;
-  std::set<char> UserLockedDrives;  // lower-case letters
-  std::int32_t CloseDialogDrive = -1;
-  bool AllDoorsOpened = false;
-  bool AllDrivesLocked = false;
-  std::int32_t AutoClosePosition = 0;
-  bool Asleep = false;
-  bool JustResumed = false;
-  std::int32_t SelectedDrive = -1;
-  platform::WindowHandle MenuForegroundWindow = 0;
-
  private:
   platform::WindowHandle CreateOptionsWindow();
   void CreateTrayMenu();
   void ShowTrayIcon();
+  void OnTrayRightButtonUp();
+
+  // The steps of StartUp, in their order.
+  void ResetProgramState();
+  void ApplyLanguage();
+  void ApplyTimersAndAutostart();
+  void StartActionLists();
+  void BuildDriveBar();
+  void LockDrivesOnStart();
+  void AppendAllDriveActions();
+  void RunOptionsShowStep();
+  void ShowOptionsIfAsked();
+  void HideAppWindow();
+  void ReadAutoStart();
+  void RegisterDriveHotKeys();
+  void ProbeDoorDevices();
 };
 
 }  // namespace orbl

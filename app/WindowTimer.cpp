@@ -25,7 +25,7 @@ void TWindowTimer::SetEnabled(bool enabled) {
 void TWindowTimer::Restart() {
   if (handle_) {
     windows_.StopTimer(handle_);
-    handle_ = 0;
+    handle_ = {};
   }
   if (enabled_ && interval_ != 0) {
     // The tick handler may change this timer; it runs through a copy.

@@ -24,7 +24,7 @@ class TWindowTimer {
   std::uint32_t Interval() const { return interval_; }
   bool Enabled() const { return enabled_; }
   // Whether the platform timer actually runs (enabled with a non-zero interval).
-  bool Running() const { return handle_ != 0; }
+  bool Running() const { return static_cast<bool>(handle_); }
 
  private:
   void Restart();
@@ -34,7 +34,7 @@ class TWindowTimer {
   std::uint32_t interval_;
   bool enabled_ = false;
   std::function<void()> onTick_;
-  platform::TimerHandle handle_ = 0;
+  platform::TimerHandle handle_;
 };
 
 }  // namespace orbl

@@ -1,9 +1,11 @@
 #include "drives/DriveTools.h"
 
+#include "platform/AsciiCase.h"
+
 namespace orbl {
 
 char UpperLetter(char letter) {
-  return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+  return AsciiUpper(letter);
 }
 
 std::vector<char> EnumerateOpticalDrives(const platform::DriveEnumerator& drives) {
@@ -11,10 +13,8 @@ std::vector<char> EnumerateOpticalDrives(const platform::DriveEnumerator& drives
   std::uint32_t mask = drives.LogicalDrives();
   for (int i = 0; mask != 0 && i < 26; ++i, mask >>= 1) {
     if ((mask & 1u) == 0) continue;
-    const char letter = static_cast<char>('a' + i);
-    if (drives.TypeOf(DriveTypeRoot(letter)) == platform::DriveType::CdRom) {
-      letters.push_back(UpperLetter(letter));
-    }
+    const char letter = static_cast<char>('A' + i);
+    if (drives.TypeOf(letter) == platform::DriveType::CdRom) letters.push_back(letter);
   }
   return letters;
 }
@@ -35,20 +35,6 @@ int FindDriveIndex(const TDriveTable& table, char letter) {
 
 std::string DriveCaption(char letter) {
   return std::string(1, UpperLetter(letter)) + ":";
-}
-
-std::string DevicePath(char letter) {
-  return "\\\\.\\" + std::string(1, letter) + ":";
-}
-
-std::string VolumeRoot(char letter) {
-  return std::string(1, letter) + ":\\";
-}
-
-std::string DriveTypeRoot(char letter) {
-  const char lower =
-      (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
-  return std::string(1, lower) + ":";
 }
 
 std::string HotKeyAtomName(char letter, const char* role, std::uintptr_t mainWindow) {

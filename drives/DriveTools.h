@@ -22,10 +22,7 @@ TDriveRecord NewDriveRecord(char letter);
 int FindDriveIndex(const TDriveTable& table, char letter);
 
 char UpperLetter(char letter);
-std::string DriveCaption(char letter);   // "D:"
-std::string DevicePath(char letter);     // "\\.\D:"
-std::string VolumeRoot(char letter);     // "D:\"
-std::string DriveTypeRoot(char letter);  // "d:"
+std::string DriveCaption(char letter);  // "D:"
 
 // Name of a drive's hot key atom: "Orbelle drive D close" or "... lock",
 // followed by the main window's handle in decimal, so that two running copies

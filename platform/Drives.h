@@ -1,6 +1,9 @@
 // Optical drives: enumeration and type, the door, the removal lock, and the
 // readability of the volume. Every request opens what it needs and closes it
 // again before returning; nothing is held open between requests.
+//
+// Drives cross this seam as their letters ('D' or 'd'); each backend makes
+// the device paths, roots or device nodes of its own system.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +28,9 @@ class DriveEnumerator {
   virtual ~DriveEnumerator() = default;
   // Bit i set means the drive letter 'A' + i exists (GetLogicalDrives).
   virtual std::uint32_t LogicalDrives() const = 0;
-  // The type of the drive whose root is given as "d:" (GetDriveTypeA).
-  virtual DriveType TypeOf(const std::string& root) const = 0;
+  // The type of the drive with this letter (GetDriveTypeA); NoRootDir for a
+  // letter no drive holds or a character that is no letter.
+  virtual DriveType TypeOf(char letter) const = 0;
 };
 
 // The drive's CD audio device, which moves the door. The device is opened for
@@ -48,8 +52,8 @@ class RemovalLock {
   virtual ~RemovalLock() = default;
   using Handle = std::intptr_t;
   static constexpr Handle kInvalid = -1;
-  // Opens a device path such as "\\.\D:"; kInvalid on failure.
-  virtual Handle OpenDevice(const std::string& devicePath) = 0;
+  // Opens the volume device of the drive with this letter; kInvalid on failure.
+  virtual Handle OpenDevice(char letter) = 0;
   // Sends the request with the 4-byte buffer `buffer` (all bits set prevents
   // removal, all zero allows it); false on failure, also for kInvalid.
   virtual bool SendMediaRemoval(Handle device, std::uint32_t buffer) = 0;
@@ -59,9 +63,9 @@ class RemovalLock {
 class VolumeInfo {
  public:
   virtual ~VolumeInfo() = default;
-  // True when the volume at `root` ("d:\") can be read. Never shows a system
-  // dialog for an empty drive.
-  virtual bool IsReadable(const std::string& root) = 0;
+  // True when the volume in the drive with this letter can be read. Never
+  // shows a system dialog for an empty drive.
+  virtual bool IsReadable(char letter) = 0;
 };
 
 }  // namespace orbl::platform

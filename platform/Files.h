@@ -14,6 +14,10 @@ class Files {
   // Full path of the running program file (GetModuleFileNameA), such as
   // "C:\Program Files\Orbelle\orbl3.exe".
   virtual std::string ModulePath() const = 0;
+  // The folder that holds the program file, without a trailing separator.
+  virtual std::string ProgramFolder() const = 0;
+  // `folder` and `name` joined with the system's separator.
+  virtual std::string JoinPath(const std::string& folder, const std::string& name) const = 0;
   // The arguments after the program name, in order.
   virtual std::vector<std::string> Arguments() const = 0;
   // Names (without folder) of the files in `folder` matching `pattern` (such as

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Atoms.h"
+#include "platform/Autostart.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/HotKeys.h"
@@ -27,6 +28,7 @@ struct Platform {
   VolumeInfo& volumes;
   Sound& sound;
   SettingsStore& settings;
+  Autostart& autostart;
   Files& files;
   Shell& shell;
 };

@@ -13,7 +13,7 @@ namespace orbl::platform {
 
 // Registry value types.
 enum class ValueType : std::uint32_t {
-  None = 0,
+  Absent = 0,  // REG_NONE
   Text = 1,    // REG_SZ
   Binary = 3,  // REG_BINARY
   Number = 4,  // REG_DWORD, little-endian 32-bit
@@ -21,7 +21,7 @@ enum class ValueType : std::uint32_t {
 };
 
 struct StoredValue {
-  ValueType type = ValueType::None;
+  ValueType type = ValueType::Absent;
   std::vector<std::byte>
       data;  // exactly as stored; text includes its terminating NUL when written so
 };

@@ -2,7 +2,9 @@
 //
 // Messages use the Windows numbering even on platforms that are not Windows:
 // the Linux backend and the simulation translate their events into these codes,
-// so the system-event handler has one vocabulary to decode.
+// so the system-event handler has one vocabulary to decode. The names are our
+// own (kClose, not WM_CLOSE): the system headers define theirs as macros, and
+// every backend must be able to include its system headers first.
 #pragma once
 
 #include <cstddef>
@@ -13,14 +15,24 @@
 
 namespace orbl::platform {
 
-// Opaque handles. 0 always means "none". A window handle's value is also what
-// the program writes in decimal into its per-drive hot key atom names, so it
-// must be stable for the life of the window and unique among running programs.
-using WindowHandle = std::uintptr_t;
-using ControlHandle = std::uintptr_t;
-using TimerHandle = std::uint32_t;
-using MenuHandle = std::uintptr_t;
-using MenuItemHandle = std::uintptr_t;
+// Opaque handles, each of its own type so that a menu cannot be passed where
+// a window is expected. A default-constructed handle means "none". A window
+// handle's value is also what the program writes in decimal into its per-drive
+// hot key atom names, so it must be stable for the life of the window and
+// unique among running programs.
+template <typename Tag, typename Rep = std::uintptr_t>
+struct Handle {
+  Rep value = 0;
+  constexpr Handle() = default;
+  constexpr explicit Handle(Rep v) : value(v) {}
+  constexpr explicit operator bool() const { return value != 0; }
+  friend constexpr auto operator<=>(Handle, Handle) = default;
+};
+using WindowHandle = Handle<struct WindowTag>;
+using ControlHandle = Handle<struct ControlTag>;
+using MenuHandle = Handle<struct MenuTag>;
+using MenuItemHandle = Handle<struct MenuItemTag>;
+using TimerHandle = Handle<struct TimerTag>;
 using Atom = std::uint16_t;
 
 // A window message as the core sees it. `data` holds the bytes that lParam
@@ -37,51 +49,51 @@ struct Message {
 };
 
 namespace msg {
-inline constexpr std::uint32_t WM_CLOSE = 0x0010;
-inline constexpr std::uint32_t WM_QUERYENDSESSION = 0x0011;
-inline constexpr std::uint32_t WM_ENDSESSION = 0x0016;
-inline constexpr std::uint32_t WM_TIMER = 0x0113;
-inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;
-inline constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
-inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
-inline constexpr std::uint32_t WM_HOTKEY = 0x0312;
-inline constexpr std::uint32_t WM_USER = 0x0400;
+inline constexpr std::uint32_t kClose = 0x0010;            // WM_CLOSE
+inline constexpr std::uint32_t kQueryEndSession = 0x0011;  // WM_QUERYENDSESSION
+inline constexpr std::uint32_t kEndSession = 0x0016;       // WM_ENDSESSION
+inline constexpr std::uint32_t kTimer = 0x0113;            // WM_TIMER
+inline constexpr std::uint32_t kSysCommand = 0x0112;       // WM_SYSCOMMAND
+inline constexpr std::uint32_t kPowerBroadcast = 0x0218;   // WM_POWERBROADCAST
+inline constexpr std::uint32_t kDeviceChange = 0x0219;     // WM_DEVICECHANGE
+inline constexpr std::uint32_t kHotKey = 0x0312;           // WM_HOTKEY
+inline constexpr std::uint32_t kUser = 0x0400;             // WM_USER
 
-inline constexpr std::uint64_t SC_MINIMIZE = 0xF020;
-inline constexpr std::uint64_t SC_CLOSE = 0xF060;
+inline constexpr std::uint64_t kScMinimize = 0xF020;  // SC_MINIMIZE
+inline constexpr std::uint64_t kScClose = 0xF060;     // SC_CLOSE
 
-inline constexpr std::uint64_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
-inline constexpr std::uint32_t DBT_DEVTYP_VOLUME = 2;
+inline constexpr std::uint64_t kDbtDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
+inline constexpr std::uint32_t kDbtDevTypVolume = 2;               // DBT_DEVTYP_VOLUME
 
-inline constexpr std::uint64_t PBT_APMQUERYSUSPEND = 0x0;
-inline constexpr std::uint64_t PBT_APMSUSPEND = 0x4;
-inline constexpr std::uint64_t PBT_APMRESUMESUSPEND = 0x7;
-inline constexpr std::uint64_t PBT_APMPOWERSTATUSCHANGE = 0xA;
-inline constexpr std::uint64_t PBT_APMRESUMEAUTOMATIC = 0x12;
+inline constexpr std::uint64_t kPbtApmQuerySuspend = 0x0;       // PBT_APMQUERYSUSPEND
+inline constexpr std::uint64_t kPbtApmSuspend = 0x4;            // PBT_APMSUSPEND
+inline constexpr std::uint64_t kPbtApmResumeSuspend = 0x7;      // PBT_APMRESUMESUSPEND
+inline constexpr std::uint64_t kPbtApmPowerStatusChange = 0xA;  // PBT_APMPOWERSTATUSCHANGE
+inline constexpr std::uint64_t kPbtApmResumeAutomatic = 0x12;   // PBT_APMRESUMEAUTOMATIC
 }  // namespace msg
 
 // Message box flags and answers (MessageBoxA numbering).
 namespace mb {
-inline constexpr std::uint32_t OK = 0x0;
-inline constexpr std::uint32_t ICONHAND = 0x10;
-inline constexpr std::uint32_t ICONEXCLAMATION = 0x30;
-inline constexpr std::uint32_t ICONINFORMATION = 0x40;
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
+inline constexpr std::uint32_t kOk = 0x0;                // MB_OK
+inline constexpr std::uint32_t kIconHand = 0x10;         // MB_ICONHAND
+inline constexpr std::uint32_t kIconExclamation = 0x30;  // MB_ICONEXCLAMATION
+inline constexpr std::uint32_t kIconInformation = 0x40;  // MB_ICONINFORMATION
+inline constexpr int kIdOk = 1;                          // IDOK
+inline constexpr int kIdCancel = 2;                      // IDCANCEL
 }  // namespace mb
 
 // Hot key modifier mask (RegisterHotKey numbering).
 namespace mod {
-inline constexpr std::uint32_t ALT = 1;
-inline constexpr std::uint32_t CONTROL = 2;
-inline constexpr std::uint32_t SHIFT = 4;
-inline constexpr std::uint32_t WIN = 8;
+inline constexpr std::uint32_t kAlt = 1;      // MOD_ALT
+inline constexpr std::uint32_t kControl = 2;  // MOD_CONTROL
+inline constexpr std::uint32_t kShift = 4;    // MOD_SHIFT
+inline constexpr std::uint32_t kWin = 8;      // MOD_WIN
 }  // namespace mod
 
 // Show modes of a shell launch (ShowWindow numbering).
 namespace sw {
-inline constexpr int SHOW = 5;
-inline constexpr int SHOWMAXIMIZED = 3;
+inline constexpr int kShow = 5;           // SW_SHOW
+inline constexpr int kShowMaximized = 3;  // SW_SHOWMAXIMIZED
 }  // namespace sw
 
 }  // namespace orbl::platform

@@ -145,13 +145,13 @@ class WindowSystem {
   virtual void StopTimer(TimerHandle timer) = 0;
 
   // A modal message box (MessageBoxA); owner 0 for none. Runs a nested loop
-  // and returns the answer (mb::IDOK ...), or 0 when the box could not be shown.
-  virtual int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                         std::uint32_t flags) = 0;
+  // and returns the answer (mb::kIdOk ...), or 0 when the box could not be shown.
+  virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
+                             const std::string& caption, std::uint32_t flags) = 0;
 
   // Posts a message to a window's queue; it is handled by a later dispatch.
-  virtual bool PostMessage(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
-                           std::int64_t lParam) = 0;
+  virtual bool Post(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
+                    std::int64_t lParam) = 0;
   // Dispatches every message that is already pending, then returns.
   virtual void ProcessMessages() = 0;
   // The run loop: waits for messages and dispatches them. It does not return;

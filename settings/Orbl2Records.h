@@ -51,7 +51,7 @@ struct TDriveRecord {
 // plain integers, since a hand-edited store may hold any number, and any other
 // number does nothing.
 enum class TDriveAction : std::int32_t {
-  None = 0,
+  NoAction = 0,
   OpenCloseDrive = 1,
   LockUnlockDrive = 2,
   OpenCloseAllDrives = 3,
@@ -64,9 +64,9 @@ struct TAppOptions {
   std::vector<std::string> LanguageFiles;
   std::int32_t LanguageIndex = 0;
   char SingleLetter = 0;
-  std::int32_t SingleAction = static_cast<std::int32_t>(TDriveAction::None);
+  std::int32_t SingleAction = static_cast<std::int32_t>(TDriveAction::NoAction);
   char DoubleLetter = 0;
-  std::int32_t DoubleAction = static_cast<std::int32_t>(TDriveAction::None);
+  std::int32_t DoubleAction = static_cast<std::int32_t>(TDriveAction::NoAction);
   std::int32_t DoubleItem = 0;
   bool AutoStart = false;
 };

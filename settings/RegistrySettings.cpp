@@ -3,11 +3,12 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/SettingsValues.h"
 #include "settings/NumberText.h"
-#include "settings/SettingsValues.h"
 
 namespace orbl {
 
+using platform::OpenedKey;
 using platform::SettingsStore;
 
 const std::array<TDriveValue, kDriveValueCount> kDriveValues = {{

@@ -1,6 +1,9 @@
 #include "platform/sim/SimProcess.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/FilePattern.h"
+#include "platform/RegistryAutostart.h"
+#include "platform/WindowsPath.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +15,10 @@ namespace orbl::sim {
 using namespace orbl::platform;
 
 namespace {
+
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // Thrown on the program's thread to unwind it when it ends. Neither derives
 // from std::exception, so the program's own error handling cannot swallow it.
@@ -30,15 +37,6 @@ std::string ShowValue(const StoredValue& value) {
   }
   return "(" + std::to_string(value.data.size()) + " bytes of type " +
          std::to_string(static_cast<std::uint32_t>(value.type)) + ")";
-}
-
-// "\\.\D:" -> 'D'; 0 when the path does not name a drive device.
-char DeviceLetter(const std::string& path) {
-  if (path.size() != 6 || path.compare(0, 4, "\\\\.\\") != 0 || path[5] != ':') return 0;
-  const char c = path[4];
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-  if (c >= 'A' && c <= 'Z') return c;
-  return 0;
 }
 
 }  // namespace
@@ -108,9 +106,9 @@ class SimWindowSystem final : public WindowSystem {
 
   ControlHandle CreateControl(WindowHandle parent, const ControlSpec& params,
                               ControlEvents events) override {
-    if (!p_.Window(parent)) return 0;
+    if (!p_.Window(parent)) return {};
     SimControl control;
-    control.handle = p_.nextControl_++;
+    control.handle = ControlHandle{p_.nextControl_++};
     control.parent = parent;
     control.params = params;
     control.text = params.text;
@@ -191,15 +189,15 @@ class SimWindowSystem final : public WindowSystem {
                          std::function<void()> onTick) override {
     // Like SetTimer, intervals below the platform's minimum are raised to it.
     const std::uint32_t interval = std::max<std::uint32_t>(intervalMs, 10);
-    const TimerHandle handle = p_.nextTimer_++;
+    const TimerHandle handle{p_.nextTimer_++};
     p_.timers_[handle] =
         SimProcess::Timer{handle, owner, interval, p_.world_.Now() + interval, std::move(onTick)};
     return handle;
   }
   void StopTimer(TimerHandle timer) override { p_.timers_.erase(timer); }
 
-  int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                 std::uint32_t flags) override {
+  int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                     std::uint32_t flags) override {
     SimBox box{p_.nextBox_++, owner, text, caption, flags, 0};
     p_.world_.Log("message box \"" + caption + "\": " + text);
     if (p_.boxAnswerer) box.answer = p_.boxAnswerer(box);
@@ -220,8 +218,8 @@ class SimWindowSystem final : public WindowSystem {
     return closed.answer;
   }
 
-  bool PostMessage(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
-                   std::int64_t lParam) override {
+  bool Post(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
+            std::int64_t lParam) override {
     if (!p_.Window(window)) return false;
     SimProcess::Posted posted;
     posted.window = window;
@@ -262,26 +260,26 @@ class SimTray final : public Tray {
     return true;
   }
   MenuHandle CreatePopupMenu() override {
-    const MenuHandle menu = p_.nextMenuHandle_++;
+    const MenuHandle menu{p_.nextMenuHandle_++};
     p_.menus_[menu];
     return menu;
   }
   MenuItemHandle AddMenuItem(MenuHandle menu, const std::string& text,
                              std::function<void()> onChosen) override {
     auto it = p_.menus_.find(menu);
-    if (it == p_.menus_.end()) return 0;
+    if (it == p_.menus_.end()) return {};
     SimMenuItem item;
-    item.handle = p_.nextMenuHandle_++;
+    item.handle = MenuItemHandle{p_.nextMenuHandle_++};
     item.text = text;
     item.onChosen = std::move(onChosen);
     it->second.push_back(std::move(item));
     return it->second.back().handle;
   }
   MenuHandle AddSubMenu(MenuHandle menu, const std::string& text) override {
-    if (!p_.menus_.count(menu)) return 0;
+    if (!p_.menus_.count(menu)) return {};
     const MenuHandle sub = CreatePopupMenu();
     SimMenuItem item;
-    item.handle = sub;
+    item.handle = MenuItemHandle{sub.value};
     item.text = text;
     item.subMenu = sub;
     p_.menus_[menu].push_back(std::move(item));
@@ -291,7 +289,7 @@ class SimTray final : public Tray {
     auto it = p_.menus_.find(menu);
     if (it == p_.menus_.end()) return;
     SimMenuItem item;
-    item.handle = p_.nextMenuHandle_++;
+    item.handle = MenuItemHandle{p_.nextMenuHandle_++};
     item.separator = true;
     it->second.push_back(std::move(item));
   }
@@ -303,7 +301,7 @@ class SimTray final : public Tray {
     }
   }
   void SetSubMenuText(MenuHandle menu, MenuHandle subMenu, const std::string& text) override {
-    SetMenuItemText(menu, subMenu, text);
+    SetMenuItemText(menu, MenuItemHandle{subMenu.value}, text);
   }
   void TrackPopupMenu(MenuHandle menu, Point, WindowHandle owner) override {
     p_.openMenu_ = menu;
@@ -313,7 +311,7 @@ class SimTray final : public Tray {
       p_.WaitForWork([&] { return p_.menuDone_; });
       p_.DispatchOne();
     }
-    p_.openMenu_ = 0;
+    p_.openMenu_ = {};
     // As with a real menu, the choice arrives afterwards as a command message
     // to the owner window.
     if (p_.chosenItem_ && p_.chosenItem_->onChosen) {
@@ -394,26 +392,25 @@ class SimDrives final : public DriveEnumerator, public RemovalLock, public Volum
     }
     return mask;
   }
-  DriveType TypeOf(const std::string& root) const override {
-    w_.driveTypeQueries.push_back(root);
-    if (root.size() < 2 || root[1] != ':') return DriveType::NoRootDir;
-    const char c = root[0];
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return DriveType::NoRootDir;
-    const SimDrive& drive = w_.Drive(c);
+  DriveType TypeOf(char letter) const override {
+    w_.driveTypeQueries.push_back(letter);
+    if (!IsLetter(letter)) return DriveType::NoRootDir;
+    const SimDrive& drive = w_.Drive(letter);
     const DriveType type = drive.present ? drive.type : DriveType::NoRootDir;
     static const char* const names[] = {"of unknown type", "not a drive",     "a removable drive",
                                         "a fixed disk",    "a network drive", "a CD-ROM drive",
                                         "a RAM disk"};
     const auto index = static_cast<std::size_t>(type);
-    w_.Log("drive " + root + " is " + (index < 7 ? names[index] : "of an odd type"));
+    w_.Log(std::string("drive ") + AsciiUpper(letter) + ": is " +
+           (index < 7 ? names[index] : "of an odd type"));
     return type;
   }
 
-  Handle OpenDevice(const std::string& devicePath) override {
-    const char letter = DeviceLetter(devicePath);
-    const bool usable = letter && w_.Drive(letter).present && !w_.Drive(letter).deviceUnopenable;
-    Device("open device " + devicePath + (usable ? "" : " failed"));
-    return usable ? 100 + (letter - 'A') : kInvalid;
+  Handle OpenDevice(char letter) override {
+    const bool usable =
+        IsLetter(letter) && w_.Drive(letter).present && !w_.Drive(letter).deviceUnopenable;
+    Device(std::string("open device ") + AsciiUpper(letter) + (usable ? "" : " failed"));
+    return usable ? 100 + (AsciiUpper(letter) - 'A') : kInvalid;
   }
   bool SendMediaRemoval(Handle device, std::uint32_t buffer) override {
     const bool prevent = (buffer & 0xFFu) != 0;
@@ -434,16 +431,14 @@ class SimDrives final : public DriveEnumerator, public RemovalLock, public Volum
     }
   }
 
-  bool IsReadable(const std::string& root) override {
+  bool IsReadable(char letter) override {
     bool readable = false;
-    if (root.size() == 3 && root.substr(1) == ":\\") {
-      const char c = root[0];
-      if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-        const SimDrive& drive = w_.Drive(c);
-        readable = drive.present && drive.discInside && drive.discReadable && !drive.doorOpen;
-      }
+    if (IsLetter(letter)) {
+      const SimDrive& drive = w_.Drive(letter);
+      readable = drive.present && drive.discInside && drive.discReadable && !drive.doorOpen;
     }
-    Device("volume " + root + (readable ? " readable" : " not readable"));
+    Device(std::string("volume ") + AsciiUpper(letter) +
+           (readable ? " readable" : " not readable"));
     return readable;
   }
 
@@ -459,15 +454,14 @@ class SimDoor final : public DoorDevice {
  public:
   explicit SimDoor(SimWorld& w) : w_(w) {}
   std::optional<DeviceId> Open(char letter) override {
-    const bool isLetter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
     bool ok = false;
-    if (isLetter) {
+    if (IsLetter(letter)) {
       const SimDrive& drive = w_.Drive(letter);
       ok = drive.present && drive.type == DriveType::CdRom && !drive.noDoorDevice;
     }
     Device(std::string("cd audio open ") + letter + (ok ? "" : " failed"));
     if (!ok) return std::nullopt;
-    return static_cast<DeviceId>(1 + (AsciiLower(std::string(1, letter))[0] - 'a'));
+    return static_cast<DeviceId>(1 + (AsciiUpper(letter) - 'A'));
   }
   bool SetDoor(DeviceId device, bool open) override {
     if (device < 1 || device > 26) return false;
@@ -574,6 +568,10 @@ class SimFiles final : public Files {
  public:
   explicit SimFiles(SimProcess& p) : p_(p) {}
   std::string ModulePath() const override { return p_.options_.modulePath; }
+  std::string ProgramFolder() const override { return WindowsParentFolder(p_.options_.modulePath); }
+  std::string JoinPath(const std::string& folder, const std::string& name) const override {
+    return JoinWindowsPath(folder, name);
+  }
   std::vector<std::string> Arguments() const override { return p_.options_.arguments; }
   std::vector<std::string> FindFiles(const std::string& folder,
                                      const std::string& pattern) const override {
@@ -630,6 +628,7 @@ struct SimProcess::Backends {
         door(p.world_),
         sound(p.world_),
         settings(p),
+        autostart(settings, [&p] { return p.options_.modulePath; }),
         files(p),
         shell(p.world_) {}
   SimWindowSystem windows;
@@ -641,6 +640,7 @@ struct SimProcess::Backends {
   SimDoor door;
   SimSound sound;
   SimSettings settings;
+  RegistryAutostart autostart;
   SimFiles files;
   SimShell shell;
 };
@@ -653,7 +653,7 @@ SimProcess::SimProcess(SimWorld& world, Options options)
   Backends& b = *backends_;
   platform_ = std::make_unique<platform::Platform>(
       platform::Platform{b.windows, b.tray, b.atoms, b.instanceLock, b.hotKeys, b.drives, b.door,
-                         b.drives, b.drives, b.sound, b.settings, b.files, b.shell});
+                         b.drives, b.drives, b.sound, b.settings, b.autostart, b.files, b.shell});
   world_.Register(this);
 }
 
@@ -714,7 +714,7 @@ void SimProcess::GiveTurnAndWait() {
   world_.batonChanged.wait(lock, [&] { return world_.turn == 0; });
 }
 
-void SimProcess::Yield() {
+void SimProcess::YieldTurn() {
   std::unique_lock lock(world_.batonMutex);
   world_.turn = 0;
   world_.batonChanged.notify_all();
@@ -723,7 +723,7 @@ void SimProcess::Yield() {
 }
 
 void SimProcess::WaitForWork(const std::function<bool()>& done) {
-  while (!done() && !HasDueWork()) Yield();
+  while (!done() && !HasDueWork()) YieldTurn();
   if (killRequested_ && std::uncaught_exceptions() == 0) throw ProcessKilled{};
 }
 
@@ -774,12 +774,12 @@ void SimProcess::Deliver(WindowHandle window, const Message& message) {
   // The window's own handling, as the default window procedure does it.
   target = MutableWindow(window);
   if (!target) return;
-  if (message.code == msg::WM_CLOSE) {
+  if (message.code == msg::kClose) {
     auto onClose = target->events.onCloseRequest;
     if (onClose) onClose();
-  } else if (message.code == msg::WM_SYSCOMMAND && (message.wParam & 0xFFF0) == msg::SC_CLOSE) {
-    Deliver(window, Message{msg::WM_CLOSE, 0, 0, {}});
-  } else if (message.code == msg::WM_SYSCOMMAND && (message.wParam & 0xFFF0) == msg::SC_MINIMIZE) {
+  } else if (message.code == msg::kSysCommand && (message.wParam & 0xFFF0) == msg::kScClose) {
+    Deliver(window, Message{msg::kClose, 0, 0, {}});
+  } else if (message.code == msg::kSysCommand && (message.wParam & 0xFFF0) == msg::kScMinimize) {
     target->visible = false;
   }
 }
@@ -833,7 +833,7 @@ void SimProcess::Inject(std::function<void()> action) {
   RunUntilIdle();
 }
 
-const SimWindow* SimProcess::FindWindow(const std::string& title) const {
+const SimWindow* SimProcess::WindowTitled(const std::string& title) const {
   for (const auto& [handle, window] : windows_) {
     if (window.title == title) return &window;
   }
@@ -909,7 +909,7 @@ void SimProcess::PressArrow(ControlHandle control, int steps) {
 }
 
 void SimProcess::CloseWindowByUser(WindowHandle window) {
-  Inject([this, window] { Deliver(window, Message{msg::WM_SYSCOMMAND, msg::SC_CLOSE, 0, {}}); });
+  Inject([this, window] { Deliver(window, Message{msg::kSysCommand, msg::kScClose, 0, {}}); });
 }
 
 void SimProcess::DestroyWindow(WindowHandle window) {
@@ -978,7 +978,7 @@ std::vector<std::string> SimProcess::MenuTexts(const std::vector<std::string>& p
   MenuHandle menu = openMenu_;
   if (!path.empty()) {
     const SimMenuItem* item = FindMenuItem(path);
-    menu = item ? item->subMenu : 0;
+    menu = item ? item->subMenu : MenuHandle{};
   }
   std::vector<std::string> texts;
   auto it = menus_.find(menu);

@@ -26,7 +26,7 @@
 namespace orbl::sim {
 
 struct SimWindow {
-  platform::WindowHandle handle = 0;
+  platform::WindowHandle handle;
   platform::WindowSpec params;
   std::string title;
   bool visible = false;
@@ -36,8 +36,8 @@ struct SimWindow {
 };
 
 struct SimControl {
-  platform::ControlHandle handle = 0;
-  platform::WindowHandle parent = 0;
+  platform::ControlHandle handle;
+  platform::WindowHandle parent;
   platform::ControlSpec params;
   std::string text;
   bool visible = true;
@@ -51,7 +51,7 @@ struct SimControl {
 
 struct SimBox {
   int serial = 0;
-  platform::WindowHandle owner = 0;
+  platform::WindowHandle owner;
   std::string text;
   std::string caption;
   std::uint32_t flags = 0;
@@ -59,15 +59,15 @@ struct SimBox {
 };
 
 struct SimMenuItem {
-  platform::MenuItemHandle handle = 0;
+  platform::MenuItemHandle handle;
   std::string text;
   bool separator = false;
-  platform::MenuHandle subMenu = 0;
+  platform::MenuHandle subMenu;
   std::function<void()> onChosen;
 };
 
 struct SimTrayIcon {
-  platform::WindowHandle owner = 0;
+  platform::WindowHandle owner;
   std::string icon;
   std::string tip;
   platform::TrayEvents events;
@@ -113,7 +113,7 @@ class SimProcess {
   void Inject(std::function<void()> action);
 
   // --- windows and controls ------------------------------------------------
-  const SimWindow* FindWindow(const std::string& title) const;
+  const SimWindow* WindowTitled(const std::string& title) const;
   const SimWindow* Window(platform::WindowHandle handle) const;
   std::vector<const SimWindow*> Windows() const;
   std::vector<const SimControl*> Controls(platform::WindowHandle parent) const;
@@ -128,7 +128,7 @@ class SimProcess {
   std::vector<SimBox> OpenBoxes() const;  // innermost last
   std::vector<SimBox> BoxHistory() const { return boxHistory_; }
   // Answers the innermost open box and runs the program until idle.
-  void AnswerBox(int answer = platform::mb::IDOK);
+  void AnswerBox(int answer = platform::mb::kIdOk);
   // Answers every box as it opens, without returning to the test.
   std::function<int(const SimBox&)> boxAnswerer;
 
@@ -137,7 +137,7 @@ class SimProcess {
   void TrayRightClick();
   void TrayDoubleClick();
   void TaskbarRecreated();
-  bool MenuOpen() const { return openMenu_ != 0; }
+  bool MenuOpen() const { return static_cast<bool>(openMenu_); }
   // Texts of the open menu's items ("-" for a separator), or of a sub-menu
   // reached through the given item texts.
   std::vector<std::string> MenuTexts(const std::vector<std::string>& path = {}) const;
@@ -159,14 +159,14 @@ class SimProcess {
   enum class State { NotStarted, Running, Exited, Killed };
 
   struct Timer {
-    platform::TimerHandle handle = 0;
-    platform::WindowHandle owner = 0;
+    platform::TimerHandle handle;
+    platform::WindowHandle owner;
     std::uint32_t interval = 0;
     std::uint64_t due = 0;
     std::function<void()> onTick;
   };
   struct Posted {
-    platform::WindowHandle window = 0;
+    platform::WindowHandle window;
     platform::Message message;
     std::vector<std::byte> data;
     std::function<void()> action;  // an input event instead of a message
@@ -177,7 +177,7 @@ class SimProcess {
   void WaitForWork(const std::function<bool()>& done);
   bool DispatchOne();  // false when nothing was due
   void Deliver(platform::WindowHandle window, const platform::Message& message);
-  void Yield();            // hands the baton to the test and waits for it back
+  void YieldTurn();        // hands the baton to the test and waits for it back
   void GiveTurnAndWait();  // test side: hands the baton to this process
   void ReleaseSystemResources();
   SimWindow* MutableWindow(platform::WindowHandle handle);
@@ -194,9 +194,9 @@ class SimProcess {
 
   std::map<platform::WindowHandle, SimWindow> windows_;
   std::map<platform::ControlHandle, SimControl> controls_;
-  platform::ControlHandle nextControl_ = 0x1000;
+  std::uintptr_t nextControl_ = 0x1000;
   std::map<platform::TimerHandle, Timer> timers_;
-  platform::TimerHandle nextTimer_ = 1;
+  std::uint32_t nextTimer_ = 1;
   std::deque<Posted> queue_;
   std::vector<SimBox> boxes_;  // open, innermost last
   std::vector<SimBox> boxHistory_;
@@ -205,7 +205,7 @@ class SimProcess {
   std::optional<SimTrayIcon> trayIcon_;
   std::map<platform::MenuHandle, std::vector<SimMenuItem>> menus_;
   std::uintptr_t nextMenuHandle_ = 0x100;
-  platform::MenuHandle openMenu_ = 0;
+  platform::MenuHandle openMenu_;
   const SimMenuItem* chosenItem_ = nullptr;
   bool menuDone_ = false;
 

@@ -4,16 +4,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/AsciiCase.h"
 #include "platform/sim/SimProcess.h"
 
 namespace orbl::sim {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 SimWorld::SimWorld() = default;
 
@@ -40,8 +34,7 @@ void SimWorld::Advance(std::uint64_t ms) {
 }
 
 SimDrive& SimWorld::Drive(char letter) {
-  const char upper =
-      static_cast<char>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+  const char upper = AsciiUpper(letter);
   if (upper < 'A' || upper > 'Z') throw std::out_of_range("no such drive letter");
   return drives_[static_cast<std::size_t>(upper - 'A')];
 }
@@ -137,8 +130,7 @@ bool SimWorld::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
   if (it == hotKeys.end()) return false;
   SimProcess* owner = Process(it->second.pid);
   if (!owner || !owner->Running()) return false;
-  owner->Post(it->second.window, platform::msg::WM_HOTKEY,
-              static_cast<std::uint64_t>(it->second.id));
+  owner->Post(it->second.window, platform::msg::kHotKey, static_cast<std::uint64_t>(it->second.id));
   return true;
 }
 

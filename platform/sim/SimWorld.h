@@ -47,7 +47,7 @@ struct SimRegistryKey {
 
 struct SimHotKey {
   int pid = 0;
-  platform::WindowHandle window = 0;
+  platform::WindowHandle window;
   int id = 0;
 };
 
@@ -101,8 +101,8 @@ class SimWorld {
   std::vector<std::string> deviceLog;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> beeps;
   std::vector<std::string> launches;
-  // Every drive-type query, with the root as asked ("d:").
-  std::vector<std::string> driveTypeQueries;
+  // Every drive-type query, with the letter as asked.
+  std::vector<char> driveTypeQueries;
 
   // --- hot keys (session-wide) -----------------------------------------------
   std::map<std::pair<std::uint32_t, std::uint32_t>, SimHotKey> hotKeys;
@@ -111,7 +111,9 @@ class SimWorld {
 
   // --- processes -----------------------------------------------------------
   std::map<std::string, int> namedLocks;  // name -> pid of the holder
-  platform::WindowHandle NewWindowHandle() { return nextWindowHandle_ += 0x1A; }
+  platform::WindowHandle NewWindowHandle() {
+    return platform::WindowHandle{nextWindowHandle_ += 0x1A};
+  }
   int NewPid() { return ++lastPid_; }
   void Register(SimProcess* process);
   void Unregister(SimProcess* process);
@@ -134,12 +136,9 @@ class SimWorld {
   };
   std::map<platform::Atom, AtomEntry> atoms_;
   platform::Atom nextAtom_ = 0xC000;
-  platform::WindowHandle nextWindowHandle_ = 0x10000;
+  std::uintptr_t nextWindowHandle_ = 0x10000;
   int lastPid_ = 0;
   std::vector<SimProcess*> processes_;
 };
-
-// Lower-cases ASCII letters only, as the registry and the atom table compare.
-std::string AsciiLower(std::string text);
 
 }  // namespace orbl::sim

@@ -1,12 +1,6 @@
-// The Windows headers, tamed for the backend.
-//
-// The platform headers come first on purpose: Types.h names its constants after
-// the Windows ones (WM_CLOSE, IDOK, SC_CLOSE ...), which the Windows headers
-// define as macros. And the interface methods MessageBox and PostMessage would
-// otherwise be renamed to their ...A forms by the headers' macros.
+// The Windows headers, tamed for the backend. They come first: the shared
+// interfaces use no name the headers define as a macro.
 #pragma once
-
-#include "platform/Platform.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -22,16 +16,22 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
-#undef MessageBox
-#undef PostMessage
+#include "platform/Platform.h"
 
 namespace orbl::win32 {
 
 inline HWND ToHwnd(platform::WindowHandle handle) {
-  return reinterpret_cast<HWND>(handle);
+  return reinterpret_cast<HWND>(handle.value);
 }
 inline platform::WindowHandle FromHwnd(HWND hwnd) {
-  return reinterpret_cast<platform::WindowHandle>(hwnd);
+  return platform::WindowHandle{reinterpret_cast<std::uintptr_t>(hwnd)};
+}
+
+inline HMENU ToHmenu(platform::MenuHandle handle) {
+  return reinterpret_cast<HMENU>(handle.value);
+}
+inline platform::MenuHandle FromHmenu(HMENU menu) {
+  return platform::MenuHandle{reinterpret_cast<std::uintptr_t>(menu)};
 }
 
 }  // namespace orbl::win32

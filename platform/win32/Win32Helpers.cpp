@@ -69,11 +69,22 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   return result;
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
-  path += name;
-  return path;
+namespace {
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+}  // namespace
+
+std::string DriveRootPath(char letter) {
+  if (!IsAsciiLetter(letter)) return {};
+  return std::string(1, letter) + ":\\";
+}
+
+std::string VolumeDevicePath(char letter) {
+  if (!IsAsciiLetter(letter)) return {};
+  return "\\\\.\\" + std::string(1, letter) + ":";
 }
 
 std::size_t BroadcastLength(std::uint32_t declaredSize, std::size_t readable) {

@@ -15,8 +15,11 @@ namespace orbl::win32 {
 // backslashes escape only in front of a quote.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// Joins a folder and a file name with exactly one backslash between them.
-std::string JoinPath(std::string_view folder, std::string_view name);
+// "D:\", the root that GetDriveTypeA and GetVolumeInformationA want, and
+// "\\.\D:", the volume device that takes the removal lock. Both are empty for
+// anything but an ASCII letter, which could name a file or another device.
+std::string DriveRootPath(char letter);
+std::string VolumeDevicePath(char letter);
 
 // How many bytes of a device broadcast may be passed on: what the sender
 // declared in the header's size field, but never less than the header

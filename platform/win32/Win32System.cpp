@@ -3,18 +3,12 @@
 #include <cctype>
 
 #include "platform/FilePattern.h"
+#include "platform/WindowsPath.h"
 #include "platform/win32/Win32Helpers.h"
 
 namespace orbl::win32 {
 
 namespace {
-
-// GetDriveTypeA and GetVolumeInformationA want the root with its backslash;
-// the program names a drive "d:".
-std::string WithRootSlash(const std::string& root) {
-  if (root.size() == 2 && root[1] == ':') return root + '\\';
-  return root;
-}
 
 HKEY ToKey(platform::SettingsStore::Key key) {
   return reinterpret_cast<HKEY>(key);
@@ -80,8 +74,10 @@ std::uint32_t Win32DriveEnumerator::LogicalDrives() const {
   return GetLogicalDrives();
 }
 
-platform::DriveType Win32DriveEnumerator::TypeOf(const std::string& root) const {
-  const UINT type = GetDriveTypeA(WithRootSlash(root).c_str());
+platform::DriveType Win32DriveEnumerator::TypeOf(char letter) const {
+  const std::string root = DriveRootPath(letter);
+  if (root.empty()) return platform::DriveType::NoRootDir;
+  const UINT type = GetDriveTypeA(root.c_str());
   if (type > static_cast<UINT>(platform::DriveType::RamDisk)) return platform::DriveType::Unknown;
   return static_cast<platform::DriveType>(type);
 }
@@ -89,7 +85,7 @@ platform::DriveType Win32DriveEnumerator::TypeOf(const std::string& root) const 
 std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter) {
   // The element names a drive by its letter alone; anything else could name a
   // file or another device.
-  if (std::isalpha(static_cast<unsigned char>(letter)) == 0) return std::nullopt;
+  if (DriveRootPath(letter).empty()) return std::nullopt;
   char element[2] = {letter, '\0'};
   MCI_OPEN_PARMSA open{};
   open.lpstrDeviceType = "CDAudio";
@@ -115,7 +111,9 @@ void Win32DoorDevice::Close(DeviceId device) {
   mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
 }
 
-platform::RemovalLock::Handle Win32RemovalLock::OpenDevice(const std::string& devicePath) {
+platform::RemovalLock::Handle Win32RemovalLock::OpenDevice(char letter) {
+  const std::string devicePath = VolumeDevicePath(letter);
+  if (devicePath.empty()) return kInvalid;
   HANDLE device = CreateFileA(devicePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
   if (device == INVALID_HANDLE_VALUE) return kInvalid;
@@ -133,15 +131,17 @@ void Win32RemovalLock::CloseDevice(Handle device) {
   if (device != kInvalid) CloseHandle(reinterpret_cast<HANDLE>(device));
 }
 
-bool Win32VolumeInfo::IsReadable(const std::string& root) {
+bool Win32VolumeInfo::IsReadable(char letter) {
+  const std::string root = DriveRootPath(letter);
+  if (root.empty()) return false;
   // Without this an empty drive asks the user to insert a disc.
   const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
   char name[256];
   char fileSystem[256];
   DWORD maxComponent = 0;
   DWORD flags = 0;
-  const BOOL ok = GetVolumeInformationA(WithRootSlash(root).c_str(), name, sizeof name, nullptr,
-                                        &maxComponent, &flags, fileSystem, sizeof fileSystem);
+  const BOOL ok = GetVolumeInformationA(root.c_str(), name, sizeof name, nullptr, &maxComponent,
+                                        &flags, fileSystem, sizeof fileSystem);
   SetErrorMode(previous);
   return ok != FALSE;
 }
@@ -241,6 +241,14 @@ std::string Win32Files::ModulePath() const {
   return {};
 }
 
+std::string Win32Files::ProgramFolder() const {
+  return platform::WindowsParentFolder(ModulePath());
+}
+
+std::string Win32Files::JoinPath(const std::string& folder, const std::string& name) const {
+  return platform::JoinWindowsPath(folder, name);
+}
+
 std::vector<std::string> Win32Files::Arguments() const {
   std::vector<std::string> all = SplitCommandLine(GetCommandLineA());
   if (!all.empty()) all.erase(all.begin());
@@ -250,7 +258,7 @@ std::vector<std::string> Win32Files::Arguments() const {
 std::vector<std::string> Win32Files::FindFiles(const std::string& folder,
                                                const std::string& pattern) const {
   std::vector<std::string> names;
-  const std::string search = JoinPath(folder, pattern);
+  const std::string search = platform::JoinWindowsPath(folder, pattern);
   const std::size_t slash = pattern.find_last_of("\\/");
   const std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
 

@@ -37,7 +37,7 @@ class Win32HotKeys final : public platform::HotKeys {
 class Win32DriveEnumerator final : public platform::DriveEnumerator {
  public:
   std::uint32_t LogicalDrives() const override;
-  platform::DriveType TypeOf(const std::string& root) const override;
+  platform::DriveType TypeOf(char letter) const override;
 };
 
 class Win32DoorDevice final : public platform::DoorDevice {
@@ -49,14 +49,14 @@ class Win32DoorDevice final : public platform::DoorDevice {
 
 class Win32RemovalLock final : public platform::RemovalLock {
  public:
-  Handle OpenDevice(const std::string& devicePath) override;
+  Handle OpenDevice(char letter) override;
   bool SendMediaRemoval(Handle device, std::uint32_t buffer) override;
   void CloseDevice(Handle device) override;
 };
 
 class Win32VolumeInfo final : public platform::VolumeInfo {
  public:
-  bool IsReadable(const std::string& root) override;
+  bool IsReadable(char letter) override;
 };
 
 class Win32Sound final : public platform::Sound {
@@ -81,6 +81,8 @@ class Win32Registry final : public platform::SettingsStore {
 class Win32Files final : public platform::Files {
  public:
   std::string ModulePath() const override;
+  std::string ProgramFolder() const override;
+  std::string JoinPath(const std::string& folder, const std::string& name) const override;
   std::vector<std::string> Arguments() const override;
   std::vector<std::string> FindFiles(const std::string& folder,
                                      const std::string& pattern) const override;

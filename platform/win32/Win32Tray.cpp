@@ -100,32 +100,32 @@ bool Win32Tray::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
 }
 
 platform::MenuHandle Win32Tray::CreatePopupMenu() {
-  return reinterpret_cast<platform::MenuHandle>(::CreatePopupMenu());
+  return FromHmenu(::CreatePopupMenu());
 }
 
 platform::MenuItemHandle Win32Tray::AddMenuItem(platform::MenuHandle menu, const std::string& text,
                                                 std::function<void()> onChosen) {
-  if (nextItem_ > kLastItem) return 0;
+  if (nextItem_ > kLastItem) return {};
   const UINT id = nextItem_;
-  if (!AppendMenuA(reinterpret_cast<HMENU>(menu), MF_STRING, id, text.c_str())) return 0;
+  if (!AppendMenuA(ToHmenu(menu), MF_STRING, id, text.c_str())) return {};
   ++nextItem_;
   items_[id] = std::move(onChosen);
-  return id;
+  return platform::MenuItemHandle{id};
 }
 
 platform::MenuHandle Win32Tray::AddSubMenu(platform::MenuHandle menu, const std::string& text) {
   HMENU sub = ::CreatePopupMenu();
-  if (sub == nullptr) return 0;
-  if (!AppendMenuA(reinterpret_cast<HMENU>(menu), MF_STRING | MF_POPUP,
-                   reinterpret_cast<UINT_PTR>(sub), text.c_str())) {
+  if (sub == nullptr) return {};
+  if (!AppendMenuA(ToHmenu(menu), MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub),
+                   text.c_str())) {
     DestroyMenu(sub);
-    return 0;
+    return {};
   }
-  return reinterpret_cast<platform::MenuHandle>(sub);
+  return FromHmenu(sub);
 }
 
 void Win32Tray::AddSeparator(platform::MenuHandle menu) {
-  AppendMenuA(reinterpret_cast<HMENU>(menu), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(ToHmenu(menu), MF_SEPARATOR, 0, nullptr);
 }
 
 void Win32Tray::SetMenuItemText(platform::MenuHandle menu, platform::MenuItemHandle item,
@@ -135,15 +135,15 @@ void Win32Tray::SetMenuItemText(platform::MenuHandle menu, platform::MenuItemHan
   info.cbSize = sizeof info;
   info.fMask = MIIM_STRING;
   info.dwTypeData = copy.data();
-  SetMenuItemInfoA(reinterpret_cast<HMENU>(menu), static_cast<UINT>(item), FALSE, &info);
+  SetMenuItemInfoA(ToHmenu(menu), static_cast<UINT>(item.value), FALSE, &info);
 }
 
 void Win32Tray::SetSubMenuText(platform::MenuHandle menu, platform::MenuHandle subMenu,
                                const std::string& text) {
-  HMENU parent = reinterpret_cast<HMENU>(menu);
+  HMENU parent = ToHmenu(menu);
   const int count = GetMenuItemCount(parent);
   for (int i = 0; i < count; ++i) {
-    if (GetSubMenu(parent, i) != reinterpret_cast<HMENU>(subMenu)) continue;
+    if (GetSubMenu(parent, i) != ToHmenu(subMenu)) continue;
     std::string copy = text;
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
@@ -159,7 +159,7 @@ void Win32Tray::TrackPopupMenu(platform::MenuHandle menu, platform::Point at,
   HWND hwnd = ToHwnd(owner);
   // The chosen item arrives as a posted WM_COMMAND, so its action runs after
   // the menu has closed.
-  ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), 0, at.x, at.y, 0, hwnd, nullptr);
+  ::TrackPopupMenu(ToHmenu(menu), 0, at.x, at.y, 0, hwnd, nullptr);
   // Without a message after it, the next showing of a tray menu may not close
   // when the user clicks elsewhere (the owner is no foreground window).
   PostMessageA(hwnd, WM_NULL, 0, 0);

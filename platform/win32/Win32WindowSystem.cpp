@@ -124,7 +124,7 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   HWND hwnd =
       CreateWindowExA(0, kWindowClass, params.title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                       first.cx, first.cy, nullptr, nullptr, instance_, state.get());
-  if (hwnd == nullptr) return 0;
+  if (hwnd == nullptr) return {};
 
   Window& window = *state;
   windows_[hwnd] = std::move(state);
@@ -245,7 +245,7 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
 // --- controls ------------------------------------------------------------
 
 Win32WindowSystem::Control* Win32WindowSystem::FindControl(platform::ControlHandle handle) const {
-  auto it = controls_.find(reinterpret_cast<HWND>(handle));
+  auto it = controls_.find(reinterpret_cast<HWND>(handle.value));
   return it == controls_.end() ? nullptr : it->second;
 }
 
@@ -299,7 +299,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
                                                          const platform::ControlSpec& params,
                                                          platform::ControlEvents events) {
   auto it = windows_.find(ToHwnd(parent));
-  if (it == windows_.end()) return 0;
+  if (it == windows_.end()) return {};
   Window& window = *it->second;
 
   using platform::ControlKind;
@@ -365,7 +365,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   HWND hwnd =
       CreateWindowExA(exStyle, cls, text, style, 0, 0, 0, 0, window.hwnd,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  if (hwnd == nullptr) return 0;
+  if (hwnd == nullptr) return {};
 
   auto control = std::make_unique<Control>();
   control->hwnd = hwnd;
@@ -416,7 +416,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   PlaceControl(window, *control);
   controls_[hwnd] = control.get();
   window.controls.push_back(std::move(control));
-  return reinterpret_cast<platform::ControlHandle>(hwnd);
+  return platform::ControlHandle{reinterpret_cast<std::uintptr_t>(hwnd)};
 }
 
 void Win32WindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {
@@ -565,27 +565,27 @@ platform::TimerHandle Win32WindowSystem::StartTimer(platform::WindowHandle owner
   HWND hwnd = ToHwnd(owner);
   // WM_TIMER only reaches a window procedure of ours.
   if (windows_.find(hwnd) == windows_.end()) hwnd = timerWindow_;
-  if (hwnd == nullptr) return 0;
+  if (hwnd == nullptr) return {};
   const UINT_PTR id = nextTimerId_++;
-  if (SetTimer(hwnd, id, intervalMs, nullptr) == 0) return 0;
+  if (SetTimer(hwnd, id, intervalMs, nullptr) == 0) return {};
   timers_[id] = Timer{hwnd, std::move(onTick)};
-  return static_cast<platform::TimerHandle>(id);
+  return platform::TimerHandle{id};
 }
 
 void Win32WindowSystem::StopTimer(platform::TimerHandle timer) {
-  auto it = timers_.find(timer);
+  auto it = timers_.find(timer.value);
   if (it == timers_.end()) return;
   KillTimer(it->second.owner, it->first);
   timers_.erase(it);
 }
 
-int Win32WindowSystem::MessageBox(platform::WindowHandle owner, const std::string& text,
-                                  const std::string& caption, std::uint32_t flags) {
+int Win32WindowSystem::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                                      const std::string& caption, std::uint32_t flags) {
   return MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
 }
 
-bool Win32WindowSystem::PostMessage(platform::WindowHandle window, std::uint32_t code,
-                                    std::uint64_t wParam, std::int64_t lParam) {
+bool Win32WindowSystem::Post(platform::WindowHandle window, std::uint32_t code,
+                             std::uint64_t wParam, std::int64_t lParam) {
   return PostMessageA(ToHwnd(window), code, static_cast<WPARAM>(wParam),
                       static_cast<LPARAM>(lParam)) != FALSE;
 }

@@ -62,10 +62,10 @@ class Win32WindowSystem final : public platform::WindowSystem {
                                    std::function<void()> onTick) override;
   void StopTimer(platform::TimerHandle timer) override;
 
-  int MessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
-                 std::uint32_t flags) override;
-  bool PostMessage(platform::WindowHandle window, std::uint32_t code, std::uint64_t wParam,
-                   std::int64_t lParam) override;
+  int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                     const std::string& caption, std::uint32_t flags) override;
+  bool Post(platform::WindowHandle window, std::uint32_t code, std::uint64_t wParam,
+            std::int64_t lParam) override;
   void ProcessMessages() override;
   [[noreturn]] void RunLoop() override;
 

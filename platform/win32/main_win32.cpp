@@ -1,5 +1,6 @@
 // orbl3.exe: the program core on the real Windows API.
 #include "app/Orbl3.h"
+#include "platform/RegistryAutostart.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Tray.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -24,10 +25,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   Win32Sound sound;
   Win32Registry settings;
   Win32Files files;
+  orbl::platform::RegistryAutostart autostart(settings, [&files] { return files.ModulePath(); });
   Win32Shell shell;
 
-  orbl::platform::Platform platform{windows,         tray,  atoms,       instanceLock, hotKeys,
-                                    driveEnumerator, door,  removalLock, volumes,      sound,
-                                    settings,        files, shell};
+  orbl::platform::Platform platform{windows,         tray,      atoms,       instanceLock, hotKeys,
+                                    driveEnumerator, door,      removalLock, volumes,      sound,
+                                    settings,        autostart, files,       shell};
   orbl::RunProgram(platform);
 }

@@ -39,7 +39,7 @@ TEST_F(FrmMainAfterStartUp, HoldsOneRecordPerOpticalDriveWithItsHotKeyAtoms) {
   ASSERT_EQ(frmMain->DriveTable.size(), 2u);
   EXPECT_EQ(frmMain->DriveTable[0].Letter, 'D');
   EXPECT_EQ(frmMain->DriveTable[1].Letter, 'F');
-  const std::string handle = std::to_string(frmMain->Handle);
+  const std::string handle = std::to_string(frmMain->Handle.value);
   for (const TDriveRecord& drive : frmMain->DriveTable) {
     const std::string letter(1, drive.Letter);
     EXPECT_EQ(world.AtomName(static_cast<platform::Atom>(drive.CloseHotKeyId)),
@@ -64,13 +64,14 @@ TEST_F(FrmMainAfterStartUp, StartsWithTheDocumentedStateAndNoTimerRunning) {
   EXPECT_EQ(m.ActionLists.Double,
             (std::vector<std::string>{"None", "Open/Close all drives", "Lock/Unlock all drives",
                                       "Show options dialog"}));
-  EXPECT_TRUE(m.ShowLockMessages);
-  EXPECT_TRUE(m.TrackUserLocks);
-  EXPECT_TRUE(m.UserLockedDrives.empty());
-  EXPECT_EQ(m.CloseDialogDrive, -1);
-  EXPECT_FALSE(m.AllDoorsOpened || m.AllDrivesLocked || m.Asleep || m.JustResumed);
-  EXPECT_EQ(m.AutoClosePosition, 0);
-  EXPECT_EQ(m.MenuForegroundWindow, m.Handle);
+  EXPECT_TRUE(m.State.ShowLockMessages);
+  EXPECT_TRUE(m.State.TrackUserLocks);
+  EXPECT_TRUE(m.State.UserLockedDrives.empty());
+  EXPECT_EQ(m.State.CloseDialogDrive, -1);
+  EXPECT_FALSE(m.State.AllDoorsOpened || m.State.AllDrivesLocked || m.State.Asleep ||
+               m.State.JustResumed);
+  EXPECT_EQ(m.State.AutoClosePosition, 0);
+  EXPECT_EQ(m.State.MenuForegroundWindow, m.Handle);
   EXPECT_EQ(m.AutoCloseTimer.Interval(), 15000u);
   EXPECT_EQ(m.PeriodicCloseTimer.Interval(), 1000u);
   EXPECT_FALSE(m.AutoCloseTimer.Enabled() || m.PeriodicCloseTimer.Enabled());
@@ -85,11 +86,13 @@ TEST_F(FrmMainAfterStartUp, ReadsTheAutostartEntryRegardlessOfCase) {
   EXPECT_TRUE(frmMain->Options.AutoStart);
 }
 
-TEST_F(FrmMainAfterStartUp, AQuotedAutostartPathIsNotThisProgram) {
+// The shell and many installers quote paths with blanks; such an entry still
+// starts this very program.
+TEST_F(FrmMainAfterStartUp, AQuotedAutostartPathIsThisProgramToo) {
   world.SetText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orbelle",
                 "\"C:\\Program Files\\Orbelle\\orbl3.exe\"");
   Start();
-  EXPECT_FALSE(frmMain->Options.AutoStart);
+  EXPECT_TRUE(frmMain->Options.AutoStart);
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
   EXPECT_EQ(program.TrayIcon()->icon, "TRAY");
   EXPECT_TRUE(pc.StoredNames().empty());  // nothing is written before the exit
   // The program's windows exist and stay hidden.
-  ASSERT_NE(program.FindWindow("Orbelle"), nullptr);
-  ASSERT_NE(program.FindWindow("Orbelle 3"), nullptr);
-  EXPECT_FALSE(program.FindWindow("Orbelle")->visible);
-  EXPECT_FALSE(program.FindWindow("Orbelle 3")->visible);
+  ASSERT_NE(program.WindowTitled("Orbelle"), nullptr);
+  ASSERT_NE(program.WindowTitled("Orbelle 3"), nullptr);
+  EXPECT_FALSE(program.WindowTitled("Orbelle")->visible);
+  EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
   EXPECT_TRUE(pc.world.deviceLog.empty());  // no drive was touched
 
   Computer::Close(program);
@@ -132,7 +132,7 @@ TEST(Lifecycle, ExitGivesBackEveryAtomItAdded) {
   auto& program = pc.Start();
   // "ORBL" and two per optical drive, named after the drive and the options window.
   EXPECT_EQ(pc.world.AtomCount(), 5u);
-  const auto handle = program.FindWindow("Orbelle 3")->handle;
+  const auto handle = program.WindowTitled("Orbelle 3")->handle.value;
   EXPECT_NE(pc.world.FindAtom("Orbelle drive D close" + std::to_string(handle)), 0);
   EXPECT_NE(pc.world.FindAtom("Orbelle drive F lock" + std::to_string(handle)), 0);
   Computer::Close(program);
@@ -195,23 +195,23 @@ TEST(Lifecycle, WithoutAShellTheProgramRunsOnWithoutAnIcon) {
 TEST(Lifecycle, TheArgumentOptionsOpensTheOptionsWindowDuringStartUp) {
   Computer pc;
   auto& program = pc.Start({"options"});
-  const auto* options = program.FindWindow("Orbelle 3");
+  const auto* options = program.WindowTitled("Orbelle 3");
   ASSERT_TRUE(options->visible);
   // Start-up waits for the window; its close box only hides it.
   program.CloseWindowByUser(options->handle);
-  EXPECT_FALSE(program.FindWindow("Orbelle 3")->visible);
+  EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
   EXPECT_TRUE(program.Running());
 
   for (const char* other : {"Options", "/options", "-options", "option"}) {
     Computer again;
-    EXPECT_FALSE(again.Start({other}).FindWindow("Orbelle 3")->visible) << other;
+    EXPECT_FALSE(again.Start({other}).WindowTitled("Orbelle 3")->visible) << other;
   }
 }
 
 TEST(Lifecycle, ALogOffWhileStartUpShowsTheOptionsWindowStillExitsInOrder) {
   Computer pc;
   auto& program = pc.Start({"options"});
-  ASSERT_TRUE(program.FindWindow("Orbelle 3")->visible);
+  ASSERT_TRUE(program.WindowTitled("Orbelle 3")->visible);
   Computer::Close(program);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(pc.StoredNames().size(), 61u);
@@ -229,7 +229,7 @@ TEST(Lifecycle, TheTrayIconComesBackAfterTheShellRestarted) {
 TEST(Lifecycle, DestroyingTheOptionsWindowEndsTheProgramInOrder) {
   Computer pc;
   auto& program = pc.Start();
-  program.DestroyWindow(program.FindWindow("Orbelle 3")->handle);
+  program.DestroyWindow(program.WindowTitled("Orbelle 3")->handle);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(pc.StoredNames().size(), 61u);
 }

@@ -21,9 +21,8 @@ TEST(EnumerateOpticalDrives, KeepsOnlyCdRomDrivesInLetterOrder) {
   sim::SimProcess process(world);
   EXPECT_EQ(EnumerateOpticalDrives(process.Platform().driveEnumerator),
             (std::vector<char>{'D', 'F'}));
-  // Each present drive is asked once, by its lower-case root.
-  EXPECT_EQ(world.driveTypeQueries,
-            (std::vector<std::string>{"a:", "c:", "d:", "f:", "g:", "h:", "i:"}));
+  // Each present drive is asked once, by its letter.
+  EXPECT_EQ(world.driveTypeQueries, (std::vector<char>{'A', 'C', 'D', 'F', 'G', 'H', 'I'}));
 }
 
 TEST(EnumerateOpticalDrives, FindsZByTheHighestBitAndNeverAsksBeyondTheLastDrive) {
@@ -31,7 +30,7 @@ TEST(EnumerateOpticalDrives, FindsZByTheHighestBitAndNeverAsksBeyondTheLastDrive
   world.AddDrive('Z', DriveType::CdRom);
   sim::SimProcess process(world);
   EXPECT_EQ(EnumerateOpticalDrives(process.Platform().driveEnumerator), std::vector<char>{'Z'});
-  EXPECT_EQ(world.driveTypeQueries, std::vector<std::string>{"z:"});
+  EXPECT_EQ(world.driveTypeQueries, std::vector<char>{'Z'});
 
   sim::SimWorld none;
   sim::SimProcess nothing(none);
@@ -69,9 +68,6 @@ TEST(DriveRecord, ScanDefaults) {
 
 TEST(DriveNames, AllForms) {
   EXPECT_EQ(DriveCaption('d'), "D:");
-  EXPECT_EQ(DevicePath('D'), "\\\\.\\D:");
-  EXPECT_EQ(VolumeRoot('D'), "D:\\");
-  EXPECT_EQ(DriveTypeRoot('D'), "d:");
   EXPECT_EQ(HotKeyAtomName('d', "close", 65562), "Orbelle drive D close65562");
   EXPECT_EQ(HotKeyAtomName('D', "lock", 65562), "Orbelle drive D lock65562");
 }

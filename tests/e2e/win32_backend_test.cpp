@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/WindowsPath.h"
 #include "platform/win32/Win32Helpers.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Tray.h"
@@ -35,6 +36,16 @@ TEST(SplitCommandLine, FollowsTheRuntimesQuotingRules) {
       {R"(C:\dir\"odd name".exe Options)", {R"(C:\dir\odd name.exe)", "Options"}},
   };
   for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.expected) << c.line;
+}
+
+TEST(DrivePaths, AreMadeFromLettersOnly) {
+  EXPECT_EQ(DriveRootPath('d'), "d:\\");
+  EXPECT_EQ(DriveRootPath('F'), "F:\\");
+  EXPECT_EQ(VolumeDevicePath('D'), "\\\\.\\D:");
+  for (char notALetter : {'\0', '\\', '.', ':', '1', '@', '[', '`', '{', '\xC4'}) {
+    EXPECT_EQ(DriveRootPath(notALetter), "") << int{notALetter};
+    EXPECT_EQ(VolumeDevicePath(notALetter), "") << int{notALetter};
+  }
 }
 
 TEST(BroadcastLength, TrustsNeitherTheDeclaredSizeNorTheMemory) {
@@ -69,7 +80,7 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   params.clientWidth = 200;
   params.clientHeight = 100;
   const platform::WindowHandle window = windows.CreateTopWindow(params, events);
-  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(window);
   EXPECT_TRUE(seen.empty()) << "no callback before the program has the window's handle";
   HWND hwnd = ToHwnd(window);
   EXPECT_EQ(windows.WindowTitle(window), "Orbelle test");
@@ -88,7 +99,7 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   EXPECT_EQ(visibility, (std::vector<bool>{true, false}));
 
   seen.clear();
-  ASSERT_TRUE(windows.PostMessage(window, WM_USER + 7, 1, 2));
+  ASSERT_TRUE(windows.Post(window, WM_USER + 7, 1, 2));
   EXPECT_TRUE(seen.empty()) << "posted, not sent";
   windows.ProcessMessages();
   EXPECT_EQ(seen, (std::vector<std::uint32_t>{WM_USER + 7}));
@@ -117,7 +128,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   label.rect = {8, 16, 80, 20};
   const auto control = windows.CreateControl(window, label, {});
   RECT r{};
-  GetWindowRect(reinterpret_cast<HWND>(control), &r);
+  GetWindowRect(reinterpret_cast<HWND>(control.value), &r);
   MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.left, MulDiv(8, dpi, 96));
   EXPECT_EQ(r.top, MulDiv(16, dpi, 96));
@@ -126,7 +137,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   // Moved to a monitor of 192 dpi: the system suggests the new outer size.
   RECT suggested{0, 0, 500, 300};
   SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-  GetWindowRect(reinterpret_cast<HWND>(control), &r);
+  GetWindowRect(reinterpret_cast<HWND>(control.value), &r);
   MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.left, 16);
   EXPECT_EQ(r.right - r.left, 160);
@@ -150,18 +161,18 @@ TEST_F(WindowSystemTest, TheSystemMenuLosesMinimiseAndClose) {
 TEST_F(WindowSystemTest, TimersTickUntilStopped) {
   const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
   int ticks = 0;
-  platform::TimerHandle timer = 0;
+  platform::TimerHandle timer;
   timer = windows.StartTimer(owner, 60000, [&] {
     ++ticks;
     windows.StopTimer(timer);  // stopping itself from its own tick is allowed
   });
-  ASSERT_NE(timer, 0u);
-  const platform::TimerHandle other = windows.StartTimer(0, 60000, [] {});
-  ASSERT_NE(other, 0u);
+  ASSERT_TRUE(timer);
+  const platform::TimerHandle other = windows.StartTimer({}, 60000, [] {});
+  ASSERT_TRUE(other);
   EXPECT_NE(other, timer);
   // What the system sends when the interval is up, without waiting for it.
-  SendMessageA(ToHwnd(owner), WM_TIMER, timer, 0);
-  SendMessageA(ToHwnd(owner), WM_TIMER, timer, 0);
+  SendMessageA(ToHwnd(owner), WM_TIMER, timer.value, 0);
+  SendMessageA(ToHwnd(owner), WM_TIMER, timer.value, 0);
   EXPECT_EQ(ticks, 1);
   windows.StopTimer(other);
   windows.StopTimer(other);
@@ -173,7 +184,7 @@ TEST_F(WindowSystemTest, ShowModalDisablesTheOthersUntilHidden) {
   windows.ShowWindow(other, true);
   bool otherEnabledInside = true;
   bool hiddenEnabledInside = false;
-  platform::WindowHandle dialog = 0;
+  platform::WindowHandle dialog;
   platform::WindowEvents events;
   events.onCloseRequest = [&] {
     otherEnabledInside = windows.IsWindowEnabled(other);
@@ -182,7 +193,7 @@ TEST_F(WindowSystemTest, ShowModalDisablesTheOthersUntilHidden) {
   };
   dialog = windows.CreateTopWindow({}, events);
   // Queued before the loop starts: the nested loop must dispatch it.
-  windows.PostMessage(dialog, WM_CLOSE, 0, 0);
+  windows.Post(dialog, WM_CLOSE, 0, 0);
   windows.ShowModal(dialog);
   EXPECT_FALSE(otherEnabledInside);
   EXPECT_TRUE(hiddenEnabledInside) << "only visible windows are disabled";
@@ -236,8 +247,9 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   platform::ControlEvents onClick;
   onClick.onClick = [&] { ++clicks; };
   const auto ok = windows.CreateControl(window, button, onClick);
-  ASSERT_NE(ok, 0u);
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), static_cast<LPARAM>(ok));
+  ASSERT_TRUE(ok);
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(100, BN_CLICKED),
+               static_cast<LPARAM>(ok.value));
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(windows.ControlText(ok), "OK");
   windows.SetControlText(ok, "Close (15)");
@@ -253,10 +265,11 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   linkHandlers.onClick = [&] { linkEvents.push_back("click"); };
   linkHandlers.onMouseHover = [&](bool inside) { linkEvents.push_back(inside ? "in" : "out"); };
   const auto site = windows.CreateControl(window, link, linkHandlers);
-  SendMessageA(reinterpret_cast<HWND>(site), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  SendMessageA(reinterpret_cast<HWND>(site), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED), static_cast<LPARAM>(site));
-  SendMessageA(reinterpret_cast<HWND>(site), WM_MOUSELEAVE, 0, 0);
+  SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+               static_cast<LPARAM>(site.value));
+  SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(linkEvents, (Strings{"in", "click", "out"}));
 
   platform::ControlSpec check;
@@ -312,7 +325,7 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   EXPECT_EQ(windows.AddBarButton(drives, "General", -1), 0);
   EXPECT_EQ(windows.AddBarButton(drives, "D:", -1), 1);
   SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED),
-               static_cast<LPARAM>(drives));
+               static_cast<LPARAM>(drives.value));
   EXPECT_EQ(pressed, (std::vector<int>{1}));
 }
 
@@ -328,18 +341,17 @@ TEST_F(WindowSystemTest, MenuCommandsRunTheirItemsAction) {
   ASSERT_NE(d, exitItem);
 
   // What TrackPopupMenu posts to the owner once an item was chosen.
-  windows.PostMessage(owner, WM_COMMAND, exitItem, 0);
-  windows.PostMessage(owner, WM_COMMAND, d, 0);
+  windows.Post(owner, WM_COMMAND, exitItem.value, 0);
+  windows.Post(owner, WM_COMMAND, d.value, 0);
   windows.ProcessMessages();
   EXPECT_EQ(chosen, (Strings{"Exit", "D:"}));
 
   tray.SetMenuItemText(menu, exitItem, "Beenden");
   tray.SetSubMenuText(menu, drivesMenu, "Sperren");
   char text[64] = {};
-  GetMenuStringA(reinterpret_cast<HMENU>(menu), static_cast<UINT>(exitItem), text, sizeof text,
-                 MF_BYCOMMAND);
+  GetMenuStringA(ToHmenu(menu), static_cast<UINT>(exitItem.value), text, sizeof text, MF_BYCOMMAND);
   EXPECT_STREQ(text, "Beenden");
-  GetMenuStringA(reinterpret_cast<HMENU>(menu), 0, text, sizeof text, MF_BYPOSITION);
+  GetMenuStringA(ToHmenu(menu), 0, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "Sperren");
 }
 
@@ -426,7 +438,7 @@ TEST_F(WindowSystemTest, AHotKeyCombinationIsTakenOnce) {
   Win32HotKeys hotKeys;
   const platform::WindowHandle first = windows.CreateTopWindow({}, {});
   const platform::WindowHandle second = windows.CreateTopWindow({}, {});
-  constexpr std::uint32_t kCtrlAlt = platform::mod::CONTROL | platform::mod::ALT;
+  constexpr std::uint32_t kCtrlAlt = platform::mod::kControl | platform::mod::kAlt;
   EXPECT_TRUE(hotKeys.Register(first, 0xC001, kCtrlAlt, 'K'));
   EXPECT_FALSE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'K')) << "already taken";
   EXPECT_TRUE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'L'));
@@ -437,7 +449,7 @@ TEST_F(WindowSystemTest, AHotKeyCombinationIsTakenOnce) {
   hotKeys.Unregister(second, 0xC003);
 
   Win32Shell shell;
-  EXPECT_FALSE(shell.Open(first, "", platform::sw::SHOW));
+  EXPECT_FALSE(shell.Open(first, "", platform::sw::kShow));
 }
 
 TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
@@ -446,14 +458,18 @@ TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
   EXPECT_NE(mask & (1u << 2), 0u);
   EXPECT_NE(mask & (1u << 3), 0u);
   EXPECT_NE(mask & (1u << 5), 0u);
-  EXPECT_EQ(drives.TypeOf("c:"), platform::DriveType::Fixed);
-  EXPECT_EQ(drives.TypeOf("d:"), platform::DriveType::CdRom);
-  EXPECT_EQ(drives.TypeOf("F:\\"), platform::DriveType::CdRom);
-  EXPECT_EQ(drives.TypeOf("q:"), platform::DriveType::NoRootDir);
+  EXPECT_EQ(drives.TypeOf('c'), platform::DriveType::Fixed);
+  EXPECT_EQ(drives.TypeOf('d'), platform::DriveType::CdRom);
+  EXPECT_EQ(drives.TypeOf('F'), platform::DriveType::CdRom);
+  EXPECT_EQ(drives.TypeOf('q'), platform::DriveType::NoRootDir);
+  EXPECT_EQ(drives.TypeOf('\\'), platform::DriveType::NoRootDir);
 
   Win32VolumeInfo volumes;
-  EXPECT_TRUE(volumes.IsReadable("c:\\"));
-  EXPECT_FALSE(volumes.IsReadable("q:\\"));
+  EXPECT_TRUE(volumes.IsReadable('c'));
+  // Under Wine every emulated CD-ROM drive reads as holding a disc.
+  EXPECT_TRUE(volumes.IsReadable('D'));
+  EXPECT_FALSE(volumes.IsReadable('q'));
+  EXPECT_FALSE(volumes.IsReadable('.'));
 
   Win32DoorDevice door;
   EXPECT_FALSE(door.Open('?').has_value()) << "only a drive letter names a device";
@@ -461,7 +477,7 @@ TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
 
   Win32RemovalLock removal;
   EXPECT_FALSE(removal.SendMediaRemoval(platform::RemovalLock::kInvalid, 0xFFFFFFFF));
-  const auto handle = removal.OpenDevice("\\\\.\\Q:");
+  const auto handle = removal.OpenDevice('Q');
   EXPECT_EQ(handle, platform::RemovalLock::kInvalid);
   removal.CloseDevice(handle);
 }
@@ -480,25 +496,27 @@ TEST(Files, FindOnlyMatchingFilesAndReadThem) {
 
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);
-  const std::string folder = JoinPath(temp, "orbl-files-test");
+  const std::string folder = platform::JoinWindowsPath(temp, "orbl-files-test");
   CreateDirectoryA(folder.c_str(), nullptr);
-  CreateDirectoryA(JoinPath(folder, "Folder.ini").c_str(), nullptr);
+  CreateDirectoryA(platform::JoinWindowsPath(folder, "Folder.ini").c_str(), nullptr);
   for (const char* name : {"English.ini", "German.INI", "notes.txt", "old.ini_bak"}) {
-    std::ofstream(JoinPath(folder, name), std::ios::binary) << "[Main]\r\nHelpFile=ORBL.hlp\r\n";
+    std::ofstream(platform::JoinWindowsPath(folder, name), std::ios::binary)
+        << "[Main]\r\nHelpFile=ORBL.hlp\r\n";
   }
   Strings found = files.FindFiles(folder, "*.INI");
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, (Strings{"English.ini", "German.INI"}));
-  EXPECT_TRUE(files.FindFiles(JoinPath(folder, "missing"), "*.INI").empty());
+  EXPECT_TRUE(files.FindFiles(platform::JoinWindowsPath(folder, "missing"), "*.INI").empty());
 
-  EXPECT_EQ(files.ReadFile(JoinPath(folder, "English.ini")), "[Main]\r\nHelpFile=ORBL.hlp\r\n");
-  EXPECT_FALSE(files.ReadFile(JoinPath(folder, "missing.ini")).has_value());
-  EXPECT_FALSE(files.ReadFile(JoinPath(folder, "Folder.ini")).has_value());
+  EXPECT_EQ(files.ReadFile(platform::JoinWindowsPath(folder, "English.ini")),
+            "[Main]\r\nHelpFile=ORBL.hlp\r\n");
+  EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "missing.ini")).has_value());
+  EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "Folder.ini")).has_value());
 
   for (const char* name : {"English.ini", "German.INI", "notes.txt", "old.ini_bak"}) {
-    DeleteFileA(JoinPath(folder, name).c_str());
+    DeleteFileA(platform::JoinWindowsPath(folder, name).c_str());
   }
-  RemoveDirectoryA(JoinPath(folder, "Folder.ini").c_str());
+  RemoveDirectoryA(platform::JoinWindowsPath(folder, "Folder.ini").c_str());
   RemoveDirectoryA(folder.c_str());
 }
 

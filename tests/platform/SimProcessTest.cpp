@@ -14,7 +14,7 @@ TEST(SimProcess, AMessageBoxWaitsForTheTestWhileTimersAndMessagesGoOn) {
   SimProcess process(world);
   std::vector<std::string> events;
   int answer = 0;
-  platform::WindowHandle window = 0;
+  platform::WindowHandle window;
   process.Start([&](Platform& p) {
     platform::WindowEvents windowEvents;
     windowEvents.onMessage = [&](const platform::Message& m) {
@@ -23,17 +23,17 @@ TEST(SimProcess, AMessageBoxWaitsForTheTestWhileTimersAndMessagesGoOn) {
     };
     window = p.windows.CreateTopWindow({}, windowEvents);
     p.windows.StartTimer(window, 1000, [&] { events.push_back("tick"); });
-    answer = p.windows.MessageBox(0, "Locked!", "Locked!", platform::mb::ICONINFORMATION);
+    answer = p.windows.ShowMessageBox({}, "Locked!", "Locked!", platform::mb::kIconInformation);
     events.push_back("box closed");
     p.windows.RunLoop();
   });
   ASSERT_EQ(process.OpenBoxes().size(), 1u);
   EXPECT_EQ(process.OpenBoxes()[0].caption, "Locked!");
   world.Advance(2000);
-  process.Post(window, platform::msg::WM_USER);
+  process.Post(window, platform::msg::kUser);
   EXPECT_EQ(events, (std::vector<std::string>{"tick", "tick", "message 1024"}));
-  process.AnswerBox(platform::mb::IDOK);
-  EXPECT_EQ(answer, platform::mb::IDOK);
+  process.AnswerBox(platform::mb::kIdOk);
+  EXPECT_EQ(answer, platform::mb::kIdOk);
   EXPECT_EQ(events.back(), "box closed");
   EXPECT_TRUE(process.OpenBoxes().empty());
 }
@@ -45,7 +45,7 @@ TEST(SimProcess, AKilledProcessLosesItsLocksAndHotKeysButNotItsAtoms) {
     p.atoms.Add("ORBL");
     EXPECT_TRUE(p.instanceLock.TryAcquire("ORBL"));
     const auto window = p.windows.CreateTopWindow({}, {});
-    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::CONTROL, 'K'));
+    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'K'));
     p.windows.RunLoop();
   });
   SimProcess second(world);

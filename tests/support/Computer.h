@@ -36,7 +36,7 @@ struct Computer {
 
   // The close request that a log-off or another program sends.
   static void Close(sim::SimProcess& program) {
-    program.Post(program.FindWindow("Orbelle")->handle, platform::msg::WM_CLOSE);
+    program.Post(program.WindowTitled("Orbelle")->handle, platform::msg::kClose);
   }
 
   std::optional<std::string> Stored(const std::string& name) {

@@ -1,14 +1,10 @@
-#include "settings/SettingsValues.h"
+#include "platform/SettingsValues.h"
 
 #include <algorithm>
 
-namespace orbl {
+namespace orbl::platform {
 
-using platform::StoredValue;
-using platform::ValueType;
-
-std::optional<std::string> ReadTextValue(const platform::SettingsStore& store,
-                                         platform::SettingsStore::Key key,
+std::optional<std::string> ReadTextValue(const SettingsStore& store, SettingsStore::Key key,
                                          const std::string& name) {
   const auto value = store.QueryValue(key, name);
   if (!value || value->type != ValueType::Text) return std::nullopt;
@@ -20,8 +16,8 @@ std::optional<std::string> ReadTextValue(const platform::SettingsStore& store,
   return text;
 }
 
-bool WriteTextValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
-                    const std::string& name, const std::string& text) {
+bool WriteTextValue(SettingsStore& store, SettingsStore::Key key, const std::string& name,
+                    const std::string& text) {
   StoredValue value{ValueType::Text, {}};
   value.data.reserve(text.size() + 1);
   for (char c : text) value.data.push_back(static_cast<std::byte>(c));
@@ -29,14 +25,14 @@ bool WriteTextValue(platform::SettingsStore& store, platform::SettingsStore::Key
   return store.SetValue(key, name, value);
 }
 
-bool WriteLetterValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
-                      const std::string& name, char letter) {
+bool WriteLetterValue(SettingsStore& store, SettingsStore::Key key, const std::string& name,
+                      char letter) {
   return store.SetValue(
       key, name, StoredValue{ValueType::Text, {static_cast<std::byte>(letter), std::byte{0}}});
 }
 
-bool WriteNumberValue(platform::SettingsStore& store, platform::SettingsStore::Key key,
-                      const std::string& name, std::uint32_t number) {
+bool WriteNumberValue(SettingsStore& store, SettingsStore::Key key, const std::string& name,
+                      std::uint32_t number) {
   StoredValue value{ValueType::Number, {}};
   for (int shift = 0; shift < 32; shift += 8) {
     value.data.push_back(static_cast<std::byte>((number >> shift) & 0xFFu));
@@ -44,4 +40,4 @@ bool WriteNumberValue(platform::SettingsStore& store, platform::SettingsStore::K
   return store.SetValue(key, name, value);
 }
 
-}  // namespace orbl
+}  // namespace orbl::platform

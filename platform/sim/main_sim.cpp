@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   std::printf("Starting orbl3 ...\n");
   program.Start([](orbl::platform::Platform& p) { orbl::RunProgram(p); });
   // With the argument "options" the options window is up: the user closes it.
-  if (const auto* optionsWindow = program.FindWindow("Orbelle 3");
+  if (const auto* optionsWindow = program.WindowTitled("Orbelle 3");
       optionsWindow && optionsWindow->visible) {
     std::printf("The options window is open; the user closes it.\n");
     program.CloseWindowByUser(optionsWindow->handle);
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   world.Advance(60000);
 
   std::printf("The user logs off: a close request to the application window.\n");
-  program.Post(program.FindWindow("Orbelle")->handle, orbl::platform::msg::WM_CLOSE);
+  program.Post(program.WindowTitled("Orbelle")->handle, orbl::platform::msg::kClose);
 
   const auto* key = world.FindKey(orbl::kSettingsKey);
   std::printf("Program ended with exit code %d; %zu values stored under HKCU\\%s.\n",

@@ -1,0 +1,83 @@
+// Starting at log-on through the Run key, as the Windows backend and the
+// simulation both do it.
+#include "platform/RegistryAutostart.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimProcess.h"
+
+namespace orbl::platform {
+namespace {
+
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kProgram = "C:\\Program Files\\Orbelle\\orbl3.exe";
+
+class RunKeyAutostart : public ::testing::Test {
+ protected:
+  sim::SimWorld world;
+  sim::SimProcess process{world};
+  Autostart& autostart = process.Platform().autostart;
+};
+
+TEST(RegistryAutostart, NamesTheProgramWhateverTheCaseAndOnePairOfQuotes) {
+  const struct {
+    const char* stored;
+    bool names;
+  } cases[] = {
+      {"C:\\Program Files\\Orbelle\\orbl3.exe", true},
+      {"c:\\program files\\ORBELLE\\ORBL3.EXE", true},
+      {"\"C:\\Program Files\\Orbelle\\orbl3.exe\"", true},
+      {"\"\"C:\\Program Files\\Orbelle\\orbl3.exe\"\"", false},
+      {"\"C:\\Program Files\\Orbelle\\orbl3.exe", false},
+      {"C:\\Program Files\\Orbelle\\orbl3.exe /options", false},
+      {"D:\\Tools\\orbl3.exe", false},
+      {"", false},
+      {"\"\"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RegistryAutostart::NamesProgram(c.stored, kProgram), c.names) << c.stored;
+  }
+}
+
+TEST_F(RunKeyAutostart, EnableWritesThePlainPathUnderTheUsersRunKey) {
+  EXPECT_FALSE(autostart.IsEnabled());  // no Run key at all
+  EXPECT_TRUE(autostart.Enable());
+  EXPECT_EQ(world.Value(kRun, "Orbelle")->type, ValueType::Text);
+  EXPECT_EQ(world.Text(kRun, "Orbelle"), kProgram);
+  EXPECT_TRUE(autostart.IsEnabled());
+  // A moved program rewrites the entry of its old place.
+  world.SetText(kRun, "Orbelle", "D:\\Old\\orbl3.exe");
+  EXPECT_FALSE(autostart.IsEnabled());
+  EXPECT_TRUE(autostart.Enable());
+  EXPECT_EQ(world.Text(kRun, "Orbelle"), kProgram);
+}
+
+TEST_F(RunKeyAutostart, DisableRemovesOnlyWhatNamesThisProgram) {
+  world.SetText(kRun, "Orbelle", "\"C:\\PROGRAM FILES\\Orbelle\\orbl3.exe\"");
+  world.SetText(kRun, "ORBL", kProgram);  // left by older releases
+  world.SetText(kRun, "Other", kProgram);
+  EXPECT_TRUE(autostart.Disable());
+  EXPECT_EQ(world.Value(kRun, "Orbelle"), std::nullopt);
+  EXPECT_EQ(world.Value(kRun, "ORBL"), std::nullopt);
+  EXPECT_EQ(world.Text(kRun, "Other"), kProgram);
+  EXPECT_FALSE(autostart.IsEnabled());
+
+  // A second copy elsewhere keeps its entry when this one is switched off.
+  world.SetText(kRun, "Orbelle", "D:\\Second copy\\orbl3.exe");
+  EXPECT_TRUE(autostart.Disable());
+  EXPECT_EQ(world.Text(kRun, "Orbelle"), "D:\\Second copy\\orbl3.exe");
+}
+
+TEST_F(RunKeyAutostart, AReadOnlyRunKeyReportsTheFailure) {
+  world.SetText(kRun, "Orbelle", kProgram);
+  world.FindKey(kRun)->readOnly = true;
+  EXPECT_TRUE(autostart.IsEnabled());
+  EXPECT_FALSE(autostart.Disable());
+  EXPECT_FALSE(autostart.Enable());
+  world.FindKey(kRun)->readOnly = false;
+  world.FindKey(kRun)->unopenable = true;
+  EXPECT_FALSE(autostart.IsEnabled());
+}
+
+}  // namespace
+}  // namespace orbl::platform
