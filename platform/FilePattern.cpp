@@ -2,15 +2,9 @@
 
 #include <cstddef>
 
+#include "platform/AsciiCase.h"
+
 namespace orbl::platform {
-
-namespace {
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
 
 bool MatchesFilePattern(std::string_view name, std::string_view pattern) {
   // Iterative matcher with one backtrack point for the last '*'.
@@ -19,7 +13,8 @@ bool MatchesFilePattern(std::string_view name, std::string_view pattern) {
   std::size_t starP = std::string_view::npos;
   std::size_t starN = 0;
   while (ni < name.size()) {
-    if (pi < pattern.size() && (pattern[pi] == '?' || Lower(pattern[pi]) == Lower(name[ni]))) {
+    if (pi < pattern.size() &&
+        (pattern[pi] == '?' || AsciiLower(pattern[pi]) == AsciiLower(name[ni]))) {
       ++ni;
       ++pi;
     } else if (pi < pattern.size() && pattern[pi] == '*') {
