@@ -150,7 +150,7 @@ class RegistrySettings : public ::testing::Test {
   TDriveTable drives = {NewDriveRecord('D'), NewDriveRecord('F')};
   TAppOptions options;
 
-  StoredValue Raw(const std::string& name) { return *world.Value(kStoredKeyPath, name); }
+  StoredValue Raw(const std::string& name) { return world.Value(kStoredKeyPath, name).value(); }
 };
 
 TEST_F(RegistrySettings, SaveWritesTheStoredLayoutNameForNameInOrder) {
