@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Computer.h"
+#include "support/StoredLayout.h"
 
 namespace orbl::test {
 namespace {
@@ -27,10 +28,7 @@ TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(program.TrayIcon(), nullptr);
 
-  const auto names = pc.StoredNames();
-  ASSERT_EQ(names.size(), 7u + 54u);
-  EXPECT_EQ(names[7], "D Spy for ejecting CD/DVD door with disk");
-  EXPECT_EQ(names[7 + 27], "F Spy for ejecting CD/DVD door with disk");
+  EXPECT_EQ(pc.StoredNames(), LayoutNames());
   EXPECT_EQ(pc.world.Value(kSettingsKey, "DriveCount")->data,
             (std::vector<std::byte>{std::byte{2}, std::byte{0}, std::byte{0}, std::byte{0}}));
   EXPECT_EQ(pc.Stored("D edtAutocloseInterval"), "15");
@@ -151,7 +149,7 @@ TEST(Lifecycle, AComputerWithoutOpticalDrives) {
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(pc.world.Value(kSettingsKey, "DriveCount")->data,
             (std::vector<std::byte>(4, std::byte{0})));
-  EXPECT_EQ(pc.StoredNames().size(), 7u);
+  EXPECT_EQ(pc.StoredNames(), LayoutNames(kProgramWideValueCount));
 }
 
 TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
@@ -214,7 +212,7 @@ TEST(Lifecycle, ALogOffWhileStartUpShowsTheOptionsWindowStillExitsInOrder) {
   ASSERT_TRUE(program.WindowTitled("Orbelle 3")->visible);
   Computer::Close(program);
   EXPECT_EQ(program.ExitCode(), 0);
-  EXPECT_EQ(pc.StoredNames().size(), 61u);
+  EXPECT_EQ(pc.StoredNames(), LayoutNames());
   EXPECT_EQ(pc.world.AtomCount(), 0u);
 }
 
@@ -231,7 +229,7 @@ TEST(Lifecycle, DestroyingTheOptionsWindowEndsTheProgramInOrder) {
   auto& program = pc.Start();
   program.DestroyWindow(program.WindowTitled("Orbelle 3")->handle);
   EXPECT_EQ(program.ExitCode(), 0);
-  EXPECT_EQ(pc.StoredNames().size(), 61u);
+  EXPECT_EQ(pc.StoredNames(), LayoutNames());
 }
 
 }  // namespace

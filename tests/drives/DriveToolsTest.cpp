@@ -48,22 +48,12 @@ TEST(FindDriveIndex, IgnoresCaseAndGivesMinusOneForUnknownLetters) {
   EXPECT_EQ(FindDriveIndex(TDriveTable{}, 'D'), -1);
 }
 
-TEST(DriveRecord, ScanDefaults) {
+TEST(DriveRecord, ANewRecordHasAnUpperCaseLetterAndNoRunTimeState) {
   const TDriveRecord r = NewDriveRecord('e');
   EXPECT_EQ(r.Letter, 'E');
-  EXPECT_TRUE(r.SpyForEjecting && r.AutoCloseAfterInterval && r.CloseOnShutdown &&
-              r.WarnIfNotEmptyOnShutdown);
-  EXPECT_EQ(r.AutocloseInterval, 15);
-  EXPECT_EQ(r.DiskLimit, 20);
-  EXPECT_FALSE(r.DoorOpen || r.Locked || r.TryToCloseEverySomeSeconds || r.LockOnStart ||
-               r.LockWithOpenClose || r.WarnAboutDiscWhenGoingToSleepMode ||
-               r.EjectDiskWhenDriveIsNotEmpty || r.BeepWhenDriveIsNotEmpty ||
-               r.ShowMessagesWhenLockingUnlocking || r.BeepWhenLockingUnlocking ||
-               r.LockWhenGoingToSleepMode || r.UnlockLockWhenExitingFromSleepMode ||
-               r.ShowDialogToCloseDriveImmediately);
-  EXPECT_EQ(r.HotKeyClose.Key, 0);
-  EXPECT_EQ(r.HotKeyLock.Key, 0);
-  EXPECT_FALSE(r.HotKeyClose.Win || r.HotKeyClose.Ctrl || r.HotKeyClose.Alt || r.HotKeyClose.Shift);
+  EXPECT_FALSE(r.DoorOpen || r.Locked);
+  EXPECT_EQ(r.CloseHotKeyId, 0);
+  EXPECT_EQ(r.LockHotKeyId, 0);
 }
 
 TEST(DriveNames, AllForms) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 #include "drives/DriveTools.h"
 #include "platform/sim/SimProcess.h"
+#include "support/StoredLayout.h"
 
 namespace orbl {
 namespace {
@@ -11,11 +15,132 @@ namespace {
 using platform::StoredValue;
 using platform::ValueType;
 
+// Where every existing user's options are, spelt out rather than taken from
+// the program: moving them would strand those options.
+constexpr const char* kStoredKeyPath = "SOFTWARE\\Corvantis\\Orbelle\\3.x";
+
 std::vector<std::byte> Bytes(std::initializer_list<int> values) {
   std::vector<std::byte> out;
   for (int v : values) out.push_back(static_cast<std::byte>(v));
   return out;
 }
+
+std::string RegistryTypeName(ValueType type) {
+  switch (type) {
+    case ValueType::Text:
+      return "REG_SZ";
+    case ValueType::Number:
+      return "REG_DWORD";
+    default:
+      return "type " + std::to_string(static_cast<std::uint32_t>(type));
+  }
+}
+
+// The stored options of a drive record by field name; a flag counts as 0 or 1.
+using DriveOptions = std::map<std::string, std::int32_t>;
+
+DriveOptions StoredOptionsOf(const TDriveRecord& r) {
+  return {
+      {"SpyForEjecting", r.SpyForEjecting},
+      {"AutoCloseAfterInterval", r.AutoCloseAfterInterval},
+      {"AutocloseInterval", r.AutocloseInterval},
+      {"TryToCloseEverySomeSeconds", r.TryToCloseEverySomeSeconds},
+      {"DiskLimit", r.DiskLimit},
+      {"CloseOnShutdown", r.CloseOnShutdown},
+      {"WarnIfNotEmptyOnShutdown", r.WarnIfNotEmptyOnShutdown},
+      {"LockOnStart", r.LockOnStart},
+      {"LockWithOpenClose", r.LockWithOpenClose},
+      {"WarnAboutDiscWhenGoingToSleepMode", r.WarnAboutDiscWhenGoingToSleepMode},
+      {"EjectDiskWhenDriveIsNotEmpty", r.EjectDiskWhenDriveIsNotEmpty},
+      {"BeepWhenDriveIsNotEmpty", r.BeepWhenDriveIsNotEmpty},
+      {"ShowMessagesWhenLockingUnlocking", r.ShowMessagesWhenLockingUnlocking},
+      {"BeepWhenLockingUnlocking", r.BeepWhenLockingUnlocking},
+      {"LockWhenGoingToSleepMode", r.LockWhenGoingToSleepMode},
+      {"UnlockLockWhenExitingFromSleepMode", r.UnlockLockWhenExitingFromSleepMode},
+      {"ShowDialogToCloseDriveImmediately", r.ShowDialogToCloseDriveImmediately},
+      {"HotKeyClose.Win", r.HotKeyClose.Win},
+      {"HotKeyClose.Ctrl", r.HotKeyClose.Ctrl},
+      {"HotKeyClose.Alt", r.HotKeyClose.Alt},
+      {"HotKeyClose.Shift", r.HotKeyClose.Shift},
+      {"HotKeyClose.Key", r.HotKeyClose.Key},
+      {"HotKeyLock.Win", r.HotKeyLock.Win},
+      {"HotKeyLock.Ctrl", r.HotKeyLock.Ctrl},
+      {"HotKeyLock.Alt", r.HotKeyLock.Alt},
+      {"HotKeyLock.Shift", r.HotKeyLock.Shift},
+      {"HotKeyLock.Key", r.HotKeyLock.Key},
+  };
+}
+
+// What the drive scan gives a new record before anything is loaded.
+const DriveOptions kNewDriveOptions = {
+    {"SpyForEjecting", 1},
+    {"AutoCloseAfterInterval", 1},
+    {"AutocloseInterval", 15},
+    {"TryToCloseEverySomeSeconds", 0},
+    {"DiskLimit", 20},
+    {"CloseOnShutdown", 1},
+    {"WarnIfNotEmptyOnShutdown", 1},
+    {"LockOnStart", 0},
+    {"LockWithOpenClose", 0},
+    {"WarnAboutDiscWhenGoingToSleepMode", 0},
+    {"EjectDiskWhenDriveIsNotEmpty", 0},
+    {"BeepWhenDriveIsNotEmpty", 0},
+    {"ShowMessagesWhenLockingUnlocking", 0},
+    {"BeepWhenLockingUnlocking", 0},
+    {"LockWhenGoingToSleepMode", 0},
+    {"UnlockLockWhenExitingFromSleepMode", 0},
+    {"ShowDialogToCloseDriveImmediately", 0},
+    {"HotKeyClose.Win", 0},
+    {"HotKeyClose.Ctrl", 0},
+    {"HotKeyClose.Alt", 0},
+    {"HotKeyClose.Shift", 0},
+    {"HotKeyClose.Key", 0},
+    {"HotKeyLock.Win", 0},
+    {"HotKeyLock.Ctrl", 0},
+    {"HotKeyLock.Alt", 0},
+    {"HotKeyLock.Shift", 0},
+    {"HotKeyLock.Key", 0},
+};
+
+// Each per-drive name with the one field it must reach and a value unlike that
+// field's default. The four numbers differ from each other, so two number rows
+// that traded fields show as well as two flags that did.
+struct PerDriveName {
+  const char* suffix;
+  const char* field;
+  std::int32_t planted;
+};
+constexpr PerDriveName kPerDriveNames[] = {
+    {" Spy for ejecting CD/DVD door with disk", "SpyForEjecting", 0},
+    {" Automatically close the CD/DVD door after specified time interval", "AutoCloseAfterInterval",
+     0},
+    {" edtDiskLimit", "DiskLimit", 41},
+    {" Close CD/DVD door on system shutdown", "CloseOnShutdown", 0},
+    {" Warn if CD/DVD drive is not empty on system shutdown", "WarnIfNotEmptyOnShutdown", 0},
+    {" Try to close CD/DVD door every some seconds", "TryToCloseEverySomeSeconds", 1},
+    {" edtAutocloseInterval", "AutocloseInterval", 42},
+    {" Lock this drive on starting program", "LockOnStart", 1},
+    {" Lock-close-ORBL-open-etc", "LockWithOpenClose", 1},
+    {" WarnAboutDiscWhenGoingToSleepMode", "WarnAboutDiscWhenGoingToSleepMode", 1},
+    {" EjectDiskWhenDriveIsNotEmpty", "EjectDiskWhenDriveIsNotEmpty", 1},
+    {" BeepWhenDriveIsNotEmpty", "BeepWhenDriveIsNotEmpty", 1},
+    {" ShowMessagesWhenLockingUnlocking", "ShowMessagesWhenLockingUnlocking", 1},
+    {" BeepWhenLockingUnlocking", "BeepWhenLockingUnlocking", 1},
+    {" LockWhenGoingToSleepMode", "LockWhenGoingToSleepMode", 1},
+    {" UnlockLockWhenExitingFromSleepMode", "UnlockLockWhenExitingFromSleepMode", 1},
+    {" ShowDialogToCloseDriveImmediately", "ShowDialogToCloseDriveImmediately", 1},
+    {" HotKeyClose-Win", "HotKeyClose.Win", 1},
+    {" HotKeyClose-Ctrl", "HotKeyClose.Ctrl", 1},
+    {" HotKeyClose-Alt", "HotKeyClose.Alt", 1},
+    {" HotKeyClose-Shift", "HotKeyClose.Shift", 1},
+    {" HotKeyClose-Key", "HotKeyClose.Key", 43},
+    {" HotKeyLock-Win", "HotKeyLock.Win", 1},
+    {" HotKeyLock-Ctrl", "HotKeyLock.Ctrl", 1},
+    {" HotKeyLock-Alt", "HotKeyLock.Alt", 1},
+    {" HotKeyLock-Shift", "HotKeyLock.Shift", 1},
+    {" HotKeyLock-Key", "HotKeyLock.Key", 44},
+};
+static_assert(std::size(kPerDriveNames) == 27);
 
 class RegistrySettings : public ::testing::Test {
  protected:
@@ -25,39 +150,102 @@ class RegistrySettings : public ::testing::Test {
   TDriveTable drives = {NewDriveRecord('D'), NewDriveRecord('F')};
   TAppOptions options;
 
-  StoredValue Raw(const std::string& name) { return *world.Value(kSettingsKey, name); }
+  StoredValue Raw(const std::string& name) { return world.Value(kStoredKeyPath, name).value(); }
 };
 
-TEST_F(RegistrySettings, SaveWritesTheWholeLayoutInOrderWithItsTypesAndTextForms) {
+TEST_F(RegistrySettings, SaveWritesTheStoredLayoutNameForNameInOrder) {
+  SaveSettings(store, drives, options);
+
+  const sim::SimRegistryKey* key = world.FindKey(kStoredKeyPath);
+  ASSERT_NE(key, nullptr);
+  std::vector<std::pair<std::string, std::string>> stored;
+  for (const std::string& name : key->order) {
+    stored.emplace_back(name, RegistryTypeName(key->values.at(name).type));
+  }
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const test::StoredName& value : test::kLayoutOfDrivesDAndF) {
+    expected.emplace_back(value.name, value.type);
+  }
+  EXPECT_EQ(stored, expected);
+}
+
+TEST_F(RegistrySettings, SaveWritesEachValueInItsTextForm) {
   drives[1].AutocloseInterval = -5;
   drives[1].LockOnStart = true;
   options.DoubleLetter = 'F';
   options.DoubleAction = 1;
   SaveSettings(store, drives, options);
 
-  const auto& order = world.FindKey(kSettingsKey)->order;
-  ASSERT_EQ(order.size(), 7 + 2 * kDriveValueCount);
-  EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 7),
-            (std::vector<std::string>{"DriveCount", "Currently used language", "Single - Letter",
-                                      "Single - Action", "Double - Letter", "Double - Action",
-                                      "Double - Item"}));
-  for (std::size_t i = 0; i < kDriveValueCount; ++i) {
-    EXPECT_EQ(order[7 + i], std::string("D") + kDriveValues[i].Suffix);
-    EXPECT_EQ(order[7 + kDriveValueCount + i], std::string("F") + kDriveValues[i].Suffix);
-  }
-
-  EXPECT_EQ(Raw("DriveCount").type, ValueType::Number);
   EXPECT_EQ(Raw("DriveCount").data, Bytes({2, 0, 0, 0}));
   // Texts count their terminating NUL; a NUL letter is two zero bytes.
   EXPECT_EQ(Raw("Currently used language").data, Bytes({0}));
   EXPECT_EQ(Raw("Single - Letter").data, Bytes({0, 0}));
   EXPECT_EQ(Raw("Double - Letter").data, Bytes({'F', 0}));
   EXPECT_EQ(Raw("F edtAutocloseInterval").data, Bytes({'-', '5', 0}));
-  EXPECT_EQ(Raw("F edtAutocloseInterval").type, ValueType::Text);
-  EXPECT_EQ(world.Text(kSettingsKey, "F Lock this drive on starting program"), "1");
-  EXPECT_EQ(world.Text(kSettingsKey, "D Lock this drive on starting program"), "0");
-  EXPECT_EQ(world.Text(kSettingsKey, "D edtDiskLimit"), "20");
-  EXPECT_EQ(world.Text(kSettingsKey, "Double - Action"), "1");
+  EXPECT_EQ(world.Text(kStoredKeyPath, "F Lock this drive on starting program"), "1");
+  EXPECT_EQ(world.Text(kStoredKeyPath, "D Lock this drive on starting program"), "0");
+  EXPECT_EQ(world.Text(kStoredKeyPath, "D edtDiskLimit"), "20");
+  EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Action"), "1");
+}
+
+TEST(StoredDriveOptions, ANewDriveHoldsTheDefaults) {
+  const TDriveRecord r = NewDriveRecord('e');
+  EXPECT_EQ(StoredOptionsOf(r), kNewDriveOptions);
+}
+
+TEST(AppOptions, StartWithTheDefaults) {
+  const TAppOptions o;
+  EXPECT_EQ(o.Language, "");
+  EXPECT_TRUE(o.LanguageFiles.empty());
+  EXPECT_EQ(o.LanguageIndex, 0);
+  EXPECT_EQ(o.SingleLetter, '\0');
+  EXPECT_EQ(o.SingleAction, 0);
+  EXPECT_EQ(o.DoubleLetter, '\0');
+  EXPECT_EQ(o.DoubleAction, 0);
+  EXPECT_EQ(o.DoubleItem, 0);
+  EXPECT_FALSE(o.AutoStart);
+}
+
+TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndNoOther) {
+  std::set<std::string> fields;
+  for (const PerDriveName& row : kPerDriveNames) fields.insert(row.field);
+  ASSERT_EQ(fields.size(), kNewDriveOptions.size());
+
+  for (const PerDriveName& row : kPerDriveNames) {
+    SCOPED_TRACE(row.suffix);
+    ASSERT_NE(kNewDriveOptions.at(row.field), row.planted);
+    // Both drives hold the defaults under every name, then F's one value differs.
+    for (const std::string letter : {"D", "F"}) {
+      for (const PerDriveName& other : kPerDriveNames) {
+        world.SetText(kStoredKeyPath, letter + other.suffix,
+                      std::to_string(kNewDriveOptions.at(other.field)));
+      }
+    }
+    world.SetText(kStoredKeyPath, std::string("F") + row.suffix, std::to_string(row.planted));
+
+    TDriveTable loaded = {NewDriveRecord('D'), NewDriveRecord('F')};
+    ASSERT_TRUE(LoadSettings(store, loaded, options));
+    DriveOptions expected = kNewDriveOptions;
+    expected.at(row.field) = row.planted;
+    EXPECT_EQ(StoredOptionsOf(loaded[1]), expected);
+    EXPECT_EQ(StoredOptionsOf(loaded[0]), kNewDriveOptions);
+  }
+}
+
+TEST_F(RegistrySettings, TheProgramWideNamesLoadAndTheSingleClickPairIsNotRead) {
+  world.SetText(kStoredKeyPath, "Currently used language", "C:\\Orbelle\\Language\\Deutsch.ini");
+  world.SetText(kStoredKeyPath, "Double - Letter", "F");
+  world.SetText(kStoredKeyPath, "Double - Action", "2");
+  world.SetText(kStoredKeyPath, "Double - Item", "5");
+  world.SetText(kStoredKeyPath, "Single - Letter", "D");
+  world.SetText(kStoredKeyPath, "Single - Action", "1");
+  ASSERT_TRUE(LoadSettings(store, drives, options));
+  EXPECT_EQ(options.Language, "C:\\Orbelle\\Language\\Deutsch.ini");
+  EXPECT_EQ(options.DoubleLetter, 'F');
+  EXPECT_EQ(options.DoubleAction, 2);
+  EXPECT_EQ(options.DoubleItem, 5);
+  EXPECT_EQ(options.SingleLetter, '\0');
+  EXPECT_EQ(options.SingleAction, 0);
 }
 
 TEST_F(RegistrySettings, RoundTripOfEveryField) {
@@ -114,7 +302,7 @@ TEST_F(RegistrySettings, RoundTripOfEveryField) {
 
 TEST_F(RegistrySettings, ABadValueSpoilsOnlyItsOwnField) {
   SaveSettings(store, drives, options);
-  const std::string key = kSettingsKey;
+  const std::string key = kStoredKeyPath;
   world.SetNumber(key, "D Spy for ejecting CD/DVD door with disk", 0);  // not a text
   world.SetText(key, "D edtDiskLimit", "soon");
   world.SetText(key, "D Close CD/DVD door on system shutdown", "");
@@ -158,9 +346,9 @@ TEST_F(RegistrySettings, AMissingKeyChangesNothingAndAnUnwritableOneSavesNothing
   EXPECT_FALSE(LoadSettings(store, loaded, options));
   EXPECT_EQ(loaded[0].AutocloseInterval, 77);
 
-  world.MakeKey(kSettingsKey).readOnly = true;
+  world.MakeKey(kStoredKeyPath).readOnly = true;
   SaveSettings(store, drives, options);
-  EXPECT_TRUE(world.FindKey(kSettingsKey)->values.empty());
+  EXPECT_TRUE(world.FindKey(kStoredKeyPath)->values.empty());
 }
 
 TEST(LanguageIndex, TheLanguageInUseElseTheDefaultFileElseNone) {
@@ -173,6 +361,10 @@ TEST(LanguageIndex, TheLanguageInUseElseTheDefaultFileElseNone) {
   EXPECT_EQ(FindLanguageIndex(o, "C:\\Other\\English.ini"), -1);
   o.LanguageFiles.clear();
   EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), -1);
+  // The first entry is a position like any other.
+  o.LanguageFiles = {"C:\\L\\German.ini", "C:\\L\\English.ini"};
+  o.Language = "C:\\L\\German.ini";
+  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 0);
 }
 
 }  // namespace
