@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/AsciiCase.h"
 #include "platform/SettingsValues.h"
 #include "settings/NumberText.h"
 
@@ -130,7 +131,7 @@ int FindLanguageIndex(const TAppOptions& options, const std::string& defaultLang
   auto lastIndexOf = [&](const std::string& path) {
     int found = -1;
     for (std::size_t i = 0; i < options.LanguageFiles.size(); ++i) {
-      if (options.LanguageFiles[i] == path) found = static_cast<int>(i);
+      if (EqualsIgnoringAsciiCase(options.LanguageFiles[i], path)) found = static_cast<int>(i);
     }
     return found;
   };

@@ -36,7 +36,9 @@ void SaveSettings(platform::SettingsStore& store, const TDriveTable& drives,
                   const TAppOptions& options);
 
 // Position of the language file in use among the language files found; else
-// that of the default file; -1 when neither is listed. The last equal entry wins.
+// that of the default file; -1 when neither is listed. The last equal entry
+// wins. Paths compare without regard to case, as the file system does: a
+// language stored as "german.ini" is still the file German.ini.
 int FindLanguageIndex(const TAppOptions& options, const std::string& defaultLanguageFile);
 
 }  // namespace orbl

@@ -356,8 +356,10 @@ TEST(LanguageIndex, TheLanguageInUseElseTheDefaultFileElseNone) {
   o.LanguageFiles = {"C:\\L\\English.ini", "C:\\L\\German.ini", "C:\\L\\German.ini"};
   o.Language = "C:\\L\\German.ini";
   EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 2);  // the last equal entry
-  o.Language = "C:\\L\\german.ini";                          // case matters
-  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 0);
+  o.Language = "c:\\l\\GERMAN.INI";                          // the file system ignores case
+  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 2);
+  o.Language = "C:\\L\\French.ini";  // gone: the default file instead
+  EXPECT_EQ(FindLanguageIndex(o, "c:\\l\\english.INI"), 0);
   EXPECT_EQ(FindLanguageIndex(o, "C:\\Other\\English.ini"), -1);
   o.LanguageFiles.clear();
   EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), -1);
