@@ -37,6 +37,9 @@ TEST(RegistryAutostart, NamesTheProgramWhateverTheCaseAndOnePairOfQuotes) {
   for (const auto& c : cases) {
     EXPECT_EQ(RegistryAutostart::NamesProgram(c.stored, kProgram), c.names) << c.stored;
   }
+  // When the program's own path cannot be found, no entry is taken for it.
+  EXPECT_FALSE(RegistryAutostart::NamesProgram("", ""));
+  EXPECT_FALSE(RegistryAutostart::NamesProgram("\"\"", ""));
 }
 
 TEST_F(RunKeyAutostart, EnableWritesThePlainPathUnderTheUsersRunKey) {
