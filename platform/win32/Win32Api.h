@@ -1,5 +1,5 @@
-// The Windows headers, tamed for the backend. They come first: the shared
-// interfaces use no name the headers define as a macro.
+// The Windows headers, tamed for the backend, and the small routines its files
+// share: handle conversions, DPI scaling, a window's text.
 #pragma once
 
 #ifndef NOMINMAX
@@ -15,6 +15,8 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 #include <winioctl.h>
+
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -32,6 +34,20 @@ inline HMENU ToHmenu(platform::MenuHandle handle) {
 }
 inline platform::MenuHandle FromHmenu(HMENU menu) {
   return platform::MenuHandle{reinterpret_cast<std::uintptr_t>(menu)};
+}
+
+// Layout sizes are given for 96 DPI.
+inline int ScaleToDpi(int value, UINT dpi) {
+  return MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+inline std::string WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthA(hwnd);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
 }
 
 }  // namespace orbl::win32

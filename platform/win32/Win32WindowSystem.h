@@ -1,4 +1,7 @@
-// Windows, controls, timers, message boxes and the message loops on Win32.
+// Windows, controls, timers, message boxes and the message loops on Win32:
+// one object for the program, implemented in two files. Win32WindowSystem.cpp
+// has the windows, their procedure, timers, boxes and loops; Win32Controls.cpp
+// has the child controls.
 #pragma once
 
 #include <functional>
@@ -96,16 +99,26 @@ class Win32WindowSystem final : public platform::WindowSystem {
     std::function<void()> onTick;
   };
 
+  // Win32WindowSystem.cpp
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
+  void DispatchPending();
+
+  // Win32Controls.cpp
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
-  LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
-  bool HandleCommand(Window& window, WPARAM wParam, LPARAM lParam);
+  // A message a window receives on behalf of one of its controls; returns
+  // true with `result` set when it was one.
+  bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleCommand(WPARAM wParam, LPARAM lParam);
   void PlaceControl(const Window& window, const Control& control) const;
   void MakeFonts(Window& window);
   void FreeFonts(Window& window);
+  // After the window's DPI changed: new fonts, every control placed again.
+  void RescaleControls(Window& window);
+  // The controls die with their window; their handles must not be found again.
+  void ForgetControls(const Window& window);
   Control* FindControl(platform::ControlHandle handle) const;
-  void DispatchPending();
 
   HINSTANCE instance_;
   HWND timerWindow_ = nullptr;  // owns the timers started without an owner

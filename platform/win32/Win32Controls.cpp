@@ -1,0 +1,451 @@
+// The control half of Win32WindowSystem: the child controls of our windows,
+// their state, their fonts and places at the window's DPI, and the messages a
+// window receives on their behalf. The windows themselves, the timers and the
+// loops are in Win32WindowSystem.cpp.
+#include "platform/win32/Win32WindowSystem.h"
+
+#include <string>
+#include <utility>
+
+namespace orbl::win32 {
+
+namespace {
+
+// Toolbar button commands start here so that index 0 is a real command.
+constexpr int kBarCommandBase = 1000;
+// Extra height of a drop-down list's rectangle for its opened list.
+constexpr int kDropDownListHeight = 200;
+
+}  // namespace
+
+// --- the handle map, fonts and places ------------------------------------
+
+Win32WindowSystem::Control* Win32WindowSystem::FindControl(platform::ControlHandle handle) const {
+  auto it = controls_.find(reinterpret_cast<HWND>(handle.value));
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+void Win32WindowSystem::ForgetControls(const Window& window) {
+  for (const auto& control : window.controls) {
+    controls_.erase(control->hwnd);
+    if (control->arrows != nullptr) controls_.erase(control->arrows);
+  }
+}
+
+void Win32WindowSystem::MakeFonts(Window& window) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                  window.dpi)) {
+    return;  // the controls keep the system font
+  }
+  LOGFONTW font = metrics.lfMessageFont;
+  window.font = CreateFontIndirectW(&font);
+  font.lfWeight = FW_BOLD;
+  window.boldFont = CreateFontIndirectW(&font);
+  font.lfWeight = metrics.lfMessageFont.lfWeight;
+  font.lfUnderline = TRUE;
+  window.linkFont = CreateFontIndirectW(&font);
+}
+
+void Win32WindowSystem::FreeFonts(Window& window) {
+  for (HFONT* font : {&window.font, &window.boldFont, &window.linkFont}) {
+    if (*font != nullptr) DeleteObject(*font);
+    *font = nullptr;
+  }
+}
+
+void Win32WindowSystem::PlaceControl(const Window& window, const Control& control) const {
+  const platform::Rect& r = control.params.rect;
+  const UINT dpi = window.dpi;
+  int x = ScaleToDpi(r.x, dpi);
+  int y = ScaleToDpi(r.y, dpi);
+  int width = ScaleToDpi(r.width, dpi);
+  int height = ScaleToDpi(r.height, dpi);
+  if (control.params.kind == platform::ControlKind::DropDownList) {
+    height += ScaleToDpi(kDropDownListHeight, dpi);
+  }
+  if (control.arrows != nullptr) {
+    const int arrowWidth = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi);
+    MoveWindow(control.arrows, x + width - arrowWidth, y, arrowWidth, height, TRUE);
+    width -= arrowWidth;
+  }
+  MoveWindow(control.hwnd, x, y, width, height, TRUE);
+
+  HFONT font = window.font;
+  if (control.params.kind == platform::ControlKind::LinkLabel) font = window.linkFont;
+  if (control.params.bold) font = window.boldFont;
+  if (font != nullptr) SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void Win32WindowSystem::RescaleControls(Window& window) {
+  FreeFonts(window);
+  MakeFonts(window);
+  for (const auto& control : window.controls) PlaceControl(window, *control);
+}
+
+// --- creation and state ------------------------------------------------------
+
+platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle parent,
+                                                         const platform::ControlSpec& params,
+                                                         platform::ControlEvents events) {
+  auto it = windows_.find(ToHwnd(parent));
+  if (it == windows_.end()) return {};
+  Window& window = *it->second;
+
+  using platform::ControlKind;
+  const char* cls = WC_STATICA;
+  DWORD style = WS_CHILD | (params.visible ? WS_VISIBLE : 0);
+  DWORD exStyle = 0;
+  HANDLE image = nullptr;
+  switch (params.kind) {
+    case ControlKind::Label:
+      // SS_NOTIFY keeps a click on a label from counting as one on the window.
+      style |= SS_LEFT | SS_NOTIFY;
+      break;
+    case ControlKind::LinkLabel:
+      style |= SS_LEFT | SS_NOTIFY;
+      break;
+    case ControlKind::CheckBox:
+      cls = WC_BUTTONA;
+      style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+      break;
+    case ControlKind::Button:
+      cls = WC_BUTTONA;
+      style |= BS_PUSHBUTTON | WS_TABSTOP;
+      break;
+    case ControlKind::DropDownList:
+      cls = WC_COMBOBOXA;
+      style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+      break;
+    case ControlKind::List:
+      cls = WC_LISTBOXA;
+      style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+      break;
+    case ControlKind::NumberField:
+      cls = WC_EDITA;
+      style |= ES_READONLY | ES_NUMBER | ES_RIGHT;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Group:
+      cls = WC_BUTTONA;
+      style |= BS_GROUPBOX;
+      break;
+    case ControlKind::Divider:
+      style |= SS_ETCHEDHORZ;
+      break;
+    case ControlKind::Picture:
+      style |= SS_NOTIFY | SS_CENTERIMAGE;
+      image = LoadImageA(instance_, params.image.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+      if (image != nullptr) {
+        style |= SS_ICON;
+      } else {
+        image =
+            LoadImageA(instance_, params.image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+        style |= SS_BITMAP;
+      }
+      break;
+    case ControlKind::ButtonBar:
+      cls = TOOLBARCLASSNAMEA;
+      style |= TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+      break;
+  }
+
+  const int id = nextControlId_++;
+  const char* text = params.kind == ControlKind::Picture ? "" : params.text.c_str();
+  HWND hwnd =
+      CreateWindowExA(exStyle, cls, text, style, 0, 0, 0, 0, window.hwnd,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  if (hwnd == nullptr) return {};
+
+  auto control = std::make_unique<Control>();
+  control->hwnd = hwnd;
+  control->params = params;
+  control->events = std::move(events);
+
+  switch (params.kind) {
+    case ControlKind::NumberField: {
+      control->arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
+                                        WS_CHILD | (params.visible ? WS_VISIBLE : 0) |
+                                            UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                        0, 0, 0, 0, window.hwnd, nullptr, instance_, nullptr);
+      if (control->arrows != nullptr) {
+        SendMessageA(control->arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
+        SendMessageA(control->arrows, UDM_SETRANGE32, static_cast<WPARAM>(params.minimum),
+                     params.maximum);
+        UDACCEL accel{0, static_cast<UINT>(params.step > 0 ? params.step : 1)};
+        SendMessageA(control->arrows, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+        SendMessageA(control->arrows, UDM_SETPOS32, 0, params.minimum);
+        controls_[control->arrows] = control.get();
+      }
+      break;
+    }
+    case ControlKind::ButtonBar: {
+      SendMessageA(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+      if (!params.image.empty()) {
+        HIMAGELIST images = ImageList_LoadImageA(instance_, params.image.c_str(), 16, 0,
+                                                 CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+        if (images != nullptr)
+          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+      }
+      break;
+    }
+    case ControlKind::Picture:
+      if (image != nullptr) {
+        SendMessageA(hwnd, STM_SETIMAGE, (style & SS_ICON) ? IMAGE_ICON : IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(image));
+      }
+      break;
+    case ControlKind::LinkLabel:
+      SetWindowSubclass(hwnd, &Win32WindowSystem::ControlProc, 1,
+                        reinterpret_cast<DWORD_PTR>(control.get()));
+      break;
+    default:
+      break;
+  }
+
+  PlaceControl(window, *control);
+  controls_[hwnd] = control.get();
+  window.controls.push_back(std::move(control));
+  return platform::ControlHandle{reinterpret_cast<std::uintptr_t>(hwnd)};
+}
+
+void Win32WindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {
+  if (Control* c = FindControl(control)) SetWindowTextA(c->hwnd, text.c_str());
+}
+
+std::string Win32WindowSystem::ControlText(platform::ControlHandle control) const {
+  const Control* c = FindControl(control);
+  return c == nullptr ? std::string() : WindowText(c->hwnd);
+}
+
+void Win32WindowSystem::SetControlVisible(platform::ControlHandle control, bool visible) {
+  Control* c = FindControl(control);
+  if (c == nullptr) return;
+  ::ShowWindow(c->hwnd, visible ? SW_SHOW : SW_HIDE);
+  if (c->arrows != nullptr) ::ShowWindow(c->arrows, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32WindowSystem::IsControlVisible(platform::ControlHandle control) const {
+  // The control's own style bit: a control on a hidden window still counts as
+  // visible, as it will be once its window is shown.
+  const Control* c = FindControl(control);
+  return c != nullptr && (GetWindowLongA(c->hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Win32WindowSystem::SetChecked(platform::ControlHandle control, bool checked) {
+  if (Control* c = FindControl(control)) {
+    SendMessageA(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+bool Win32WindowSystem::IsChecked(platform::ControlHandle control) const {
+  const Control* c = FindControl(control);
+  return c != nullptr && SendMessageA(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32WindowSystem::ClearItems(platform::ControlHandle control) {
+  Control* c = FindControl(control);
+  if (c == nullptr) return;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
+  SendMessageA(c->hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+}
+
+void Win32WindowSystem::AddItem(platform::ControlHandle control, const std::string& text) {
+  Control* c = FindControl(control);
+  if (c == nullptr) return;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
+  SendMessageA(c->hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+               reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::vector<std::string> Win32WindowSystem::Items(platform::ControlHandle control) const {
+  std::vector<std::string> items;
+  const Control* c = FindControl(control);
+  if (c == nullptr) return items;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
+  const LRESULT count = SendMessageA(c->hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length =
+        SendMessageA(c->hwnd, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length < 0) {
+      items.emplace_back();
+      continue;
+    }
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        SendMessageA(c->hwnd, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    items.push_back(std::move(text));
+  }
+  return items;
+}
+
+void Win32WindowSystem::SetSelection(platform::ControlHandle control, int index) {
+  Control* c = FindControl(control);
+  if (c == nullptr) return;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
+  // Beyond the entries means no selection; a list box would otherwise keep its old one.
+  const LRESULT count = SendMessageA(c->hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  if (index < 0 || index >= count) index = -1;
+  SendMessageA(c->hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32WindowSystem::Selection(platform::ControlHandle control) const {
+  const Control* c = FindControl(control);
+  if (c == nullptr) return -1;
+  const bool combo = c->params.kind == platform::ControlKind::DropDownList;
+  const LRESULT selection = SendMessageA(c->hwnd, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+  return selection < 0 ? -1 : static_cast<int>(selection);
+}
+
+void Win32WindowSystem::SetArrowPosition(platform::ControlHandle control, int value) {
+  Control* c = FindControl(control);
+  if (c == nullptr || c->arrows == nullptr) return;
+  SendMessageA(c->arrows, UDM_SETPOS32, 0, value);
+  // The arrows clamp to their range; the text shows where they really are.
+  const int position = ArrowPosition(control);
+  SetWindowTextA(c->hwnd, std::to_string(position).c_str());
+}
+
+int Win32WindowSystem::ArrowPosition(platform::ControlHandle control) const {
+  const Control* c = FindControl(control);
+  if (c == nullptr || c->arrows == nullptr) return 0;
+  return static_cast<int>(SendMessageA(c->arrows, UDM_GETPOS32, 0, 0));
+}
+
+int Win32WindowSystem::AddBarButton(platform::ControlHandle bar, const std::string& caption,
+                                    int image) {
+  Control* c = FindControl(bar);
+  if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar) return -1;
+  const int index = c->barButtons;
+  std::string text = caption;
+  text.push_back('\0');  // TB_ADDSTRING takes a double-NUL-terminated list
+  const LRESULT stringIndex =
+      SendMessageA(c->hwnd, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  TBBUTTON button{};
+  button.iBitmap = image >= 0 ? image : I_IMAGENONE;
+  button.idCommand = kBarCommandBase + index;
+  button.fsState = TBSTATE_ENABLED;
+  button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+  button.iString = stringIndex;
+  if (!SendMessageA(c->hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return -1;
+  ++c->barButtons;
+  return index;
+}
+
+void Win32WindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int index,
+                                            const std::string& caption) {
+  Control* c = FindControl(bar);
+  if (c == nullptr || index < 0 || index >= c->barButtons) return;
+  TBBUTTONINFOA info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_TEXT;
+  std::string text = caption;
+  info.pszText = text.data();
+  SendMessageA(c->hwnd, TB_SETBUTTONINFOA, static_cast<WPARAM>(kBarCommandBase + index),
+               reinterpret_cast<LPARAM>(&info));
+}
+
+// --- messages ----------------------------------------------------------------
+
+bool Win32WindowSystem::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam,
+                                             LRESULT& result) {
+  result = 0;
+  switch (msg) {
+    case WM_COMMAND:
+      return HandleCommand(wParam, lParam);
+    case WM_VSCROLL:
+    case WM_HSCROLL: {
+      auto it = controls_.find(reinterpret_cast<HWND>(lParam));
+      if (it == controls_.end() || it->second->arrows != reinterpret_cast<HWND>(lParam)) {
+        return false;
+      }
+      if (LOWORD(wParam) == SB_THUMBPOSITION && it->second->events.onArrow) {
+        const std::function<void(int)> onArrow = it->second->events.onArrow;
+        onArrow(static_cast<int>(SendMessageA(it->second->arrows, UDM_GETPOS32, 0, 0)));
+      }
+      return true;
+    }
+    case WM_CTLCOLORSTATIC: {
+      auto it = controls_.find(reinterpret_cast<HWND>(lParam));
+      if (it == controls_.end() || it->second->params.kind != platform::ControlKind::LinkLabel) {
+        return false;
+      }
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+      SetBkMode(dc, TRANSPARENT);
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool Win32WindowSystem::HandleCommand(WPARAM wParam, LPARAM lParam) {
+  if (lParam == 0) return false;  // a menu or an accelerator: for the hooks
+  auto it = controls_.find(reinterpret_cast<HWND>(lParam));
+  if (it == controls_.end()) return false;
+  Control& control = *it->second;
+  const platform::ControlEvents events = control.events;  // a copy: handlers may run long
+  const UINT code = HIWORD(wParam);
+  using platform::ControlKind;
+  switch (control.params.kind) {
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+      if (code == BN_CLICKED && events.onClick) events.onClick();
+      return true;
+    case ControlKind::LinkLabel:
+      if (code == STN_CLICKED && events.onClick) events.onClick();
+      return true;
+    case ControlKind::DropDownList:
+      if (code == CBN_SELCHANGE && events.onSelect) {
+        events.onSelect(static_cast<int>(SendMessageA(control.hwnd, CB_GETCURSEL, 0, 0)));
+      }
+      return true;
+    case ControlKind::List:
+      if (code == LBN_SELCHANGE && events.onSelect) {
+        events.onSelect(static_cast<int>(SendMessageA(control.hwnd, LB_GETCURSEL, 0, 0)));
+      }
+      return true;
+    case ControlKind::ButtonBar: {
+      const int index = static_cast<int>(LOWORD(wParam)) - kBarCommandBase;
+      if (index >= 0 && index < control.barButtons && events.onSelect) events.onSelect(index);
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+LRESULT CALLBACK Win32WindowSystem::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                                UINT_PTR /*id*/, DWORD_PTR data) {
+  auto* control = reinterpret_cast<Control*>(data);
+  switch (msg) {
+    case WM_SETCURSOR:
+      SetCursor(LoadCursor(nullptr, IDC_HAND));
+      return TRUE;
+    case WM_MOUSEMOVE:
+      if (!control->hovering) {
+        control->hovering = true;
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&track);
+        if (control->events.onMouseHover) control->events.onMouseHover(true);
+      }
+      break;
+    case WM_MOUSELEAVE:
+      control->hovering = false;
+      if (control->events.onMouseHover) control->events.onMouseHover(false);
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &Win32WindowSystem::ControlProc, 1);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace orbl::win32
