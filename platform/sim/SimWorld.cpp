@@ -11,28 +11,6 @@ namespace orbl::sim {
 
 SimWorld::SimWorld() = default;
 
-void SimWorld::Advance(std::uint64_t ms) {
-  const std::uint64_t target = now_ + ms;
-  for (;;) {
-    // The earliest due timer among the living processes; ties go to the
-    // process started first, so every run takes the same path.
-    SimProcess* next = nullptr;
-    std::uint64_t nextDue = 0;
-    for (SimProcess* process : processes_) {
-      if (!process->Running()) continue;
-      auto due = process->NextTimerDue();
-      if (due && *due <= target && (!next || *due < nextDue)) {
-        next = process;
-        nextDue = *due;
-      }
-    }
-    if (!next) break;
-    now_ = std::max(now_, nextDue);
-    next->RunUntilIdle();
-  }
-  now_ = std::max(now_, target);
-}
-
 SimDrive& SimWorld::Drive(char letter) {
   const char upper = AsciiUpper(letter);
   if (upper < 'A' || upper > 'Z') throw std::out_of_range("no such drive letter");
@@ -132,21 +110,6 @@ bool SimWorld::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
   if (!owner || !owner->Running()) return false;
   owner->Post(it->second.window, platform::msg::kHotKey, static_cast<std::uint64_t>(it->second.id));
   return true;
-}
-
-void SimWorld::Register(SimProcess* process) {
-  processes_.push_back(process);
-}
-
-void SimWorld::Unregister(SimProcess* process) {
-  processes_.erase(std::remove(processes_.begin(), processes_.end(), process), processes_.end());
-}
-
-SimProcess* SimWorld::Process(int pid) const {
-  for (SimProcess* process : processes_) {
-    if (process->Pid() == pid) return process;
-  }
-  return nullptr;
 }
 
 bool SimWorld::IsAlive(int pid) const {

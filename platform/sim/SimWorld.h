@@ -3,15 +3,13 @@
 // named locks, hot key registrations, and an ordered log of everything the
 // programs did to the outside world.
 //
-// Only one simulated process (or the test) runs at any moment; see SimProcess.
+// Only one simulated process (or the test) runs at any moment; see SimScheduler.
 #pragma once
 
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +17,7 @@
 #include "platform/Drives.h"
 #include "platform/SettingsStore.h"
 #include "platform/Types.h"
+#include "platform/sim/SimScheduler.h"
 
 namespace orbl::sim {
 
@@ -57,13 +56,11 @@ class SimWorld {
   SimWorld(const SimWorld&) = delete;
   SimWorld& operator=(const SimWorld&) = delete;
 
-  // --- the virtual clock -------------------------------------------------
-  std::uint64_t Now() const { return now_; }
-  // Moves the clock forward, running every timer that falls due on the way,
-  // in time order, in the process that owns it.
-  void Advance(std::uint64_t ms);
-  // Time spent blocked by a program (a pause, a beep): no timer runs meanwhile.
-  void Pass(std::uint64_t ms) { now_ += ms; }
+  // --- the virtual clock (see SimScheduler) ----------------------------------
+  std::uint64_t Now() const { return scheduler_.Now(); }
+  void Advance(std::uint64_t ms) { scheduler_.Advance(ms); }
+  void Pass(std::uint64_t ms) { scheduler_.Pass(ms); }
+  SimScheduler& Scheduler() { return scheduler_; }
 
   // --- drives --------------------------------------------------------------
   SimDrive& Drive(char letter);  // 'A'..'Z', any case
@@ -114,20 +111,11 @@ class SimWorld {
   platform::WindowHandle NewWindowHandle() {
     return platform::WindowHandle{nextWindowHandle_ += 0x1A};
   }
-  int NewPid() { return ++lastPid_; }
-  void Register(SimProcess* process);
-  void Unregister(SimProcess* process);
-  SimProcess* Process(int pid) const;
+  SimProcess* Process(int pid) const { return scheduler_.Process(pid); }
   bool IsAlive(int pid) const;
 
-  // The baton: exactly one of the test (pid 0) and the simulated processes runs.
-  std::mutex batonMutex;
-  std::condition_variable batonChanged;
-  int turn = 0;
-
  private:
-  friend class SimProcess;
-  std::uint64_t now_ = 0;
+  SimScheduler scheduler_;
   std::array<SimDrive, 26> drives_{};
   std::map<std::string, SimRegistryKey> registry_;  // lower-case path -> key
   struct AtomEntry {
@@ -137,8 +125,6 @@ class SimWorld {
   std::map<platform::Atom, AtomEntry> atoms_;
   platform::Atom nextAtom_ = 0xC000;
   std::uintptr_t nextWindowHandle_ = 0x10000;
-  int lastPid_ = 0;
-  std::vector<SimProcess*> processes_;
 };
 
 }  // namespace orbl::sim

@@ -1,0 +1,112 @@
+#include "platform/sim/SimProcessState.h"
+
+#include <exception>
+
+namespace orbl::sim {
+
+using namespace orbl::platform;
+
+SimWindow* SimProcessState::Window(WindowHandle handle) {
+  auto it = windows.find(handle);
+  return it == windows.end() ? nullptr : &it->second;
+}
+
+const SimWindow* SimProcessState::Window(WindowHandle handle) const {
+  auto it = windows.find(handle);
+  return it == windows.end() ? nullptr : &it->second;
+}
+
+SimControl* SimProcessState::Control(ControlHandle handle) {
+  auto it = controls.find(handle);
+  return it == controls.end() ? nullptr : &it->second;
+}
+
+const SimControl* SimProcessState::Control(ControlHandle handle) const {
+  auto it = controls.find(handle);
+  return it == controls.end() ? nullptr : &it->second;
+}
+
+const SimMenuItem* SimProcessState::FindMenuItem(const std::vector<std::string>& path) const {
+  MenuHandle menu = openMenu;
+  const SimMenuItem* found = nullptr;
+  for (const std::string& text : path) {
+    auto it = menus.find(menu);
+    if (it == menus.end()) return nullptr;
+    found = nullptr;
+    for (const SimMenuItem& item : it->second) {
+      if (!item.separator && item.text == text) found = &item;
+    }
+    if (!found) return nullptr;
+    menu = found->subMenu;
+  }
+  return found;
+}
+
+void SimProcessState::YieldToTest() {
+  world.Scheduler().YieldToTest(pid);
+  if (killRequested && std::uncaught_exceptions() == 0) throw SimProcessKilled{};
+}
+
+void SimProcessState::WaitForWork(const std::function<bool()>& done) {
+  while (!done() && !HasDueWork()) YieldToTest();
+  if (killRequested && std::uncaught_exceptions() == 0) throw SimProcessKilled{};
+}
+
+bool SimProcessState::HasDueWork() const {
+  if (!queue.empty()) return true;
+  auto due = NextTimerDue();
+  return due && *due <= world.Now();
+}
+
+std::optional<std::uint64_t> SimProcessState::NextTimerDue() const {
+  std::optional<std::uint64_t> earliest;
+  for (const auto& [handle, timer] : timers) {
+    if (!earliest || timer.due < *earliest) earliest = timer.due;
+  }
+  return earliest;
+}
+
+bool SimProcessState::DispatchOne() {
+  if (!queue.empty()) {
+    SimPosted posted = std::move(queue.front());
+    queue.pop_front();
+    if (posted.action) {
+      posted.action();
+    } else {
+      Message message = posted.message;
+      message.data = posted.data;
+      Deliver(posted.window, message);
+    }
+    return true;
+  }
+  // Timer ticks come only when no posted message waits, as WM_TIMER does.
+  SimTimer* next = nullptr;
+  for (auto& [handle, timer] : timers) {
+    if (timer.due <= world.Now() && (!next || timer.due < next->due)) next = &timer;
+  }
+  if (!next) return false;
+  next->due = world.Now() + next->interval;
+  auto onTick = next->onTick;
+  if (onTick) onTick();
+  return true;
+}
+
+void SimProcessState::Deliver(WindowHandle window, const Message& message) {
+  SimWindow* target = Window(window);
+  if (!target) return;
+  auto onMessage = target->events.onMessage;
+  if (onMessage && onMessage(message)) return;
+  // The window's own handling, as the default window procedure does it.
+  target = Window(window);
+  if (!target) return;
+  if (message.code == msg::kClose) {
+    auto onClose = target->events.onCloseRequest;
+    if (onClose) onClose();
+  } else if (message.code == msg::kSysCommand && (message.wParam & 0xFFF0) == msg::kScClose) {
+    Deliver(window, Message{msg::kClose, 0, 0, {}});
+  } else if (message.code == msg::kSysCommand && (message.wParam & 0xFFF0) == msg::kScMinimize) {
+    target->visible = false;
+  }
+}
+
+}  // namespace orbl::sim

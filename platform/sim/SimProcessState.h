@@ -1,0 +1,155 @@
+// What one simulated process holds, shared by its platform backends and its
+// test control surface: windows and controls, timers, the message queue,
+// message boxes, the tray icon and menus, open registry keys, and how the
+// process stands. The message loop that every waiting call runs lives here
+// too, since all of them wait the same way.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/SettingsStore.h"
+#include "platform/Tray.h"
+#include "platform/WindowSystem.h"
+#include "platform/sim/SimWorld.h"
+
+namespace orbl::sim {
+
+struct SimWindow {
+  platform::WindowHandle handle;
+  platform::WindowSpec params;
+  std::string title;
+  bool visible = false;
+  bool enabled = true;
+  bool systemMenuTrimmed = false;
+  platform::WindowEvents events;
+};
+
+struct SimControl {
+  platform::ControlHandle handle;
+  platform::WindowHandle parent;
+  platform::ControlSpec params;
+  std::string text;
+  bool visible = true;
+  bool checked = false;
+  std::vector<std::string> items;
+  int selection = -1;
+  int position = 0;
+  std::vector<std::string> barButtons;
+  platform::ControlEvents events;
+};
+
+struct SimBox {
+  int serial = 0;
+  platform::WindowHandle owner;
+  std::string text;
+  std::string caption;
+  std::uint32_t flags = 0;
+  int answer = 0;  // 0 while open
+};
+
+struct SimMenuItem {
+  platform::MenuItemHandle handle;
+  std::string text;
+  bool separator = false;
+  platform::MenuHandle subMenu;
+  std::function<void()> onChosen;
+};
+
+struct SimTrayIcon {
+  platform::WindowHandle owner;
+  std::string icon;
+  std::string tip;
+  platform::TrayEvents events;
+};
+
+struct SimTimer {
+  platform::TimerHandle handle;
+  platform::WindowHandle owner;
+  std::uint32_t interval = 0;
+  std::uint64_t due = 0;
+  std::function<void()> onTick;
+};
+
+// A queued message, or an input event of the test (`action`) in its place.
+struct SimPosted {
+  platform::WindowHandle window;
+  platform::Message message;
+  std::vector<std::byte> data;
+  std::function<void()> action;
+};
+
+struct SimProcessOptions {
+  std::vector<std::string> arguments;
+  std::string modulePath = "C:\\Program Files\\Orbelle\\orbl3.exe";
+  bool shellRunning = true;  // false: the tray refuses icons
+};
+
+// Thrown on the program's thread to unwind it when it ends. Neither derives
+// from std::exception, so the program's own error handling cannot swallow it.
+struct SimProcessEnded {};
+struct SimProcessKilled {};
+
+struct SimProcessState {
+  enum class Run { NotStarted, Running, Exited, Killed };
+
+  SimProcessState(SimWorld& theWorld, SimProcessOptions theOptions)
+      : world(theWorld), options(std::move(theOptions)), pid(theWorld.Scheduler().NewPid()) {}
+
+  SimWorld& world;
+  const SimProcessOptions options;
+  const int pid;
+  Run run = Run::NotStarted;
+  bool killRequested = false;
+  std::optional<int> exitCode;
+
+  std::map<platform::WindowHandle, SimWindow> windows;
+  std::map<platform::ControlHandle, SimControl> controls;
+  std::uintptr_t nextControl = 0x1000;
+  std::map<platform::TimerHandle, SimTimer> timers;
+  std::uint32_t nextTimer = 1;
+  std::deque<SimPosted> queue;
+  std::vector<SimBox> boxes;  // open, innermost last
+  std::vector<SimBox> boxHistory;
+  int nextBox = 1;
+  // Answers every box as it opens, without returning to the test.
+  std::function<int(const SimBox&)> boxAnswerer;
+
+  std::optional<SimTrayIcon> trayIcon;
+  std::map<platform::MenuHandle, std::vector<SimMenuItem>> menus;
+  std::uintptr_t nextMenuHandle = 0x100;
+  platform::MenuHandle openMenu;
+  const SimMenuItem* chosenItem = nullptr;
+  bool menuDone = false;
+
+  // Open registry keys: path and whether they were opened for writing.
+  std::map<platform::SettingsStore::Key, std::pair<std::string, bool>> openKeys;
+  platform::SettingsStore::Key nextKey = 1;
+
+  SimWindow* Window(platform::WindowHandle handle);
+  const SimWindow* Window(platform::WindowHandle handle) const;
+  SimControl* Control(platform::ControlHandle handle);
+  const SimControl* Control(platform::ControlHandle handle) const;
+  // The menu item reached through the item texts in the open menu.
+  const SimMenuItem* FindMenuItem(const std::vector<std::string>& path) const;
+
+  // --- the message loop (program side) ---------------------------------------
+  // Returns when `done` holds or there is work; yields to the test while idle.
+  void WaitForWork(const std::function<bool()>& done);
+  // Dispatches one posted message or, when none waits, one due timer tick;
+  // false when nothing was due.
+  bool DispatchOne();
+  void Deliver(platform::WindowHandle window, const platform::Message& message);
+  bool HasDueWork() const;
+  std::optional<std::uint64_t> NextTimerDue() const;
+  // Hands the baton to the test until it hands it back.
+  void YieldToTest();
+};
+
+}  // namespace orbl::sim
