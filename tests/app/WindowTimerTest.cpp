@@ -13,9 +13,9 @@ class WindowTimer : public ::testing::Test {
  protected:
   void SetUp() override {
     process.Start([this](platform::Platform& p) {
-      platform::WindowSpec spec;
-      spec.title = "Owner";
-      const auto window = p.windows.CreateTopWindow(spec, {});
+      platform::WindowSpec params;
+      params.title = "Owner";
+      const auto window = p.windows.CreateTopWindow(params, {});
       timer = std::make_unique<TWindowTimer>(p.windows, window, 1000,
                                              [this] { ticks.push_back(world.Now()); });
       p.windows.RunLoop();

@@ -104,9 +104,9 @@ struct WaitingProgram {
   explicit WaitingProgram(SimWorld& inWorld, const std::string& title = "Main") : world(inWorld) {
     process.Start([this, title](Platform& p) {
       platform = &p;
-      platform::WindowSpec spec;
-      spec.title = title;
-      window = p.windows.CreateTopWindow(spec, {});
+      platform::WindowSpec params;
+      params.title = title;
+      window = p.windows.CreateTopWindow(params, {});
       p.windows.RunLoop();
     });
   }
@@ -209,10 +209,10 @@ TEST(SimProcess, InputThatNoUserCouldGiveThrows) {
   SimProcess& p = program.process;
   platform::ControlHandle hidden;
   p.Inject([&] {
-    platform::ControlSpec spec;
-    spec.kind = platform::ControlKind::Button;
-    spec.text = "OK";
-    hidden = program.platform->windows.CreateControl(program.window, spec, {});
+    platform::ControlSpec params;
+    params.kind = platform::ControlKind::Button;
+    params.text = "OK";
+    hidden = program.platform->windows.CreateControl(program.window, params, {});
   });
   EXPECT_THROW(p.AnswerBox(), std::logic_error);
   EXPECT_THROW(p.ChooseMenuItem({}), std::logic_error);
