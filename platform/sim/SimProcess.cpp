@@ -109,9 +109,8 @@ void SimProcess::ReleaseSystemResources() {
   for (auto it = world.hotKeys.begin(); it != world.hotKeys.end();) {
     it = it->second.pid == s.pid ? world.hotKeys.erase(it) : std::next(it);
   }
-  if (s.trayIcon) {
-    s.trayIcon.reset();
-    world.Log("tray icon of process " + std::to_string(s.pid) + " went away with it");
+  if (world.tray.OwnerEnded(s.pid)) {
+    world.Log("tray icon of process " + std::to_string(s.pid) + " stays behind as a ghost");
   }
   for (auto& [handle, window] : s.windows) window.visible = false;
   s.timers.clear();
@@ -124,6 +123,7 @@ void SimProcess::ReleaseSystemResources() {
 void SimProcess::Post(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
                       std::int64_t lParam) {
   if (!Running()) return;
+  if (!state_->Window(window)) throw std::logic_error("Post: not a window of this process");
   SimPosted posted;
   posted.window = window;
   posted.message = Message{code, wParam, lParam, {}};
@@ -134,6 +134,7 @@ void SimProcess::Post(WindowHandle window, std::uint32_t code, std::uint64_t wPa
 void SimProcess::Send(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
                       std::vector<std::byte> data) {
   if (!Running()) return;
+  if (!state_->Window(window)) throw std::logic_error("Send: not a window of this process");
   SimPosted sent;
   sent.window = window;
   sent.message = Message{code, wParam, data.empty() ? 0 : 0x12340000, {}};
@@ -182,10 +183,21 @@ const SimControl* SimProcess::FindControl(WindowHandle parent, const std::string
   return nullptr;
 }
 
+SimControl& SimProcess::UsableControl(ControlHandle control) const {
+  SimControl* c = state_->Control(control);
+  if (!c) throw std::logic_error("no such control");
+  const SimWindow* parent = state_->Window(c->parent);
+  if (!c->visible || !parent || !parent->visible || !parent->enabled) {
+    throw std::logic_error("the user cannot reach control \"" + c->text + "\"");
+  }
+  return *c;
+}
+
 void SimProcess::ClickControl(ControlHandle control) {
+  UsableControl(control);
   Inject([this, control] {
     SimControl* c = state_->Control(control);
-    if (!c || !c->visible) return;
+    if (!c) return;
     if (c->params.kind == ControlKind::CheckBox) c->checked = !c->checked;
     auto onClick = c->events.onClick;
     if (onClick) onClick();
@@ -193,6 +205,10 @@ void SimProcess::ClickControl(ControlHandle control) {
 }
 
 void SimProcess::SelectItem(ControlHandle control, int index) {
+  const SimControl& target = UsableControl(control);
+  const bool bar = target.params.kind == ControlKind::ButtonBar;
+  const auto count = static_cast<int>(bar ? target.barButtons.size() : target.items.size());
+  if (index < 0 || index >= count) throw std::logic_error("SelectItem: no such entry");
   Inject([this, control, index] {
     SimControl* c = state_->Control(control);
     if (!c) return;
@@ -203,6 +219,7 @@ void SimProcess::SelectItem(ControlHandle control, int index) {
 }
 
 void SimProcess::PressArrow(ControlHandle control, int steps) {
+  UsableControl(control);
   Inject([this, control, steps] {
     SimControl* c = state_->Control(control);
     if (!c) return;
@@ -226,6 +243,7 @@ void SimProcess::DestroyWindow(WindowHandle window) {
     if (!w) return;
     auto onDestroy = w->events.onDestroy;
     if (onDestroy) onDestroy();
+    state_->DestroyWindow(window);
   });
 }
 
@@ -233,35 +251,38 @@ void SimProcess::DestroyWindow(WindowHandle window) {
 // Message boxes, the tray icon and its menu.
 
 void SimProcess::AnswerBox(int answer) {
-  Inject([this, answer] {
-    if (!state_->boxes.empty()) state_->boxes.back().answer = answer;
+  if (state_->boxes.empty()) throw std::logic_error("AnswerBox: no box is open");
+  Inject([this, answer] { state_->boxes.back().answer = answer; });
+}
+
+void SimProcess::ClickTrayIcon(std::function<void()> TrayEvents::*event) {
+  const SimTrayIcon* icon = TrayIcon();
+  if (!icon) throw std::logic_error("no tray icon of this process to click");
+  if (icon->ghost) {
+    state_->world.MouseOverTray();
+    return;
+  }
+  Inject([this, event] {
+    // A copy: the handler may add the icon again, which replaces the events.
+    auto handler = state_->trayEvents.*event;
+    if (handler) handler();
   });
 }
 
 void SimProcess::TrayRightClick() {
-  Inject([this] {
-    if (state_->trayIcon && state_->trayIcon->events.onRightButtonUp) {
-      auto handler = state_->trayIcon->events.onRightButtonUp;
-      handler();
-    }
-  });
+  ClickTrayIcon(&TrayEvents::onRightButtonUp);
 }
 
 void SimProcess::TrayDoubleClick() {
-  Inject([this] {
-    if (state_->trayIcon && state_->trayIcon->events.onDoubleClick) {
-      auto handler = state_->trayIcon->events.onDoubleClick;
-      handler();
-    }
-  });
+  ClickTrayIcon(&TrayEvents::onDoubleClick);
 }
 
-void SimProcess::TaskbarRecreated() {
+void SimProcess::DeliverTaskbarCreated() {
+  if (!Running() || !state_->trayOwner) return;
   Inject([this] {
-    if (state_->trayIcon && state_->trayIcon->events.onTaskbarCreated) {
-      auto handler = state_->trayIcon->events.onTaskbarCreated;
-      handler();
-    }
+    if (!state_->Window(state_->trayOwner)) return;
+    auto handler = state_->trayEvents.onTaskbarCreated;
+    if (handler) handler();
   });
 }
 
@@ -279,12 +300,29 @@ std::vector<std::string> SimProcess::MenuTexts(const std::vector<std::string>& p
 }
 
 void SimProcess::ChooseMenuItem(const std::vector<std::string>& path) {
-  Inject([this, path] {
-    if (!state_->openMenu) return;
-    const SimMenuItem* item = path.empty() ? nullptr : state_->FindMenuItem(path);
-    state_->chosenItem = (item && !item->subMenu) ? item : nullptr;
+  if (!state_->openMenu) throw std::logic_error("ChooseMenuItem: no menu is open");
+  const SimMenuItem* item = path.empty() ? nullptr : state_->FindMenuItem(path);
+  if (!path.empty() && (!item || item->subMenu)) {
+    throw std::logic_error("ChooseMenuItem: no item to choose at that path");
+  }
+  Inject([this, item] {
+    state_->chosenItem = item;
     state_->menuDone = true;
   });
+}
+
+std::vector<std::string> SimProcess::Calls() const {
+  std::vector<std::string> texts;
+  for (const SimCall& call : state_->world.calls) {
+    if (call.pid == Pid()) texts.push_back(call.text);
+  }
+  return texts;
+}
+
+std::vector<std::string> SimProcess::RefusedCalls() const {
+  std::vector<std::string> refused = Calls();
+  std::erase_if(refused, [](const std::string& text) { return !text.ends_with(" refused"); });
+  return refused;
 }
 
 }  // namespace orbl::sim

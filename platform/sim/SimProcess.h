@@ -54,6 +54,9 @@ class SimProcess {
   void RunUntilIdle();
 
   // --- input from the test; each runs the program until it is idle ---------
+  // Input a user could not give, or that names a window, box or menu the
+  // program does not show, is a mistake of the test: it throws
+  // std::logic_error instead of passing unnoticed.
   void Post(platform::WindowHandle window, std::uint32_t code, std::uint64_t wParam = 0,
             std::int64_t lParam = 0);
   // Delivers a message with a structure (its bytes copied), as SendMessage does.
@@ -68,39 +71,61 @@ class SimProcess {
   std::vector<const SimWindow*> Windows() const;
   std::vector<const SimControl*> Controls(platform::WindowHandle parent) const;
   const SimControl* FindControl(platform::WindowHandle parent, const std::string& text) const;
+  // The user's input on a control: only a visible control of a visible,
+  // enabled window can take it.
   void ClickControl(platform::ControlHandle control);
   void SelectItem(platform::ControlHandle control, int index);
   void PressArrow(platform::ControlHandle control, int steps);
   void CloseWindowByUser(platform::WindowHandle window);  // the title bar's close box
+  // The system destroys the window: WM_DESTROY reaches it, then its controls
+  // and timers are gone and its handle is invalid.
   void DestroyWindow(platform::WindowHandle window);
 
   // --- message boxes ---------------------------------------------------------
   std::vector<SimBox> OpenBoxes() const { return state_->boxes; }  // innermost last
   std::vector<SimBox> BoxHistory() const { return state_->boxHistory; }
-  // Answers the innermost open box and runs the program until idle.
+  // Answers the innermost open box and runs the program until idle; throws
+  // when no box is open.
   void AnswerBox(int answer = platform::mb::kIdOk);
   // Answers every box as it opens, without returning to the test.
   std::function<int(const SimBox&)>& boxAnswerer;
 
   // --- tray ----------------------------------------------------------------
-  const SimTrayIcon* TrayIcon() const { return state_->trayIcon ? &*state_->trayIcon : nullptr; }
+  // The icon the notification area shows for this process, or null. After
+  // the process ended without removing it, it is still there with `ghost`
+  // set, until the mouse passes over it (SimWorld::MouseOverTray) or the shell
+  // restarts (SimWorld::RestartShell).
+  const SimTrayIcon* TrayIcon() const { return state_->world.tray.IconOf(Pid()); }
+  // Clicks on the program's icon; throws when it shows none. Clicking a ghost
+  // only makes it vanish, as the mouse passing over it does.
   void TrayRightClick();
   void TrayDoubleClick();
-  void TaskbarRecreated();
   bool MenuOpen() const { return static_cast<bool>(state_->openMenu); }
   // Texts of the open menu's items ("-" for a separator), or of a sub-menu
   // reached through the given item texts.
   std::vector<std::string> MenuTexts(const std::vector<std::string>& path = {}) const;
   // Chooses the item reached through `path` in the open menu (or closes the
-  // menu with an empty path) and runs the program until idle.
+  // menu with an empty path) and runs the program until idle. Throws when no
+  // menu is open or the path leads to no item that can be chosen.
   void ChooseMenuItem(const std::vector<std::string>& path);
 
-  // --- state read by the scheduler --------------------------------------------
+  // --- calls -------------------------------------------------------------------
+  // This process's calls to the window system and the tray, in order.
+  std::vector<std::string> Calls() const;
+  // Those that Windows would have failed.
+  std::vector<std::string> RefusedCalls() const;
+
+  // --- used by the world and the scheduler ---------------------------------------
   bool HasDueWork() const { return state_->HasDueWork(); }
   std::optional<std::uint64_t> NextTimerDue() const { return state_->NextTimerDue(); }
+  // The shell's "TaskbarCreated" reaches the window that asked for an icon.
+  void DeliverTaskbarCreated();
 
  private:
   void ReleaseSystemResources();
+  // Throws std::logic_error unless the user could give input to the control.
+  SimControl& UsableControl(platform::ControlHandle control) const;
+  void ClickTrayIcon(std::function<void()> platform::TrayEvents::*event);
 
   std::thread thread_;
 

@@ -1,6 +1,8 @@
 #include "platform/sim/SimProcessState.h"
 
 #include <exception>
+#include <iomanip>
+#include <sstream>
 
 namespace orbl::sim {
 
@@ -24,6 +26,22 @@ SimControl* SimProcessState::Control(ControlHandle handle) {
 const SimControl* SimProcessState::Control(ControlHandle handle) const {
   auto it = controls.find(handle);
   return it == controls.end() ? nullptr : &it->second;
+}
+
+std::string SimProcessState::Describe(WindowHandle handle) const {
+  const SimWindow* w = Window(handle);
+  if (w && !w->title.empty()) return "\"" + w->title + "\"";
+  std::ostringstream text;
+  text << (w ? "window 0x" : "unknown window 0x") << std::hex << handle.value;
+  return text.str();
+}
+
+void SimProcessState::DestroyWindow(WindowHandle handle) {
+  std::erase_if(controls, [&](const auto& entry) { return entry.second.parent == handle; });
+  std::erase_if(timers, [&](const auto& entry) { return entry.second.owner == handle; });
+  std::erase_if(queue,
+                [&](const SimPosted& posted) { return !posted.action && posted.window == handle; });
+  windows.erase(handle);
 }
 
 const SimMenuItem* SimProcessState::FindMenuItem(const std::vector<std::string>& path) const {

@@ -62,13 +62,6 @@ struct SimMenuItem {
   std::function<void()> onChosen;
 };
 
-struct SimTrayIcon {
-  platform::WindowHandle owner;
-  std::string icon;
-  std::string tip;
-  platform::TrayEvents events;
-};
-
 struct SimTimer {
   platform::TimerHandle handle;
   platform::WindowHandle owner;
@@ -88,7 +81,6 @@ struct SimPosted {
 struct SimProcessOptions {
   std::vector<std::string> arguments;
   std::string modulePath = "C:\\Program Files\\Orbelle\\orbl3.exe";
-  bool shellRunning = true;  // false: the tray refuses icons
 };
 
 // Thrown on the program's thread to unwind it when it ends. Neither derives
@@ -121,7 +113,10 @@ struct SimProcessState {
   // Answers every box as it opens, without returning to the test.
   std::function<int(const SimBox&)> boxAnswerer;
 
-  std::optional<SimTrayIcon> trayIcon;
+  // What the last AddIcon asked for, kept also when the shell refused the
+  // icon: its owner window hears about the shell's restart and the clicks.
+  platform::WindowHandle trayOwner;
+  platform::TrayEvents trayEvents;
   std::map<platform::MenuHandle, std::vector<SimMenuItem>> menus;
   std::uintptr_t nextMenuHandle = 0x100;
   platform::MenuHandle openMenu;
@@ -136,6 +131,13 @@ struct SimProcessState {
   const SimWindow* Window(platform::WindowHandle handle) const;
   SimControl* Control(platform::ControlHandle handle);
   const SimControl* Control(platform::ControlHandle handle) const;
+  // How a call names a window: its title, or its handle when it has none.
+  std::string Describe(platform::WindowHandle handle) const;
+  // Records a call of this process in the world's calls.
+  void Call(const std::string& text) { world.Call(pid, text); }
+  // Destroys the window as the system does after WM_DESTROY: its controls and
+  // timers go with it, and its handle is invalid from then on.
+  void DestroyWindow(platform::WindowHandle handle);
   // The menu item reached through the item texts in the open menu.
   const SimMenuItem* FindMenuItem(const std::vector<std::string>& path) const;
 

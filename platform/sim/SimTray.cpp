@@ -6,15 +6,27 @@ using namespace orbl::platform;
 
 bool SimTray::AddIcon(WindowHandle owner, const std::string& icon, const std::string& tip,
                       TrayEvents events) {
-  if (!s_.options.shellRunning) return false;
-  s_.trayIcon = SimTrayIcon{owner, icon, tip, std::move(events)};
+  if (!s_.Window(owner)) {
+    s_.Call("tray icon for " + s_.Describe(owner) + " refused");
+    return false;
+  }
+  s_.trayOwner = owner;
+  s_.trayEvents = std::move(events);
+  if (!s_.world.tray.Add(SimTrayIcon{s_.pid, owner, icon, tip, false})) {
+    s_.Call("tray icon add failed: no shell");
+    return false;
+  }
+  s_.Call("tray icon added");
   s_.world.Log("tray icon shown: \"" + tip + "\"");
   return true;
 }
 
 bool SimTray::DeleteIcon() {
-  if (!s_.trayIcon) return false;
-  s_.trayIcon.reset();
+  if (!s_.world.tray.Remove(s_.pid)) {
+    s_.Call("tray icon delete failed: none shown");
+    return false;
+  }
+  s_.Call("tray icon deleted");
   s_.world.Log("tray icon removed");
   return true;
 }
@@ -28,7 +40,10 @@ MenuHandle SimTray::CreatePopupMenu() {
 MenuItemHandle SimTray::AddMenuItem(MenuHandle menu, const std::string& text,
                                     std::function<void()> onChosen) {
   auto it = s_.menus.find(menu);
-  if (it == s_.menus.end()) return {};
+  if (it == s_.menus.end()) {
+    s_.Call("menu item in unknown menu refused");
+    return {};
+  }
   SimMenuItem item;
   item.handle = MenuItemHandle{s_.nextMenuHandle++};
   item.text = text;
@@ -38,7 +53,10 @@ MenuItemHandle SimTray::AddMenuItem(MenuHandle menu, const std::string& text,
 }
 
 MenuHandle SimTray::AddSubMenu(MenuHandle menu, const std::string& text) {
-  if (!s_.menus.count(menu)) return {};
+  if (!s_.menus.count(menu)) {
+    s_.Call("sub-menu in unknown menu refused");
+    return {};
+  }
   const MenuHandle sub = CreatePopupMenu();
   SimMenuItem item;
   item.handle = MenuItemHandle{sub.value};
@@ -50,7 +68,10 @@ MenuHandle SimTray::AddSubMenu(MenuHandle menu, const std::string& text) {
 
 void SimTray::AddSeparator(MenuHandle menu) {
   auto it = s_.menus.find(menu);
-  if (it == s_.menus.end()) return;
+  if (it == s_.menus.end()) {
+    s_.Call("separator in unknown menu refused");
+    return;
+  }
   SimMenuItem item;
   item.handle = MenuItemHandle{s_.nextMenuHandle++};
   item.separator = true;
@@ -59,10 +80,16 @@ void SimTray::AddSeparator(MenuHandle menu) {
 
 void SimTray::SetMenuItemText(MenuHandle menu, MenuItemHandle item, const std::string& text) {
   auto it = s_.menus.find(menu);
-  if (it == s_.menus.end()) return;
-  for (SimMenuItem& entry : it->second) {
-    if (entry.handle == item) entry.text = text;
+  bool found = false;
+  if (it != s_.menus.end()) {
+    for (SimMenuItem& entry : it->second) {
+      if (entry.handle == item) {
+        entry.text = text;
+        found = true;
+      }
+    }
   }
+  if (!found) s_.Call("text of unknown menu item refused");
 }
 
 void SimTray::SetSubMenuText(MenuHandle menu, MenuHandle subMenu, const std::string& text) {
@@ -70,6 +97,11 @@ void SimTray::SetSubMenuText(MenuHandle menu, MenuHandle subMenu, const std::str
 }
 
 void SimTray::TrackPopupMenu(MenuHandle menu, Point, WindowHandle owner) {
+  if (!s_.menus.count(menu) || !s_.Window(owner) || s_.openMenu) {
+    s_.Call("menu tracked by " + s_.Describe(owner) + " refused");
+    return;
+  }
+  s_.Call("menu tracked by " + s_.Describe(owner));
   s_.openMenu = menu;
   s_.chosenItem = nullptr;
   s_.menuDone = false;
@@ -78,6 +110,8 @@ void SimTray::TrackPopupMenu(MenuHandle menu, Point, WindowHandle owner) {
     s_.DispatchOne();
   }
   s_.openMenu = {};
+  s_.Call(s_.chosenItem ? "menu closed, chosen \"" + s_.chosenItem->text + "\""
+                        : std::string("menu closed"));
   // As with a real menu, the choice arrives afterwards as a command message
   // to the owner window.
   if (s_.chosenItem && s_.chosenItem->onChosen) {

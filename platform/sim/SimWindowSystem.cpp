@@ -1,10 +1,21 @@
 #include "platform/sim/SimWindowSystem.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace orbl::sim {
 
 using namespace orbl::platform;
+
+namespace {
+
+std::string Hex(std::uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", code);
+  return text;
+}
+
+}  // namespace
 
 WindowHandle SimWindowSystem::CreateTopWindow(const WindowSpec& params, WindowEvents events) {
   SimWindow window;
@@ -17,8 +28,22 @@ WindowHandle SimWindowSystem::CreateTopWindow(const WindowSpec& params, WindowEv
   return handle;
 }
 
+SimWindow* SimWindowSystem::Target(WindowHandle window, const std::string& call) {
+  SimWindow* w = s_.Window(window);
+  s_.Call(call + " " + s_.Describe(window) + (w ? "" : " refused"));
+  return w;
+}
+
+SimControl* SimWindowSystem::Target(ControlHandle control, const char* call) {
+  SimControl* c = s_.Control(control);
+  if (!c) s_.Call(std::string(call) + " on unknown control refused");
+  return c;
+}
+
 void SimWindowSystem::SetWindowTitle(WindowHandle window, const std::string& title) {
-  if (SimWindow* w = s_.Window(window)) w->title = title;
+  SimWindow* w = s_.Window(window);
+  if (!w) s_.Call("title of " + s_.Describe(window) + " refused");
+  if (w) w->title = title;
 }
 
 std::string SimWindowSystem::WindowTitle(WindowHandle window) const {
@@ -27,7 +52,7 @@ std::string SimWindowSystem::WindowTitle(WindowHandle window) const {
 }
 
 void SimWindowSystem::ShowWindow(WindowHandle window, bool visible) {
-  SimWindow* w = s_.Window(window);
+  SimWindow* w = Target(window, visible ? "show" : "hide");
   if (!w || w->visible == visible) return;
   w->visible = visible;
   auto handler = w->events.onVisibleChanged;
@@ -40,7 +65,7 @@ bool SimWindowSystem::IsWindowVisible(WindowHandle window) const {
 }
 
 void SimWindowSystem::EnableWindow(WindowHandle window, bool enabled) {
-  if (SimWindow* w = s_.Window(window)) w->enabled = enabled;
+  if (SimWindow* w = Target(window, enabled ? "enable" : "disable")) w->enabled = enabled;
 }
 
 bool SimWindowSystem::IsWindowEnabled(WindowHandle window) const {
@@ -48,13 +73,17 @@ bool SimWindowSystem::IsWindowEnabled(WindowHandle window) const {
   return w && w->enabled;
 }
 
-void SimWindowSystem::SetForegroundWindow(WindowHandle) {}
+void SimWindowSystem::SetForegroundWindow(WindowHandle window) {
+  Target(window, "foreground");
+}
 
 void SimWindowSystem::RemoveSystemMenuItems(WindowHandle window) {
-  if (SimWindow* w = s_.Window(window)) w->systemMenuTrimmed = true;
+  if (SimWindow* w = Target(window, "trim system menu of")) w->systemMenuTrimmed = true;
 }
 
 void SimWindowSystem::ShowModal(WindowHandle window) {
+  if (!Target(window, "modal loop for")) return;
+  const std::string name = s_.Describe(window);
   std::vector<WindowHandle> disabled;
   for (auto& [handle, w] : s_.windows) {
     if (handle != window && w.visible && w.enabled) {
@@ -67,12 +96,19 @@ void SimWindowSystem::ShowModal(WindowHandle window) {
     s_.WaitForWork([&] { return !IsWindowVisible(window); });
     s_.DispatchOne();
   }
-  for (WindowHandle handle : disabled) EnableWindow(handle, true);
+  // The system enables the windows again, not the program: no call of its own.
+  for (WindowHandle handle : disabled) {
+    if (SimWindow* w = s_.Window(handle)) w->enabled = true;
+  }
+  s_.Call("modal loop for " + name + " left");
 }
 
 ControlHandle SimWindowSystem::CreateControl(WindowHandle parent, const ControlSpec& params,
                                              ControlEvents events) {
-  if (!s_.Window(parent)) return {};
+  if (!s_.Window(parent)) {
+    s_.Call("control in " + s_.Describe(parent) + " refused");
+    return {};
+  }
   SimControl control;
   control.handle = ControlHandle{s_.nextControl++};
   control.parent = parent;
@@ -87,7 +123,7 @@ ControlHandle SimWindowSystem::CreateControl(WindowHandle parent, const ControlS
 }
 
 void SimWindowSystem::SetControlText(ControlHandle control, const std::string& text) {
-  if (SimControl* c = s_.Control(control)) c->text = text;
+  if (SimControl* c = Target(control, "text")) c->text = text;
 }
 
 std::string SimWindowSystem::ControlText(ControlHandle control) const {
@@ -96,7 +132,7 @@ std::string SimWindowSystem::ControlText(ControlHandle control) const {
 }
 
 void SimWindowSystem::SetControlVisible(ControlHandle control, bool visible) {
-  if (SimControl* c = s_.Control(control)) c->visible = visible;
+  if (SimControl* c = Target(control, "visibility")) c->visible = visible;
 }
 
 bool SimWindowSystem::IsControlVisible(ControlHandle control) const {
@@ -105,7 +141,7 @@ bool SimWindowSystem::IsControlVisible(ControlHandle control) const {
 }
 
 void SimWindowSystem::SetChecked(ControlHandle control, bool checked) {
-  if (SimControl* c = s_.Control(control)) c->checked = checked;
+  if (SimControl* c = Target(control, "tick")) c->checked = checked;
 }
 
 bool SimWindowSystem::IsChecked(ControlHandle control) const {
@@ -114,14 +150,14 @@ bool SimWindowSystem::IsChecked(ControlHandle control) const {
 }
 
 void SimWindowSystem::ClearItems(ControlHandle control) {
-  if (SimControl* c = s_.Control(control)) {
+  if (SimControl* c = Target(control, "clear items")) {
     c->items.clear();
     c->selection = -1;
   }
 }
 
 void SimWindowSystem::AddItem(ControlHandle control, const std::string& text) {
-  if (SimControl* c = s_.Control(control)) c->items.push_back(text);
+  if (SimControl* c = Target(control, "add item")) c->items.push_back(text);
 }
 
 std::vector<std::string> SimWindowSystem::Items(ControlHandle control) const {
@@ -130,7 +166,7 @@ std::vector<std::string> SimWindowSystem::Items(ControlHandle control) const {
 }
 
 void SimWindowSystem::SetSelection(ControlHandle control, int index) {
-  if (SimControl* c = s_.Control(control)) {
+  if (SimControl* c = Target(control, "selection")) {
     c->selection = (index >= 0 && index < static_cast<int>(c->items.size())) ? index : -1;
   }
 }
@@ -141,7 +177,7 @@ int SimWindowSystem::Selection(ControlHandle control) const {
 }
 
 void SimWindowSystem::SetArrowPosition(ControlHandle control, int value) {
-  if (SimControl* c = s_.Control(control)) {
+  if (SimControl* c = Target(control, "arrow position")) {
     c->position = std::clamp(value, c->params.minimum, c->params.maximum);
     c->text = std::to_string(c->position);
   }
@@ -153,7 +189,7 @@ int SimWindowSystem::ArrowPosition(ControlHandle control) const {
 }
 
 int SimWindowSystem::AddBarButton(ControlHandle bar, const std::string& caption, int) {
-  SimControl* c = s_.Control(bar);
+  SimControl* c = Target(bar, "add bar button");
   if (!c) return -1;
   c->barButtons.push_back(caption);
   return static_cast<int>(c->barButtons.size()) - 1;
@@ -161,7 +197,7 @@ int SimWindowSystem::AddBarButton(ControlHandle bar, const std::string& caption,
 
 void SimWindowSystem::SetBarButtonCaption(ControlHandle bar, int index,
                                           const std::string& caption) {
-  SimControl* c = s_.Control(bar);
+  SimControl* c = Target(bar, "bar button caption");
   if (c && index >= 0 && index < static_cast<int>(c->barButtons.size())) {
     c->barButtons[static_cast<std::size_t>(index)] = caption;
   }
@@ -169,21 +205,34 @@ void SimWindowSystem::SetBarButtonCaption(ControlHandle bar, int index,
 
 TimerHandle SimWindowSystem::StartTimer(WindowHandle owner, std::uint32_t intervalMs,
                                         std::function<void()> onTick) {
-  // Like SetTimer, intervals below the platform's minimum are raised to it.
-  const std::uint32_t interval = std::max<std::uint32_t>(intervalMs, 10);
+  if (!s_.Window(owner)) {
+    s_.Call("timer on " + s_.Describe(owner) + " refused");
+    return {};
+  }
+  // Like SetTimer, intervals below USER_TIMER_MINIMUM, 0 included, are raised to it.
+  const std::uint32_t interval = std::max<std::uint32_t>(intervalMs, kTimerMinimumMs);
   const TimerHandle handle{s_.nextTimer++};
+  s_.Call("timer " + std::to_string(handle.value) + " started on " + s_.Describe(owner) + ", " +
+          std::to_string(interval) + " ms");
   s_.timers[handle] =
       SimTimer{handle, owner, interval, s_.world.Now() + interval, std::move(onTick)};
   return handle;
 }
 
 void SimWindowSystem::StopTimer(TimerHandle timer) {
-  s_.timers.erase(timer);
+  // A handle that is stopped already, or never was, makes KillTimer fail.
+  const bool stopped = s_.timers.erase(timer) != 0;
+  s_.Call("timer " + std::to_string(timer.value) + (stopped ? " stopped" : " stop refused"));
 }
 
 int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
                                     const std::string& caption, std::uint32_t flags) {
+  if (owner && !s_.Window(owner)) {
+    s_.Call("box \"" + caption + "\" owned by " + s_.Describe(owner) + " refused");
+    return 0;
+  }
   SimBox box{s_.nextBox++, owner, text, caption, flags, 0};
+  s_.Call("box \"" + caption + "\" opened");
   s_.world.Log("message box \"" + caption + "\": " + text);
   if (s_.boxAnswerer) box.answer = s_.boxAnswerer(box);
   s_.boxes.push_back(box);
@@ -200,12 +249,17 @@ int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
   s_.boxes.erase(std::find_if(s_.boxes.begin(), s_.boxes.end(),
                               [&](const SimBox& b) { return b.serial == serial; }));
   s_.boxHistory.push_back(closed);
+  s_.Call("box \"" + caption + "\" answered " + std::to_string(closed.answer));
   return closed.answer;
 }
 
 bool SimWindowSystem::Post(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
                            std::int64_t lParam) {
-  if (!s_.Window(window)) return false;
+  // Only this process's windows: the sim runs a process only when the test
+  // hands it the baton, so a message to another one would wait unseen.
+  const bool known = s_.Window(window) != nullptr;
+  s_.Call("post " + Hex(code) + " to " + s_.Describe(window) + (known ? "" : " refused"));
+  if (!known) return false;
   SimPosted posted;
   posted.window = window;
   posted.message = Message{code, wParam, lParam, {}};

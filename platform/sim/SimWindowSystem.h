@@ -56,7 +56,15 @@ class SimWindowSystem final : public platform::WindowSystem {
   void ProcessMessages() override;
   [[noreturn]] void RunLoop() override;
 
+  // SetTimer's USER_TIMER_MINIMUM.
+  static constexpr std::uint32_t kTimerMinimumMs = 10;
+
  private:
+  // The window or control a call acts on, recording the call; null, and the
+  // call recorded as refused, for a handle this process does not have.
+  SimWindow* Target(platform::WindowHandle window, const std::string& call);
+  SimControl* Target(platform::ControlHandle control, const char* call);
+
   SimProcessState& s_;
 };
 

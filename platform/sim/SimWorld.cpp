@@ -112,6 +112,20 @@ bool SimWorld::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
   return true;
 }
 
+void SimWorld::MouseOverTray() {
+  const std::size_t gone = tray.MouseOver();
+  if (gone > 0) Log(std::to_string(gone) + " ghost tray icon(s) vanished under the mouse");
+}
+
+void SimWorld::RestartShell() {
+  tray.Clear();
+  tray.shellRunning = true;
+  Log("the shell restarted");
+  // A copy: a program may end while it handles the notice.
+  const std::vector<SimProcess*> processes = scheduler_.Processes();
+  for (SimProcess* process : processes) process->DeliverTaskbarCreated();
+}
+
 bool SimWorld::IsAlive(int pid) const {
   SimProcess* process = Process(pid);
   return process && process->Running();

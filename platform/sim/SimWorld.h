@@ -1,7 +1,8 @@
 // The simulated world shared by simulated processes: virtual clock, global
 // atoms, registry, logical drives with their doors, locks and discs, files,
-// named locks, hot key registrations, and an ordered log of everything the
-// programs did to the outside world.
+// named locks, hot key registrations, the shell's notification area, an
+// ordered log of everything the programs did to the outside world, and an
+// ordered record of their calls to the window system and the tray.
 //
 // Only one simulated process (or the test) runs at any moment; see SimScheduler.
 #pragma once
@@ -17,6 +18,7 @@
 #include "platform/Drives.h"
 #include "platform/SettingsStore.h"
 #include "platform/Types.h"
+#include "platform/sim/SimNotificationArea.h"
 #include "platform/sim/SimScheduler.h"
 
 namespace orbl::sim {
@@ -42,6 +44,14 @@ struct SimRegistryKey {
   std::vector<std::string> order;                       // names in order of first write
   bool unopenable = false;                              // every open fails
   bool readOnly = false;                                // opens for reading only
+};
+
+// One call of a program to the window system or the tray, as a test wants to
+// see them in order ("foreground \"Orbelle 3\"", "menu tracked", ...). A call
+// that Windows would fail ends in " refused".
+struct SimCall {
+  int pid = 0;
+  std::string text;
 };
 
 struct SimHotKey {
@@ -100,6 +110,19 @@ class SimWorld {
   std::vector<std::string> launches;
   // Every drive-type query, with the letter as asked.
   std::vector<char> driveTypeQueries;
+
+  // --- calls to the window system and the tray ---------------------------------
+  // Kept apart from the log, which the start command prints for people.
+  std::vector<SimCall> calls;
+  void Call(int pid, const std::string& text) { calls.push_back(SimCall{pid, text}); }
+
+  // --- the shell -----------------------------------------------------------------
+  SimNotificationArea tray;
+  // The mouse passes over the notification area: ghost icons vanish.
+  void MouseOverTray();
+  // The shell restarts: every icon is gone, then every program that has
+  // asked for an icon hears "TaskbarCreated" and runs until idle.
+  void RestartShell();
 
   // --- hot keys (session-wide) -----------------------------------------------
   std::map<std::pair<std::uint32_t, std::uint32_t>, SimHotKey> hotKeys;

@@ -1,6 +1,8 @@
 // The whole program from start to exit on a simulated computer.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "support/Computer.h"
 #include "support/StoredLayout.h"
 
@@ -163,6 +165,10 @@ TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
   for (const char* item : {"Unlock Device", "Lock Device", "Close Door", "Open Door"}) {
     EXPECT_EQ(program.MenuTexts({item}), (std::vector<std::string>{"D:", "E:", "F:"})) << item;
   }
+  // An item that opens a sub-menu, or none at all, cannot be chosen.
+  EXPECT_THROW(program.ChooseMenuItem({"Open Door"}), std::logic_error);
+  EXPECT_THROW(program.ChooseMenuItem({"Exti"}), std::logic_error);
+  EXPECT_TRUE(program.MenuOpen());
   program.ChooseMenuItem({});  // dismissed
   EXPECT_TRUE(program.Running());
 }
@@ -176,18 +182,6 @@ TEST(Lifecycle, ExitEndsWithZeroEvenWhenTheSettingsCannotBeWritten) {
   EXPECT_TRUE(pc.StoredNames().empty());
   EXPECT_EQ(pc.world.FindAtom("ORBL"), 0);
   EXPECT_EQ(program.TrayIcon(), nullptr);
-}
-
-TEST(Lifecycle, WithoutAShellTheProgramRunsOnWithoutAnIcon) {
-  Computer pc;
-  sim::SimProcess::Options options;
-  options.shellRunning = false;
-  sim::SimProcess program(pc.world, options);
-  program.Start([](platform::Platform& p) { RunProgram(p); });
-  EXPECT_TRUE(program.Running());
-  EXPECT_EQ(program.TrayIcon(), nullptr);
-  Computer::Close(program);
-  EXPECT_EQ(program.ExitCode(), 0);
 }
 
 TEST(Lifecycle, TheArgumentOptionsOpensTheOptionsWindowDuringStartUp) {
@@ -214,14 +208,6 @@ TEST(Lifecycle, ALogOffWhileStartUpShowsTheOptionsWindowStillExitsInOrder) {
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(pc.StoredNames(), LayoutNames());
   EXPECT_EQ(pc.world.AtomCount(), 0u);
-}
-
-TEST(Lifecycle, TheTrayIconComesBackAfterTheShellRestarted) {
-  Computer pc;
-  auto& program = pc.Start();
-  program.TaskbarRecreated();
-  ASSERT_NE(program.TrayIcon(), nullptr);
-  EXPECT_EQ(program.TrayIcon()->tip, "Orbelle - click with right mouse button to see menu");
 }
 
 TEST(Lifecycle, DestroyingTheOptionsWindowEndsTheProgramInOrder) {

@@ -4,10 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+
 namespace orbl::sim {
 namespace {
 
 using platform::Platform;
+
+std::string ToHex(std::uintptr_t value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%jx", static_cast<std::uintmax_t>(value));
+  return text;
+}
 
 TEST(SimProcess, AMessageBoxWaitsForTheTestWhileTimersAndMessagesGoOn) {
   SimWorld world;
@@ -82,6 +92,159 @@ TEST(SimWorld, AdvanceRunsTheTimersOfAllProcessesInTimeOrder) {
   // At 3000 both are due: the earlier-started process goes first, and its
   // pause delays the other one's tick.
   EXPECT_EQ(ticks, (std::vector<std::string>{"a@1000", "b@1500", "a@2000", "a@3000", "b@3300"}));
+}
+
+// A program that makes one window and waits; tests act on it through Inject.
+struct WaitingProgram {
+  SimWorld& world;
+  SimProcess process{world};
+  Platform* platform = nullptr;
+  platform::WindowHandle window;
+
+  explicit WaitingProgram(SimWorld& inWorld, const std::string& title = "Main") : world(inWorld) {
+    process.Start([this, title](Platform& p) {
+      platform = &p;
+      platform::WindowSpec params;
+      params.title = title;
+      window = p.windows.CreateTopWindow(params, {});
+      p.windows.RunLoop();
+    });
+  }
+};
+
+TEST(SimProcess, ATimerOfZeroIsRaisedToTheTenMillisecondMinimumAsBySetTimer) {
+  SimWorld world;
+  WaitingProgram program(world);
+  std::vector<std::uint64_t> ticks;
+  program.process.Inject([&] {
+    program.platform->windows.StartTimer(program.window, 0,
+                                         [&] { ticks.push_back(program.world.Now()); });
+  });
+  program.world.Advance(35);
+  EXPECT_EQ(ticks, (std::vector<std::uint64_t>{10, 20, 30}));
+  EXPECT_EQ(program.process.Calls().back(), "timer 1 started on \"Main\", 10 ms");
+}
+
+// Calls that fail on Windows fail here too and are recorded as refused, so a
+// test can see a program that uses a handle it no longer, or never, had.
+TEST(SimProcess, CallsOnHandlesTheProcessDoesNotHaveAreRefused) {
+  platform::WindowHandle foreign;  // a window of another process
+  struct Case {
+    const char* name;
+    std::function<void(Platform&, platform::WindowHandle own)> call;
+    std::string refused;
+  };
+  const Case cases[] = {
+      {"timer stopped twice",
+       [](Platform& p, platform::WindowHandle own) {
+         const auto timer = p.windows.StartTimer(own, 100, nullptr);
+         p.windows.StopTimer(timer);
+         p.windows.StopTimer(timer);
+       },
+       "timer 1 stop refused"},
+      {"timer on a foreign window",
+       [&](Platform& p, platform::WindowHandle) {
+         EXPECT_FALSE(p.windows.StartTimer(foreign, 100, nullptr));
+       },
+       "timer on {foreign} refused"},
+      {"post to a foreign window",
+       [&](Platform& p, platform::WindowHandle) {
+         EXPECT_FALSE(p.windows.Post(foreign, platform::msg::kUser, 0, 0));
+       },
+       "post 0x0400 to {foreign} refused"},
+      {"show a foreign window",
+       [&](Platform& p, platform::WindowHandle) { p.windows.ShowWindow(foreign, true); },
+       "show {foreign} refused"},
+      {"foreground of a foreign window",
+       [&](Platform& p, platform::WindowHandle) { p.windows.SetForegroundWindow(foreign); },
+       "foreground {foreign} refused"},
+      {"menu never created",
+       [](Platform& p, platform::WindowHandle own) {
+         p.tray.TrackPopupMenu(platform::MenuHandle{0x4321}, {}, own);
+       },
+       "menu tracked by \"Main\" refused"},
+      {"box owned by a foreign window",
+       [&](Platform& p, platform::WindowHandle) {
+         EXPECT_EQ(p.windows.ShowMessageBox(foreign, "text", "Caption", 0), 0);
+       },
+       "box \"Caption\" owned by {foreign} refused"},
+  };
+  for (const Case& c : cases) {
+    SimWorld world;
+    WaitingProgram other(world, "Other");
+    WaitingProgram program(world);
+    foreign = other.window;
+    std::string refused = c.refused;
+    if (auto at = refused.find("{foreign}"); at != std::string::npos) {
+      refused.replace(at, 9, "unknown window 0x" + ToHex(foreign.value));
+    }
+    program.process.Inject([&] { c.call(*program.platform, program.window); });
+    EXPECT_EQ(program.process.RefusedCalls(), std::vector<std::string>{refused}) << c.name;
+    EXPECT_TRUE(program.process.Running()) << c.name;
+    EXPECT_FALSE(other.process.Window(other.window)->visible) << c.name;
+  }
+}
+
+TEST(SimProcess, ADestroyedWindowTakesItsTimersAlongAndRefusesPosts) {
+  SimWorld world;
+  WaitingProgram program(world);
+  int ticks = 0;
+  program.process.Inject(
+      [&] { program.platform->windows.StartTimer(program.window, 100, [&] { ++ticks; }); });
+  program.process.DestroyWindow(program.window);
+  program.world.Advance(1000);
+  EXPECT_EQ(ticks, 0);
+  EXPECT_EQ(program.process.Window(program.window), nullptr);
+  program.process.Inject([&] {
+    EXPECT_FALSE(program.platform->windows.Post(program.window, platform::msg::kUser, 0, 0));
+  });
+  EXPECT_EQ(program.process.RefusedCalls().size(), 1u);
+}
+
+// Input the user could not give is a mistake of the test, not a no-op that
+// would let a test pass for the wrong reason.
+TEST(SimProcess, InputThatNoUserCouldGiveThrows) {
+  SimWorld world;
+  WaitingProgram program(world);
+  SimProcess& p = program.process;
+  platform::ControlHandle hidden;
+  p.Inject([&] {
+    platform::ControlSpec params;
+    params.kind = platform::ControlKind::Button;
+    params.text = "OK";
+    hidden = program.platform->windows.CreateControl(program.window, params, {});
+  });
+  EXPECT_THROW(p.AnswerBox(), std::logic_error);
+  EXPECT_THROW(p.ChooseMenuItem({}), std::logic_error);
+  EXPECT_THROW(p.TrayRightClick(), std::logic_error);
+  EXPECT_THROW(p.Post(platform::WindowHandle{0x99}, platform::msg::kClose), std::logic_error);
+  EXPECT_THROW(p.ClickControl(hidden), std::logic_error);  // its window is hidden
+  p.Inject([&] { program.platform->windows.ShowWindow(program.window, true); });
+  EXPECT_NO_THROW(p.ClickControl(hidden));
+  EXPECT_TRUE(p.Running());
+}
+
+TEST(SimWorld, AShellRestartLeavesNoIconBehindThatNoProgramAddedAgain) {
+  SimWorld world;
+  SimProcess quiet(world), attentive(world);
+  auto program = [](bool addAgain) {
+    return [addAgain](Platform& p) {
+      const auto window = p.windows.CreateTopWindow({}, {});
+      platform::TrayEvents events;
+      if (addAgain) {
+        events.onTaskbarCreated = [&p, window] { p.tray.AddIcon(window, "TRAY", "again", {}); };
+      }
+      p.tray.AddIcon(window, "TRAY", "first", events);
+      p.windows.RunLoop();
+    };
+  };
+  quiet.Start(program(false));
+  attentive.Start(program(true));
+  ASSERT_EQ(world.tray.Icons().size(), 2u);
+  world.RestartShell();
+  EXPECT_EQ(quiet.TrayIcon(), nullptr);
+  ASSERT_NE(attentive.TrayIcon(), nullptr);
+  EXPECT_EQ(attentive.TrayIcon()->tip, "again");
 }
 
 }  // namespace

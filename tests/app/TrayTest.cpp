@@ -1,0 +1,135 @@
+// The tray icon and its menu as the user and the shell meet them.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "support/Computer.h"
+
+namespace orbl::test {
+namespace {
+
+constexpr const char* kTip = "Orbelle - click with right mouse button to see menu";
+
+// The calls a program made after the first `from` ones.
+std::vector<std::string> CallsSince(const sim::SimProcess& program, std::size_t from) {
+  const auto calls = program.Calls();
+  return {calls.begin() + static_cast<std::ptrdiff_t>(std::min(from, calls.size())), calls.end()};
+}
+
+// Windows leaves an icon its program did not remove in the notification
+// area until the mouse passes over it, so every way out must remove it.
+TEST(Tray, EveryWayOutTakesTheIconAlong) {
+  struct Way {
+    const char* name;
+    std::function<void(sim::SimProcess&)> leave;
+  };
+  const Way ways[] = {
+      {"close request", [](sim::SimProcess& p) { Computer::Close(p); }},
+      {"menu Exit",
+       [](sim::SimProcess& p) {
+         p.TrayRightClick();
+         p.ChooseMenuItem({"Exit"});
+       }},
+      {"options window destroyed",
+       [](sim::SimProcess& p) { p.DestroyWindow(p.WindowTitled("Orbelle 3")->handle); }},
+  };
+  for (const Way& way : ways) {
+    Computer pc;
+    auto& program = pc.Start();
+    way.leave(program);
+    EXPECT_EQ(program.ExitCode(), 0) << way.name;
+    EXPECT_EQ(program.TrayIcon(), nullptr) << way.name;
+    EXPECT_TRUE(pc.world.tray.Icons().empty()) << way.name;
+    EXPECT_EQ(program.RefusedCalls(), std::vector<std::string>{}) << way.name;
+  }
+}
+
+TEST(Tray, AKilledProgramLeavesAGhostIconUntilTheMousePassesOverIt) {
+  Computer pc;
+  auto& killed = pc.Start();
+  killed.Kill();
+  ASSERT_NE(killed.TrayIcon(), nullptr);
+  EXPECT_TRUE(killed.TrayIcon()->ghost);
+  EXPECT_EQ(killed.TrayIcon()->tip, kTip);
+
+  // The next start shows its own icon beside the ghost.
+  auto& next = pc.Start();
+  ASSERT_NE(next.TrayIcon(), nullptr);
+  EXPECT_FALSE(next.TrayIcon()->ghost);
+  EXPECT_EQ(pc.world.tray.Icons().size(), 2u);
+
+  pc.world.MouseOverTray();
+  EXPECT_EQ(killed.TrayIcon(), nullptr);
+  ASSERT_NE(next.TrayIcon(), nullptr);
+  EXPECT_EQ(pc.world.tray.Icons().size(), 1u);
+}
+
+TEST(Tray, AShellRestartTakesEveryIconAndTheProgramAddsItsOwnAgain) {
+  Computer pc;
+  pc.Start().Kill();  // leaves a ghost, which the new shell does not show either
+  auto& program = pc.Start();
+  const auto before = program.Calls().size();
+
+  pc.world.RestartShell();
+  ASSERT_EQ(pc.world.tray.Icons().size(), 1u);
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  EXPECT_FALSE(program.TrayIcon()->ghost);
+  EXPECT_EQ(program.TrayIcon()->tip, kTip);
+  EXPECT_EQ(program.TrayIcon()->owner, program.WindowTitled("Orbelle")->handle);
+  // The old icon went with the old shell: removing it fails, as on Windows.
+  EXPECT_EQ(CallsSince(program, before),
+            (std::vector<std::string>{"tray icon delete failed: none shown", "tray icon added"}));
+
+  // The new icon answers the mouse as the old one did.
+  program.TrayRightClick();
+  EXPECT_TRUE(program.MenuOpen());
+  program.ChooseMenuItem({"Exit"});
+  EXPECT_TRUE(pc.world.tray.Icons().empty());
+}
+
+TEST(Tray, AProgramStartedBeforeTheShellGetsItsIconWhenTheShellComesUp) {
+  Computer pc;
+  pc.world.tray.shellRunning = false;
+  auto& program = pc.Start();
+  EXPECT_TRUE(program.Running());  // hot keys and system events work without an icon
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+
+  pc.world.RestartShell();
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  Computer::Close(program);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_TRUE(pc.world.tray.Icons().empty());
+}
+
+TEST(Tray, TheMenuOpensAndClosesWithOneOfOurWindowsInFront) {
+  Computer pc;
+  auto& program = pc.Start();
+  auto from = program.Calls().size();
+  program.TrayRightClick();
+  ASSERT_TRUE(program.MenuOpen());
+  program.ChooseMenuItem({});
+  EXPECT_EQ(CallsSince(program, from),
+            (std::vector<std::string>{"foreground \"Orbelle 3\"", "menu tracked by \"Orbelle 3\"",
+                                      "menu closed", "foreground \"Orbelle 3\""}));
+  // From the second menu on, the application window stands in front.
+  from = program.Calls().size();
+  program.TrayRightClick();
+  program.ChooseMenuItem({});
+  EXPECT_EQ(CallsSince(program, from),
+            (std::vector<std::string>{"foreground \"Orbelle\"", "menu tracked by \"Orbelle 3\"",
+                                      "menu closed", "foreground \"Orbelle\""}));
+}
+
+TEST(Tray, ARightClickWhileTheOptionsWindowShowsOpensNoMenu) {
+  Computer pc;
+  auto& program = pc.Start({"options"});
+  ASSERT_TRUE(program.WindowTitled("Orbelle 3")->visible);
+  const auto from = program.Calls().size();
+  program.TrayRightClick();
+  EXPECT_FALSE(program.MenuOpen());
+  // Nothing comes to the front either.
+  EXPECT_EQ(CallsSince(program, from), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace orbl::test
