@@ -15,7 +15,7 @@ git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 echo "== include check"
 scripts/check-includes.py
 
-for preset in default asan; do
+for preset in default asan tsan; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
