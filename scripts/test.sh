@@ -22,6 +22,19 @@ for preset in default asan tsan; do
   ctest --preset "$preset"
 done
 
+# Findings do not stop the run: the tests after this still report, and the
+# command fails at its end.
+echo "== clang-tidy"
+tidy_builds=(build/default)
+if [ -x scripts/test-windows.sh ]; then
+  # The Win32 backend is analysed as the MinGW build compiles it.
+  scripts/test-windows.sh --setup-only
+  cmake --preset windows >/dev/null
+  tidy_builds+=(build/windows)
+fi
+tidy_failed=0
+scripts/tidy.py "${tidy_builds[@]}" || tidy_failed=1
+
 # A short fuzzing run over stored values: long enough to catch a regression in
 # the parsers, short enough for every push.
 if command -v clang++ >/dev/null; then
@@ -35,4 +48,9 @@ fi
 if [ -x scripts/test-windows.sh ]; then
   echo "== windows"
   scripts/test-windows.sh
+fi
+
+if [ "$tidy_failed" -ne 0 ]; then
+  echo "clang-tidy reported findings (above)" >&2
+  exit 1
 fi
