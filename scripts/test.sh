@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the format check, the host build with all tests, the same
-# under AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzzing run,
-# and the Windows program end to end under Wine.
+# Runs every test: the format and include checks, the host build with all
+# tests, the same under AddressSanitizer and UndefinedBehaviorSanitizer and under
+# ThreadSanitizer, clang-tidy, a short fuzzing run, and the Windows program end
+# to end under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
