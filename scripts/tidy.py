@@ -4,7 +4,7 @@
     scripts/tidy.py [-j N] [--report FILE] BUILD_DIR...
 
 Each BUILD_DIR is a configured build with a compile_commands.json. The product sources
-(app/ drives/ settings/ language/ platform/, not tests/) are taken from the first build
+(app/ drives/ settings/ language/ ui/ platform/, not tests/) are taken from the first build
 that compiles them, so `build/default build/windows` analyses the core and the sim as
 the host compiles them and adds only the Win32 backend from the MinGW build. For a
 MinGW build, clang is told the target and given MinGW's libstdc++ headers, which it
@@ -26,7 +26,7 @@ import shutil
 import subprocess
 import sys
 
-PRODUCT_DIRS = ("app/", "drives/", "settings/", "language/", "platform/")
+PRODUCT_DIRS = ("app/", "drives/", "settings/", "language/", "ui/", "platform/")
 DIAGNOSTIC = re.compile(r"^(?P<file>[^\s:][^:]*):(?P<line>\d+):(?P<col>\d+): "
                         r"(?P<kind>warning|error|note): (?P<message>.*?)"
                         r"(?: \[(?P<checks>[^\]]+)\])?$")
