@@ -12,5 +12,8 @@ command -v clang++ >/dev/null || need+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
+# The include check and the clang-tidy runner are Python scripts.
+command -v python3 >/dev/null || need+=(python3)
+command -v clang-tidy >/dev/null || need+=(clang-tidy)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
