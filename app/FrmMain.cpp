@@ -210,7 +210,10 @@ void TFrmMain::SaveSettings() {
   orbl::SaveSettings(platform_.settings, DriveTable, Options);
 }
 
-bool TFrmMain::HandleSystemMessage(const Message&) {
+// Until the system events are handled here, every message goes on to the
+// window's own handling.
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
+bool TFrmMain::HandleSystemMessage(const Message& /*message*/) {
   return false;
 }
 

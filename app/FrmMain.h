@@ -63,6 +63,7 @@ class TFrmMain {
   // arrives there must find the whole exit sequence.
   TFrmMain(platform::Platform& platform, platform::WindowHandle appWindow,
            platform::Atom instanceAtom);
+  ~TFrmMain() = default;
   TFrmMain(const TFrmMain&) = delete;
   TFrmMain& operator=(const TFrmMain&) = delete;
 

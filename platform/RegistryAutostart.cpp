@@ -22,7 +22,7 @@ bool RegistryAutostart::IsEnabled() const {
 
 bool RegistryAutostart::Enable() {
   SettingsStore::Key handle = store_.OpenKey(kRunKey, KeyAccess::ReadWrite);
-  if (!handle) handle = store_.CreateKey(kRunKey);
+  if (handle == 0) handle = store_.CreateKey(kRunKey);
   const OpenedKey key(store_, handle);
   return key && WriteTextValue(store_, key.Get(), kAutostartValue, programPath_());
 }

@@ -15,7 +15,7 @@ class OpenedKey {
  public:
   OpenedKey(SettingsStore& store, SettingsStore::Key key) : store_(store), key_(key) {}
   ~OpenedKey() {
-    if (key_) store_.CloseKey(key_);
+    if (key_ != 0) store_.CloseKey(key_);
   }
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;

@@ -103,7 +103,7 @@ bool LoadSettings(SettingsStore& store, TDriveTable& drives, TAppOptions& option
 
 void SaveSettings(SettingsStore& store, const TDriveTable& drives, const TAppOptions& options) {
   SettingsStore::Key handle = store.OpenKey(kSettingsKey, platform::KeyAccess::ReadWrite);
-  if (!handle) handle = store.CreateKey(kSettingsKey);
+  if (handle == 0) handle = store.CreateKey(kSettingsKey);
   const OpenedKey key(store, handle);
   if (!key) return;
 

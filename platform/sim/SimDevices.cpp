@@ -32,12 +32,12 @@ DriveType SimDrives::TypeOf(char letter) const {
   if (!IsLetter(letter)) return DriveType::NoRootDir;
   const SimDrive& drive = w_.Drive(letter);
   const DriveType type = drive.present ? drive.type : DriveType::NoRootDir;
-  static const char* const names[] = {"of unknown type", "not a drive",     "a removable drive",
-                                      "a fixed disk",    "a network drive", "a CD-ROM drive",
-                                      "a RAM disk"};
+  static constexpr std::array<const char*, 7> kNames = {
+      "of unknown type", "not a drive",    "a removable drive", "a fixed disk",
+      "a network drive", "a CD-ROM drive", "a RAM disk"};
   const auto index = static_cast<std::size_t>(type);
   w_.Log(std::string("drive ") + AsciiUpper(letter) + ": is " +
-         (index < 7 ? names[index] : "of an odd type"));
+         (index < kNames.size() ? kNames.at(index) : "of an odd type"));
   return type;
 }
 

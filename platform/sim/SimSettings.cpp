@@ -20,7 +20,8 @@ std::string ShowValue(const StoredValue& value) {
     return std::to_string(number) + " (number)";
   }
   if (value.type == ValueType::Text) {
-    std::string text(reinterpret_cast<const char*>(value.data.data()), value.data.size());
+    std::string text;
+    for (std::byte b : value.data) text.push_back(static_cast<char>(b));
     return "\"" + text.substr(0, text.find('\0')) + "\"";
   }
   return "(" + std::to_string(value.data.size()) + " bytes of type " +
@@ -65,7 +66,7 @@ bool SimSettings::SetValue(Key key, const std::string& name, const StoredValue& 
   for (auto& [storedName, v] : stored->values) {
     if (AsciiLower(storedName) == AsciiLower(name)) existing = storedName;
   }
-  if (!stored->values.count(existing)) stored->order.push_back(existing);
+  if (!stored->values.contains(existing)) stored->order.push_back(existing);
   stored->values[existing] = value;
   s_.world.Log("stored \"" + name + "\" = " + ShowValue(value));
   return true;
@@ -125,7 +126,7 @@ void SimFiles::ExitProcess(int code) {
   throw SimProcessEnded{};
 }
 
-bool SimShell::Open(WindowHandle, const std::string& document, int showMode) {
+bool SimShell::Open(WindowHandle /*owner*/, const std::string& document, int showMode) {
   w_.launches.push_back(document);
   w_.Log("shell open \"" + document + "\" (show mode " + std::to_string(showMode) + ")");
   return true;

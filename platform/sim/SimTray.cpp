@@ -53,7 +53,7 @@ MenuItemHandle SimTray::AddMenuItem(MenuHandle menu, const std::string& text,
 }
 
 MenuHandle SimTray::AddSubMenu(MenuHandle menu, const std::string& text) {
-  if (!s_.menus.count(menu)) {
+  if (!s_.menus.contains(menu)) {
     s_.Call("sub-menu in unknown menu refused");
     return {};
   }
@@ -96,8 +96,8 @@ void SimTray::SetSubMenuText(MenuHandle menu, MenuHandle subMenu, const std::str
   SetMenuItemText(menu, MenuItemHandle{subMenu.value}, text);
 }
 
-void SimTray::TrackPopupMenu(MenuHandle menu, Point, WindowHandle owner) {
-  if (!s_.menus.count(menu) || !s_.Window(owner) || s_.openMenu) {
+void SimTray::TrackPopupMenu(MenuHandle menu, Point /*at*/, WindowHandle owner) {
+  if (!s_.menus.contains(menu) || !s_.Window(owner) || s_.openMenu) {
     s_.Call("menu tracked by " + s_.Describe(owner) + " refused");
     return;
   }

@@ -1,7 +1,7 @@
 #include "platform/sim/SimWindowSystem.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string_view>
 
 namespace orbl::sim {
 
@@ -10,9 +10,13 @@ using namespace orbl::platform;
 namespace {
 
 std::string Hex(std::uint32_t code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%04X", code);
-  return text;
+  constexpr std::string_view kDigits = "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), kDigits[code & 0xFu]);
+    code >>= 4;
+  } while (code != 0 || text.size() < 4);
+  return "0x" + text;
 }
 
 }  // namespace
@@ -61,7 +65,7 @@ void SimWindowSystem::ShowWindow(WindowHandle window, bool visible) {
 
 bool SimWindowSystem::IsWindowVisible(WindowHandle window) const {
   const SimWindow* w = s_.Window(window);
-  return w && w->visible;
+  return w != nullptr && w->visible;
 }
 
 void SimWindowSystem::EnableWindow(WindowHandle window, bool enabled) {
@@ -70,7 +74,7 @@ void SimWindowSystem::EnableWindow(WindowHandle window, bool enabled) {
 
 bool SimWindowSystem::IsWindowEnabled(WindowHandle window) const {
   const SimWindow* w = s_.Window(window);
-  return w && w->enabled;
+  return w != nullptr && w->enabled;
 }
 
 void SimWindowSystem::SetForegroundWindow(WindowHandle window) {
@@ -82,7 +86,7 @@ void SimWindowSystem::RemoveSystemMenuItems(WindowHandle window) {
 }
 
 void SimWindowSystem::ShowModal(WindowHandle window) {
-  if (!Target(window, "modal loop for")) return;
+  if (Target(window, "modal loop for") == nullptr) return;
   const std::string name = s_.Describe(window);
   std::vector<WindowHandle> disabled;
   for (auto& [handle, w] : s_.windows) {
@@ -137,7 +141,7 @@ void SimWindowSystem::SetControlVisible(ControlHandle control, bool visible) {
 
 bool SimWindowSystem::IsControlVisible(ControlHandle control) const {
   const SimControl* c = s_.Control(control);
-  return c && c->visible;
+  return c != nullptr && c->visible;
 }
 
 void SimWindowSystem::SetChecked(ControlHandle control, bool checked) {
@@ -146,7 +150,7 @@ void SimWindowSystem::SetChecked(ControlHandle control, bool checked) {
 
 bool SimWindowSystem::IsChecked(ControlHandle control) const {
   const SimControl* c = s_.Control(control);
-  return c && c->checked;
+  return c != nullptr && c->checked;
 }
 
 void SimWindowSystem::ClearItems(ControlHandle control) {
@@ -188,7 +192,7 @@ int SimWindowSystem::ArrowPosition(ControlHandle control) const {
   return c ? c->position : 0;
 }
 
-int SimWindowSystem::AddBarButton(ControlHandle bar, const std::string& caption, int) {
+int SimWindowSystem::AddBarButton(ControlHandle bar, const std::string& caption, int /*image*/) {
   SimControl* c = Target(bar, "add bar button");
   if (!c) return -1;
   c->barButtons.push_back(caption);

@@ -45,7 +45,8 @@ std::optional<platform::StoredValue> SimWorld::Value(const std::string& path,
 std::optional<std::string> SimWorld::Text(const std::string& path, const std::string& name) {
   auto value = Value(path, name);
   if (!value || value->type != platform::ValueType::Text) return std::nullopt;
-  std::string text(reinterpret_cast<const char*>(value->data.data()), value->data.size());
+  std::string text;
+  for (std::byte b : value->data) text.push_back(static_cast<char>(b));
   return text.substr(0, text.find('\0'));
 }
 
@@ -54,7 +55,7 @@ void SimWorld::SetText(const std::string& path, const std::string& name, const s
   for (char c : text) value.data.push_back(static_cast<std::byte>(c));
   value.data.push_back(std::byte{0});
   SimRegistryKey& key = MakeKey(path);
-  if (!key.values.count(name)) key.order.push_back(name);
+  if (!key.values.contains(name)) key.order.push_back(name);
   key.values[name] = value;
 }
 
@@ -62,7 +63,7 @@ void SimWorld::SetNumber(const std::string& path, const std::string& name, std::
   platform::StoredValue value{platform::ValueType::Number, std::vector<std::byte>(4)};
   std::memcpy(value.data.data(), &number, 4);
   SimRegistryKey& key = MakeKey(path);
-  if (!key.values.count(name)) key.order.push_back(name);
+  if (!key.values.contains(name)) key.order.push_back(name);
   key.values[name] = value;
 }
 
@@ -128,7 +129,7 @@ void SimWorld::RestartShell() {
 
 bool SimWorld::IsAlive(int pid) const {
   SimProcess* process = Process(pid);
-  return process && process->Running();
+  return process != nullptr && process->Running();
 }
 
 }  // namespace orbl::sim

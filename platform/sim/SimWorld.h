@@ -63,6 +63,7 @@ struct SimHotKey {
 class SimWorld {
  public:
   SimWorld();
+  ~SimWorld() = default;
   SimWorld(const SimWorld&) = delete;
   SimWorld& operator=(const SimWorld&) = delete;
 

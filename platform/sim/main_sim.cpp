@@ -3,7 +3,9 @@
 // lets the program run for a minute and then logs off (a close request).
 //
 //   orbl3_sim [options]      the argument is handed to the program
-#include <cstdio>
+#include <iomanip>
+#include <iostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,30 +22,33 @@ int main(int argc, char** argv) {
   world.AddDrive('F', DriveType::CdRom);
   world.Drive('D').discInside = true;
   world.onLog = [&](const std::string& line) {
-    std::printf("%8.3f s  %s\n", static_cast<double>(world.Now()) / 1000.0, line.c_str());
+    std::cout << std::fixed << std::setprecision(3) << std::setw(8)
+              << static_cast<double>(world.Now()) / 1000.0 << " s  " << line << '\n';
   };
 
   orbl::sim::SimProcess::Options options;
-  options.arguments.assign(argv + 1, argv + argc);
+  const std::span<char*> arguments(argv, static_cast<std::size_t>(argc));
+  options.arguments.assign(arguments.begin() + 1, arguments.end());
   orbl::sim::SimProcess program(world, options);
 
-  std::printf("Simulated computer: C: fixed disk, D: and F: optical drives (a disc in D:).\n");
-  std::printf("Starting orbl3 ...\n");
+  std::cout << "Simulated computer: C: fixed disk, D: and F: optical drives (a disc in D:).\n"
+            << "Starting orbl3 ...\n";
   program.Start([](orbl::platform::Platform& p) { orbl::RunProgram(p); });
   // With the argument "options" the options window is up: the user closes it.
   if (const auto* optionsWindow = program.WindowTitled("Orbelle 3");
       optionsWindow && optionsWindow->visible) {
-    std::printf("The options window is open; the user closes it.\n");
+    std::cout << "The options window is open; the user closes it.\n";
     program.CloseWindowByUser(optionsWindow->handle);
   }
-  std::printf("Running. The user works for a minute ...\n");
+  std::cout << "Running. The user works for a minute ...\n";
   world.Advance(60000);
 
-  std::printf("The user logs off: a close request to the application window.\n");
+  std::cout << "The user logs off: a close request to the application window.\n";
   program.Post(program.WindowTitled("Orbelle")->handle, orbl::platform::msg::kClose);
 
   const auto* key = world.FindKey(orbl::kSettingsKey);
-  std::printf("Program ended with exit code %d; %zu values stored under HKCU\\%s.\n",
-              program.ExitCode().value_or(-1), key ? key->values.size() : 0, orbl::kSettingsKey);
+  std::cout << "Program ended with exit code " << program.ExitCode().value_or(-1) << "; "
+            << (key != nullptr ? key->values.size() : 0) << " values stored under HKCU\\"
+            << orbl::kSettingsKey << ".\n";
   return program.Exited() ? 0 : 1;
 }

@@ -35,7 +35,7 @@ Win32InstanceLock::~Win32InstanceLock() {
 }
 
 bool Win32InstanceLock::TryAcquire(const std::string& name) {
-  if (held_.count(name) != 0) return true;
+  if (held_.contains(name)) return true;
   // The mutex lives as long as some process has a handle to it, so unlike the
   // global atom it cannot outlive a killed program. The handle is kept open
   // until the process ends.
@@ -193,7 +193,7 @@ std::optional<platform::StoredValue> Win32Registry::QueryValue(Key key,
     if (size > kMaxValueSize) return std::nullopt;
     // Never a null buffer: with one the call reports success without copying.
     data.resize(size == 0 ? 1 : size);
-    DWORD got = static_cast<DWORD>(data.size());
+    auto got = static_cast<DWORD>(data.size());
     const LSTATUS status = RegQueryValueExA(ToKey(key), name.c_str(), nullptr, &type,
                                             reinterpret_cast<BYTE*>(data.data()), &got);
     if (status == ERROR_MORE_DATA) {
@@ -271,7 +271,7 @@ std::vector<std::string> Win32Files::FindFiles(const std::string& folder,
     // "x.ini_old" through "X~1.INI"): check every found name again.
     if (!platform::MatchesFilePattern(found.cFileName, namePattern)) continue;
     names.emplace_back(found.cFileName);
-  } while (FindNextFileA(find, &found));
+  } while (FindNextFileA(find, &found) != FALSE);
   FindClose(find);
   return names;
 }

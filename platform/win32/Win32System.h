@@ -19,7 +19,10 @@ class Win32Atoms final : public platform::GlobalAtoms {
 
 class Win32InstanceLock final : public platform::InstanceLock {
  public:
+  Win32InstanceLock() = default;
   ~Win32InstanceLock() override;
+  Win32InstanceLock(const Win32InstanceLock&) = delete;
+  Win32InstanceLock& operator=(const Win32InstanceLock&) = delete;
   bool TryAcquire(const std::string& name) override;
 
  private:

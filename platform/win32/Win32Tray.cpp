@@ -13,8 +13,8 @@ constexpr UINT kLastItem = 0xEFFF;
 
 }  // namespace
 
-Win32Tray::Win32Tray(Win32WindowSystem& windows) : windows_(windows) {
-  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+Win32Tray::Win32Tray(Win32WindowSystem& windows)
+    : windows_(windows), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
   windows_.AddMessageHook(
       [this](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return OnMessage(hwnd, msg, wParam, lParam, result);

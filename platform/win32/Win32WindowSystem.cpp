@@ -41,7 +41,7 @@ std::vector<std::byte> CopyBroadcast(WPARAM event, LPARAM lParam) {
   DWORD declared = 0;
   std::memcpy(&declared, p, sizeof declared);
   const std::size_t length = BroadcastLength(declared, readable);
-  return std::vector<std::byte>(p, p + length);
+  return {p, p + length};
 }
 
 HICON LoadIconResource(HINSTANCE instance, const std::string& name, int metric) {
@@ -300,7 +300,7 @@ LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
     for (auto it = system.timers_.begin(); it != system.timers_.end();) {
       it = it->second.owner == hwnd ? system.timers_.erase(it) : std::next(it);
     }
-    system.FreeFonts(*window);
+    FreeFonts(*window);
     system.windows_.erase(hwnd);
   }
   return result;

@@ -102,7 +102,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // Win32WindowSystem.cpp
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
-  void DispatchPending();
+  static void DispatchPending();
 
   // Win32Controls.cpp
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -111,11 +111,11 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // true with `result` set when it was one.
   bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool HandleCommand(WPARAM wParam, LPARAM lParam);
-  void PlaceControl(const Window& window, const Control& control) const;
-  void MakeFonts(Window& window);
-  void FreeFonts(Window& window);
+  static void PlaceControl(const Window& window, const Control& control);
+  static void MakeFonts(Window& window);
+  static void FreeFonts(Window& window);
   // After the window's DPI changed: new fonts, every control placed again.
-  void RescaleControls(Window& window);
+  static void RescaleControls(Window& window);
   // The controls die with their window; their handles must not be found again.
   void ForgetControls(const Window& window);
   Control* FindControl(platform::ControlHandle handle) const;
