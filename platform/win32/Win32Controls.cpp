@@ -391,9 +391,9 @@ bool Win32WindowSystem::HandleCommand(WPARAM wParam, LPARAM lParam) {
   const platform::ControlEvents events = control.events;  // a copy: handlers may run long
   const UINT code = HIWORD(wParam);
   using platform::ControlKind;
-  // NOLINTNEXTLINE(bugprone-branch-clone): version 14 takes the shared label for two branches
   switch (control.params.kind) {
-    case ControlKind::Button:
+    // BN_CLICKED and STN_CLICKED are both 0; each kind names its own notification.
+    case ControlKind::Button:  // NOLINT(bugprone-branch-clone)
     case ControlKind::CheckBox:
       if (code == BN_CLICKED && events.onClick) events.onClick();
       return true;
