@@ -31,8 +31,12 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
       AppWindow(appWindow),
       InstanceAtom(instanceAtom),
       Handle(CreateOptionsWindow()),
-      AutoCloseTimer(platform.windows, Handle, 15000, nullptr),
-      PeriodicCloseTimer(platform.windows, Handle, 1000, nullptr) {
+      AutoCloseTimer(platform.windows, Handle, 15000,
+                     [this] { DriveControl.AutoCloseTimerTick(); }),
+      PeriodicCloseTimer(platform.windows, Handle, 1000,
+                         [this] { DriveControl.PeriodicCloseTimerTick(); }),
+      DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer,
+                   [this] { platform_.windows.ShowModal(Handle); }) {
   CreateTrayMenu();
   // The icon goes up before any setting is read, so the user sees at once
   // that the program started.
@@ -112,7 +116,7 @@ void TFrmMain::StartUp() {
   BuildDriveBar();
   ScanDrives();
   LoadSettings();  // now the per-drive values reach the drive records
-  LockDrivesOnStart();
+  DriveControl.LockDrivesOnStart();
   AppendAllDriveActions();
   RunOptionsShowStep();
   ShowOptionsIfAsked();
@@ -120,7 +124,7 @@ void TFrmMain::StartUp() {
   ApplyLanguage();
   ReadAutoStart();
   RegisterDriveHotKeys();
-  ProbeDoorDevices();
+  DriveControl.ProbeDoorDevices();
 }
 
 void TFrmMain::ResetProgramState() {
@@ -143,9 +147,6 @@ void TFrmMain::StartActionLists() {
 
 // Comes with the options window's pages.
 void TFrmMain::BuildDriveBar() {}
-
-// Comes with the lock operations.
-void TFrmMain::LockDrivesOnStart() {}
 
 void TFrmMain::AppendAllDriveActions() {
   for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
@@ -178,9 +179,6 @@ void TFrmMain::ReadAutoStart() {
 // Comes with the hot keys.
 void TFrmMain::RegisterDriveHotKeys() {}
 
-// Comes with the door operations.
-void TFrmMain::ProbeDoorDevices() {}
-
 void TFrmMain::ScanDrives() {
   const std::uintptr_t mainWindow = Handle.value;
   for (char letter : EnumerateOpticalDrives(platform_.driveEnumerator)) {
@@ -190,8 +188,15 @@ void TFrmMain::ScanDrives() {
     DriveTable.push_back(record);
 
     const std::string caption = DriveCaption(letter);
-    for (MenuHandle sub : {TrayMenu.Unlock, TrayMenu.Lock, TrayMenu.Close, TrayMenu.Open}) {
-      platform_.tray.AddMenuItem(sub, caption, nullptr);
+    using MenuAction = void (TDriveControl::*)(const std::string&);
+    const std::pair<MenuHandle, MenuAction> items[] = {
+        {TrayMenu.Unlock, &TDriveControl::MenuUnlockDrive},
+        {TrayMenu.Lock, &TDriveControl::MenuLockDrive},
+        {TrayMenu.Close, &TDriveControl::MenuCloseDrive},
+        {TrayMenu.Open, &TDriveControl::MenuOpenDrive}};
+    for (const auto& [sub, action] : items) {
+      platform_.tray.AddMenuItem(sub, caption,
+                                 [this, action, caption] { (DriveControl.*action)(caption); });
     }
     for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
       list->push_back(Texts.Act_OpenCloseDrive + " " + caption);

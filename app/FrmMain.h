@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/WindowTimer.h"
+#include "drives/DriveControl.h"
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"
 #include "settings/Orbl2Records.h"
@@ -93,6 +94,8 @@ class TFrmMain {
   TTrayMenu TrayMenu;
   TWindowTimer AutoCloseTimer;
   TWindowTimer PeriodicCloseTimer;
+  // The door, lock and timer operations on DriveTable.
+  TDriveControl DriveControl;
 
  private:
   platform::WindowHandle CreateOptionsWindow();
@@ -106,14 +109,12 @@ class TFrmMain {
   void ApplyTimersAndAutostart();
   void StartActionLists();
   void BuildDriveBar();
-  void LockDrivesOnStart();
   void AppendAllDriveActions();
   void RunOptionsShowStep();
   void ShowOptionsIfAsked();
   void HideAppWindow();
   void ReadAutoStart();
   void RegisterDriveHotKeys();
-  void ProbeDoorDevices();
 };
 
 }  // namespace orbl

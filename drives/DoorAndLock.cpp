@@ -1,0 +1,197 @@
+// The primitives under every drive action: the door through the drive's CD
+// audio device, the removal lock with its boxes and beeps, and the disc test.
+#include <algorithm>
+
+#include "app/FrmMain.h"
+#include "drives/DriveControl.h"
+#include "drives/DriveTools.h"
+#include "platform/AsciiCase.h"
+
+namespace orbl {
+
+using namespace orbl::platform;
+
+namespace {
+
+// Closes the CD audio device however the command between open and close ends.
+class OpenDoorDevice {
+ public:
+  OpenDoorDevice(DoorDevice& door, DoorDevice::DeviceId id) : door_(door), id_(id) {}
+  ~OpenDoorDevice() { door_.Close(id_); }
+  OpenDoorDevice(const OpenDoorDevice&) = delete;
+  OpenDoorDevice& operator=(const OpenDoorDevice&) = delete;
+
+ private:
+  DoorDevice& door_;
+  DoorDevice::DeviceId id_;
+};
+
+// Likewise for the volume device of a lock request.
+class OpenVolumeDevice {
+ public:
+  OpenVolumeDevice(RemovalLock& lock, char letter)
+      : lock_(lock), handle_(lock.OpenDevice(letter)) {}
+  ~OpenVolumeDevice() { lock_.CloseDevice(handle_); }
+  OpenVolumeDevice(const OpenVolumeDevice&) = delete;
+  OpenVolumeDevice& operator=(const OpenVolumeDevice&) = delete;
+  RemovalLock::Handle Get() const { return handle_; }
+
+ private:
+  RemovalLock& lock_;
+  RemovalLock::Handle handle_;
+};
+
+}  // namespace
+
+std::uint32_t IntervalMs(std::int32_t seconds) {
+  if (seconds <= 0) return 1000;
+  const std::int64_t ms = static_cast<std::int64_t>(seconds) * 1000;
+  return static_cast<std::uint32_t>(std::min<std::int64_t>(ms, kMaxTimerMs));
+}
+
+TDriveControl::TDriveControl(Platform& platform, TProgramState& state, TDriveTable& driveTable,
+                             const TInterfaceTexts& texts, TWindowTimer& autoCloseTimer,
+                             std::function<void()> showOptions)
+    : platform_(platform),
+      state_(state),
+      driveTable_(driveTable),
+      texts_(texts),
+      autoCloseTimer_(autoCloseTimer),
+      showOptions_(std::move(showOptions)) {}
+
+// --- the door ----------------------------------------------------------------
+
+// The letter goes to the device in the case the caller passed it.
+void TDriveControl::OpenDoor(char letter) {
+  const auto device = platform_.door.Open(letter);
+  if (!device) return;
+  OpenDoorDevice open(platform_.door, *device);
+  platform_.door.SetDoor(*device, true);
+}
+
+void TDriveControl::CloseDoor(char letter) {
+  const auto device = platform_.door.Open(letter);
+  if (!device) return;
+  OpenDoorDevice open(platform_.door, *device);
+  platform_.door.SetDoor(*device, false);
+}
+
+void TDriveControl::ProbeDoorDevice(char letter) {
+  if (const auto device = platform_.door.Open(letter)) platform_.door.Close(*device);
+}
+
+// --- the lock ------------------------------------------------------------------
+
+int TDriveControl::IndexOfCaption(const std::string& caption) const {
+  if (caption.empty()) return -1;
+  return FindDriveIndex(driveTable_, caption.front());
+}
+
+void TDriveControl::LockDrive(char letter) {
+  const int index = FindDriveIndex(driveTable_, letter);
+  if (index < 0 || driveTable_[static_cast<std::size_t>(index)].Locked) return;
+  SendLock(index, kGuardedLockPauseMs);
+}
+
+void TDriveControl::UnlockDrive(char letter) {
+  const int index = FindDriveIndex(driveTable_, letter);
+  if (index < 0 || !driveTable_[static_cast<std::size_t>(index)].Locked) return;
+  SendUnlock(index);
+}
+
+void TDriveControl::MenuLockDrive(const std::string& caption) {
+  const int index = IndexOfCaption(caption);
+  if (index >= 0) SendLock(index, kMenuLockPauseMs);
+}
+
+void TDriveControl::MenuUnlockDrive(const std::string& caption) {
+  const int index = IndexOfCaption(caption);
+  if (index >= 0) SendUnlock(index);
+}
+
+int TDriveControl::HeldLocks(char letter) const {
+  const auto it = heldLocks_.find(UpperLetter(letter));
+  return it == heldLocks_.end() ? 0 : it->second;
+}
+
+void TDriveControl::SendLock(int index, std::uint32_t pauseMs) {
+  TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+  bool ok = false;
+  {
+    OpenVolumeDevice device(platform_.removalLock, drive.Letter);
+    platform_.sound.Sleep(pauseMs);
+    ok = platform_.removalLock.SendMediaRemoval(device.Get(), kPreventRemoval);
+  }
+  // A failed lock counts as locked too, so that the next toggle unlocks. The
+  // flag changes before any box: a box runs a message loop, and a hot key
+  // pressed meanwhile must see the new state.
+  drive.Locked = true;
+  if (!ok) {
+    if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
+      ShowLockBox(texts_.MSG_CantLock, mb::kIconHand);
+    }
+    return;
+  }
+  ++heldLocks_[drive.Letter];
+  if (state_.TrackUserLocks) state_.UserLockedDrives.insert(AsciiLower(drive.Letter));
+  if (drive.BeepWhenLockingUnlocking) BeepLocked();
+  if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
+    ShowLockBox(texts_.Msg_Locked, mb::kIconInformation);
+  }
+}
+
+void TDriveControl::SendUnlock(int index) {
+  TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+  // The system keeps one count of prevent requests per device, shared by
+  // every program: one allow per lock we made takes ours away and leaves
+  // another program's lock in force.
+  const int allows = std::max(1, HeldLocks(drive.Letter));
+  bool ok = true;
+  {
+    OpenVolumeDevice device(platform_.removalLock, drive.Letter);
+    platform_.sound.Sleep(kUnlockPauseMs);
+    for (int i = 0; i < allows && ok; ++i) {
+      ok = platform_.removalLock.SendMediaRemoval(device.Get(), kAllowRemoval);
+    }
+  }
+  heldLocks_.erase(drive.Letter);
+  drive.Locked = false;
+  if (!ok) {
+    if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
+      ShowLockBox(texts_.MSG_CantUnLock, mb::kIconExclamation);
+    }
+    return;
+  }
+  if (state_.TrackUserLocks) state_.UserLockedDrives.erase(AsciiLower(drive.Letter));
+  if (drive.BeepWhenLockingUnlocking) BeepUnlocked();
+  if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
+    ShowLockBox(texts_.Msg_Unlocked, mb::kIconInformation);
+  }
+}
+
+// No owner: the box must show even while every window of ours is hidden.
+void TDriveControl::ShowLockBox(const std::string& text, std::uint32_t icon) {
+  platform_.windows.ShowMessageBox(WindowHandle{}, text, text, mb::kOk | icon);
+}
+
+bool TDriveControl::IsDiscPresent(char letter) {
+  return platform_.volumes.IsReadable(letter);
+}
+
+void TDriveControl::Beeps(std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> tones) {
+  for (const auto& [frequency, duration] : tones) platform_.sound.Beep(frequency, duration);
+}
+
+void TDriveControl::BeepLocked() {
+  Beeps({{500, 70}, {1000, 70}, {1500, 70}, {1000, 70}, {500, 70}});
+}
+
+void TDriveControl::BeepUnlocked() {
+  Beeps({{1500, 70}, {1000, 70}, {500, 70}, {1000, 70}, {1500, 70}});
+}
+
+void TDriveControl::BeepWarning() {
+  Beeps({{750, 450}});
+}
+
+}  // namespace orbl

@@ -1,0 +1,117 @@
+// Door, lock and disc operations on the drives of the drive table, and the
+// actions built from them with their two timers.
+//
+// Every operation takes a letter (or a tray sub-item's caption) and finds the
+// drive in the table; a letter that is not there does nothing and reaches no
+// device. No operation returns an outcome: callers read DoorOpen and Locked.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "language/InterfaceTexts.h"
+#include "platform/Platform.h"
+#include "settings/Orbl2Records.h"
+
+namespace orbl {
+
+struct TProgramState;
+class TWindowTimer;
+
+// Pause between a door command and the next device step of the same action:
+// a drive that is still moving its tray refuses the next request.
+inline constexpr std::uint32_t kDoorPauseMs = 300;
+inline constexpr std::uint32_t kGuardedLockPauseMs = 100;
+inline constexpr std::uint32_t kMenuLockPauseMs = 200;
+inline constexpr std::uint32_t kUnlockPauseMs = 200;
+// The 4-byte request buffer; its first byte is the prevent-removal boolean.
+inline constexpr std::uint32_t kPreventRemoval = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kAllowRemoval = 0;
+// The largest period a window timer accepts (USER_TIMER_MAXIMUM).
+inline constexpr std::uint32_t kMaxTimerMs = 0x7FFFFFFFu;
+
+// A stored interval in seconds as timer milliseconds: never below one second
+// (0 or a negative value would make a timer fire without pause), never above
+// what a timer accepts, and the multiplication cannot wrap.
+std::uint32_t IntervalMs(std::int32_t seconds);
+
+class TDriveControl {
+ public:
+  // `showOptions` shows the options window modally, for the tray action that
+  // asks for it. Nothing is read from the arguments before the first call.
+  TDriveControl(platform::Platform& platform, TProgramState& state, TDriveTable& driveTable,
+                const TInterfaceTexts& texts, TWindowTimer& autoCloseTimer,
+                std::function<void()> showOptions);
+  TDriveControl(const TDriveControl&) = delete;
+  TDriveControl& operator=(const TDriveControl&) = delete;
+
+  // --- the door: one CD audio device per command, failures silent ---------
+  void OpenDoor(char letter);
+  void CloseDoor(char letter);
+  // Opens and closes the drive's CD audio device once; moves nothing.
+  void ProbeDoorDevice(char letter);
+
+  // --- the removal lock ----------------------------------------------------
+  // Guarded: act only when Locked says the request would change something.
+  void LockDrive(char letter);
+  void UnlockDrive(char letter);
+  // The tray sub-items ("D:"): always act.
+  void MenuLockDrive(const std::string& caption);
+  void MenuUnlockDrive(const std::string& caption);
+  bool IsDiscPresent(char letter);
+  void BeepLocked();
+  void BeepUnlocked();
+  void BeepWarning();
+  // Prevent requests of this run on the drive that are still in force.
+  int HeldLocks(char letter) const;
+
+  // --- drive actions ---------------------------------------------------------
+  void CloseWithFollowUps(int index, char letter);
+  void OpenWithFollowUps(int index, char letter);
+  void OpenDrive(char letter);   // only when the door is believed closed
+  void CloseDrive(char letter);  // only when the door is believed open
+  void MenuOpenDrive(const std::string& caption);
+  void MenuCloseDrive(const std::string& caption);
+  void ToggleDoor(char letter);
+  void ToggleLock(char letter);
+  void OpenAllDrives();
+  void CloseAllDrives();
+  void LockAllDrives();
+  void UnlockAllDrives();
+  void ToggleAllDoors();
+  void ToggleAllLocks();
+  // A stored action number; numbers outside TDriveAction do nothing.
+  void RunDriveAction(char letter, std::int32_t action);
+  void LockDrivesOnStart();
+  void ProbeDoorDevices();
+
+  // --- the timers -------------------------------------------------------------
+  // After a removal: closes the drives in order of their intervals.
+  void StartAutoClose();
+  void AutoCloseTimerTick();
+  void PeriodicCloseTimerTick();
+  // Table positions the running auto-close schedule walks, step by step.
+  const std::vector<int>& AutoCloseSchedule() const { return schedule_; }
+
+ private:
+  void SendLock(int index, std::uint32_t pauseMs);
+  void SendUnlock(int index);
+  void ShowLockBox(const std::string& text, std::uint32_t icon);
+  void ArmAutoClose(std::vector<int> schedule);
+  void Beeps(std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> tones);
+  int IndexOfCaption(const std::string& caption) const;
+
+  platform::Platform& platform_;
+  TProgramState& state_;
+  TDriveTable& driveTable_;
+  const TInterfaceTexts& texts_;
+  TWindowTimer& autoCloseTimer_;
+  std::function<void()> showOptions_;
+  std::vector<int> schedule_;
+  std::map<char, int> heldLocks_;  // upper-case letter -> prevent requests in force
+};
+
+}  // namespace orbl
