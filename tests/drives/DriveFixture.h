@@ -1,0 +1,75 @@
+// The program started on a simulated computer, with its drive operations
+// reachable from a test: each call runs on the program's thread, as a tray
+// click or a hot key would, and returns when the program waits again.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/FrmMain.h"
+#include "drives/DriveTools.h"
+#include "platform/sim/SimProcess.h"
+
+namespace orbl::test {
+
+class DriveFixture : public ::testing::Test {
+ protected:
+  // Optical drives D and E unless a test names others; C is a fixed disk.
+  void Start(std::initializer_list<char> optical = {'D', 'E'}) {
+    world.AddDrive('C', platform::DriveType::Fixed);
+    for (char letter : optical) world.AddDrive(letter, platform::DriveType::CdRom);
+    program.Start([this](platform::Platform& p) {
+      const auto appWindow = p.windows.CreateTopWindow({}, {});
+      frmMain.emplace(p, appWindow, p.atoms.Add("ORBL"));
+      frmMain->StartUp();
+      p.windows.RunLoop();
+    });
+    Forget();
+  }
+  void TearDown() override {
+    program.Inject([this] { frmMain.reset(); });
+  }
+
+  // Runs `action` on the program's thread.
+  void Do(std::function<void(TDriveControl&)> action) {
+    program.Inject([this, action] { action(frmMain->DriveControl); });
+  }
+  TDriveRecord& Drive(char letter) {
+    return frmMain->DriveTable.at(
+        static_cast<std::size_t>(FindDriveIndex(frmMain->DriveTable, letter)));
+  }
+  TProgramState& State() { return frmMain->State; }
+
+  // The device requests since the last call.
+  std::vector<std::string> Devices() {
+    auto lines = world.deviceLog;
+    world.deviceLog.clear();
+    return lines;
+  }
+  void Forget() {
+    world.deviceLog.clear();
+    world.beeps.clear();
+  }
+  std::vector<std::string> BoxTexts() {
+    std::vector<std::string> texts;
+    for (const sim::SimBox& box : program.BoxHistory()) texts.push_back(box.text);
+    return texts;
+  }
+
+  sim::SimWorld world;
+  sim::SimProcess program{world};
+  std::optional<TFrmMain> frmMain;
+};
+
+using Lines = std::vector<std::string>;
+using Tones = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+inline const Tones kLockedTones = {{500, 70}, {1000, 70}, {1500, 70}, {1000, 70}, {500, 70}};
+inline const Tones kUnlockedTones = {{1500, 70}, {1000, 70}, {500, 70}, {1000, 70}, {1500, 70}};
+
+}  // namespace orbl::test
