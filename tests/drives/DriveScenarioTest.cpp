@@ -1,0 +1,99 @@
+// The whole program on a simulated computer: what the drives see when the
+// user works the tray menu, when the program starts, and when nothing happens.
+#include <gtest/gtest.h>
+
+#include "support/Computer.h"
+
+namespace orbl::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(DriveScenario, TheTrayMenuSubItemsRunTheirDriveOperations) {
+  Computer pc;  // C fixed, D and F optical
+  auto& program = pc.Start();
+  pc.world.deviceLog.clear();
+  auto choose = [&](const char* item, const char* drive) {
+    program.TrayRightClick();
+    program.ChooseMenuItem({item, drive});
+    auto lines = pc.world.deviceLog;
+    pc.world.deviceLog.clear();
+    return lines;
+  };
+  EXPECT_EQ(choose("Open Door", "F:"),
+            (Lines{"cd audio open F", "door open F", "cd audio close F"}));
+  EXPECT_TRUE(pc.world.Drive('F').doorOpen);
+  EXPECT_EQ(choose("Close Door", "F:"),
+            (Lines{"cd audio open F", "door close F", "cd audio close F"}));
+  EXPECT_EQ(choose("Lock Device", "D:"), (Lines{"open device D", "lock D", "close device D"}));
+  EXPECT_EQ(choose("Lock Device", "D:"), (Lines{"open device D", "lock D", "close device D"}));
+  EXPECT_EQ(choose("Unlock Device", "D:"),
+            (Lines{"open device D", "unlock D", "unlock D", "close device D"}));
+  EXPECT_TRUE(program.BoxHistory().empty());
+}
+
+TEST(DriveScenario, AnOpenFromTheMenuIsClosedAgainAfterTheDefaultInterval) {
+  Computer pc({{'D', platform::DriveType::CdRom}});
+  auto& program = pc.Start();
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Open Door", "D:"});
+  pc.world.deviceLog.clear();
+  pc.world.Advance(15000);
+  EXPECT_EQ(pc.world.deviceLog, (Lines{"cd audio open D", "door close D", "cd audio close D"}));
+  EXPECT_FALSE(pc.world.Drive('D').doorOpen);
+  EXPECT_FALSE(program.NextTimerDue().has_value());
+}
+
+TEST(DriveScenario, ADriveMarkedForItLocksAtStartUpWithItsBox) {
+  Computer pc;
+  pc.Store("D Lock this drive on starting program", "1");
+  pc.Store("D ShowMessagesWhenLockingUnlocking", "1");
+  pc.Store("F Lock this drive on starting program", "1");  // no box for F
+  pc.world.Drive('F').lockRefused = true;
+  auto& program = pc.Start();
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  EXPECT_EQ(program.OpenBoxes().back().text, "Locked!");
+  // Start-up waits in the box: F's lock and the probes come after it.
+  EXPECT_EQ(pc.world.deviceLog, (Lines{"open device D", "lock D", "close device D"}));
+  program.AnswerBox();
+  EXPECT_EQ(pc.world.deviceLog, (Lines{"open device D", "lock D", "close device D", "open device F",
+                                       "lock F refused", "close device F", "cd audio open D",
+                                       "cd audio close D", "cd audio open F", "cd audio close F"}));
+  EXPECT_EQ(program.BoxHistory().size(), 1u);
+}
+
+TEST(DriveScenario, ARefusedLockAtStartUpShowsTheErrorBoxOnlyWithTheDrivesOption) {
+  for (const char* option : {"1", "0"}) {
+    Computer pc({{'D', platform::DriveType::CdRom}});
+    pc.Store("D Lock this drive on starting program", "1");
+    pc.Store("D ShowMessagesWhenLockingUnlocking", option);
+    pc.Store("D BeepWhenLockingUnlocking", "1");
+    pc.world.Drive('D').lockRefused = true;
+    auto& program = pc.Start();
+    if (option == std::string("1")) {
+      ASSERT_EQ(program.OpenBoxes().size(), 1u);
+      const sim::SimBox box = program.OpenBoxes().back();
+      EXPECT_EQ(box.caption,
+                "Unfortunately, the device cannot be locked right now. Please, retry later.");
+      EXPECT_EQ(box.text, box.caption);
+      EXPECT_EQ(box.flags, platform::mb::kIconHand);
+      program.AnswerBox();
+    }
+    EXPECT_TRUE(program.OpenBoxes().empty());
+    EXPECT_TRUE(pc.world.beeps.empty());
+    Computer::Close(program);
+  }
+}
+
+TEST(DriveScenario, TheIdleProgramArmsNoTimerAndTouchesNoDeviceForAnHour) {
+  Computer pc;
+  auto& program = pc.Start();
+  const std::size_t logged = pc.world.log.size();
+  EXPECT_FALSE(program.NextTimerDue().has_value());
+  pc.world.Advance(3600 * 1000);
+  EXPECT_EQ(pc.world.log.size(), logged);
+  EXPECT_TRUE(program.Running());
+}
+
+}  // namespace
+}  // namespace orbl::test
