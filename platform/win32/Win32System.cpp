@@ -82,19 +82,26 @@ platform::DriveType Win32DriveEnumerator::TypeOf(char letter) const {
   return static_cast<platform::DriveType>(type);
 }
 
+namespace {
+constexpr DWORD kOpenFlags = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT;
+}  // namespace
+
 std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter) {
   // The element names a drive by its letter alone; anything else could name a
   // file or another device.
   if (DriveRootPath(letter).empty()) return std::nullopt;
-  char element[2] = {letter, '\0'};
-  MCI_OPEN_PARMSA open{};
-  open.lpstrDeviceType = "CDAudio";
-  open.lpstrElementName = element;
-  if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
-                      reinterpret_cast<DWORD_PTR>(&open)) != 0) {
+  OpenBlock block;
+  block.element[0] = letter;
+  block.parms.lpstrDeviceType = "CDAudio";
+  block.parms.lpstrElementName = block.element;
+  if (mciSendCommandA(0, MCI_OPEN, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms)) != 0) {
     return std::nullopt;
   }
-  return open.wDeviceID;
+  const DeviceId device = block.parms.wDeviceID;
+  OpenBlock& kept = open_[device];
+  kept = block;
+  kept.parms.lpstrElementName = kept.element;
+  return device;
 }
 
 bool Win32DoorDevice::SetDoor(DeviceId device, bool open) {
@@ -104,11 +111,18 @@ bool Win32DoorDevice::SetDoor(DeviceId device, bool open) {
                          reinterpret_cast<DWORD_PTR>(&set)) == 0;
 }
 
+// The same flags word and block as the open, so that the close names the very
+// device and element the open made.
 void Win32DoorDevice::Close(DeviceId device) {
-  // MCI_WAIT only: the open's type and element flags mean nothing to a close,
-  // and a driver that rejects them would leave the device open.
-  MCI_GENERIC_PARMS close{};
-  mciSendCommandA(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+  OpenBlock block;
+  if (auto it = open_.find(device); it != open_.end()) {
+    block = it->second;
+    open_.erase(it);
+  }
+  block.parms.wDeviceID = static_cast<MCIDEVICEID>(device);
+  block.parms.lpstrDeviceType = "CDAudio";
+  block.parms.lpstrElementName = block.element;
+  mciSendCommandA(device, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms));
 }
 
 platform::RemovalLock::Handle Win32RemovalLock::OpenDevice(char letter) {

@@ -2,6 +2,7 @@
 // sound, the registry, files and the process, and the shell.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +49,14 @@ class Win32DoorDevice final : public platform::DoorDevice {
   std::optional<DeviceId> Open(char letter) override;
   bool SetDoor(DeviceId device, bool open) override;
   void Close(DeviceId device) override;
+
+ private:
+  // The open's parameter block, kept until the close hands it back.
+  struct OpenBlock {
+    char element[2] = {};
+    MCI_OPEN_PARMSA parms{};
+  };
+  std::map<DeviceId, OpenBlock> open_;
 };
 
 class Win32RemovalLock final : public platform::RemovalLock {

@@ -10,6 +10,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -465,6 +466,169 @@ void OptionsArgument(const std::string& path) {
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
 }
 
+// --- drives ------------------------------------------------------------------------
+
+void StoreDriveOption(char letter, const std::string& suffix, const std::string& text) {
+  HKEY key = nullptr;
+  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS,
+        "could not create the settings key");
+  const std::string name = std::string(1, letter) + suffix;
+  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+// A 32-bit top-down bitmap of w x h pixels to draw into and read back.
+class Canvas {
+ public:
+  Canvas(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  HDC Dc() const { return dc_; }
+  std::vector<std::uint32_t> Pixels() const {
+    GdiFlush();
+    const auto* first = static_cast<const std::uint32_t*>(bits_);
+    return std::vector<std::uint32_t>(first, first + w_ * h_);
+  }
+
+ private:
+  int w_, h_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+// Which of the system's box icons a box shows: its icon control as it is on
+// the screen, against each icon drawn the same size on the same background.
+// An icon handle cannot be drawn from another process, its pixels can be read.
+std::string ShownIcon(HWND box) {
+  HWND control = nullptr;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (ClassOf(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      control = c;
+    }
+  }
+  if (!control || !IsWindowVisible(control)) return "none";
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (w <= 0 || h <= 0) return "none";
+  Canvas screen(w, h);
+  HDC desktop = GetDC(nullptr);
+  BitBlt(screen.Dc(), 0, 0, w, h, desktop, rect.left, rect.top, SRCCOPY);
+  ReleaseDC(nullptr, desktop);
+  const auto shown = screen.Pixels();
+  const COLORREF background = GetPixel(screen.Dc(), 0, 0);
+  std::string best = "none";
+  long bestDifference = -1;
+  const std::pair<const char*, LPCSTR> icons[] = {{"error", IDI_HAND},
+                                                  {"information", IDI_ASTERISK},
+                                                  {"warning", IDI_EXCLAMATION},
+                                                  {"question", IDI_QUESTION}};
+  for (const auto& [name, id] : icons) {
+    Canvas drawn(w, h);
+    RECT all{0, 0, w, h};
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(drawn.Dc(), &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(drawn.Dc(), 0, 0, LoadIconA(nullptr, id), w, h, 0, nullptr, DI_NORMAL);
+    const auto pixels = drawn.Pixels();
+    long difference = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) difference += (pixels[i] != shown[i]) ? 1 : 0;
+    if (bestDifference < 0 || difference < bestDifference) {
+      bestDifference = difference;
+      best = name;
+    }
+  }
+  return best;
+}
+
+HWND WaitForBox(DWORD pid, DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : TopWindows(pid, "#32770", "")) {
+          if (IsWindowVisible(hwnd)) box = hwnd;
+        }
+        return box != nullptr;
+      },
+      timeoutMs);
+  return box;
+}
+
+void AnswerBox(HWND box) {
+  PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  Check(WaitFor([&] { return !IsWindow(box); }, kExitTimeout), "the box did not close");
+}
+
+// Wine refuses every media-removal request, so a drive marked to be locked at
+// start-up shows the failure box when, and only when, its message option is on.
+void LockRefusedAtStart(const std::string& path) {
+  const std::string cantLock =
+      "Unfortunately, the device cannot be locked right now. Please, retry later.";
+  for (const char* option : {"1", "0"}) {
+    ClearSettings();
+    StoreDriveOption('D', " Lock this drive on starting program", "1");
+    StoreDriveOption('D', " ShowMessagesWhenLockingUnlocking", option);
+    Program program(path);
+    HWND app = program.WaitRunning();
+    HWND box = WaitForBox(program.Pid(), option == std::string("1") ? kStartTimeout : 2000);
+    if (option == std::string("0")) {
+      Check(box == nullptr, "a box with the message option off: " + (box ? TextOf(box) : ""));
+      Note("option off: no box");
+    } else {
+      Check(box != nullptr, "no box for the refused lock");
+      Check(TextOf(box) == cantLock, "box caption: " + TextOf(box));
+      char text[512] = {};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      Check(text == cantLock, std::string("box text: ") + text);
+      Check(GetWindow(box, GW_OWNER) == nullptr, "the box has an owner");
+      const std::string icon = ShownIcon(box);
+      Check(icon == "error", "the box shows the icon: " + icon);
+      Note("option on: \"" + TextOf(box) + "\" with the error icon");
+      AnswerBox(box);
+    }
+    Check(Responds(app), "the program does not respond after the lock at start-up");
+    RequestClose(app);
+    Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  }
+}
+
+// Open Door -> D: from the tray menu reaches the CD audio device and returns.
+void TrayMenuOpenDoor(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND menu = OpenTrayMenu(program.Pid());
+  // Unlock Device, Lock Device, (separator) Close Door, Open Door; then its first drive.
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}) {
+    PostMessageA(menu, WM_KEYDOWN, key, 0);
+  }
+  Check(WaitFor([&] { return !IsWindowVisible(menu); }, kStartTimeout), "the menu stayed open");
+  const ULONGLONG chosen = GetTickCount64();
+  Check(Responds(app), "the program hangs after Open Door");
+  Note("the door request returned after " + std::to_string(GetTickCount64() - chosen) + " ms");
+  Check(WaitForBox(program.Pid(), 500) == nullptr, "a box after Open Door");
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -522,7 +686,9 @@ int main(int argc, char** argv) {
       {"system-messages", SystemMessages},
       {"start-after-kill", StartAfterKill},
       {"options-argument", OptionsArgument},
-      {"resources", Resources}};
+      {"resources", Resources},
+      {"lock-refused-at-start", LockRefusedAtStart},
+      {"tray-menu-open-door", TrayMenuOpenDoor}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());

@@ -18,7 +18,8 @@ if [ $# -gt 0 ] && [ "$1" != "--" ]; then unit_tests=$(realpath "$1"); shift; fi
 cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
   cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
-         options-argument system-messages start-after-kill)
+         options-argument system-messages start-after-kill lock-refused-at-start
+         tray-menu-open-door)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 
