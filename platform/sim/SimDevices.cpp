@@ -59,7 +59,9 @@ bool SimDrives::SendMediaRemoval(Handle device, std::uint32_t buffer) {
   const char letter = static_cast<char>('A' + (device - 100));
   SimDrive& drive = w_.Drive(letter);
   const bool ok = drive.present && !drive.lockRefused;
-  if (ok) drive.locked = prevent;
+  // An allow with no prevent in force succeeds and changes nothing.
+  if (ok && prevent) ++drive.lockCount;
+  if (ok && !prevent && drive.lockCount > 0) --drive.lockCount;
   LogDevice(w_, std::string(prevent ? "lock " : "unlock ") + letter + (ok ? "" : " refused"));
   return ok;
 }
@@ -111,6 +113,11 @@ void SimSound::Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) {
   w_.beeps.emplace_back(frequencyHz, durationMs);
   w_.Log("beep " + std::to_string(frequencyHz) + " Hz, " + std::to_string(durationMs) + " ms");
   w_.Pass(durationMs);
+}
+
+void SimSound::Sleep(std::uint32_t ms) {
+  w_.Log("pause " + std::to_string(ms) + " ms");
+  w_.Pass(ms);
 }
 
 }  // namespace orbl::sim

@@ -44,7 +44,7 @@ class SimSound final : public platform::Sound {
   explicit SimSound(SimWorld& world) : w_(world) {}
   void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) override;
   // A pause blocks its caller only: the clock moves, no timer runs meanwhile.
-  void Sleep(std::uint32_t ms) override { w_.Pass(ms); }
+  void Sleep(std::uint32_t ms) override;
 
  private:
   SimWorld& w_;

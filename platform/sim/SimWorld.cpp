@@ -23,6 +23,35 @@ void SimWorld::AddDrive(char letter, platform::DriveType type) {
   drive.type = type;
 }
 
+bool SimWorld::PressEjectButton(char letter) {
+  SimDrive& drive = Drive(letter);
+  if (!drive.present || drive.type != platform::DriveType::CdRom) return false;
+  const std::string name(1, AsciiUpper(letter));
+  if (!drive.doorOpen && drive.lockCount > 0) {
+    Log("eject button " + name + ": held by the lock");
+    return false;
+  }
+  drive.doorOpen = !drive.doorOpen;
+  Log("eject button " + name + ": door " + (drive.doorOpen ? "opens" : "closes"));
+  return true;
+}
+
+bool SimWorld::InsertDisc(char letter) {
+  SimDrive& drive = Drive(letter);
+  if (!drive.present || !drive.doorOpen || drive.discInside) return false;
+  drive.discInside = true;
+  Log(std::string("disc put into ") + AsciiUpper(letter));
+  return true;
+}
+
+bool SimWorld::RemoveDisc(char letter) {
+  SimDrive& drive = Drive(letter);
+  if (!drive.present || !drive.doorOpen || !drive.discInside) return false;
+  drive.discInside = false;
+  Log(std::string("disc taken out of ") + AsciiUpper(letter));
+  return true;
+}
+
 SimRegistryKey* SimWorld::FindKey(const std::string& path) {
   auto it = registry_.find(AsciiLower(path));
   return it == registry_.end() ? nullptr : &it->second;
@@ -101,6 +130,10 @@ std::optional<std::string> SimWorld::AtomName(platform::Atom atom) const {
 
 void SimWorld::Log(const std::string& line) {
   log.push_back(line);
+  const std::uint64_t now = Now();
+  std::string millis = std::to_string(now % 1000);
+  millis.insert(0, 3 - millis.size(), '0');
+  timedLog.push_back("[" + std::to_string(now / 1000) + "." + millis + "] " + line);
   if (onLog) onLog(line);
 }
 

@@ -29,7 +29,10 @@ struct SimDrive {
   bool present = false;
   platform::DriveType type = platform::DriveType::Unknown;
   bool doorOpen = false;
-  bool locked = false;
+  // Prevent requests in force, from every program: as on Windows the count
+  // belongs to the device, outlives the handle and the process that sent
+  // them, and holds the eject button while it is above zero.
+  int lockCount = 0;
   bool discInside = false;
   bool discReadable = true;
   // Fault injection.
@@ -76,6 +79,12 @@ class SimWorld {
   // --- drives --------------------------------------------------------------
   SimDrive& Drive(char letter);  // 'A'..'Z', any case
   void AddDrive(char letter, platform::DriveType type);
+  // The user at the drive. The eject button opens a closed door unless a lock
+  // holds it, and closes an open one; a disc goes in or out of an open tray
+  // only. Each returns whether anything happened.
+  bool PressEjectButton(char letter);
+  bool InsertDisc(char letter);
+  bool RemoveDisc(char letter);
 
   // --- registry (current user) ---------------------------------------------
   // Key paths compare without regard to case, as in the registry.
@@ -103,6 +112,9 @@ class SimWorld {
   // One line per thing a program did outside itself: device requests, boxes,
   // beeps, stored values, launches. Tests read it; the start command prints it.
   std::vector<std::string> log;
+  // The same lines, each after the virtual time it happened at in seconds:
+  // "[10.300] door close D".
+  std::vector<std::string> timedLog;
   std::function<void(const std::string&)> onLog;
   void Log(const std::string& line);
   // Only the device requests, in order ("open D", "door open D", ...).

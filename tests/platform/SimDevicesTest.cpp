@@ -1,0 +1,78 @@
+// The simulated drive is as strict as a real one: the removal lock is a
+// device-wide count, the eject button obeys it, a disc needs an open tray.
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimDevices.h"
+
+namespace orbl::sim {
+namespace {
+
+using platform::DriveType;
+
+TEST(SimDevices, TheRemovalLockIsACountThatOutlivesHandlesAndHoldsTheEjectButton) {
+  SimWorld world;
+  world.AddDrive('D', DriveType::CdRom);
+  SimDrives first(world), second(world);  // two programs
+  auto send = [](SimDrives& drives, std::uint32_t buffer) {
+    const auto handle = drives.OpenDevice('D');
+    const bool ok = drives.SendMediaRemoval(handle, buffer);
+    drives.CloseDevice(handle);
+    return ok;
+  };
+  EXPECT_TRUE(send(first, 0));  // an allow at count 0 succeeds and does nothing
+  EXPECT_EQ(world.Drive('D').lockCount, 0);
+  EXPECT_TRUE(send(first, 0xFFFFFFFF));
+  EXPECT_TRUE(send(second, 0xFFFFFFFF));
+  EXPECT_EQ(world.Drive('D').lockCount, 2);
+  EXPECT_FALSE(world.PressEjectButton('D'));
+  EXPECT_TRUE(send(first, 0));
+  EXPECT_FALSE(world.PressEjectButton('D'));  // the other program's lock holds
+  EXPECT_TRUE(send(second, 0));
+  EXPECT_TRUE(world.PressEjectButton('d'));
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+  // A lock does not keep an open tray from closing.
+  EXPECT_TRUE(send(first, 0xFFFFFFFF));
+  EXPECT_TRUE(world.PressEjectButton('D'));
+  EXPECT_FALSE(world.Drive('D').doorOpen);
+  world.Drive('D').lockRefused = true;
+  EXPECT_FALSE(send(first, 0));
+  EXPECT_EQ(world.Drive('D').lockCount, 1);
+}
+
+TEST(SimDevices, ADiscGoesInAndOutOfAnOpenTrayOnlyAndIsReadBehindAClosedOne) {
+  SimWorld world;
+  world.AddDrive('E', DriveType::CdRom);
+  world.AddDrive('C', DriveType::Fixed);
+  SimDrives drives(world);
+  EXPECT_FALSE(world.InsertDisc('E'));
+  EXPECT_FALSE(world.PressEjectButton('C'));
+  ASSERT_TRUE(world.PressEjectButton('E'));
+  EXPECT_TRUE(world.InsertDisc('E'));
+  EXPECT_FALSE(world.InsertDisc('E'));
+  EXPECT_FALSE(drives.IsReadable('E'));  // the tray is still out
+  world.PressEjectButton('E');
+  EXPECT_TRUE(drives.IsReadable('E'));
+  EXPECT_FALSE(world.RemoveDisc('E'));
+  world.PressEjectButton('E');
+  EXPECT_TRUE(world.RemoveDisc('E'));
+  world.PressEjectButton('E');
+  EXPECT_FALSE(drives.IsReadable('E'));
+}
+
+TEST(SimDevices, PausesAndRequestsAreLoggedWithTheirVirtualTime) {
+  SimWorld world;
+  world.AddDrive('D', DriveType::CdRom);
+  SimSound sound(world);
+  SimDoor door(world);
+  world.Advance(10000);
+  sound.Sleep(300);
+  if (auto device = door.Open('D')) door.Close(*device);
+  sound.Beep(750, 450);
+  EXPECT_EQ(world.timedLog, (std::vector<std::string>{
+                                "[10.000] pause 300 ms", "[10.300] cd audio open D",
+                                "[10.300] cd audio close D", "[10.300] beep 750 Hz, 450 ms"}));
+  EXPECT_EQ(world.Now(), 10750u);
+}
+
+}  // namespace
+}  // namespace orbl::sim
