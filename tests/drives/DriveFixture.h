@@ -52,8 +52,21 @@ class DriveFixture : public ::testing::Test {
     return lines;
   }
   void Forget() {
+    timelineSeen_ = world.timedLog.size();
     world.deviceLog.clear();
     world.beeps.clear();
+  }
+  // The timed log since the last call, without what is not the drives' business.
+  std::vector<std::string> Timeline() {
+    std::vector<std::string> lines;
+    for (std::size_t i = timelineSeen_; i < world.timedLog.size(); ++i) {
+      const std::string& line = world.timedLog[i];
+      if (line.find("stored") == std::string::npos && line.find("registry") == std::string::npos) {
+        lines.push_back(line);
+      }
+    }
+    timelineSeen_ = world.timedLog.size();
+    return lines;
   }
   std::vector<std::string> BoxTexts() {
     std::vector<std::string> texts;
@@ -64,6 +77,9 @@ class DriveFixture : public ::testing::Test {
   sim::SimWorld world;
   sim::SimProcess program{world};
   std::optional<TFrmMain> frmMain;
+
+ private:
+  std::size_t timelineSeen_ = 0;
 };
 
 using Lines = std::vector<std::string>;

@@ -85,6 +85,76 @@ TEST(DriveScenario, ARefusedLockAtStartUpShowsTheErrorBoxOnlyWithTheDrivesOption
   }
 }
 
+// The lines of the timed log from position `from` on that concern drives.
+Lines DriveLines(const sim::SimWorld& world, std::size_t from) {
+  Lines lines;
+  for (std::size_t i = from; i < world.timedLog.size(); ++i) {
+    const std::string& line = world.timedLog[i];
+    for (const char* kind :
+         {"] cd audio", "] door", "] pause", "] beep", "] message box", "] open device",
+          "] close device", "] lock", "] unlock", "] eject button"}) {
+      if (line.find(kind) != std::string::npos) {
+        lines.push_back(line);
+        break;
+      }
+    }
+  }
+  return lines;
+}
+
+TEST(DriveScenario, OpenCloseAndAFailedOpenAsTheDriveSeesThem) {
+  Computer pc;
+  auto& program = pc.Start();
+  pc.world.Advance(1000 - pc.world.Now());
+  const std::size_t from = pc.world.timedLog.size();
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Open Door", "D:"});
+  pc.world.Advance(2000);
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Close Door", "D:"});
+  pc.world.Drive('F').noDoorDevice = true;
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Open Door", "F:"});
+  EXPECT_EQ(DriveLines(pc.world, from),
+            (Lines{"[1.000] pause 300 ms", "[1.300] cd audio open D", "[1.300] door open D",
+                   "[1.300] cd audio close D", "[3.300] cd audio open D", "[3.300] door close D",
+                   "[3.300] cd audio close D", "[3.300] pause 300 ms", "[3.600] pause 300 ms",
+                   "[3.900] cd audio open F failed"}));
+}
+
+// Two prevents from the tray menu need two allows, or the drive would stay
+// locked against its own eject button after the user unlocked it.
+TEST(DriveScenario, MenuLockTwiceThenUnlockFreesTheEjectButton) {
+  Computer pc;
+  auto& program = pc.Start();
+  for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
+    program.TrayRightClick();
+    program.ChooseMenuItem({item, "D:"});
+  }
+  EXPECT_EQ(pc.world.Drive('D').lockCount, 0);
+  EXPECT_TRUE(pc.world.PressEjectButton('D'));
+  EXPECT_TRUE(pc.world.Drive('D').doorOpen);
+}
+
+TEST(DriveScenario, ALockHeldByAnotherProgramSurvivesOurUnlock) {
+  Computer pc;
+  sim::SimProcess other(pc.world);
+  other.Start([](platform::Platform& p) {
+    const auto device = p.removalLock.OpenDevice('D');
+    p.removalLock.SendMediaRemoval(device, 0xFFFFFFFF);
+    p.removalLock.CloseDevice(device);
+    p.windows.RunLoop();
+  });
+  other.Kill();  // the count belongs to the drive, not to the process
+  auto& program = pc.Start();
+  for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
+    program.TrayRightClick();
+    program.ChooseMenuItem({item, "D:"});
+  }
+  EXPECT_EQ(pc.world.Drive('D').lockCount, 1);
+  EXPECT_FALSE(pc.world.PressEjectButton('D'));
+}
+
 TEST(DriveScenario, TheIdleProgramArmsNoTimerAndTouchesNoDeviceForAnHour) {
   Computer pc;
   auto& program = pc.Start();
