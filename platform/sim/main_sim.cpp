@@ -1,6 +1,7 @@
 // Runs Orbelle on the simulated platform and narrates what it does: a
 // computer with a fixed drive C: and two optical drives D: and F:, a user who
-// lets the program run for a minute and then logs off (a close request).
+// opens D: from the tray menu, lets the program run for a minute (it closes
+// the door again after 15 s) and then logs off (a close request).
 //
 //   orbl3_sim [options]      the argument is handed to the program
 #include <iomanip>
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
     std::cout << "The options window is open; the user closes it.\n";
     program.CloseWindowByUser(optionsWindow->handle);
   }
+  std::cout << "The user chooses Open Door -> D: in the tray menu ...\n";
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Open Door", "D:"});
   std::cout << "Running. The user works for a minute ...\n";
   world.Advance(60000);
 
