@@ -235,6 +235,21 @@ TEST_F(AutoClose, ASecondRemovalStartsTheWaitAfresh) {
                               "cd audio open E", "door close E", "cd audio close E"}));
 }
 
+TEST_F(AutoClose, AScheduleThatRanThroughRunsAgainFromItsFirstStep) {
+  Start();
+  Drive('D').AutocloseInterval = 10;
+  Drive('E').AutocloseInterval = 20;
+  for (int removal = 0; removal < 2; ++removal) {
+    SCOPED_TRACE(removal);
+    Do([](TDriveControl& c) { c.StartAutoClose(); });
+    EXPECT_EQ(State().AutoClosePosition, 0);
+    world.Advance(10000);
+    EXPECT_EQ(Devices(), (Lines{"cd audio open D", "door close D", "cd audio close D"}));
+    world.Advance(10000);
+    EXPECT_EQ(Devices(), (Lines{"cd audio open E", "door close E", "cd audio close E"}));
+  }
+}
+
 TEST_F(AutoClose, AnOpenActionClosesOnlyTheOpenedDriveAfterItsInterval) {
   Start();
   Drive('D').AutocloseInterval = 30;
