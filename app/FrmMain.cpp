@@ -1,7 +1,9 @@
 #include "app/FrmMain.h"
 
+#include <array>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "drives/DriveTools.h"
 #include "settings/RegistrySettings.h"
@@ -189,13 +191,15 @@ void TFrmMain::ScanDrives() {
 
     const std::string caption = DriveCaption(letter);
     using MenuAction = void (TDriveControl::*)(const std::string&);
-    const std::pair<MenuHandle, MenuAction> items[] = {
+    const std::array<std::pair<MenuHandle, MenuAction>, 4> items = {{
         {TrayMenu.Unlock, &TDriveControl::MenuUnlockDrive},
         {TrayMenu.Lock, &TDriveControl::MenuLockDrive},
         {TrayMenu.Close, &TDriveControl::MenuCloseDrive},
-        {TrayMenu.Open, &TDriveControl::MenuOpenDrive}};
-    for (const auto& [sub, action] : items) {
-      platform_.tray.AddMenuItem(sub, caption,
+        {TrayMenu.Open, &TDriveControl::MenuOpenDrive},
+    }};
+    for (const auto& item : items) {
+      const MenuAction action = item.second;
+      platform_.tray.AddMenuItem(item.first, caption,
                                  [this, action, caption] { (DriveControl.*action)(caption); });
     }
     for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {

@@ -89,22 +89,22 @@ void TDriveControl::ToggleLock(char letter) {
   }
 }
 
-// The walks read each letter afresh: a box of one drive runs a message loop,
-// and what it dispatches may act on the drives.
+// A failure on one drive never stops a walk; the table is never resized, so a
+// box's message loop running another action meanwhile cannot spoil it.
 void TDriveControl::OpenAllDrives() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) OpenDrive(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) OpenDrive(drive.Letter);
 }
 
 void TDriveControl::CloseAllDrives() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) CloseDrive(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) CloseDrive(drive.Letter);
 }
 
 void TDriveControl::LockAllDrives() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) LockDrive(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) LockDrive(drive.Letter);
 }
 
 void TDriveControl::UnlockAllDrives() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) UnlockDrive(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) UnlockDrive(drive.Letter);
 }
 
 // The alternation flags only alternate; per-drive actions leave them alone.
@@ -130,8 +130,8 @@ void TDriveControl::RunDriveAction(char letter, std::int32_t action) {
   switch (static_cast<TDriveAction>(action)) {
     case TDriveAction::OpenCloseDrive:
     case TDriveAction::LockUnlockDrive:
-      for (std::size_t i = 0; i < driveTable_.size(); ++i) {
-        if (AsciiUpper(driveTable_[i].Letter) != AsciiUpper(letter)) continue;
+      for (const TDriveRecord& drive : driveTable_) {
+        if (AsciiUpper(drive.Letter) != AsciiUpper(letter)) continue;
         if (static_cast<TDriveAction>(action) == TDriveAction::OpenCloseDrive) {
           ToggleDoor(letter);
         } else {
@@ -155,13 +155,13 @@ void TDriveControl::RunDriveAction(char letter, std::int32_t action) {
 }
 
 void TDriveControl::LockDrivesOnStart() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) {
-    if (driveTable_[i].LockOnStart) LockDrive(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) {
+    if (drive.LockOnStart) LockDrive(drive.Letter);
   }
 }
 
 void TDriveControl::ProbeDoorDevices() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) ProbeDoorDevice(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) ProbeDoorDevice(drive.Letter);
 }
 
 // --- the timers ----------------------------------------------------------------
@@ -209,7 +209,7 @@ void TDriveControl::AutoCloseTimerTick() {
       return;
     }
     state_.AutoClosePosition = step + 1;
-    const auto next = static_cast<std::size_t>(schedule_[static_cast<std::size_t>(step + 1)]);
+    const auto next = static_cast<std::size_t>(schedule_[static_cast<std::size_t>(step) + 1]);
     const std::uint32_t wait =
         IntervalMs(driveTable_[next].AutocloseInterval) - IntervalMs(drive.AutocloseInterval);
     // Drives with the same interval close one right after the other. Two
@@ -223,8 +223,8 @@ void TDriveControl::AutoCloseTimerTick() {
 
 // Retries the close of every drive that asks for it; DoorOpen stays as it is.
 void TDriveControl::PeriodicCloseTimerTick() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) {
-    if (driveTable_[i].TryToCloseEverySomeSeconds) CloseDoor(driveTable_[i].Letter);
+  for (const TDriveRecord& drive : driveTable_) {
+    if (drive.TryToCloseEverySomeSeconds) CloseDoor(drive.Letter);
   }
 }
 

@@ -47,6 +47,7 @@ class TDriveControl {
   TDriveControl(platform::Platform& platform, TProgramState& state, TDriveTable& driveTable,
                 const TInterfaceTexts& texts, TWindowTimer& autoCloseTimer,
                 std::function<void()> showOptions);
+  ~TDriveControl() = default;
   TDriveControl(const TDriveControl&) = delete;
   TDriveControl& operator=(const TDriveControl&) = delete;
 
