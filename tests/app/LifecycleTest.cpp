@@ -25,9 +25,8 @@ TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
   EXPECT_FALSE(program.WindowTitled("Orbelle")->visible);
   EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
   // The CD audio devices are probed at the end of start-up; no door moved.
-  EXPECT_EQ(pc.world.deviceLog,
-            (std::vector<std::string>{"cd audio open D", "cd audio close D", "cd audio open F",
-                                      "cd audio close F"}));
+  EXPECT_EQ(pc.world.deviceLog, (std::vector<std::string>{"cd audio open D", "cd audio close D",
+                                                          "cd audio open F", "cd audio close F"}));
 
   Computer::Close(program);
   EXPECT_EQ(program.ExitCode(), 0);
