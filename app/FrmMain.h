@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramState.h"
 #include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
 #include "language/InterfaceTexts.h"
@@ -34,23 +35,6 @@ struct TTrayMenu {
   platform::MenuItemHandle Help;
   platform::MenuItemHandle About;
   platform::MenuItemHandle Exit;
-};
-
-// The program-wide flags and positions, with their start values. Every part
-// of the program reads and changes them; they live as long as frmMain.
-struct TProgramState {
-  bool ShowLockMessages = true;
-  bool TrackUserLocks = true;
-  std::set<char> UserLockedDrives;  // lower-case letters
-  std::int32_t CloseDialogDrive = -1;
-  bool AllDoorsOpened = false;
-  bool AllDrivesLocked = false;
-  std::int32_t AutoClosePosition = 0;
-  bool Asleep = false;
-  bool JustResumed = false;
-  std::int32_t SelectedDrive = -1;
-  // The window brought to the front around the tray menu.
-  platform::WindowHandle MenuForegroundWindow;
 };
 
 class TFrmMain {

@@ -2,7 +2,7 @@
 // audio device, the removal lock with its boxes and beeps, and the disc test.
 #include <algorithm>
 
-#include "app/FrmMain.h"
+#include "app/ProgramState.h"
 #include "drives/DriveControl.h"
 #include "drives/DriveTools.h"
 #include "platform/AsciiCase.h"

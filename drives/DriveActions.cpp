@@ -3,7 +3,7 @@
 // alone: the program never asks a drive what state it is in.
 #include <algorithm>
 
-#include "app/FrmMain.h"
+#include "app/ProgramState.h"
 #include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
 #include "drives/DriveTools.h"
