@@ -5,6 +5,7 @@
 
 #include "drives/DriveTools.h"
 #include "settings/RegistrySettings.h"
+#include "ui/VirtualKeys.h"
 
 namespace orbl {
 
@@ -175,8 +176,9 @@ void TFrmMain::ReadAutoStart() {
   Options.AutoStart = platform_.autostart.IsEnabled();
 }
 
-// Comes with the hot keys.
-void TFrmMain::RegisterDriveHotKeys() {}
+void TFrmMain::RegisterDriveHotKeys() {
+  orbl::RegisterDriveHotKeys(platform_.hotKeys, platform_.windows, Handle, DriveTable, Texts);
+}
 
 // Comes with the door operations.
 void TFrmMain::ProbeDoorDevices() {}
