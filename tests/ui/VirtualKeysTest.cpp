@@ -61,9 +61,11 @@ TEST(KeyNames, EachListEntryHasItsOwnCodeAndBothConversionsAgreeOverTheList) {
     std::set<std::int32_t> codes;
     for (const std::string& name : KeyList(texts)) {
       const std::int32_t code = KeyNameToCode(name, texts);
-      EXPECT_TRUE(codes.insert(code).second) << name << " shares code " << code;
+      EXPECT_TRUE(codes.insert(code).second)
+          << ::testing::PrintToString(name) << " shares code " << code;
       EXPECT_EQ(KeyCodeToName(code, texts), name) << code;
-      EXPECT_EQ(KeyNameToCode(KeyCodeToName(code, texts), texts), code) << name;
+      EXPECT_EQ(KeyNameToCode(KeyCodeToName(code, texts), texts), code)
+          << ::testing::PrintToString(name);
     }
     EXPECT_EQ(codes.size(), 60u);
   }
@@ -78,7 +80,7 @@ TEST(KeyNames, ListEntriesAreTheirVirtualKeyCodes) {
       {"9", 57},     {"-", 0xBD},   {"=", 0xBB},   {"\\", 0xDC},
   };
   for (const auto& [name, code] : table) {
-    EXPECT_EQ(KeyNameToCode(name, texts), code) << name;
+    EXPECT_EQ(KeyNameToCode(name, texts), code) << ::testing::PrintToString(name);
     EXPECT_EQ(KeyCodeToName(code, texts), name) << code;
   }
 }
@@ -114,7 +116,8 @@ TEST(KeyNames, NamesAndCodesOutsideTheListFallBackToOneCharacter) {
       {"", 0},    {"Tab", 'T'}, {"F13", 'F'}, {"F0", 'F'},    {"F01", 'F'},
       {"F", 'F'}, {"f5", 'f'},  {"F1x", 'F'}, {"\xE4", 0xE4},  // a byte above 127 is not negative
   };
-  for (const auto& [name, code] : names) EXPECT_EQ(KeyNameToCode(name, texts), code) << name;
+  for (const auto& [name, code] : names)
+    EXPECT_EQ(KeyNameToCode(name, texts), code) << ::testing::PrintToString(name);
 
   const std::vector<std::pair<std::int32_t, std::string>> codes = {
       {111, "o"}, {124, "|"}, {96, "`"}, {0x141, "A"}};
