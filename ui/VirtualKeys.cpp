@@ -102,7 +102,6 @@ std::int32_t KeyNameToCode(const std::string& name, const TInterfaceTexts& texts
 }
 
 std::string KeyCodeToName(std::int32_t code, const TInterfaceTexts& texts) {
-  code = StoredKeyToVirtualKey(code);
   for (const NamedKey& key : kNamedKeys) {
     if (code == key.code) return texts.*key.text;
   }
@@ -112,8 +111,8 @@ std::string KeyCodeToName(std::int32_t code, const TInterfaceTexts& texts) {
   for (const PunctuationKey& key : kPunctuationKeys) {
     if (code == key.code) return key.name;
   }
-  // A key outside the list (a hand-edited value) shows as the character of
-  // its low byte, as the letters and digits do.
+  // Any other key shows as the character of its low byte, as the letters and
+  // digits do; so do an older file's 61 and 92, which are "=" and "\".
   return {static_cast<char>(static_cast<unsigned char>(code & 0xFF))};
 }
 

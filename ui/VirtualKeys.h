@@ -38,8 +38,8 @@ std::vector<std::string> KeyList(const TInterfaceTexts& texts);
 std::int32_t KeyNameToCode(const std::string& name, const TInterfaceTexts& texts);
 
 // A virtual-key code to its name in the key list; the inverse of
-// KeyNameToCode over the list. A stored key of an older file is read first
-// (StoredKeyToVirtualKey), so 61 reads "=" as VK_OEM_PLUS does.
+// KeyNameToCode over the list. An older file's 61 and 92 read "=" and "\"
+// like VK_OEM_PLUS and VK_OEM_5.
 std::string KeyCodeToName(std::int32_t code, const TInterfaceTexts& texts);
 
 // "Win + Ctrl + Alt + Shift + Delete": the modifiers in that fixed order, then
@@ -50,10 +50,10 @@ std::string HotKeyText(const THotKeyDef& hotKey, const TInterfaceTexts& texts);
 std::uint32_t HotKeyModifiers(const THotKeyDef& hotKey);
 
 // The key a stored `Key` stands for. Older files stored "=" and "\" as their
-// character codes 61 and 92, which no key sends; they are read as VK_OEM_PLUS
-// and VK_OEM_5. Such a file's "-" was 45, which is Insert's code too: it
+// character codes 61 and 92, which are no key and the right Windows key; they
+// are read as VK_OEM_PLUS and VK_OEM_5. Such a file's "-" was 45, which is Insert's code too: it
 // stays Insert, since the two cannot be told apart. The record keeps what was
-// stored; every reader of a key goes through this (names, registration).
+// stored; the registration goes through this, and the names agree already.
 std::int32_t StoredKeyToVirtualKey(std::int32_t key);
 
 // The start-up registration pass: for each drive in table order its open/close

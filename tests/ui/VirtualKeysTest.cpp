@@ -108,6 +108,11 @@ TEST(KeyNames, NamesAreComparedExactlyWithTheTextsOfTheCurrentLanguage) {
   EXPECT_EQ(KeyNameToCode("space", builtIn), 's');  // case counts
   EXPECT_EQ(KeyCodeToName(32, renamed), "Leertaste");
   EXPECT_EQ(KeyCodeToName(0, renamed), "<KEINE>");
+
+  // A language file that leaves a key's text empty does not make "" a key.
+  TInterfaceTexts emptySpace;
+  emptySpace.Space_Key = "";
+  EXPECT_EQ(KeyNameToCode("", emptySpace), 0);
 }
 
 TEST(KeyNames, NamesAndCodesOutsideTheListFallBackToOneCharacter) {
