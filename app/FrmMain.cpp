@@ -7,6 +7,7 @@
 
 #include "drives/DriveTools.h"
 #include "settings/RegistrySettings.h"
+#include "ui/VirtualKeys.h"
 
 namespace orbl {
 
@@ -178,8 +179,9 @@ void TFrmMain::ReadAutoStart() {
   Options.AutoStart = platform_.autostart.IsEnabled();
 }
 
-// Comes with the hot keys.
-void TFrmMain::RegisterDriveHotKeys() {}
+void TFrmMain::RegisterDriveHotKeys() {
+  orbl::RegisterDriveHotKeys(platform_.hotKeys, platform_.windows, Handle, DriveTable, Texts);
+}
 
 void TFrmMain::ScanDrives() {
   const std::uintptr_t mainWindow = Handle.value;

@@ -36,21 +36,24 @@ fi
 tidy_failed=0
 scripts/tidy.py "${tidy_builds[@]}" || tidy_failed=1
 
-# A short fuzzing run over stored values: long enough to catch a regression in
-# the parsers, short enough for every push. Its log is shown whole when it
-# finds something, else only its last lines.
+# Short fuzzing runs over the outside input that is parsed: stored values and
+# device broadcasts. Long enough to catch a regression in the parsers, short
+# enough for every push. Each log is shown whole when it finds something, else
+# only its last line.
 if command -v clang++ >/dev/null; then
   echo "== fuzz"
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz
   mkdir -p build/fuzz/artifacts
-  if ! build/fuzz/tests/fuzz/settings_fuzz -max_total_time=20 -max_len=512 -print_final_stats=0 \
-       -artifact_prefix=build/fuzz/artifacts/ >build/fuzz/settings_fuzz.log 2>&1; then
-    cat build/fuzz/settings_fuzz.log
-    echo "fuzzing failed; the input that did it is in build/fuzz/artifacts/" >&2
-    exit 1
-  fi
-  tail -n 1 build/fuzz/settings_fuzz.log
+  for target in settings_fuzz broadcast_fuzz; do
+    if ! "build/fuzz/tests/fuzz/$target" -max_total_time=20 -max_len=512 -print_final_stats=0 \
+         -artifact_prefix=build/fuzz/artifacts/ >"build/fuzz/$target.log" 2>&1; then
+      cat "build/fuzz/$target.log"
+      echo "fuzzing $target failed; the input that did it is in build/fuzz/artifacts/" >&2
+      exit 1
+    fi
+    tail -n 1 "build/fuzz/$target.log"
+  done
 fi
 
 if [ -x scripts/test-windows.sh ]; then

@@ -1,0 +1,204 @@
+// Key names, the text of a hot key, its modifier mask, and the way back from
+// a hot key message to its drive.
+#include "ui/VirtualKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/Types.h"
+
+namespace orbl {
+namespace {
+
+using platform::mod::kAlt;
+using platform::mod::kControl;
+using platform::mod::kShift;
+using platform::mod::kWin;
+
+// A language file that renames every named key.
+TInterfaceTexts RenamedTexts() {
+  TInterfaceTexts t;
+  t.Key_None = "<KEINE>";
+  t.Space_Key = "Leertaste";
+  t.Enter_Key = "Eingabe";
+  t.BackSpace_Key = "Rueck";
+  t.Insert_Key = "Einfg";
+  t.Home_Key = "Pos1";
+  t.Delete_Key = "Entf";
+  t.End_Key = "Ende";
+  t.Esc_Key = "Abbr";
+  t.Ctrl_Key = "Strg";
+  t.Alt_Key = "Alt";
+  t.Shift_Key = "Umschalt";
+  t.Win_Key = "Windows";
+  return t;
+}
+
+THotKeyDef Def(bool win, bool ctrl, bool alt, bool shift, std::int32_t key) {
+  return THotKeyDef{win, ctrl, alt, shift, key};
+}
+
+TEST(KeyList, HoldsTheSixtyKeysInTheOrderTheDialogShowsThem) {
+  const std::vector<std::string> expected = {
+      "<NONE>", "Space", "Enter", "Backspace", "Insert", "Delete", "Home", "End", "Esc", "F1",
+      "F2",     "F3",    "F4",    "F5",        "F6",     "F7",     "F8",   "F9",  "F10", "F11",
+      "F12",    "A",     "B",     "C",         "D",      "E",      "F",    "G",   "H",   "I",
+      "J",      "K",     "L",     "M",         "N",      "O",      "P",    "Q",   "R",   "S",
+      "T",      "U",     "V",     "W",         "X",      "Y",      "Z",    "0",   "1",   "2",
+      "3",      "4",     "5",     "6",         "7",      "8",      "9",    "-",   "=",   "\\"};
+  EXPECT_EQ(KeyList(TInterfaceTexts{}), expected);
+
+  std::vector<std::string> renamed = expected;
+  const std::vector<std::string> names = {"<KEINE>", "Leertaste", "Eingabe", "Rueck", "Einfg",
+                                          "Entf",    "Pos1",      "Ende",    "Abbr"};
+  std::copy(names.begin(), names.end(), renamed.begin());
+  EXPECT_EQ(KeyList(RenamedTexts()), renamed);
+}
+
+TEST(KeyNames, EachListEntryHasItsOwnCodeAndBothConversionsAgreeOverTheList) {
+  for (const TInterfaceTexts& texts : {TInterfaceTexts{}, RenamedTexts()}) {
+    std::set<std::int32_t> codes;
+    for (const std::string& name : KeyList(texts)) {
+      const std::int32_t code = KeyNameToCode(name, texts);
+      EXPECT_TRUE(codes.insert(code).second)
+          << ::testing::PrintToString(name) << " shares code " << code;
+      EXPECT_EQ(KeyCodeToName(code, texts), name) << code;
+      EXPECT_EQ(KeyNameToCode(KeyCodeToName(code, texts), texts), code)
+          << ::testing::PrintToString(name);
+    }
+    EXPECT_EQ(codes.size(), 60u);
+  }
+}
+
+TEST(KeyNames, ListEntriesAreTheirVirtualKeyCodes) {
+  const TInterfaceTexts texts;
+  const std::vector<std::pair<std::string, std::int32_t>> table = {
+      {"<NONE>", 0}, {"Space", 32}, {"Enter", 13}, {"Backspace", 8}, {"Insert", 45}, {"Delete", 46},
+      {"Home", 36},  {"End", 35},   {"Esc", 27},   {"F1", 112},      {"F5", 116},    {"F9", 120},
+      {"F10", 121},  {"F12", 123},  {"A", 65},     {"K", 75},        {"Z", 90},      {"0", 48},
+      {"9", 57},     {"-", 0xBD},   {"=", 0xBB},   {"\\", 0xDC},
+  };
+  for (const auto& [name, code] : table) {
+    EXPECT_EQ(KeyNameToCode(name, texts), code) << ::testing::PrintToString(name);
+    EXPECT_EQ(KeyCodeToName(code, texts), name) << code;
+  }
+}
+
+TEST(KeyNames, OlderFilesCodesForEqualsAndBackslashReadAsTheirKeys) {
+  const TInterfaceTexts texts;
+  EXPECT_EQ(StoredKeyToVirtualKey(61), vk::kOemPlus);
+  EXPECT_EQ(StoredKeyToVirtualKey(92), vk::kOem5);
+  EXPECT_EQ(KeyCodeToName(61, texts), "=");
+  EXPECT_EQ(KeyCodeToName(92, texts), "\\");
+  // "-" was stored as 45, Insert's code: it stays Insert.
+  EXPECT_EQ(StoredKeyToVirtualKey(45), 45);
+  EXPECT_EQ(KeyCodeToName(45, texts), "Insert");
+  for (std::int32_t code : {0, 48, 65, 90, 0xBB, 0xBD, 0xDC, 112}) {
+    EXPECT_EQ(StoredKeyToVirtualKey(code), code);
+  }
+}
+
+TEST(KeyNames, NamesAreComparedExactlyWithTheTextsOfTheCurrentLanguage) {
+  const TInterfaceTexts builtIn;
+  const TInterfaceTexts renamed = RenamedTexts();
+  EXPECT_EQ(KeyNameToCode("Leertaste", renamed), 32);
+  EXPECT_EQ(KeyNameToCode("Space", renamed), 'S');  // no longer a named key
+  EXPECT_EQ(KeyNameToCode("<KEINE>", renamed), 0);
+  EXPECT_EQ(KeyNameToCode("space", builtIn), 's');  // case counts
+  EXPECT_EQ(KeyCodeToName(32, renamed), "Leertaste");
+  EXPECT_EQ(KeyCodeToName(0, renamed), "<KEINE>");
+
+  // A language file that leaves a key's text empty does not make "" a key.
+  TInterfaceTexts emptySpace;
+  emptySpace.Space_Key = "";
+  EXPECT_EQ(KeyNameToCode("", emptySpace), 0);
+}
+
+TEST(KeyNames, NamesAndCodesOutsideTheListFallBackToOneCharacter) {
+  const TInterfaceTexts texts;
+  const std::vector<std::pair<std::string, std::int32_t>> names = {
+      {"", 0},    {"Tab", 'T'}, {"F13", 'F'}, {"F0", 'F'},    {"F01", 'F'},
+      {"F", 'F'}, {"f5", 'f'},  {"F1x", 'F'}, {"\xE4", 0xE4},  // a byte above 127 is not negative
+  };
+  for (const auto& [name, code] : names)
+    EXPECT_EQ(KeyNameToCode(name, texts), code) << ::testing::PrintToString(name);
+
+  const std::vector<std::pair<std::int32_t, std::string>> codes = {
+      {111, "o"}, {124, "|"}, {96, "`"}, {0x141, "A"}};
+  for (const auto& [code, name] : codes) EXPECT_EQ(KeyCodeToName(code, texts), name) << code;
+}
+
+TEST(HotKeyText, ModifiersInTheirFixedOrderThenTheKey) {
+  const TInterfaceTexts texts;
+  const std::vector<std::pair<THotKeyDef, std::string>> table = {
+      {Def(true, true, true, true, 46), "Win + Ctrl + Alt + Shift + Delete"},
+      {Def(false, true, false, true, 'K'), "Ctrl + Shift + K"},
+      {Def(true, false, true, false, 116), "Win + Alt + F5"},
+      {Def(false, false, false, true, '7'), "Shift + 7"},
+      {Def(false, false, false, false, 'K'), "K"},
+      {Def(false, true, false, false, vk::kOemPlus), "Ctrl + ="},
+      {Def(false, true, false, false, 61), "Ctrl + ="},
+      {Def(false, false, true, false, 92), "Alt + \\"},
+      {Def(false, false, false, false, 32), "Space"},
+      // No key: no hot key, whatever the flags say.
+      {Def(true, true, true, true, 0), "<NONE>"},
+      {Def(false, false, false, false, 0), "<NONE>"},
+  };
+  for (const auto& [hotKey, text] : table) EXPECT_EQ(HotKeyText(hotKey, texts), text);
+
+  const TInterfaceTexts renamed = RenamedTexts();
+  EXPECT_EQ(HotKeyText(Def(true, true, false, true, 46), renamed),
+            "Windows + Strg + Umschalt + Entf");
+  EXPECT_EQ(HotKeyText(Def(false, true, false, false, 0), renamed), "<KEINE>");
+}
+
+TEST(HotKeyModifiers, EachFlagHasItsOwnBit) {
+  EXPECT_EQ(HotKeyModifiers(Def(false, false, false, false, 'K')), 0u);
+  EXPECT_EQ(HotKeyModifiers(Def(true, false, false, false, 'K')), kWin);
+  EXPECT_EQ(HotKeyModifiers(Def(false, true, false, false, 'K')), kControl);
+  EXPECT_EQ(HotKeyModifiers(Def(false, false, true, false, 'K')), kAlt);
+  EXPECT_EQ(HotKeyModifiers(Def(false, false, false, true, 'K')), kShift);
+  EXPECT_EQ(HotKeyModifiers(Def(false, true, false, true, 'K')), kControl | kShift);
+  EXPECT_EQ(HotKeyModifiers(Def(true, true, true, true, 'K')), 15u);
+}
+
+TEST(FindHotKeyTarget, AnIdentifierLeadsToItsDriveAndRoleWhileTheKeyIsSet) {
+  TDriveRecord d;
+  d.Letter = 'D';
+  d.HotKeyClose.Key = 'D';
+  d.HotKeyLock.Key = 'L';
+  d.CloseHotKeyId = 0xC001;
+  d.LockHotKeyId = 0xC002;
+  TDriveRecord e = d;
+  e.Letter = 'E';
+  e.CloseHotKeyId = 0xC003;
+  e.LockHotKeyId = 0xC004;
+  TDriveRecord f = d;  // its atoms could not be added
+  f.Letter = 'F';
+  f.CloseHotKeyId = 0;
+  f.LockHotKeyId = 0;
+  TDriveTable drives = {d, e, f};
+
+  using R = HotKeyRole;
+  using Found = std::optional<HotKeyTarget>;
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC001), (Found{{0, R::OpenClose}}));
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC002), (Found{{0, R::LockUnlock}}));
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC003), (Found{{1, R::OpenClose}}));
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC004), (Found{{1, R::LockUnlock}}));
+  EXPECT_EQ(FindHotKeyTarget(drives, 0), std::nullopt);
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC005), std::nullopt);
+  EXPECT_EQ(FindHotKeyTarget(drives, 0x1'0000'C001), std::nullopt);  // only the whole wParam
+
+  // A key set to none in the options window: the combination registered at
+  // start stays in force until the next start, and its message is ignored.
+  drives[1].HotKeyClose.Key = 0;
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC003), std::nullopt);
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC004), (Found{{1, R::LockUnlock}}));
+  drives[1].HotKeyLock.Key = 0;
+  EXPECT_EQ(FindHotKeyTarget(drives, 0xC004), std::nullopt);
+  EXPECT_EQ(FindHotKeyTarget({}, 0xC001), std::nullopt);
+}
+
+}  // namespace
+}  // namespace orbl
