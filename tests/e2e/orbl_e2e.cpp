@@ -629,6 +629,60 @@ void TrayMenuOpenDoor(const std::string& path) {
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
 }
 
+// --- hot keys ----------------------------------------------------------------------
+
+// A combination another program holds is reported at start-up, with the
+// combination on its own line, and the program runs on. A drive given the
+// same combination as another drive of the program is reported the same way.
+void HotKeyConflict(const std::string& path) {
+  const std::string taken = "This hot key is already used. Please, specify any other hot key.\r\n";
+  struct Held {
+    Held() : ok(RegisterHotKey(nullptr, 0x4B4B, MOD_CONTROL | MOD_ALT, 'K') != FALSE) {}
+    ~Held() {
+      if (ok) UnregisterHotKey(nullptr, 0x4B4B);
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    bool ok;
+  };
+  auto storeHotKey = [](char letter, bool ctrl, bool alt, bool shift, const char* key) {
+    StoreDriveOption(letter, " HotKeyClose-Ctrl", ctrl ? "1" : "0");
+    StoreDriveOption(letter, " HotKeyClose-Alt", alt ? "1" : "0");
+    StoreDriveOption(letter, " HotKeyClose-Shift", shift ? "1" : "0");
+    StoreDriveOption(letter, " HotKeyClose-Key", key);
+  };
+  auto expectOneBox = [&](const std::string& expected) {
+    Program program(path);
+    HWND box = WaitForBox(program.Pid(), kStartTimeout);
+    Check(box != nullptr, "no message about the hot key already in use");
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    const std::string caption = TextOf(box);
+    AnswerBox(box);
+    Check(text == expected, std::string("message reads \"") + text + "\"");
+    Check(caption == "Orbelle", "caption \"" + caption + "\"");
+    HWND app = program.WaitRunning();
+    Check(WaitForBox(program.Pid(), 1000) == nullptr, "a second message at start-up");
+    RequestClose(app);
+    Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  };
+
+  ClearSettings();
+  storeHotKey('D', true, true, false, "75");  // Ctrl + Alt + K
+  {
+    const Held held;
+    Check(held.ok, "the harness could not take Ctrl + Alt + K");
+    expectOneBox(taken + "Ctrl + Alt + K");
+    Note("a combination held by another program is reported");
+  }
+  ClearSettings();
+  storeHotKey('D', true, false, true, "76");  // Ctrl + Shift + L, for D and for F
+  storeHotKey('F', true, false, true, "76");
+  expectOneBox(taken + "Ctrl + Shift + L");
+  Note("the second drive with the same combination is reported");
+  ClearSettings();
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -688,7 +742,8 @@ int main(int argc, char** argv) {
       {"options-argument", OptionsArgument},
       {"resources", Resources},
       {"lock-refused-at-start", LockRefusedAtStart},
-      {"tray-menu-open-door", TrayMenuOpenDoor}};
+      {"tray-menu-open-door", TrayMenuOpenDoor},
+      {"hot-key-conflict", HotKeyConflict}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());
