@@ -39,7 +39,8 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
       PeriodicCloseTimer(platform.windows, Handle, 1000,
                          [this] { DriveControl.PeriodicCloseTimerTick(); }),
       DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer,
-                   [this] { platform_.windows.ShowModal(Handle); }) {
+                   [this] { platform_.windows.ShowModal(Handle); }),
+      FrmCloseDrive(platform.windows, State, DriveTable, Texts, DriveControl) {
   CreateTrayMenu();
   // The icon goes up before any setting is read, so the user sees at once
   // that the program started.
@@ -94,8 +95,8 @@ void TFrmMain::ShowTrayIcon() {
 
 void TFrmMain::OnTrayRightButtonUp() {
   WindowSystem& windows = platform_.windows;
-  // Never a menu on top of the options window.
-  if (windows.IsWindowVisible(Handle)) return;
+  // Never a menu on top of the options window or the close-now dialog.
+  if (windows.IsWindowVisible(Handle) || FrmCloseDrive.Visible()) return;
   const Point at = platform_.tray.CursorPos();
   // The menu closes again on the next click elsewhere only when one of our
   // windows is in front while it shows.

@@ -14,6 +14,7 @@
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"
 #include "settings/Orbl2Records.h"
+#include "ui/FrmCloseDrive.h"
 
 namespace orbl {
 
@@ -80,6 +81,9 @@ class TFrmMain {
   TWindowTimer PeriodicCloseTimer;
   // The door, lock and timer operations on DriveTable.
   TDriveControl DriveControl;
+  // The close-now dialog, built hidden with this object: a removal may
+  // arrive in any message loop of start-up.
+  TFrmCloseDrive FrmCloseDrive;
 
  private:
   platform::WindowHandle CreateOptionsWindow();

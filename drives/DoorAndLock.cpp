@@ -61,19 +61,27 @@ TDriveControl::TDriveControl(Platform& platform, TProgramState& state, TDriveTab
 
 // --- the door ----------------------------------------------------------------
 
-// The letter goes to the device in the case the caller passed it.
 void TDriveControl::OpenDoor(char letter) {
-  const auto device = platform_.door.Open(letter);
-  if (!device) return;
-  OpenDoorDevice open(platform_.door, *device);
-  platform_.door.SetDoor(*device, true);
+  SendDoor(letter, true);
 }
 
 void TDriveControl::CloseDoor(char letter) {
+  SendDoor(letter, false);
+}
+
+// The letter goes to the device in the case the caller passed it.
+void TDriveControl::SendDoor(char letter, bool open) {
   const auto device = platform_.door.Open(letter);
   if (!device) return;
-  OpenDoorDevice open(platform_.door, *device);
-  platform_.door.SetDoor(*device, false);
+  OpenDoorDevice opened(platform_.door, *device);
+  if (platform_.door.SetDoor(*device, open)) {
+    lastDoorCommand_[UpperLetter(letter)] = TDoorCommand{++doorCommands_, open};
+  }
+}
+
+bool TDriveControl::ClosedSince(char letter, std::uint64_t mark) const {
+  const auto it = lastDoorCommand_.find(UpperLetter(letter));
+  return it != lastDoorCommand_.end() && it->second.serial > mark && !it->second.open;
 }
 
 void TDriveControl::ProbeDoorDevice(char letter) {

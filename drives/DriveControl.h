@@ -56,6 +56,11 @@ class TDriveControl {
   void CloseDoor(char letter);
   // Opens and closes the drive's CD audio device once; moves nothing.
   void ProbeDoorDevice(char letter);
+  // A mark of the door commands so far. ClosedSince tells whether the latest
+  // door command a drive accepted after the mark was a close: its door is
+  // shut now as far as this program can know.
+  std::uint64_t DoorMark() const { return doorCommands_; }
+  bool ClosedSince(char letter, std::uint64_t mark) const;
 
   // --- the removal lock ----------------------------------------------------
   // Guarded: act only when Locked says the request would change something.
@@ -100,6 +105,7 @@ class TDriveControl {
   const std::vector<int>& AutoCloseSchedule() const { return schedule_; }
 
  private:
+  void SendDoor(char letter, bool open);
   void SendLock(int index, std::uint32_t pauseMs);
   void SendUnlock(int index);
   void ShowLockBox(const std::string& text, std::uint32_t icon);
@@ -115,6 +121,12 @@ class TDriveControl {
   std::function<void()> showOptions_;
   std::vector<int> schedule_;
   std::map<char, int> heldLocks_;  // upper-case letter -> prevent requests in force
+  struct TDoorCommand {
+    std::uint64_t serial = 0;
+    bool open = false;
+  };
+  std::uint64_t doorCommands_ = 0;
+  std::map<char, TDoorCommand> lastDoorCommand_;  // upper-case letter -> accepted
 };
 
 }  // namespace orbl

@@ -31,6 +31,8 @@ struct WindowSpec {
   bool minimizeBox = false;
   bool maximizeBox = false;
   bool centered = false;
+  // Stays above the windows of other programs (WS_EX_TOPMOST).
+  bool topmost = false;
 };
 
 // Callbacks of a top-level window. Every member may be left empty.
@@ -77,6 +79,9 @@ struct ControlSpec {
   int maximum = 100;
   int step = 1;
   std::string image;
+  // Button: the one a window's keyboard input goes to when it is shown
+  // (BS_DEFPUSHBUTTON with the focus); at most one per window.
+  bool defaultButton = false;
 };
 
 // Callbacks of a control; which ones fire depends on the kind.

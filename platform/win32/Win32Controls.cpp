@@ -111,7 +111,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
       break;
     case ControlKind::Button:
       cls = WC_BUTTONA;
-      style |= BS_PUSHBUTTON | WS_TABSTOP;
+      style |= (params.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
       break;
     case ControlKind::DropDownList:
       cls = WC_COMBOBOXA;

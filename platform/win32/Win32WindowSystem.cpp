@@ -97,16 +97,17 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   if (params.minimizeBox) style |= WS_MINIMIZEBOX;
   if (params.maximizeBox) style |= WS_MAXIMIZEBOX;
+  const DWORD exStyle = params.topmost ? WS_EX_TOPMOST : 0;
 
   auto outerSize = [&](UINT dpi) {
     RECT rc{0, 0, ScaleToDpi(params.clientWidth, dpi), ScaleToDpi(params.clientHeight, dpi)};
-    AdjustWindowRectExForDpi(&rc, style, FALSE, 0, dpi);
+    AdjustWindowRectExForDpi(&rc, style, FALSE, exStyle, dpi);
     return SIZE{rc.right - rc.left, rc.bottom - rc.top};
   };
   const SIZE first = outerSize(GetDpiForSystem());
   HWND hwnd =
-      CreateWindowExA(0, kWindowClass, params.title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                      first.cx, first.cy, nullptr, nullptr, instance_, state.get());
+      CreateWindowExA(exStyle, kWindowClass, params.title.c_str(), style, CW_USEDEFAULT,
+                      CW_USEDEFAULT, first.cx, first.cy, nullptr, nullptr, instance_, state.get());
   if (hwnd == nullptr) return {};
 
   Window& window = *state;
@@ -204,6 +205,13 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
   ::ShowWindow(modal, SW_SHOW);
   for (HWND hwnd : collect.disabled) ::EnableWindow(hwnd, FALSE);
   ::SetForegroundWindow(modal);
+  // Keys typed on, meant for the window that was in front, reach the default
+  // button and not whichever control happens to come first.
+  if (auto it = windows_.find(modal); it != windows_.end()) {
+    for (const auto& control : it->second->controls) {
+      if (control->params.defaultButton) SetFocus(control->hwnd);
+    }
+  }
 
   MSG msg;
   while (IsWindow(modal) && ::IsWindowVisible(modal)) {

@@ -1,0 +1,283 @@
+// The close-now dialog on the simulated computer: its countdown on the
+// virtual clock, the three ways out, the drives queued behind it, and the
+// tray kept shut while it shows.
+#include "ui/FrmCloseDrive.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "drives/DriveFixture.h"
+
+namespace orbl::test {
+namespace {
+
+class FrmCloseDriveTest : public DriveFixture {
+ protected:
+  TFrmCloseDrive& Dialog() { return frmMain->FrmCloseDrive; }
+  // Runs the show operation on the program's thread, as the removal handler
+  // would; returns once the program waits, normally inside the dialog.
+  void ShowFor(char letter) {
+    const int index = FindDriveIndex(frmMain->DriveTable, letter);
+    program.Inject([this, index] { Dialog().ShowForDrive(index); });
+  }
+  bool Up() { return program.Window(Dialog().Handle)->visible; }
+  std::string Text(platform::ControlHandle control) {
+    return program.Platform().windows.ControlText(control);
+  }
+  std::string CloseText() { return Text(Dialog().CloseButton); }
+  std::string DriveText() { return Text(Dialog().DriveLabel); }
+  void Click(platform::ControlHandle button) { program.ClickControl(button); }
+  void Eject(char letter) { ASSERT_TRUE(world.PressEjectButton(letter)); }
+};
+
+TEST_F(FrmCloseDriveTest, TheCountdownShowsTheStartTwiceAndEndsWithoutTouchingTheDoor) {
+  Start();
+  Eject('D');
+  Forget();
+  ShowFor('D');
+  ASSERT_TRUE(Up());
+  EXPECT_EQ(State().CloseDialogDrive, 0);
+  EXPECT_EQ(DriveText(), "Drive D:");
+  std::vector<std::string> seen = {CloseText()};
+  for (int second = 1; second <= 14; ++second) {
+    world.Advance(1000);
+    seen.push_back(CloseText());
+  }
+  EXPECT_EQ(seen, (Lines{"OK (15)", "OK (15)", "OK (14)", "OK (13)", "OK (12)", "OK (11)",
+                         "OK (10)", "OK (9)", "OK (8)", "OK (7)", "OK (6)", "OK (5)", "OK (4)",
+                         "OK (3)", "OK (2)"}));
+  ASSERT_TRUE(Up());
+  world.Advance(1000);
+  EXPECT_FALSE(Up());
+  EXPECT_FALSE(Dialog().CloseChosen);
+  EXPECT_EQ(State().CloseDialogDrive, -1);
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+  EXPECT_EQ(Devices(), Lines{});
+  // Both timers went with the dialog.
+  EXPECT_FALSE(program.NextTimerDue().has_value());
+}
+
+TEST_F(FrmCloseDriveTest, CloseShutsTheDoorAtOnceAndLocksOnlyWhenAskedWithoutABox) {
+  Start();
+  // D closes only; E locks after its close, with every box and beep it has.
+  for (const char letter : {'D', 'E'}) {
+    program.Inject([&, letter] {
+      TDriveRecord& drive = Drive(letter);
+      drive.LockWithOpenClose = letter == 'E';
+      drive.ShowMessagesWhenLockingUnlocking = true;
+      drive.BeepWhenLockingUnlocking = true;
+    });
+  }
+  for (const char letter : {'D', 'E'}) {
+    SCOPED_TRACE(letter);
+    const bool locks = letter == 'E';
+    Eject(letter);
+    Forget();
+    ShowFor(letter);
+    world.Advance(3000);
+    EXPECT_EQ(CloseText(), "OK (13)");
+    Click(Dialog().CloseButton);
+    EXPECT_FALSE(Up());
+    EXPECT_TRUE(Dialog().CloseChosen);
+    EXPECT_FALSE(world.Drive(letter).doorOpen);
+    EXPECT_FALSE(Drive(letter).DoorOpen);
+    // At once, the 300 ms pause, then the lock with its beeps.
+    const Lines expected = locks ? Lines{"[6.300] cd audio open E",
+                                         "[6.300] door close E",
+                                         "[6.300] cd audio close E",
+                                         "[6.300] pause 300 ms",
+                                         "[6.600] open device E",
+                                         "[6.600] pause 100 ms",
+                                         "[6.700] lock E",
+                                         "[6.700] close device E",
+                                         "[6.700] beep 500 Hz, 70 ms",
+                                         "[6.770] beep 1000 Hz, 70 ms",
+                                         "[6.840] beep 1500 Hz, 70 ms",
+                                         "[6.910] beep 1000 Hz, 70 ms",
+                                         "[6.980] beep 500 Hz, 70 ms"}
+                                 : Lines{"[3.000] cd audio open D", "[3.000] door close D",
+                                         "[3.000] cd audio close D", "[3.000] pause 300 ms"};
+    EXPECT_EQ(Timeline(), expected);
+    EXPECT_EQ(Drive(letter).Locked, locks);
+    EXPECT_EQ(world.Drive(letter).lockCount, locks ? 1 : 0);
+    EXPECT_EQ(BoxTexts(), Lines{}) << "no Locked! box";
+    EXPECT_TRUE(State().ShowLockMessages);
+    EXPECT_EQ(State().CloseDialogDrive, -1);
+  }
+}
+
+TEST_F(FrmCloseDriveTest, CancelLeavesTheDoorToTheAutomaticClose) {
+  Start();
+  Eject('D');
+  // What a removal does before it shows the dialog.
+  Do([](TDriveControl& c) { c.StartAutoClose(); });
+  Forget();
+  ShowFor('D');
+  world.Advance(2000);
+  Click(Dialog().CancelButton);
+  EXPECT_FALSE(Up());
+  EXPECT_FALSE(Dialog().CloseChosen);
+  EXPECT_EQ(State().CloseDialogDrive, -1);
+  world.Advance(12900);
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+  EXPECT_EQ(Devices(), Lines{});
+  world.Advance(100);
+  EXPECT_FALSE(world.Drive('D').doorOpen) << "closed by the automatic close at 15 s";
+}
+
+TEST_F(FrmCloseDriveTest, TheWindowIsBuiltHiddenBeforeStartUpAndOffersNoWayOutButItsButtons) {
+  world.AddDrive('D', platform::DriveType::CdRom);
+  bool builtBeforeStartUp = false;
+  program.Start([this, &builtBeforeStartUp](platform::Platform& p) {
+    frmMain.emplace(p, p.windows.CreateTopWindow({}, {}), p.atoms.Add("ORBL"));
+    builtBeforeStartUp = p.windows.WindowTitle(frmMain->FrmCloseDrive.Handle) == "Close Drive";
+    frmMain->StartUp();
+    p.windows.RunLoop();
+  });
+  EXPECT_TRUE(builtBeforeStartUp);
+  const sim::SimWindow& window = *program.Window(Dialog().Handle);
+  EXPECT_FALSE(window.visible);
+  EXPECT_TRUE(window.params.topmost);
+  EXPECT_TRUE(window.params.centered);
+  EXPECT_FALSE(window.params.minimizeBox || window.params.maximizeBox);
+  EXPECT_TRUE(window.systemMenuTrimmed);
+
+  std::vector<std::string> texts;
+  for (const sim::SimControl* control : program.Controls(Dialog().Handle)) {
+    texts.push_back(control->text);
+  }
+  EXPECT_EQ(texts, (Lines{"", "Close the door of the drive immediately?", "Drive K:", "",
+                          "Close (15)", "Cancel"}));
+  const auto spec = [&](platform::ControlHandle c) {
+    for (const sim::SimControl* control : program.Controls(Dialog().Handle)) {
+      if (control->handle == c) return control->params;
+    }
+    return platform::ControlSpec{};
+  };
+  EXPECT_EQ(spec(Dialog().Picture).kind, platform::ControlKind::Picture);
+  EXPECT_EQ(spec(Dialog().Picture).image, "FRMCLOSEDRIVE_IMAGELIST1");
+  EXPECT_TRUE(spec(Dialog().DriveLabel).bold);
+  EXPECT_EQ(spec(Dialog().Divider).kind, platform::ControlKind::Divider);
+  // Enter typed on into the dialog must not shut a door.
+  EXPECT_TRUE(spec(Dialog().CancelButton).defaultButton);
+  EXPECT_FALSE(spec(Dialog().CloseButton).defaultButton);
+
+  Eject('D');
+  ShowFor('D');
+  program.CloseWindowByUser(Dialog().Handle);
+  EXPECT_TRUE(Up()) << "a close request does not end the showing";
+  Click(Dialog().CancelButton);
+  EXPECT_FALSE(Up());
+}
+
+TEST_F(FrmCloseDriveTest, TheWordsComeFromTheLanguageAndTheCountFromTheTimer) {
+  Start();
+  struct Case {
+    std::int32_t interval;
+    std::string word;
+    std::string shown;
+    std::uint64_t timeOutMs;
+  };
+  const std::vector<Case> cases = {
+      {15, "Close", "Close (15)", 15000},
+      {20, "OK", "OK (20)", 20000},
+      // A stored 0 or less waits the one second the timer is given.
+      {0, "OK", "OK (1)", 1000},
+      {-5, "OK", "OK (1)", 1000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    program.Inject([&] {
+      Drive('E').AutocloseInterval = c.interval;
+      Dialog().CloseWord = c.word;
+      frmMain->Texts.Msg_Drive = "Laufwerk";
+    });
+    ShowFor('E');
+    EXPECT_EQ(DriveText(), "Laufwerk E:");
+    EXPECT_EQ(CloseText(), c.shown);
+    world.Advance(c.timeOutMs - 1);
+    EXPECT_TRUE(Up());
+    world.Advance(1);
+    EXPECT_FALSE(Up());
+  }
+}
+
+TEST_F(FrmCloseDriveTest, ADriveEjectedDuringTheDialogGetsItsOwnDialogAfterwardsOnce) {
+  Start();
+  program.Inject([&] { Drive('E').AutocloseInterval = 20; });
+  Eject('D');
+  Eject('E');
+  ShowFor('D');
+  // Nested calls return at once; the dialog stays with D.
+  ShowFor('E');
+  ShowFor('E');
+  ShowFor('D');
+  EXPECT_EQ(DriveText(), "Drive D:");
+  EXPECT_EQ(State().CloseDialogDrive, 0);
+  world.Advance(3000);
+  EXPECT_EQ(CloseText(), "OK (13)");
+
+  Click(Dialog().CancelButton);
+  ASSERT_TRUE(Up()) << "E's dialog follows";
+  EXPECT_EQ(DriveText(), "Drive E:");
+  EXPECT_EQ(CloseText(), "OK (20)");
+  EXPECT_EQ(State().CloseDialogDrive, 1);
+  Click(Dialog().CloseButton);
+  EXPECT_FALSE(Up()) << "each drive once";
+  EXPECT_FALSE(world.Drive('E').doorOpen);
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+  EXPECT_EQ(State().CloseDialogDrive, -1);
+
+  // The queue is gone with its showing: a new one starts from scratch.
+  ShowFor('D');
+  EXPECT_EQ(DriveText(), "Drive D:");
+  Click(Dialog().CancelButton);
+  EXPECT_FALSE(Up());
+}
+
+TEST_F(FrmCloseDriveTest, AQueuedDriveWhoseDoorWasShutMeanwhileIsDropped) {
+  // E closes by itself after 5 s, while D's dialog still counts down. When
+  // the device refuses E's close, its door is still open and its dialog follows.
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "close refused" : "close accepted");
+    if (!refused) Start();
+    program.Inject([&] {
+      Drive('E').AutocloseInterval = 5;
+      Drive('D').AutoCloseAfterInterval = false;
+    });
+    world.Drive('E').doorRefused = refused;
+    if (!world.Drive('D').doorOpen) Eject('D');
+    if (!world.Drive('E').doorOpen) Eject('E');
+    Do([](TDriveControl& c) { c.StartAutoClose(); });
+    ShowFor('D');
+    ShowFor('E');
+    world.Advance(6000);
+    EXPECT_EQ(world.Drive('E').doorOpen, refused);
+    Click(Dialog().CancelButton);
+    EXPECT_EQ(Up(), refused);
+    if (refused) {
+      EXPECT_EQ(DriveText(), "Drive E:");
+      Click(Dialog().CancelButton);
+    }
+    EXPECT_FALSE(Up());
+  }
+}
+
+TEST_F(FrmCloseDriveTest, TheTrayMenuIsRefusedWhileTheDialogShows) {
+  Start();
+  Eject('D');
+  ShowFor('D');
+  const auto calls = program.Calls().size();
+  program.TrayRightClick();
+  EXPECT_FALSE(program.MenuOpen());
+  EXPECT_EQ(program.Calls().size(), calls) << "nothing comes to the front either";
+  Click(Dialog().CancelButton);
+  program.TrayRightClick();
+  EXPECT_TRUE(program.MenuOpen());
+  program.ChooseMenuItem({});
+}
+
+}  // namespace
+}  // namespace orbl::test

@@ -1,0 +1,159 @@
+#include "ui/FrmCloseDrive.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "platform/AsciiCase.h"
+
+namespace orbl {
+
+using namespace orbl::platform;
+
+namespace {
+
+constexpr std::uint32_t kTickMs = 1000;
+
+ControlSpec Spec(ControlKind kind, Rect rect, std::string text = {}) {
+  ControlSpec spec;
+  spec.kind = kind;
+  spec.rect = rect;
+  spec.text = std::move(text);
+  return spec;
+}
+
+ControlSpec Bold(ControlSpec spec) {
+  spec.bold = true;
+  return spec;
+}
+
+ControlSpec WithImage(ControlSpec spec, std::string image) {
+  spec.image = std::move(image);
+  return spec;
+}
+
+ControlSpec AsDefault(ControlSpec spec) {
+  spec.defaultButton = true;
+  return spec;
+}
+
+ControlEvents OnClick(std::function<void()> onClick) {
+  ControlEvents events;
+  events.onClick = std::move(onClick);
+  return events;
+}
+
+}  // namespace
+
+TFrmCloseDrive::TFrmCloseDrive(WindowSystem& windows, TProgramState& state,
+                               const TDriveTable& driveTable, const TInterfaceTexts& texts,
+                               TDriveControl& driveControl)
+    : windows_(windows),
+      Handle(BuildWindow()),
+      Picture(AddControl(
+          WithImage(Spec(ControlKind::Picture, {8, 8, 32, 32}), "FRMCLOSEDRIVE_IMAGELIST1"))),
+      MessageLabel(AddControl(
+          Spec(ControlKind::Label, {52, 8, 236, 30}, "Close the door of the drive immediately?"))),
+      DriveLabel(AddControl(Bold(Spec(ControlKind::Label, {52, 42, 236, 16}, "Drive K:")))),
+      Divider(AddControl(Spec(ControlKind::Divider, {8, 68, 280, 2}))),
+      CloseButton(AddControl(Spec(ControlKind::Button, {60, 80, 100, 25}, "Close (15)"),
+                             OnClick([this] { Dismiss(true); }))),
+      // Not Close: Enter typed on into this window, meant for the one the
+      // dialog came up over, must not shut a door.
+      CancelButton(AddControl(AsDefault(Spec(ControlKind::Button, {168, 80, 100, 25}, "Cancel")),
+                              OnClick([this] { Dismiss(false); }))),
+      state_(state),
+      driveTable_(driveTable),
+      texts_(texts),
+      driveControl_(driveControl),
+      tickTimer_(windows, Handle, kTickMs, [this] { Tick(); }),
+      timeOutTimer_(windows, Handle, kTickMs, [this] { Dismiss(false); }) {
+  // The user leaves through the two buttons or the countdown, never through
+  // a close command of the window.
+  windows_.RemoveSystemMenuItems(Handle);
+}
+
+WindowHandle TFrmCloseDrive::BuildWindow() {
+  WindowSpec params;
+  params.title = "Close Drive";
+  params.clientWidth = 296;
+  params.clientHeight = 113;
+  params.centered = true;
+  params.topmost = true;
+  WindowEvents events;
+  events.onVisibleChanged = [this](bool visible) {
+    if (visible) ShowCount();
+  };
+  // A close request from elsewhere (WM_CLOSE sent by another program) is
+  // ignored: the countdown or a button ends the showing.
+  events.onCloseRequest = [] {};
+  return windows_.CreateTopWindow(params, std::move(events));
+}
+
+ControlHandle TFrmCloseDrive::AddControl(const ControlSpec& spec, ControlEvents events) {
+  return windows_.CreateControl(Handle, spec, std::move(events));
+}
+
+void TFrmCloseDrive::ShowForDrive(int index) {
+  if (!Handle || index < 0 || index >= static_cast<int>(driveTable_.size())) return;
+  if (showing_) {
+    // The dialog belongs to one drive at a time; a nested showing would take
+    // the window over from the drive it counts down for.
+    const bool known = index == state_.CloseDialogDrive ||
+                       std::any_of(waiting_.begin(), waiting_.end(),
+                                   [&](const TWaiting& w) { return w.index == index; });
+    if (!known) waiting_.push_back({index, driveControl_.DoorMark()});
+    return;
+  }
+  showing_ = true;
+  ShowOne(index);
+  while (!waiting_.empty()) {
+    const TWaiting next = waiting_.front();
+    waiting_.pop_front();
+    const char letter = driveTable_[static_cast<std::size_t>(next.index)].Letter;
+    if (!driveControl_.ClosedSince(letter, next.doorMark)) ShowOne(next.index);
+  }
+  showing_ = false;
+}
+
+void TFrmCloseDrive::ShowOne(int index) {
+  const TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+  state_.CloseDialogDrive = index;
+  // The count shows what the time-out timer will wait, which is never less
+  // than a second and never more than a timer takes.
+  const std::uint32_t timeOutMs = IntervalMs(drive.AutocloseInterval);
+  SecondsLeft = static_cast<std::int32_t>(timeOutMs / 1000);
+  timeOutTimer_.SetInterval(timeOutMs);
+  tickTimer_.SetInterval(kTickMs);
+  windows_.SetControlText(DriveLabel,
+                          texts_.Msg_Drive + " " + std::string(1, AsciiUpper(drive.Letter)) + ":");
+  timeOutTimer_.SetEnabled(true);
+  tickTimer_.SetEnabled(true);
+  windows_.ShowModal(Handle);
+}
+
+void TFrmCloseDrive::ShowCount() {
+  windows_.SetControlText(CloseButton, CloseWord + " (" + std::to_string(SecondsLeft) + ")");
+}
+
+// The first tick shows the starting number a second time.
+void TFrmCloseDrive::Tick() {
+  ShowCount();
+  if (SecondsLeft > 0) --SecondsLeft;
+}
+
+void TFrmCloseDrive::Dismiss(bool closeChosen) {
+  // A click or tick already on its way when the showing ended.
+  if (!Visible()) return;
+  CloseChosen = closeChosen;
+  tickTimer_.SetEnabled(false);
+  timeOutTimer_.SetEnabled(false);
+  windows_.ShowWindow(Handle, false);
+  const int index = state_.CloseDialogDrive;
+  if (CloseChosen && index >= 0 && index < static_cast<int>(driveTable_.size())) {
+    driveControl_.CloseWithFollowUps(index, driveTable_[static_cast<std::size_t>(index)].Letter);
+  }
+  state_.CloseDialogDrive = -1;
+}
+
+}  // namespace orbl

@@ -1,0 +1,80 @@
+// frmCloseDrive: after the door of a drive was ejected with a disc inside, it
+// offers to close the door at once, with a Close button counting down the
+// seconds until the automatic close and a Cancel button. One window, built
+// hidden when the main window is built and reused for every showing.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "app/ProgramState.h"
+#include "app/WindowTimer.h"
+#include "drives/DriveControl.h"
+#include "language/InterfaceTexts.h"
+#include "platform/WindowSystem.h"
+#include "settings/Orbl2Records.h"
+
+namespace orbl {
+
+class TFrmCloseDrive {
+  // First of all members: the window is built before the timers it owns.
+  platform::WindowSystem& windows_;
+
+ public:
+  TFrmCloseDrive(platform::WindowSystem& windows, TProgramState& state,
+                 const TDriveTable& driveTable, const TInterfaceTexts& texts,
+                 TDriveControl& driveControl);
+  ~TFrmCloseDrive() = default;
+  TFrmCloseDrive(const TFrmCloseDrive&) = delete;
+  TFrmCloseDrive& operator=(const TFrmCloseDrive&) = delete;
+
+  // Shows the dialog for the drive at this table position and returns once it
+  // has been dismissed. A call that arrives while the dialog is up (a further
+  // ejection, through its message loop) only queues the drive and returns at
+  // once: its dialog follows when the current one is gone, unless its door
+  // has been shut meanwhile.
+  void ShowForDrive(int index);
+  bool Visible() const { return windows_.IsWindowVisible(Handle); }
+
+  // The word before the count on the Close button; the language step sets it.
+  std::string CloseWord = "OK";
+  // The count the Close button shows; never below 0.
+  std::int32_t SecondsLeft = 0;
+  // How the last showing ended: true only when the user pressed Close.
+  bool CloseChosen = false;
+
+  const platform::WindowHandle Handle;
+  // The controls whose texts the language step replaces.
+  const platform::ControlHandle Picture;
+  const platform::ControlHandle MessageLabel;
+  const platform::ControlHandle DriveLabel;
+  const platform::ControlHandle Divider;
+  const platform::ControlHandle CloseButton;
+  const platform::ControlHandle CancelButton;
+
+ private:
+  struct TWaiting {
+    int index = -1;
+    std::uint64_t doorMark = 0;  // the door commands when it was queued
+  };
+
+  platform::WindowHandle BuildWindow();
+  platform::ControlHandle AddControl(const platform::ControlSpec& spec,
+                                     platform::ControlEvents events = {});
+  void ShowOne(int index);
+  void ShowCount();
+  void Tick();
+  void Dismiss(bool closeChosen);
+
+  TProgramState& state_;
+  const TDriveTable& driveTable_;
+  const TInterfaceTexts& texts_;
+  TDriveControl& driveControl_;
+  TWindowTimer tickTimer_;
+  TWindowTimer timeOutTimer_;
+  bool showing_ = false;
+  std::deque<TWaiting> waiting_;
+};
+
+}  // namespace orbl
