@@ -116,6 +116,42 @@ TEST_F(WindowSystemTest, TheSystemMenuLosesMinimiseAndClose) {
   EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION) & MF_SEPARATOR, 0u);
 }
 
+TEST_F(WindowSystemTest, ATopmostWindowShowsModallyWithTheFocusOnItsDefaultButton) {
+  platform::WindowHandle top;
+  HWND focused = nullptr;
+  platform::WindowEvents events;
+  events.onMessage = [&](const platform::Message& m) {
+    if (m.code != WM_USER + 1) return false;
+    focused = GetFocus();
+    windows.ShowWindow(top, false);
+    return true;
+  };
+  platform::WindowSpec params;
+  params.topmost = true;
+  top = windows.CreateTopWindow(params, events);
+  ASSERT_TRUE(top);
+  EXPECT_NE(GetWindowLongA(ToHwnd(top), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  const platform::WindowHandle plain = windows.CreateTopWindow({}, {});
+  EXPECT_EQ(GetWindowLongA(ToHwnd(plain), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+  platform::ControlSpec button;
+  button.kind = ControlKind::Button;
+  button.text = "OK (15)";
+  const auto first = windows.CreateControl(top, button, {});
+  button.text = "Cancel";
+  button.defaultButton = true;
+  const auto byDefault = windows.CreateControl(top, button, {});
+  const auto typeOf = [](platform::ControlHandle c) {
+    return GetWindowLongA(reinterpret_cast<HWND>(c.value), GWL_STYLE) & BS_TYPEMASK;
+  };
+  EXPECT_EQ(typeOf(first), BS_PUSHBUTTON);
+  EXPECT_EQ(typeOf(byDefault), BS_DEFPUSHBUTTON);
+
+  windows.Post(top, WM_USER + 1, 0, 0);
+  windows.ShowModal(top);
+  EXPECT_EQ(focused, reinterpret_cast<HWND>(byDefault.value));
+}
+
 TEST_F(WindowSystemTest, TimersTickUntilStopped) {
   const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
   int ticks = 0;
