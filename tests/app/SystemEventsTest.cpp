@@ -359,6 +359,16 @@ TEST_F(SystemEvents, SleepLocksAreNotTheUsersAndALockDuringTheirBoxIs) {
   EXPECT_TRUE(State().ShowLockMessages && State().TrackUserLocks);
 }
 
+TEST_F(SystemEvents, TheSleepLockLeavesADriveBelievedLockedAlone) {
+  Start();
+  for (TDriveRecord& drive : frmMain->DriveTable) drive.LockWhenGoingToSleepMode = true;
+  Do([](TDriveControl& control) { control.MenuLockDrive("E:"); });
+  Forget();
+  Send(msg::kPowerBroadcast, msg::kPbtApmSuspend);
+  EXPECT_EQ(Devices(), (Lines{"open device D", "lock D", "close device D"}));
+  EXPECT_EQ(State().UserLockedDrives, (std::set<char>{'e'}));
+}
+
 // The system may let go of a lock while asleep; the program believes D is
 // still locked, so only a lock sent regardless holds the eject button again.
 TEST_F(SystemEvents, OnResumeTheUsersLocksAreSentAgainSilentlyAndCounted) {
