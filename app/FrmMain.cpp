@@ -55,6 +55,7 @@ WindowHandle TFrmMain::CreateOptionsWindow() {
   params.centered = true;
   WindowEvents events;
   events.onMessage = [this](const Message& message) { return HandleSystemMessage(message); };
+  events.onDoubleClick = [this] { OnOptionsDoubleClick(); };
   // Closing the options window only hides it; the program keeps running.
   events.onCloseRequest = [this] { platform_.windows.ShowWindow(Handle, false); };
   events.onDestroy = [this] { ExitProgram(); };
@@ -219,13 +220,6 @@ void TFrmMain::LoadSettings() {
 
 void TFrmMain::SaveSettings() {
   orbl::SaveSettings(platform_.settings, DriveTable, Options);
-}
-
-// Until the system events are handled here, every message goes on to the
-// window's own handling.
-// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
-bool TFrmMain::HandleSystemMessage(const Message& /*message*/) {
-  return false;
 }
 
 std::string TFrmMain::DefaultLanguageFile() const {

@@ -237,6 +237,19 @@ void SimProcess::CloseWindowByUser(WindowHandle window) {
   });
 }
 
+void SimProcess::DoubleClickWindow(WindowHandle window) {
+  const SimWindow* target = state_->Window(window);
+  if (!target || !target->visible || !target->enabled) {
+    throw std::logic_error("the user cannot double-click a window that is not shown and enabled");
+  }
+  Inject([this, window] {
+    const SimWindow* w = state_->Window(window);
+    if (!w) return;
+    auto onDoubleClick = w->events.onDoubleClick;
+    if (onDoubleClick) onDoubleClick();
+  });
+}
+
 void SimProcess::DestroyWindow(WindowHandle window) {
   Inject([this, window] {
     SimWindow* w = state_->Window(window);

@@ -77,6 +77,9 @@ class SimProcess {
   void SelectItem(platform::ControlHandle control, int index);
   void PressArrow(platform::ControlHandle control, int steps);
   void CloseWindowByUser(platform::WindowHandle window);  // the title bar's close box
+  // A double-click on the window's own surface; the window must be visible
+  // and enabled.
+  void DoubleClickWindow(platform::WindowHandle window);
   // The system destroys the window: WM_DESTROY reaches it, then its controls
   // and timers are gone and its handle is invalid.
   void DestroyWindow(platform::WindowHandle window);

@@ -17,6 +17,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -577,6 +578,56 @@ void AnswerBox(HWND box) {
   Check(WaitFor([&] { return !IsWindow(box); }, kExitTimeout), "the box did not close");
 }
 
+// A shutdown query with a disc in D and F (every emulated CD-ROM drive reads as
+// holding one), F not warning: the box names D, and after OK the query is
+// consented to.
+void ShutdownWarning(const std::string& path) {
+  ClearSettings();
+  StoreDriveOption('F', " Warn if CD/DVD drive is not empty on system shutdown", "0");
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr, "no options window");
+
+  DWORD_PTR answer = 0;
+  bool answered = false;
+  // The box runs inside the handling of the query: it is sent from a thread
+  // of its own while this one answers the box.
+  std::thread query([&] {
+    answered = SendWithin(options, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 30000, answer);
+  });
+  HWND box = WaitForBox(program.Pid(), kStartTimeout);
+  std::string text;
+  std::string caption;
+  std::string icon;
+  bool owned = false;
+  if (box != nullptr) {
+    char buffer[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    text = buffer;
+    caption = TextOf(box);
+    icon = ShownIcon(box);
+    owned = GetWindow(box, GW_OWNER) != nullptr;
+    try {
+      AnswerBox(box);
+    } catch (const Failure&) {
+      query.join();  // the send gives up after its time-out
+      throw;
+    }
+  }
+  query.join();
+  Check(box != nullptr, "no disc warning at the shutdown query");
+  Check(text == "Found disk in drive (D)", "the warning reads \"" + text + "\"");
+  Check(caption == "Orbelle", "the warning's caption is \"" + caption + "\"");
+  Check(icon == "warning", "the warning shows the icon: " + icon);
+  Check(!owned, "the warning has an owner");
+  Check(answered && answer != 0, "the shutdown query was not consented to");
+  Note("\"" + text + "\", then consent");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
 // Wine refuses every media-removal request, so a drive marked to be locked at
 // start-up shows the failure box when, and only when, its message option is on.
 void LockRefusedAtStart(const std::string& path) {
@@ -743,7 +794,8 @@ int main(int argc, char** argv) {
       {"resources", Resources},
       {"lock-refused-at-start", LockRefusedAtStart},
       {"tray-menu-open-door", TrayMenuOpenDoor},
-      {"hot-key-conflict", HotKeyConflict}};
+      {"hot-key-conflict", HotKeyConflict},
+      {"shutdown-warning", ShutdownWarning}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());
