@@ -71,7 +71,8 @@ void TFrmMain::CreateTrayMenu() {
   TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, "Close Door");
   TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, "Open Door");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Options = tray.AddMenuItem(TrayMenu.Menu, "Options...", nullptr);
+  TrayMenu.Options = tray.AddMenuItem(TrayMenu.Menu, "Options...",
+                                      [this] { platform_.windows.ShowModal(Handle); });
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Help = tray.AddMenuItem(TrayMenu.Menu, "Help!", nullptr);
   tray.AddSeparator(TrayMenu.Menu);
@@ -83,6 +84,9 @@ void TFrmMain::CreateTrayMenu() {
 void TFrmMain::ShowTrayIcon() {
   TrayEvents events;
   events.onRightButtonUp = [this] { OnTrayRightButtonUp(); };
+  events.onDoubleClick = [this] {
+    if (!TrayBlocked()) DriveControl.RunDriveAction(Options.DoubleLetter, Options.DoubleAction);
+  };
   // After the shell restarted, the icon has to be added anew.
   events.onTaskbarCreated = [this] {
     platform_.tray.DeleteIcon();
@@ -93,10 +97,15 @@ void TFrmMain::ShowTrayIcon() {
   platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
 }
 
+// While one of the program's own windows is up, the icon offers nothing: a
+// second way into the options or a drive action would run inside its loop.
+bool TFrmMain::TrayBlocked() const {
+  return platform_.windows.IsWindowVisible(Handle);
+}
+
 void TFrmMain::OnTrayRightButtonUp() {
   WindowSystem& windows = platform_.windows;
-  // Never a menu on top of the options window.
-  if (windows.IsWindowVisible(Handle)) return;
+  if (TrayBlocked()) return;
   const Point at = platform_.tray.CursorPos();
   // The menu closes again on the next click elsewhere only when one of our
   // windows is in front while it shows.

@@ -93,6 +93,7 @@ class TFrmMain {
   platform::WindowHandle CreateOptionsWindow();
   void CreateTrayMenu();
   void ShowTrayIcon();
+  bool TrayBlocked() const;
   void OnTrayRightButtonUp();
 
   // The steps of StartUp, in their order.

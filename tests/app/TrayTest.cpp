@@ -133,3 +133,49 @@ TEST(Tray, ARightClickWhileTheOptionsWindowShowsOpensNoMenu) {
 
 }  // namespace
 }  // namespace orbl::test
+
+namespace orbl::test {
+namespace {
+
+// The double-click runs the stored pair; the options window, once up, keeps
+// the icon's menu and its double-click away until it is closed again.
+TEST(Tray, TheDoubleClickRunsTheStoredActionUnlessAWindowOfOursIsUp) {
+  Computer pc;
+  pc.Store("Double - Letter", "d");
+  pc.Store("Double - Action", "1");  // open/close D
+  auto& program = pc.Start();
+  pc.world.deviceLog.clear();
+  program.TrayDoubleClick();
+  EXPECT_TRUE(pc.world.Drive('D').doorOpen);
+  EXPECT_FALSE(pc.world.Drive('F').doorOpen);
+
+  Computer::Close(program);
+  pc.Store("Double - Action", "5");  // show the options window
+  auto& again = pc.Start();
+  const auto* options = again.WindowTitled("Orbelle 3");
+  again.TrayDoubleClick();
+  ASSERT_TRUE(options->visible);
+  pc.world.deviceLog.clear();
+  again.TrayDoubleClick();  // blocked: no second window, no device request
+  again.TrayRightClick();
+  EXPECT_FALSE(again.MenuOpen());
+  EXPECT_TRUE(pc.world.deviceLog.empty());
+  again.CloseWindowByUser(options->handle);
+  EXPECT_FALSE(options->visible);
+}
+
+TEST(Tray, TheDefaultDoubleClickDoesNothingAndOptionsOpensTheWindow) {
+  Computer pc;
+  auto& program = pc.Start();
+  const auto before = pc.world.deviceLog.size();
+  program.TrayDoubleClick();
+  EXPECT_EQ(pc.world.deviceLog.size(), before);
+  EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
+
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Options..."});
+  EXPECT_TRUE(program.WindowTitled("Orbelle 3")->visible);
+}
+
+}  // namespace
+}  // namespace orbl::test
