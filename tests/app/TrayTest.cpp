@@ -144,24 +144,32 @@ TEST(Tray, TheDoubleClickRunsTheStoredActionUnlessAWindowOfOursIsUp) {
   pc.Store("Double - Letter", "d");
   pc.Store("Double - Action", "1");  // open/close D
   auto& program = pc.Start();
-  pc.world.deviceLog.clear();
   program.TrayDoubleClick();
   EXPECT_TRUE(pc.world.Drive('D').doorOpen);
   EXPECT_FALSE(pc.world.Drive('F').doorOpen);
 
-  Computer::Close(program);
-  pc.Store("Double - Action", "5");  // show the options window
-  auto& again = pc.Start();
-  const auto* options = again.WindowTitled("Orbelle 3");
-  again.TrayDoubleClick();
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Options..."});
+  const auto* options = program.WindowTitled("Orbelle 3");
   ASSERT_TRUE(options->visible);
   pc.world.deviceLog.clear();
-  again.TrayDoubleClick();  // blocked: no second window, no device request
-  again.TrayRightClick();
-  EXPECT_FALSE(again.MenuOpen());
+  program.TrayDoubleClick();  // refused: the door stays open
+  program.TrayRightClick();
+  EXPECT_FALSE(program.MenuOpen());
   EXPECT_TRUE(pc.world.deviceLog.empty());
-  again.CloseWindowByUser(options->handle);
-  EXPECT_FALSE(options->visible);
+  EXPECT_TRUE(pc.world.Drive('D').doorOpen);
+
+  program.CloseWindowByUser(options->handle);
+  program.TrayDoubleClick();
+  EXPECT_FALSE(pc.world.Drive('D').doorOpen);
+}
+
+TEST(Tray, TheDoubleClickCanShowTheOptionsWindow) {
+  Computer pc;
+  pc.Store("Double - Action", "5");
+  auto& program = pc.Start();
+  program.TrayDoubleClick();
+  EXPECT_TRUE(program.WindowTitled("Orbelle 3")->visible);
 }
 
 TEST(Tray, TheDefaultDoubleClickDoesNothingAndOptionsOpensTheWindow) {
