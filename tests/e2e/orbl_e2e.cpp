@@ -734,6 +734,39 @@ void HotKeyConflict(const std::string& path) {
   ClearSettings();
 }
 
+// A registered hot key pressed on the keyboard reaches the program: the lock
+// hot key of D tries to lock it, which Wine refuses, and the drive's message
+// option makes that visible as the failure box.
+void HotKeyPressed(const std::string& path) {
+  ClearSettings();
+  StoreDriveOption('D', " ShowMessagesWhenLockingUnlocking", "1");
+  StoreDriveOption('D', " HotKeyLock-Ctrl", "1");
+  StoreDriveOption('D', " HotKeyLock-Alt", "1");
+  StoreDriveOption('D', " HotKeyLock-Key", "76");  // Ctrl + Alt + L
+  Program program(path);
+  HWND app = program.WaitRunning();
+  Check(WaitForBox(program.Pid(), 1000) == nullptr, "a box before the hot key");
+  auto key = [](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+  };
+  INPUT keys[] = {key(VK_CONTROL, false), key(VK_MENU, false), key('L', false),
+                  key('L', true),         key(VK_MENU, true),  key(VK_CONTROL, true)};
+  Check(SendInput(6, keys, sizeof(INPUT)) == 6, "the keys could not be sent");
+  HWND box = WaitForBox(program.Pid(), kStartTimeout);
+  Check(box != nullptr, "no box after the lock hot key");
+  Check(TextOf(box) == "Unfortunately, the device cannot be locked right now. Please, retry later.",
+        "box caption: " + TextOf(box));
+  Note("Ctrl + Alt + L reached the program: \"" + TextOf(box) + "\"");
+  AnswerBox(box);
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -795,6 +828,7 @@ int main(int argc, char** argv) {
       {"lock-refused-at-start", LockRefusedAtStart},
       {"tray-menu-open-door", TrayMenuOpenDoor},
       {"hot-key-conflict", HotKeyConflict},
+      {"hot-key-pressed", HotKeyPressed},
       {"shutdown-warning", ShutdownWarning}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
