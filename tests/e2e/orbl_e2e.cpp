@@ -10,8 +10,10 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -792,6 +794,31 @@ void Resources(const std::string& path) {
   }
   Check(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr,
         "no application manifest");
+  // The tray menu's pictures: 16 px with an alpha channel, as the menu blends them.
+  for (const char* name :
+       {"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "FRMMAIN_N19_BMP_BITMAP",
+        "FRMMAIN_N20_BMP_BITMAP", "FRMMAIN_N22_BMP_BITMAP", "FRMMAIN_N24_BMP_BITMAP"}) {
+    HRSRC found = FindResourceA(image, name, MAKEINTRESOURCEA(2) /*RT_BITMAP*/);
+    Check(found != nullptr, std::string("no bitmap ") + name);
+    const auto* info =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, found)));
+    Check(info != nullptr && SizeofResource(image, found) >= sizeof(BITMAPINFOHEADER) + 16 * 16 * 4,
+          std::string("bitmap ") + name + " is short");
+    Check(info->biWidth == 16 && std::abs(info->biHeight) == 16 && info->biBitCount == 32 &&
+              info->biCompression == BI_RGB,
+          std::string("bitmap ") + name + " is not 16 x 16 at 32 bpp");
+    // Clear around the picture, solid inside, each colour premultiplied by its alpha.
+    const auto* pixels = reinterpret_cast<const BYTE*>(info) + info->biSize;
+    bool clear = false, solid = false, premultiplied = true;
+    for (int i = 0; i < 16 * 16; ++i) {
+      const BYTE* bgra = pixels + 4 * i;
+      clear = clear || bgra[3] == 0;
+      solid = solid || bgra[3] == 255;
+      premultiplied = premultiplied && std::max({bgra[0], bgra[1], bgra[2]}) <= bgra[3];
+    }
+    Check(clear && solid && premultiplied,
+          std::string("bitmap ") + name + " has no usable premultiplied alpha");
+  }
   FreeLibrary(image);
 
   DWORD ignored = 0;
