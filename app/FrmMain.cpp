@@ -65,16 +65,17 @@ WindowHandle TFrmMain::CreateOptionsWindow() {
 void TFrmMain::CreateTrayMenu() {
   Tray& tray = platform_.tray;
   TrayMenu.Menu = tray.CreatePopupMenu();
-  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, "Unlock Device");
-  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, "Lock Device");
+  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, "Unlock Device", "FRMMAIN_N16_BMP_BITMAP");
+  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, "Lock Device", "FRMMAIN_N17_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, "Close Door");
-  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, "Open Door");
+  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, "Close Door", "FRMMAIN_N19_BMP_BITMAP");
+  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, "Open Door", "FRMMAIN_N20_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Options = tray.AddMenuItem(TrayMenu.Menu, "Options...",
-                                      [this] { platform_.windows.ShowModal(Handle); });
+  TrayMenu.Options = tray.AddMenuItem(
+      TrayMenu.Menu, "Options...", [this] { platform_.windows.ShowModal(Handle); },
+      "FRMMAIN_N22_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Help = tray.AddMenuItem(TrayMenu.Menu, "Help!", nullptr);
+  TrayMenu.Help = tray.AddMenuItem(TrayMenu.Menu, "Help!", nullptr, "FRMMAIN_N24_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.About = tray.AddMenuItem(TrayMenu.Menu, "About Orbelle", nullptr);
   tray.AddSeparator(TrayMenu.Menu);
