@@ -40,6 +40,7 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
                          [this] { DriveControl.PeriodicCloseTimerTick(); }),
       DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer,
                    [this] { platform_.windows.ShowModal(Handle); }),
+      onCloseNowDialog([this](int index) { FrmCloseDrive.ShowForDrive(index); }),
       FrmCloseDrive(platform.windows, State, DriveTable, Texts, DriveControl) {
   CreateTrayMenu();
   // The icon goes up before any setting is read, so the user sees at once
@@ -56,6 +57,7 @@ WindowHandle TFrmMain::CreateOptionsWindow() {
   params.centered = true;
   WindowEvents events;
   events.onMessage = [this](const Message& message) { return HandleSystemMessage(message); };
+  events.onDoubleClick = [this] { OnOptionsDoubleClick(); };
   // Closing the options window only hides it; the program keeps running.
   events.onCloseRequest = [this] { platform_.windows.ShowWindow(Handle, false); };
   events.onDestroy = [this] { ExitProgram(); };
@@ -65,15 +67,17 @@ WindowHandle TFrmMain::CreateOptionsWindow() {
 void TFrmMain::CreateTrayMenu() {
   Tray& tray = platform_.tray;
   TrayMenu.Menu = tray.CreatePopupMenu();
-  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, "Unlock Device");
-  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, "Lock Device");
+  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, "Unlock Device", "FRMMAIN_N16_BMP_BITMAP");
+  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, "Lock Device", "FRMMAIN_N17_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, "Close Door");
-  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, "Open Door");
+  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, "Close Door", "FRMMAIN_N19_BMP_BITMAP");
+  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, "Open Door", "FRMMAIN_N20_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Options = tray.AddMenuItem(TrayMenu.Menu, "Options...", nullptr);
+  TrayMenu.Options = tray.AddMenuItem(
+      TrayMenu.Menu, "Options...", [this] { platform_.windows.ShowModal(Handle); },
+      "FRMMAIN_N22_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Help = tray.AddMenuItem(TrayMenu.Menu, "Help!", nullptr);
+  TrayMenu.Help = tray.AddMenuItem(TrayMenu.Menu, "Help!", nullptr, "FRMMAIN_N24_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.About = tray.AddMenuItem(TrayMenu.Menu, "About Orbelle", nullptr);
   tray.AddSeparator(TrayMenu.Menu);
@@ -83,6 +87,9 @@ void TFrmMain::CreateTrayMenu() {
 void TFrmMain::ShowTrayIcon() {
   TrayEvents events;
   events.onRightButtonUp = [this] { OnTrayRightButtonUp(); };
+  events.onDoubleClick = [this] {
+    if (!TrayBlocked()) DriveControl.RunDriveAction(Options.DoubleLetter, Options.DoubleAction);
+  };
   // After the shell restarted, the icon has to be added anew.
   events.onTaskbarCreated = [this] {
     platform_.tray.DeleteIcon();
@@ -93,10 +100,15 @@ void TFrmMain::ShowTrayIcon() {
   platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
 }
 
+// While one of the program's own windows is up, the icon offers nothing: a
+// second way into the options or a drive action would run inside its loop.
+bool TFrmMain::TrayBlocked() const {
+  return platform_.windows.IsWindowVisible(Handle) || FrmCloseDrive.Visible();
+}
+
 void TFrmMain::OnTrayRightButtonUp() {
   WindowSystem& windows = platform_.windows;
-  // Never a menu on top of the options window or the close-now dialog.
-  if (windows.IsWindowVisible(Handle) || FrmCloseDrive.Visible()) return;
+  if (TrayBlocked()) return;
   const Point at = platform_.tray.CursorPos();
   // The menu closes again on the next click elsewhere only when one of our
   // windows is in front while it shows.
@@ -220,13 +232,6 @@ void TFrmMain::LoadSettings() {
 
 void TFrmMain::SaveSettings() {
   orbl::SaveSettings(platform_.settings, DriveTable, Options);
-}
-
-// Until the system events are handled here, every message goes on to the
-// window's own handling.
-// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
-bool TFrmMain::HandleSystemMessage(const Message& /*message*/) {
-  return false;
 }
 
 std::string TFrmMain::DefaultLanguageFile() const {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,6 +65,9 @@ class TFrmMain {
   void ScanDrives();
   // Sees every message of the options window first; true means handled.
   bool HandleSystemMessage(const platform::Message& message);
+  // The disc warning for the drives whose `option` is on and that hold a
+  // disc; returns when its box has been closed.
+  void WarnAboutDiscs(bool TDriveRecord::*option);
 
   // The full path of the language file used when none is chosen.
   std::string DefaultLanguageFile() const;
@@ -81,6 +86,10 @@ class TFrmMain {
   TWindowTimer PeriodicCloseTimer;
   // The door, lock and timer operations on DriveTable.
   TDriveControl DriveControl;
+  // Shows the close-now dialog for a drive (its table position) and returns
+  // when the dialog has been dismissed; FrmCloseDrive unless a test puts
+  // its own in.
+  std::function<void(int driveIndex)> onCloseNowDialog;
   // The close-now dialog, built hidden with this object: a removal may
   // arrive in any message loop of start-up.
   TFrmCloseDrive FrmCloseDrive;
@@ -89,6 +98,7 @@ class TFrmMain {
   platform::WindowHandle CreateOptionsWindow();
   void CreateTrayMenu();
   void ShowTrayIcon();
+  bool TrayBlocked() const;
   void OnTrayRightButtonUp();
 
   // The steps of StartUp, in their order.
@@ -103,6 +113,20 @@ class TFrmMain {
   void HideAppWindow();
   void ReadAutoStart();
   void RegisterDriveHotKeys();
+
+  // The system events (SystemEvents.cpp).
+  void OnDeviceRemoval(const platform::Message& message);
+  void ShowCloseNowDialogs(const std::vector<char>& letters);
+  void OnQueryEndSession();
+  void OnPowerBroadcast(std::uint64_t event);
+  void GoToSleep();
+  void Resume();
+  void OnHotKey(std::uint64_t id);
+  void OnOptionsDoubleClick();
+  void ShowDiscWarning(const std::vector<char>& letters);
+  // Drives waiting for the close-now dialog while it shows for another.
+  std::deque<int> closeNowQueue_;
+  bool closeNowShowing_ = false;
 };
 
 }  // namespace orbl

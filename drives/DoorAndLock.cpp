@@ -107,6 +107,17 @@ void TDriveControl::UnlockDrive(char letter) {
   SendUnlock(index);
 }
 
+void TDriveControl::LockDriveForSleep(char letter) {
+  const int index = FindDriveIndex(driveTable_, letter);
+  if (index < 0 || driveTable_[static_cast<std::size_t>(index)].Locked) return;
+  SendLock(index, kGuardedLockPauseMs, LockFor::Sleep);
+}
+
+void TDriveControl::RelockDrive(char letter) {
+  const int index = FindDriveIndex(driveTable_, letter);
+  if (index >= 0) SendLock(index, kGuardedLockPauseMs, LockFor::Resume);
+}
+
 void TDriveControl::MenuLockDrive(const std::string& caption) {
   const int index = IndexOfCaption(caption);
   if (index >= 0) SendLock(index, kMenuLockPauseMs);
@@ -122,8 +133,10 @@ int TDriveControl::HeldLocks(char letter) const {
   return it == heldLocks_.end() ? 0 : it->second;
 }
 
-void TDriveControl::SendLock(int index, std::uint32_t pauseMs) {
+void TDriveControl::SendLock(int index, std::uint32_t pauseMs, LockFor purpose) {
   TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+  const bool boxes = purpose != LockFor::Resume && state_.ShowLockMessages &&
+                     drive.ShowMessagesWhenLockingUnlocking;
   bool ok = false;
   {
     OpenVolumeDevice device(platform_.removalLock, drive.Letter);
@@ -135,17 +148,15 @@ void TDriveControl::SendLock(int index, std::uint32_t pauseMs) {
   // pressed meanwhile must see the new state.
   drive.Locked = true;
   if (!ok) {
-    if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
-      ShowLockBox(texts_.MSG_CantLock, mb::kIconHand);
-    }
+    if (boxes) ShowLockBox(texts_.MSG_CantLock, mb::kIconHand);
     return;
   }
   ++heldLocks_[drive.Letter];
-  if (state_.TrackUserLocks) state_.UserLockedDrives.insert(AsciiLower(drive.Letter));
-  if (drive.BeepWhenLockingUnlocking) BeepLocked();
-  if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
-    ShowLockBox(texts_.Msg_Locked, mb::kIconInformation);
+  if (purpose == LockFor::User && state_.TrackUserLocks) {
+    state_.UserLockedDrives.insert(AsciiLower(drive.Letter));
   }
+  if (drive.BeepWhenLockingUnlocking) BeepLocked();
+  if (boxes) ShowLockBox(texts_.Msg_Locked, mb::kIconInformation);
 }
 
 void TDriveControl::SendUnlock(int index) {

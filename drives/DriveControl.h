@@ -66,6 +66,12 @@ class TDriveControl {
   // Guarded: act only when Locked says the request would change something.
   void LockDrive(char letter);
   void UnlockDrive(char letter);
+  // The lock of the sleep steps: guarded like LockDrive, boxes as the drive's
+  // options say, but never recorded as the user's lock.
+  void LockDriveForSleep(char letter);
+  // The lock again after a resume: sent whatever Locked says, since the
+  // system may have let go of it while asleep; no box, beeps as usual.
+  void RelockDrive(char letter);
   // The tray sub-items ("D:"): always act.
   void MenuLockDrive(const std::string& caption);
   void MenuUnlockDrive(const std::string& caption);
@@ -106,7 +112,11 @@ class TDriveControl {
 
  private:
   void SendDoor(char letter, bool open);
-  void SendLock(int index, std::uint32_t pauseMs);
+  // Whose lock a request is: the user's is recorded in UserLockedDrives
+  // (while TrackUserLocks is on), the sleep steps' never, and a re-lock after
+  // a resume shows no box.
+  enum class LockFor { User, Sleep, Resume };
+  void SendLock(int index, std::uint32_t pauseMs, LockFor purpose = LockFor::User);
   void SendUnlock(int index);
   void ShowLockBox(const std::string& text, std::uint32_t icon);
   void ArmAutoClose(std::vector<int> schedule);

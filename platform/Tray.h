@@ -36,12 +36,15 @@ class Tray {
   virtual bool DeleteIcon() = 0;
 
   // Pop-up menus. Items run `onChosen` through the command the menu sends to
-  // its owner window, after the menu has closed.
+  // its owner window, after the menu has closed. `image` names a bitmap
+  // resource shown in the menu's picture column; empty for none.
   virtual MenuHandle CreatePopupMenu() = 0;
   virtual MenuItemHandle AddMenuItem(MenuHandle menu, const std::string& text,
-                                     std::function<void()> onChosen) = 0;
+                                     std::function<void()> onChosen,
+                                     const std::string& image = {}) = 0;
   // Adds an item that opens a sub-menu; returns the sub-menu.
-  virtual MenuHandle AddSubMenu(MenuHandle menu, const std::string& text) = 0;
+  virtual MenuHandle AddSubMenu(MenuHandle menu, const std::string& text,
+                                const std::string& image = {}) = 0;
   virtual void AddSeparator(MenuHandle menu) = 0;
   // Sets the text of an item or of the item that opens a sub-menu.
   virtual void SetMenuItemText(MenuHandle menu, MenuItemHandle item, const std::string& text) = 0;

@@ -65,11 +65,13 @@ inline constexpr std::uint64_t kScClose = 0xF060;     // SC_CLOSE
 inline constexpr std::uint64_t kDbtDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
 inline constexpr std::uint32_t kDbtDevTypVolume = 2;               // DBT_DEVTYP_VOLUME
 
-inline constexpr std::uint64_t kPbtApmQuerySuspend = 0x0;       // PBT_APMQUERYSUSPEND
-inline constexpr std::uint64_t kPbtApmSuspend = 0x4;            // PBT_APMSUSPEND
-inline constexpr std::uint64_t kPbtApmResumeSuspend = 0x7;      // PBT_APMRESUMESUSPEND
-inline constexpr std::uint64_t kPbtApmPowerStatusChange = 0xA;  // PBT_APMPOWERSTATUSCHANGE
-inline constexpr std::uint64_t kPbtApmResumeAutomatic = 0x12;   // PBT_APMRESUMEAUTOMATIC
+inline constexpr std::uint64_t kPbtApmQuerySuspend = 0x0;        // PBT_APMQUERYSUSPEND
+inline constexpr std::uint64_t kPbtApmQuerySuspendFailed = 0x2;  // PBT_APMQUERYSUSPENDFAILED
+inline constexpr std::uint64_t kPbtApmSuspend = 0x4;             // PBT_APMSUSPEND
+inline constexpr std::uint64_t kPbtApmResumeCritical = 0x6;      // PBT_APMRESUMECRITICAL
+inline constexpr std::uint64_t kPbtApmResumeSuspend = 0x7;       // PBT_APMRESUMESUSPEND
+inline constexpr std::uint64_t kPbtApmPowerStatusChange = 0xA;   // PBT_APMPOWERSTATUSCHANGE
+inline constexpr std::uint64_t kPbtApmResumeAutomatic = 0x12;    // PBT_APMRESUMEAUTOMATIC
 }  // namespace msg
 
 // Message box flags and answers (MessageBoxA numbering).

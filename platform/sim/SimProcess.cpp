@@ -237,6 +237,19 @@ void SimProcess::CloseWindowByUser(WindowHandle window) {
   });
 }
 
+void SimProcess::DoubleClickWindow(WindowHandle window) {
+  const SimWindow* target = state_->Window(window);
+  if (!target || !target->visible || !target->enabled) {
+    throw std::logic_error("the user cannot double-click a window that is not shown and enabled");
+  }
+  Inject([this, window] {
+    const SimWindow* w = state_->Window(window);
+    if (!w) return;
+    auto onDoubleClick = w->events.onDoubleClick;
+    if (onDoubleClick) onDoubleClick();
+  });
+}
+
 void SimProcess::DestroyWindow(WindowHandle window) {
   Inject([this, window] {
     SimWindow* w = state_->Window(window);
@@ -286,17 +299,30 @@ void SimProcess::DeliverTaskbarCreated() {
   });
 }
 
-std::vector<std::string> SimProcess::MenuTexts(const std::vector<std::string>& path) const {
+const std::vector<SimMenuItem>* SimProcess::MenuItems(const std::vector<std::string>& path) const {
   MenuHandle menu = state_->openMenu;
   if (!path.empty()) {
     const SimMenuItem* item = state_->FindMenuItem(path);
     menu = item ? item->subMenu : MenuHandle{};
   }
-  std::vector<std::string> texts;
   auto it = state_->menus.find(menu);
-  if (it == state_->menus.end()) return texts;
-  for (const SimMenuItem& item : it->second) texts.push_back(item.separator ? "-" : item.text);
+  return it == state_->menus.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> SimProcess::MenuTexts(const std::vector<std::string>& path) const {
+  std::vector<std::string> texts;
+  if (const auto* items = MenuItems(path)) {
+    for (const SimMenuItem& item : *items) texts.push_back(item.separator ? "-" : item.text);
+  }
   return texts;
+}
+
+std::vector<std::string> SimProcess::MenuImages(const std::vector<std::string>& path) const {
+  std::vector<std::string> images;
+  if (const auto* items = MenuItems(path)) {
+    for (const SimMenuItem& item : *items) images.push_back(item.image);
+  }
+  return images;
 }
 
 void SimProcess::ChooseMenuItem(const std::vector<std::string>& path) {

@@ -77,6 +77,9 @@ class SimProcess {
   void SelectItem(platform::ControlHandle control, int index);
   void PressArrow(platform::ControlHandle control, int steps);
   void CloseWindowByUser(platform::WindowHandle window);  // the title bar's close box
+  // A double-click on the window's own surface; the window must be visible
+  // and enabled.
+  void DoubleClickWindow(platform::WindowHandle window);
   // The system destroys the window: WM_DESTROY reaches it, then its controls
   // and timers are gone and its handle is invalid.
   void DestroyWindow(platform::WindowHandle window);
@@ -104,6 +107,8 @@ class SimProcess {
   // Texts of the open menu's items ("-" for a separator), or of a sub-menu
   // reached through the given item texts.
   std::vector<std::string> MenuTexts(const std::vector<std::string>& path = {}) const;
+  // The picture resources of the same items, in the same order ("" for none).
+  std::vector<std::string> MenuImages(const std::vector<std::string>& path = {}) const;
   // Chooses the item reached through `path` in the open menu (or closes the
   // menu with an empty path) and runs the program until idle. Throws when no
   // menu is open or the path leads to no item that can be chosen.
@@ -126,6 +131,8 @@ class SimProcess {
   // Throws std::logic_error unless the user could give input to the control.
   SimControl& UsableControl(platform::ControlHandle control) const;
   void ClickTrayIcon(std::function<void()> platform::TrayEvents::*event);
+  // The items of the open menu, or of the sub-menu reached through `path`.
+  const std::vector<SimMenuItem>* MenuItems(const std::vector<std::string>& path) const;
 
   std::thread thread_;
 

@@ -57,6 +57,8 @@ struct SimBox {
 struct SimMenuItem {
   platform::MenuItemHandle handle;
   std::string text;
+  // The picture resource shown beside the text; empty for none.
+  std::string image;
   bool separator = false;
   platform::MenuHandle subMenu;
   std::function<void()> onChosen;

@@ -38,7 +38,7 @@ MenuHandle SimTray::CreatePopupMenu() {
 }
 
 MenuItemHandle SimTray::AddMenuItem(MenuHandle menu, const std::string& text,
-                                    std::function<void()> onChosen) {
+                                    std::function<void()> onChosen, const std::string& image) {
   auto it = s_.menus.find(menu);
   if (it == s_.menus.end()) {
     s_.Call("menu item in unknown menu refused");
@@ -48,11 +48,12 @@ MenuItemHandle SimTray::AddMenuItem(MenuHandle menu, const std::string& text,
   item.handle = MenuItemHandle{s_.nextMenuHandle++};
   item.text = text;
   item.onChosen = std::move(onChosen);
+  item.image = image;
   it->second.push_back(std::move(item));
   return it->second.back().handle;
 }
 
-MenuHandle SimTray::AddSubMenu(MenuHandle menu, const std::string& text) {
+MenuHandle SimTray::AddSubMenu(MenuHandle menu, const std::string& text, const std::string& image) {
   if (!s_.menus.contains(menu)) {
     s_.Call("sub-menu in unknown menu refused");
     return {};
@@ -62,6 +63,7 @@ MenuHandle SimTray::AddSubMenu(MenuHandle menu, const std::string& text) {
   item.handle = MenuItemHandle{sub.value};
   item.text = text;
   item.subMenu = sub;
+  item.image = image;
   s_.menus[menu].push_back(std::move(item));
   return sub;
 }

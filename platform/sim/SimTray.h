@@ -17,8 +17,10 @@ class SimTray final : public platform::Tray {
 
   platform::MenuHandle CreatePopupMenu() override;
   platform::MenuItemHandle AddMenuItem(platform::MenuHandle menu, const std::string& text,
-                                       std::function<void()> onChosen) override;
-  platform::MenuHandle AddSubMenu(platform::MenuHandle menu, const std::string& text) override;
+                                       std::function<void()> onChosen,
+                                       const std::string& image = {}) override;
+  platform::MenuHandle AddSubMenu(platform::MenuHandle menu, const std::string& text,
+                                  const std::string& image = {}) override;
   void AddSeparator(platform::MenuHandle menu) override;
   void SetMenuItemText(platform::MenuHandle menu, platform::MenuItemHandle item,
                        const std::string& text) override;

@@ -21,7 +21,11 @@ Win32Tray::Win32Tray(Win32WindowSystem& windows)
       });
 }
 
-Win32Tray::~Win32Tray() = default;
+Win32Tray::~Win32Tray() {
+  for (const auto& [name, bitmap] : bitmaps_) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+  }
+}
 
 NOTIFYICONDATAA Win32Tray::IconData() const {
   NOTIFYICONDATAA data{};
@@ -103,24 +107,45 @@ platform::MenuHandle Win32Tray::CreatePopupMenu() {
   return FromHmenu(::CreatePopupMenu());
 }
 
+void Win32Tray::SetItemImage(HMENU menu, UINT item, BOOL byPosition, const std::string& image) {
+  if (image.empty()) return;
+  auto [it, added] = bitmaps_.try_emplace(image, nullptr);
+  // A 32-bit section keeps the alpha channel, which the menu blends.
+  if (added) {
+    it->second = static_cast<HBITMAP>(
+        LoadImageA(windows_.Instance(), image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  }
+  if (it->second == nullptr) return;
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_BITMAP;
+  info.hbmpItem = it->second;
+  SetMenuItemInfoA(menu, item, byPosition, &info);
+}
+
 platform::MenuItemHandle Win32Tray::AddMenuItem(platform::MenuHandle menu, const std::string& text,
-                                                std::function<void()> onChosen) {
+                                                std::function<void()> onChosen,
+                                                const std::string& image) {
   if (nextItem_ > kLastItem) return {};
   const UINT id = nextItem_;
   if (!AppendMenuA(ToHmenu(menu), MF_STRING, id, text.c_str())) return {};
   ++nextItem_;
   items_[id] = std::move(onChosen);
+  SetItemImage(ToHmenu(menu), id, FALSE, image);
   return platform::MenuItemHandle{id};
 }
 
-platform::MenuHandle Win32Tray::AddSubMenu(platform::MenuHandle menu, const std::string& text) {
+platform::MenuHandle Win32Tray::AddSubMenu(platform::MenuHandle menu, const std::string& text,
+                                           const std::string& image) {
   HMENU sub = ::CreatePopupMenu();
   if (sub == nullptr) return {};
-  if (!AppendMenuA(ToHmenu(menu), MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub),
-                   text.c_str())) {
+  HMENU parent = ToHmenu(menu);
+  if (!AppendMenuA(parent, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str())) {
     DestroyMenu(sub);
     return {};
   }
+  // An item that opens a sub-menu has no command id: it is reached by position.
+  SetItemImage(parent, static_cast<UINT>(GetMenuItemCount(parent) - 1), TRUE, image);
   return FromHmenu(sub);
 }
 

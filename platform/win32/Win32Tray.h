@@ -22,8 +22,10 @@ class Win32Tray final : public platform::Tray {
 
   platform::MenuHandle CreatePopupMenu() override;
   platform::MenuItemHandle AddMenuItem(platform::MenuHandle menu, const std::string& text,
-                                       std::function<void()> onChosen) override;
-  platform::MenuHandle AddSubMenu(platform::MenuHandle menu, const std::string& text) override;
+                                       std::function<void()> onChosen,
+                                       const std::string& image = {}) override;
+  platform::MenuHandle AddSubMenu(platform::MenuHandle menu, const std::string& text,
+                                  const std::string& image = {}) override;
   void AddSeparator(platform::MenuHandle menu) override;
   void SetMenuItemText(platform::MenuHandle menu, platform::MenuItemHandle item,
                        const std::string& text) override;
@@ -39,6 +41,9 @@ class Win32Tray final : public platform::Tray {
  private:
   bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   NOTIFYICONDATAA IconData() const;
+  // Shows the picture resource `image` beside the item; an empty or missing
+  // resource leaves the item without one.
+  void SetItemImage(HMENU menu, UINT item, BOOL byPosition, const std::string& image);
 
   Win32WindowSystem& windows_;
   UINT taskbarCreated_ = 0;
@@ -49,6 +54,9 @@ class Win32Tray final : public platform::Tray {
   bool shown_ = false;
   std::unordered_map<UINT, std::function<void()>> items_;
   UINT nextItem_ = 0x1000;
+  // Each picture is loaded once and shared by the items that show it; a menu
+  // does not own its items' bitmaps.
+  std::unordered_map<std::string, HBITMAP> bitmaps_;
 };
 
 }  // namespace orbl::win32

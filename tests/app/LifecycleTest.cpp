@@ -175,6 +175,24 @@ TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
   EXPECT_TRUE(program.Running());
 }
 
+TEST(Lifecycle, TheTrayMenusPicturesSitBesideTheirItems) {
+  Computer pc({{'D', DriveType::CdRom}});
+  auto& program = pc.Start();
+  program.TrayRightClick();
+  ASSERT_TRUE(program.MenuOpen());
+  // Position by position: separators, About and Exit carry none.
+  EXPECT_EQ(program.MenuImages(),
+            (std::vector<std::string>{"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "",
+                                      "FRMMAIN_N19_BMP_BITMAP", "FRMMAIN_N20_BMP_BITMAP", "",
+                                      "FRMMAIN_N22_BMP_BITMAP", "", "FRMMAIN_N24_BMP_BITMAP", "",
+                                      "", "", ""}));
+  // The drive letters in the sub-menus stand alone.
+  for (const char* item : {"Unlock Device", "Lock Device", "Close Door", "Open Door"}) {
+    EXPECT_EQ(program.MenuImages({item}), (std::vector<std::string>{""})) << item;
+  }
+  program.ChooseMenuItem({});
+}
+
 TEST(Lifecycle, ExitEndsWithZeroEvenWhenTheSettingsCannotBeWritten) {
   Computer pc;
   pc.world.MakeKey(kSettingsKey).unopenable = true;

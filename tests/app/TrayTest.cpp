@@ -133,3 +133,57 @@ TEST(Tray, ARightClickWhileTheOptionsWindowShowsOpensNoMenu) {
 
 }  // namespace
 }  // namespace orbl::test
+
+namespace orbl::test {
+namespace {
+
+// The double-click runs the stored pair; the options window, once up, keeps
+// the icon's menu and its double-click away until it is closed again.
+TEST(Tray, TheDoubleClickRunsTheStoredActionUnlessAWindowOfOursIsUp) {
+  Computer pc;
+  pc.Store("Double - Letter", "d");
+  pc.Store("Double - Action", "1");  // open/close D
+  auto& program = pc.Start();
+  program.TrayDoubleClick();
+  EXPECT_TRUE(pc.world.Drive('D').doorOpen);
+  EXPECT_FALSE(pc.world.Drive('F').doorOpen);
+
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Options..."});
+  const auto* options = program.WindowTitled("Orbelle 3");
+  ASSERT_TRUE(options->visible);
+  pc.world.deviceLog.clear();
+  program.TrayDoubleClick();  // refused: the door stays open
+  program.TrayRightClick();
+  EXPECT_FALSE(program.MenuOpen());
+  EXPECT_TRUE(pc.world.deviceLog.empty());
+  EXPECT_TRUE(pc.world.Drive('D').doorOpen);
+
+  program.CloseWindowByUser(options->handle);
+  program.TrayDoubleClick();
+  EXPECT_FALSE(pc.world.Drive('D').doorOpen);
+}
+
+TEST(Tray, TheDoubleClickCanShowTheOptionsWindow) {
+  Computer pc;
+  pc.Store("Double - Action", "5");
+  auto& program = pc.Start();
+  program.TrayDoubleClick();
+  EXPECT_TRUE(program.WindowTitled("Orbelle 3")->visible);
+}
+
+TEST(Tray, TheDefaultDoubleClickDoesNothingAndOptionsOpensTheWindow) {
+  Computer pc;
+  auto& program = pc.Start();
+  const auto before = pc.world.deviceLog.size();
+  program.TrayDoubleClick();
+  EXPECT_EQ(pc.world.deviceLog.size(), before);
+  EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
+
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Options..."});
+  EXPECT_TRUE(program.WindowTitled("Orbelle 3")->visible);
+}
+
+}  // namespace
+}  // namespace orbl::test

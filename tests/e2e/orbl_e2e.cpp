@@ -10,13 +10,16 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -577,6 +580,56 @@ void AnswerBox(HWND box) {
   Check(WaitFor([&] { return !IsWindow(box); }, kExitTimeout), "the box did not close");
 }
 
+// A shutdown query with a disc in D and F (every emulated CD-ROM drive reads as
+// holding one), F not warning: the box names D, and after OK the query is
+// consented to.
+void ShutdownWarning(const std::string& path) {
+  ClearSettings();
+  StoreDriveOption('F', " Warn if CD/DVD drive is not empty on system shutdown", "0");
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr, "no options window");
+
+  DWORD_PTR answer = 0;
+  bool answered = false;
+  // The box runs inside the handling of the query: it is sent from a thread
+  // of its own while this one answers the box.
+  std::thread query([&] {
+    answered = SendWithin(options, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 30000, answer);
+  });
+  HWND box = WaitForBox(program.Pid(), kStartTimeout);
+  std::string text;
+  std::string caption;
+  std::string icon;
+  bool owned = false;
+  if (box != nullptr) {
+    char buffer[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    text = buffer;
+    caption = TextOf(box);
+    icon = ShownIcon(box);
+    owned = GetWindow(box, GW_OWNER) != nullptr;
+    try {
+      AnswerBox(box);
+    } catch (const Failure&) {
+      query.join();  // the send gives up after its time-out
+      throw;
+    }
+  }
+  query.join();
+  Check(box != nullptr, "no disc warning at the shutdown query");
+  Check(text == "Found disk in drive (D)", "the warning reads \"" + text + "\"");
+  Check(caption == "Orbelle", "the warning's caption is \"" + caption + "\"");
+  Check(icon == "warning", "the warning shows the icon: " + icon);
+  Check(!owned, "the warning has an owner");
+  Check(answered && answer != 0, "the shutdown query was not consented to");
+  Note("\"" + text + "\", then consent");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+}
+
 // Wine refuses every media-removal request, so a drive marked to be locked at
 // start-up shows the failure box when, and only when, its message option is on.
 void LockRefusedAtStart(const std::string& path) {
@@ -683,6 +736,39 @@ void HotKeyConflict(const std::string& path) {
   ClearSettings();
 }
 
+// A registered hot key pressed on the keyboard reaches the program: the lock
+// hot key of D tries to lock it, which Wine refuses, and the drive's message
+// option makes that visible as the failure box.
+void HotKeyPressed(const std::string& path) {
+  ClearSettings();
+  StoreDriveOption('D', " ShowMessagesWhenLockingUnlocking", "1");
+  StoreDriveOption('D', " HotKeyLock-Ctrl", "1");
+  StoreDriveOption('D', " HotKeyLock-Alt", "1");
+  StoreDriveOption('D', " HotKeyLock-Key", "76");  // Ctrl + Alt + L
+  Program program(path);
+  HWND app = program.WaitRunning();
+  Check(WaitForBox(program.Pid(), 1000) == nullptr, "a box before the hot key");
+  auto key = [](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+  };
+  INPUT keys[] = {key(VK_CONTROL, false), key(VK_MENU, false), key('L', false),
+                  key('L', true),         key(VK_MENU, true),  key(VK_CONTROL, true)};
+  Check(SendInput(6, keys, sizeof(INPUT)) == 6, "the keys could not be sent");
+  HWND box = WaitForBox(program.Pid(), kStartTimeout);
+  Check(box != nullptr, "no box after the lock hot key");
+  Check(TextOf(box) == "Unfortunately, the device cannot be locked right now. Please, retry later.",
+        "box caption: " + TextOf(box));
+  Note("Ctrl + Alt + L reached the program: \"" + TextOf(box) + "\"");
+  AnswerBox(box);
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -708,6 +794,31 @@ void Resources(const std::string& path) {
   }
   Check(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr,
         "no application manifest");
+  // The tray menu's pictures: 16 px with an alpha channel, as the menu blends them.
+  for (const char* name :
+       {"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "FRMMAIN_N19_BMP_BITMAP",
+        "FRMMAIN_N20_BMP_BITMAP", "FRMMAIN_N22_BMP_BITMAP", "FRMMAIN_N24_BMP_BITMAP"}) {
+    HRSRC found = FindResourceA(image, name, MAKEINTRESOURCEA(2) /*RT_BITMAP*/);
+    Check(found != nullptr, std::string("no bitmap ") + name);
+    const auto* info =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, found)));
+    Check(info != nullptr && SizeofResource(image, found) >= sizeof(BITMAPINFOHEADER) + 16 * 16 * 4,
+          std::string("bitmap ") + name + " is short");
+    Check(info->biWidth == 16 && std::abs(info->biHeight) == 16 && info->biBitCount == 32 &&
+              info->biCompression == BI_RGB,
+          std::string("bitmap ") + name + " is not 16 x 16 at 32 bpp");
+    // Clear around the picture, solid inside, each colour premultiplied by its alpha.
+    const auto* pixels = reinterpret_cast<const BYTE*>(info) + info->biSize;
+    bool clear = false, solid = false, premultiplied = true;
+    for (int i = 0; i < 16 * 16; ++i) {
+      const BYTE* bgra = pixels + 4 * i;
+      clear = clear || bgra[3] == 0;
+      solid = solid || bgra[3] == 255;
+      premultiplied = premultiplied && std::max({bgra[0], bgra[1], bgra[2]}) <= bgra[3];
+    }
+    Check(clear && solid && premultiplied,
+          std::string("bitmap ") + name + " has no usable premultiplied alpha");
+  }
   FreeLibrary(image);
 
   DWORD ignored = 0;
@@ -743,7 +854,9 @@ int main(int argc, char** argv) {
       {"resources", Resources},
       {"lock-refused-at-start", LockRefusedAtStart},
       {"tray-menu-open-door", TrayMenuOpenDoor},
-      {"hot-key-conflict", HotKeyConflict}};
+      {"hot-key-conflict", HotKeyConflict},
+      {"hot-key-pressed", HotKeyPressed},
+      {"shutdown-warning", ShutdownWarning}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());

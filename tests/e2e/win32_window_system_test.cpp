@@ -349,6 +349,42 @@ TEST_F(WindowSystemTest, MenuCommandsRunTheirItemsAction) {
   EXPECT_STREQ(text, "Sperren");
 }
 
+TEST_F(WindowSystemTest, MenuItemsShowTheirPicturesUntilTheTrayGoes) {
+  HBITMAP shown = nullptr;
+  {
+    Win32Tray tray(windows);
+    const platform::MenuHandle menu = tray.CreatePopupMenu();
+    const platform::MenuHandle sub =
+        tray.AddSubMenu(menu, "Unlock Device", "FRMMAIN_N16_BMP_BITMAP");
+    const auto item = tray.AddMenuItem(menu, "Help!", nullptr, "FRMMAIN_N16_BMP_BITMAP");
+    const auto missing = tray.AddMenuItem(menu, "Options...", nullptr, "NOSUCHBITMAP");
+    const auto plain = tray.AddMenuItem(menu, "Exit", nullptr);
+    ASSERT_TRUE(sub);
+
+    auto bitmapOf = [&](UINT which, BOOL byPosition) {
+      MENUITEMINFOA info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_BITMAP;
+      EXPECT_TRUE(GetMenuItemInfoA(ToHmenu(menu), which, byPosition, &info));
+      return info.hbmpItem;
+    };
+    shown = bitmapOf(0, TRUE);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(bitmapOf(static_cast<UINT>(item.value), FALSE), shown) << "loaded once, shared";
+    EXPECT_EQ(bitmapOf(static_cast<UINT>(missing.value), FALSE), nullptr);
+    EXPECT_EQ(bitmapOf(static_cast<UINT>(plain.value), FALSE), nullptr);
+
+    // A 32-bit section: the menu blends its alpha channel.
+    DIBSECTION section{};
+    ASSERT_EQ(GetObjectA(shown, sizeof section, &section), static_cast<int>(sizeof section));
+    EXPECT_EQ(section.dsBm.bmWidth, 16);
+    EXPECT_EQ(section.dsBm.bmHeight, 16);
+    EXPECT_EQ(section.dsBm.bmBitsPixel, 32);
+    DestroyMenu(ToHmenu(menu));
+  }
+  EXPECT_EQ(GetObjectType(shown), 0u) << "the tray deletes its pictures";
+}
+
 TEST_F(WindowSystemTest, TrayCallbacksArriveThroughTheOwnersQueue) {
   Win32Tray tray(windows);
   const platform::WindowHandle owner = windows.CreateTopWindow({}, {});

@@ -279,6 +279,35 @@ TEST_F(FrmCloseDriveTest, AQueuedDriveWhoseDoorWasShutMeanwhileIsDropped) {
   }
 }
 
+// The removal handler reaches the dialog: one drive after the other.
+TEST_F(FrmCloseDriveTest, ARemovalShowsTheDialogForEachDriveThatAsksForIt) {
+  Start();
+  program.Inject([&] {
+    for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
+  });
+  Eject('D');
+  Eject('E');
+  // A DEV_BROADCAST_VOLUME naming D and E.
+  std::vector<std::byte> volume(20);
+  const std::uint32_t mask = (1u << ('D' - 'A')) | (1u << ('E' - 'A'));
+  for (std::size_t i = 0; i < 4; ++i) {
+    volume[i] = static_cast<std::byte>((20u >> (8 * i)) & 0xFF);
+    volume[4 + i] = static_cast<std::byte>((2u >> (8 * i)) & 0xFF);
+    volume[12 + i] = static_cast<std::byte>((mask >> (8 * i)) & 0xFF);
+  }
+  program.Send(frmMain->Handle, platform::msg::kDeviceChange,
+               platform::msg::kDbtDeviceRemoveComplete, volume);
+  ASSERT_TRUE(Up());
+  EXPECT_EQ(DriveText(), "Drive D:");
+  Click(Dialog().CloseButton);
+  ASSERT_TRUE(Up());
+  EXPECT_EQ(DriveText(), "Drive E:");
+  Click(Dialog().CancelButton);
+  EXPECT_FALSE(Up());
+  EXPECT_FALSE(world.Drive('D').doorOpen);
+  EXPECT_TRUE(world.Drive('E').doorOpen);
+}
+
 TEST_F(FrmCloseDriveTest, TheTrayMenuIsRefusedWhileTheDialogShows) {
   Start();
   Eject('D');

@@ -1,0 +1,222 @@
+// What the system tells the options window: its minimise and close commands,
+// a medium removal, the shutdown query, power broadcasts and hot keys; and the
+// disc warning, also run from a double-click on the window.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "app/DeviceBroadcast.h"
+#include "app/FrmMain.h"
+#include "drives/DriveTools.h"
+#include "platform/AsciiCase.h"
+
+namespace orbl {
+
+using namespace orbl::platform;
+
+namespace {
+
+constexpr std::uint32_t kShutdownPauseMs = 200;
+// A disc ejected at shutdown stays out this long before its door closes
+// again, so that the user can take it.
+constexpr std::uint32_t kShutdownEjectMs = 10000;
+constexpr std::uint32_t kDoubleClickPauseMs = 200;
+constexpr const char* kWarningCaption = "Orbelle";
+
+// A hot key identifier is a global atom; 0 means its atom could not be added,
+// so the key was never registered and nothing may answer to it.
+bool IsHotKey(std::int32_t id, std::uint64_t wParam) {
+  return id != 0 && wParam == static_cast<std::uint64_t>(static_cast<std::uint32_t>(id));
+}
+
+}  // namespace
+
+bool TFrmMain::HandleSystemMessage(const Message& message) {
+  switch (message.code) {
+    case msg::kSysCommand: {
+      // The low four bits of the command word are the system's own.
+      const std::uint64_t command = message.wParam & 0xFFF0;
+      if (command != msg::kScMinimize && command != msg::kScClose) return false;
+      // The options window is never minimised to the taskbar nor closed:
+      // the program lives in the tray.
+      platform_.windows.ShowWindow(Handle, false);
+      return true;
+    }
+    case msg::kDeviceChange:
+      OnDeviceRemoval(message);
+      break;
+    case msg::kQueryEndSession:
+      OnQueryEndSession();
+      break;
+    case msg::kPowerBroadcast:
+      OnPowerBroadcast(message.wParam);
+      break;
+    case msg::kHotKey:
+      OnHotKey(message.wParam);
+      break;
+    default:
+      break;
+  }
+  // The window's own handling answers the sender; for the shutdown query and
+  // the power broadcasts that is consent: the program never refuses either.
+  return false;
+}
+
+void TFrmMain::OnDeviceRemoval(const Message& message) {
+  const auto removal = DecodeDeviceRemoval(message);
+  if (!removal || DriveTable.empty()) return;
+  const auto shortest = std::min_element(DriveTable.begin(), DriveTable.end(),
+                                         [](const TDriveRecord& a, const TDriveRecord& b) {
+                                           return a.AutocloseInterval < b.AutocloseInterval;
+                                         });
+  if (shortest->AutocloseInterval == std::numeric_limits<std::int32_t>::max()) return;
+  // Any device may have gone (a USB stick too): the schedule starts before
+  // the broadcast says which.
+  DriveControl.StartAutoClose();
+  if (removal->volume) ShowCloseNowDialogs(removal->letters);
+}
+
+void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
+  for (std::size_t i = 0; i < DriveTable.size(); ++i) {
+    const TDriveRecord& drive = DriveTable[i];
+    const int index = static_cast<int>(i);
+    const bool named =
+        std::find(letters.begin(), letters.end(), UpperLetter(drive.Letter)) != letters.end();
+    if (!named || !drive.ShowDialogToCloseDriveImmediately) continue;
+    if (closeNowShowing_ && State.CloseDialogDrive == index) continue;
+    if (std::find(closeNowQueue_.begin(), closeNowQueue_.end(), index) != closeNowQueue_.end()) {
+      continue;
+    }
+    closeNowQueue_.push_back(index);
+  }
+  // A removal during a showing arrives through the dialog's modal loop: one
+  // dialog at a time, the call that shows the first one shows the rest.
+  if (closeNowShowing_) return;
+  closeNowShowing_ = true;
+  while (!closeNowQueue_.empty()) {
+    const int index = closeNowQueue_.front();
+    closeNowQueue_.pop_front();
+    State.CloseDialogDrive = index;
+    if (onCloseNowDialog) onCloseNowDialog(index);
+    State.CloseDialogDrive = -1;
+  }
+  closeNowShowing_ = false;
+}
+
+void TFrmMain::OnQueryEndSession() {
+  for (const TDriveRecord& drive : DriveTable) {
+    if (drive.CloseOnShutdown) DriveControl.CloseDoor(drive.Letter);
+  }
+  platform_.sound.Sleep(kShutdownPauseMs);
+  std::vector<char> letters;
+  // Each test asks the drive afresh: the warning sees it after its ejection.
+  for (std::size_t i = 0; i < DriveTable.size(); ++i) {
+    const TDriveRecord& drive = DriveTable[i];
+    if (drive.BeepWhenDriveIsNotEmpty && DriveControl.IsDiscPresent(drive.Letter)) {
+      DriveControl.BeepWarning();
+    }
+    if (drive.EjectDiskWhenDriveIsNotEmpty && DriveControl.IsDiscPresent(drive.Letter)) {
+      // Not the guarded OpenDrive: the close above left DoorOpen as it was,
+      // and a drive the user had opened would keep its disc.
+      DriveControl.OpenWithFollowUps(static_cast<int>(i), drive.Letter);
+      if (drive.CloseOnShutdown) {
+        platform_.sound.Sleep(kShutdownEjectMs);
+        DriveControl.CloseDoor(drive.Letter);
+      }
+    }
+    if (drive.WarnIfNotEmptyOnShutdown && DriveControl.IsDiscPresent(drive.Letter)) {
+      letters.push_back(UpperLetter(drive.Letter));
+    }
+  }
+  ShowDiscWarning(letters);
+}
+
+void TFrmMain::OnPowerBroadcast(std::uint64_t event) {
+  switch (event) {
+    case msg::kPbtApmQuerySuspend:
+    case msg::kPbtApmSuspend:
+      GoToSleep();
+      break;
+    case msg::kPbtApmResumeAutomatic:
+    case msg::kPbtApmQuerySuspendFailed:  // another program vetoed the sleep
+      Resume();
+      break;
+    case msg::kPbtApmResumeSuspend:
+    case msg::kPbtApmResumeCritical:
+      State.JustResumed = false;
+      break;
+    default:
+      // Charger, battery, OEM and power-setting news is no sleep.
+      break;
+  }
+}
+
+// The state changes before any lock or box: a resume that arrives while the
+// warning is up must find the program asleep.
+void TFrmMain::GoToSleep() {
+  if (State.Asleep) return;  // the query came first; the suspend follows it
+  State.Asleep = true;
+  State.JustResumed = false;
+  for (const TDriveRecord& drive : DriveTable) {
+    if (drive.LockWhenGoingToSleepMode) DriveControl.LockDriveForSleep(drive.Letter);
+  }
+  WarnAboutDiscs(&TDriveRecord::WarnAboutDiscWhenGoingToSleepMode);
+}
+
+void TFrmMain::Resume() {
+  if (State.Asleep) {
+    State.Asleep = false;
+    State.JustResumed = true;
+  }
+  for (const TDriveRecord& drive : DriveTable) {
+    if (State.UserLockedDrives.contains(AsciiLower(drive.Letter))) {
+      DriveControl.RelockDrive(drive.Letter);
+    }
+  }
+  for (const TDriveRecord& drive : DriveTable) {
+    if (drive.UnlockLockWhenExitingFromSleepMode) DriveControl.UnlockDrive(drive.Letter);
+  }
+}
+
+void TFrmMain::OnHotKey(std::uint64_t id) {
+  for (const TDriveRecord& drive : DriveTable) {
+    if (drive.HotKeyClose.Key != 0 && IsHotKey(drive.CloseHotKeyId, id)) {
+      DriveControl.ToggleDoor(drive.Letter);
+    }
+    if (drive.HotKeyLock.Key != 0 && IsHotKey(drive.LockHotKeyId, id)) {
+      DriveControl.ToggleLock(drive.Letter);
+    }
+  }
+}
+
+void TFrmMain::OnOptionsDoubleClick() {
+  platform_.sound.Sleep(kDoubleClickPauseMs);
+  WarnAboutDiscs(&TDriveRecord::WarnIfNotEmptyOnShutdown);
+}
+
+void TFrmMain::WarnAboutDiscs(bool TDriveRecord::*option) {
+  std::vector<char> letters;
+  for (const TDriveRecord& drive : DriveTable) {
+    if (drive.*option && DriveControl.IsDiscPresent(drive.Letter)) {
+      letters.push_back(UpperLetter(drive.Letter));
+    }
+  }
+  ShowDiscWarning(letters);
+}
+
+// "Found disk in drive (E, G)", with no owner so that it shows while every
+// window of the program is hidden.
+void TFrmMain::ShowDiscWarning(const std::vector<char>& letters) {
+  if (letters.empty()) return;
+  std::string text = Texts.MSG_DiskInDriveOnSystemShutdown + " (";
+  for (std::size_t i = 0; i < letters.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += letters[i];
+  }
+  text += ")";
+  platform_.windows.ShowMessageBox(WindowHandle{}, text, kWarningCaption,
+                                   mb::kOk | mb::kIconExclamation);
+}
+
+}  // namespace orbl
