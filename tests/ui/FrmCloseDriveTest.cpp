@@ -308,18 +308,28 @@ TEST_F(FrmCloseDriveTest, ARemovalShowsTheDialogForEachDriveThatAsksForIt) {
   EXPECT_TRUE(world.Drive('E').doorOpen);
 }
 
-TEST_F(FrmCloseDriveTest, TheTrayMenuIsRefusedWhileTheDialogShows) {
+TEST_F(FrmCloseDriveTest, TheTrayIconOffersNothingWhileTheDialogShows) {
   Start();
+  program.Inject([&] {
+    frmMain->Options.DoubleLetter = 'e';
+    frmMain->Options.DoubleAction = static_cast<std::int32_t>(TDriveAction::OpenCloseDrive);
+  });
   Eject('D');
   ShowFor('D');
+  Forget();
   const auto calls = program.Calls().size();
   program.TrayRightClick();
   EXPECT_FALSE(program.MenuOpen());
+  program.TrayDoubleClick();
+  EXPECT_EQ(Devices(), Lines{}) << "E's door stays shut";
   EXPECT_EQ(program.Calls().size(), calls) << "nothing comes to the front either";
+
   Click(Dialog().CancelButton);
   program.TrayRightClick();
   EXPECT_TRUE(program.MenuOpen());
   program.ChooseMenuItem({});
+  program.TrayDoubleClick();
+  EXPECT_TRUE(world.Drive('E').doorOpen);
 }
 
 }  // namespace
