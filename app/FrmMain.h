@@ -125,7 +125,13 @@ class TFrmMain {
   void OnOptionsDoubleClick();
   void ShowDiscWarning(const std::vector<char>& letters);
   // Drives waiting for the close-now dialog while it shows for another.
-  std::deque<int> closeNowQueue_;
+  // Drives waiting for the close-now dialog, with the door commands sent
+  // before they were queued.
+  struct TQueuedDialog {
+    int index;
+    std::uint64_t mark;
+  };
+  std::deque<TQueuedDialog> closeNowQueue_;
   bool closeNowShowing_ = false;
 };
 

@@ -85,18 +85,25 @@ void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
         std::find(letters.begin(), letters.end(), UpperLetter(drive.Letter)) != letters.end();
     if (!named || !drive.ShowDialogToCloseDriveImmediately) continue;
     if (closeNowShowing_ && State.CloseDialogDrive == index) continue;
-    if (std::find(closeNowQueue_.begin(), closeNowQueue_.end(), index) != closeNowQueue_.end()) {
+    if (std::any_of(closeNowQueue_.begin(), closeNowQueue_.end(),
+                    [&](const TQueuedDialog& queued) { return queued.index == index; })) {
       continue;
     }
-    closeNowQueue_.push_back(index);
+    closeNowQueue_.push_back({index, DriveControl.DoorMark()});
   }
   // A removal during a showing arrives through the dialog's modal loop: one
   // dialog at a time, the call that shows the first one shows the rest.
   if (closeNowShowing_) return;
   closeNowShowing_ = true;
   while (!closeNowQueue_.empty()) {
-    const int index = closeNowQueue_.front();
+    const TQueuedDialog queued = closeNowQueue_.front();
     closeNowQueue_.pop_front();
+    const int index = queued.index;
+    // A door shut while the drive waited (by the automatic close, a hot
+    // key) needs no question any more.
+    if (DriveControl.ClosedSince(DriveTable[static_cast<std::size_t>(index)].Letter, queued.mark)) {
+      continue;
+    }
     State.CloseDialogDrive = index;
     if (onCloseNowDialog) onCloseNowDialog(index);
     State.CloseDialogDrive = -1;

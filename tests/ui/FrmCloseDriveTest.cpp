@@ -308,6 +308,38 @@ TEST_F(FrmCloseDriveTest, ARemovalShowsTheDialogForEachDriveThatAsksForIt) {
   EXPECT_TRUE(world.Drive('E').doorOpen);
 }
 
+// A drive ejected while the dialog is up waits for its own; when the
+// automatic close shuts its door meanwhile, it is not asked about any more.
+TEST_F(FrmCloseDriveTest, ARemovalWhoseDoorTheAutoCloseShutWhileQueuedGetsNoDialog) {
+  Start();
+  program.Inject([&] {
+    for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
+    frmMain->DriveTable[0].AutocloseInterval = 30;  // D
+    frmMain->DriveTable[1].AutocloseInterval = 10;  // E
+  });
+  auto removal = [&](char letter) {
+    std::vector<std::byte> volume(20);
+    const std::uint32_t mask = 1u << (letter - 'A');
+    for (std::size_t i = 0; i < 4; ++i) {
+      volume[i] = static_cast<std::byte>((20u >> (8 * i)) & 0xFF);
+      volume[4 + i] = static_cast<std::byte>((2u >> (8 * i)) & 0xFF);
+      volume[12 + i] = static_cast<std::byte>((mask >> (8 * i)) & 0xFF);
+    }
+    program.Send(frmMain->Handle, platform::msg::kDeviceChange,
+                 platform::msg::kDbtDeviceRemoveComplete, volume);
+  };
+  Eject('D');
+  removal('D');
+  ASSERT_TRUE(Up());
+  Eject('E');
+  removal('E');  // queued behind D's dialog
+  EXPECT_EQ(DriveText(), "Drive D:");
+  world.Advance(11000);  // the schedule closes E after its 10 s
+  EXPECT_FALSE(world.Drive('E').doorOpen);
+  Click(Dialog().CancelButton);
+  EXPECT_FALSE(Up());
+}
+
 TEST_F(FrmCloseDriveTest, TheTrayIconOffersNothingWhileTheDialogShows) {
   Start();
   program.Inject([&] {
