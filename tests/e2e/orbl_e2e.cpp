@@ -769,6 +769,59 @@ void HotKeyPressed(const std::string& path) {
   ClearSettings();
 }
 
+// A removal of D's medium, with the close-now option stored on, brings up the
+// close-now dialog for D with its countdown on the Close button; Cancel leaves.
+void RemovalDialog(const std::string& path) {
+  ClearSettings();
+  StoreDriveOption('D', " ShowDialogToCloseDriveImmediately", "1");
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
+  Check(options != nullptr, "no options window");
+  struct Broadcast {
+    DWORD size, type, reserved, unitMask;
+    WORD flags;
+  };
+  const Broadcast removal{sizeof(Broadcast), 2 /*DBT_DEVTYP_VOLUME*/, 0, 1u << 3, 0};
+  DWORD_PTR answer = 0;
+  // The dialog runs inside the handling of the broadcast: send from a thread.
+  std::thread send([&] {
+    SendWithin(options, WM_DEVICECHANGE, 0x8004 /*DBT_DEVICEREMOVECOMPLETE*/,
+               reinterpret_cast<LPARAM>(&removal), 30000, answer);
+  });
+  HWND dialog = nullptr;
+  WaitFor(
+      [&] {
+        dialog = TopWindow(program.Pid(), "", "Close Drive");
+        return dialog != nullptr && IsWindowVisible(dialog);
+      },
+      kStartTimeout);
+  std::vector<std::string> texts;
+  if (dialog != nullptr) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      texts.push_back(TextOf(child));
+    }
+  }
+  auto has = [&](const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+  };
+  const bool drive = has("Drive D:");
+  const bool counting = has("OK (15)") || has("OK (14)") || has("OK (13)");
+  HWND cancel = dialog == nullptr ? nullptr : FindWindowExA(dialog, nullptr, "Button", "Cancel");
+  if (cancel != nullptr) PostMessageA(cancel, BM_CLICK, 0, 0);
+  send.join();
+  Check(dialog != nullptr, "no \"Close Drive\" dialog after the removal");
+  Check(drive, "the dialog does not name drive D");
+  Check(counting, "the Close button shows no countdown");
+  Check(cancel != nullptr, "no Cancel button");
+  Check(WaitFor([&] { return !IsWindowVisible(dialog); }, kExitTimeout), "Cancel left it up");
+  Note("\"Close Drive\" for D: with a counting Close button; Cancel hid it");
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -856,6 +909,7 @@ int main(int argc, char** argv) {
       {"tray-menu-open-door", TrayMenuOpenDoor},
       {"hot-key-conflict", HotKeyConflict},
       {"hot-key-pressed", HotKeyPressed},
+      {"removal-dialog", RemovalDialog},
       {"shutdown-warning", ShutdownWarning}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");

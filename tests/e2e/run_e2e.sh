@@ -19,7 +19,8 @@ cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
   cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
          options-argument system-messages start-after-kill lock-refused-at-start
-         tray-menu-open-door hot-key-conflict hot-key-pressed shutdown-warning)
+         tray-menu-open-door hot-key-conflict hot-key-pressed shutdown-warning
+         removal-dialog)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 
