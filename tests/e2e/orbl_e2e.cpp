@@ -797,23 +797,31 @@ void RemovalDialog(const std::string& path) {
       },
       kStartTimeout);
   std::vector<std::string> texts;
-  if (dialog != nullptr) {
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-      texts.push_back(TextOf(child));
-    }
-  }
   auto has = [&](const std::string& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
   };
+  bool counting = false;
+  // The captions are set as the dialog shows, a moment after it is visible.
+  WaitFor(
+      [&] {
+        texts.clear();
+        for (HWND child = dialog == nullptr ? nullptr : GetWindow(dialog, GW_CHILD);
+             child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+          texts.push_back(TextOf(child));
+        }
+        counting = has("OK (15)") || has("OK (14)") || has("OK (13)");
+        return counting;
+      },
+      3000);
   const bool drive = has("Drive D:");
-  const bool counting = has("OK (15)") || has("OK (14)") || has("OK (13)");
   HWND cancel = dialog == nullptr ? nullptr : FindWindowExA(dialog, nullptr, "Button", "Cancel");
   if (cancel != nullptr) PostMessageA(cancel, BM_CLICK, 0, 0);
   send.join();
   Check(dialog != nullptr, "no \"Close Drive\" dialog after the removal");
   Check(drive, "the dialog does not name drive D");
-  Check(counting, "the Close button shows no countdown");
+  std::string shown;
+  for (const std::string& text : texts) shown += " \"" + text + "\"";
+  Check(counting, "the Close button shows no countdown; the dialog shows" + shown);
   Check(cancel != nullptr, "no Cancel button");
   Check(WaitFor([&] { return !IsWindowVisible(dialog); }, kExitTimeout), "Cancel left it up");
   Note("\"Close Drive\" for D: with a counting Close button; Cancel hid it");
