@@ -9,6 +9,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// windows.h first: the others rely on its types.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -388,11 +390,52 @@ HWND OpenTrayMenu(DWORD pid) {
   return menu;
 }
 
-// Right button on the icon opens the menu; its last item ends the program.
+// The tip of the one tray icon, read from the tooltip that the notification
+// area made for it (it lives in another process: its text is fetched through
+// memory of that process).
+std::string TrayTip() {
+  HWND tooltip = nullptr;
+  for (HWND hwnd = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); hwnd != nullptr;
+       hwnd = FindWindowExA(nullptr, hwnd, "tooltips_class32", nullptr)) {
+    if (SendMessageA(hwnd, TTM_GETTOOLCOUNT, 0, 0) > 0) tooltip = hwnd;
+  }
+  if (tooltip == nullptr) return {};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tooltip, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return {};
+  constexpr SIZE_T kTextSize = 256;
+  auto* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(TTTOOLINFOA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+  std::string tip;
+  if (remote != nullptr) {
+    TTTOOLINFOA info{};
+    info.cbSize = sizeof info;
+    info.lpszText = remote + sizeof info;
+    SIZE_T done = 0;
+    WriteProcessMemory(process, remote, &info, sizeof info, &done);
+    SendMessageA(tooltip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(remote));
+    char text[kTextSize] = {};
+    ReadProcessMemory(process, remote + sizeof info, text, sizeof text - 1, &done);
+    tip = text;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return tip;
+}
+
+// The icon carries its tip; the right button opens the menu; its last item
+// ends the program.
 void TrayMenuExit(const std::string& path) {
   ClearSettings();
   Program program(path);
   program.WaitRunning();
+  const std::string tip = TrayTip();
+  Note("tray tip: \"" + tip + "\"");
+  Check(tip == "Orbelle - click with right mouse button to see menu", "tray tip \"" + tip + "\"");
+  // The menu itself lives in the program's process, out of the harness's
+  // reach under Wine; its items and drive sub-items are checked on the sim.
   HWND menu = OpenTrayMenu(program.Pid());
   // Up from no selection lands on the last item.
   PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
