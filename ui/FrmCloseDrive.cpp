@@ -14,27 +14,27 @@ namespace {
 
 constexpr std::uint32_t kTickMs = 1000;
 
-ControlSpec Spec(ControlKind kind, Rect rect, std::string text = {}) {
-  ControlSpec spec;
-  spec.kind = kind;
-  spec.rect = rect;
-  spec.text = std::move(text);
-  return spec;
+ControlSpec Params(ControlKind kind, Rect rect, std::string text = {}) {
+  ControlSpec params;
+  params.kind = kind;
+  params.rect = rect;
+  params.text = std::move(text);
+  return params;
 }
 
-ControlSpec Bold(ControlSpec spec) {
-  spec.bold = true;
-  return spec;
+ControlSpec Bold(ControlSpec params) {
+  params.bold = true;
+  return params;
 }
 
-ControlSpec WithImage(ControlSpec spec, std::string image) {
-  spec.image = std::move(image);
-  return spec;
+ControlSpec WithImage(ControlSpec params, std::string image) {
+  params.image = std::move(image);
+  return params;
 }
 
-ControlSpec AsDefault(ControlSpec spec) {
-  spec.defaultButton = true;
-  return spec;
+ControlSpec AsDefault(ControlSpec params) {
+  params.defaultButton = true;
+  return params;
 }
 
 ControlEvents OnClick(std::function<void()> onClick) {
@@ -51,16 +51,16 @@ TFrmCloseDrive::TFrmCloseDrive(WindowSystem& windows, TProgramState& state,
     : windows_(windows),
       Handle(BuildWindow()),
       Picture(AddControl(
-          WithImage(Spec(ControlKind::Picture, {8, 8, 32, 32}), "FRMCLOSEDRIVE_IMAGELIST1"))),
-      MessageLabel(AddControl(
-          Spec(ControlKind::Label, {52, 8, 236, 30}, "Close the door of the drive immediately?"))),
-      DriveLabel(AddControl(Bold(Spec(ControlKind::Label, {52, 42, 236, 16}, "Drive K:")))),
-      Divider(AddControl(Spec(ControlKind::Divider, {8, 68, 280, 2}))),
-      CloseButton(AddControl(Spec(ControlKind::Button, {60, 80, 100, 25}, "Close (15)"),
+          WithImage(Params(ControlKind::Picture, {8, 8, 32, 32}), "FRMCLOSEDRIVE_IMAGELIST1"))),
+      MessageLabel(AddControl(Params(ControlKind::Label, {52, 8, 236, 30},
+                                     "Close the door of the drive immediately?"))),
+      DriveLabel(AddControl(Bold(Params(ControlKind::Label, {52, 42, 236, 16}, "Drive K:")))),
+      Divider(AddControl(Params(ControlKind::Divider, {8, 68, 280, 2}))),
+      CloseButton(AddControl(Params(ControlKind::Button, {60, 80, 100, 25}, "Close (15)"),
                              OnClick([this] { Dismiss(true); }))),
       // Not Close: Enter typed on into this window, meant for the one the
       // dialog came up over, must not shut a door.
-      CancelButton(AddControl(AsDefault(Spec(ControlKind::Button, {168, 80, 100, 25}, "Cancel")),
+      CancelButton(AddControl(AsDefault(Params(ControlKind::Button, {168, 80, 100, 25}, "Cancel")),
                               OnClick([this] { Dismiss(false); }))),
       state_(state),
       driveTable_(driveTable),
@@ -90,8 +90,8 @@ WindowHandle TFrmCloseDrive::BuildWindow() {
   return windows_.CreateTopWindow(params, std::move(events));
 }
 
-ControlHandle TFrmCloseDrive::AddControl(const ControlSpec& spec, ControlEvents events) {
-  return windows_.CreateControl(Handle, spec, std::move(events));
+ControlHandle TFrmCloseDrive::AddControl(const ControlSpec& params, ControlEvents events) {
+  return windows_.CreateControl(Handle, params, std::move(events));
 }
 
 void TFrmCloseDrive::ShowForDrive(int index) {

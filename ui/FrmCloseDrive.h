@@ -60,7 +60,7 @@ class TFrmCloseDrive {
   };
 
   platform::WindowHandle BuildWindow();
-  platform::ControlHandle AddControl(const platform::ControlSpec& spec,
+  platform::ControlHandle AddControl(const platform::ControlSpec& params,
                                      platform::ControlEvents events = {});
   void ShowOne(int index);
   void ShowCount();

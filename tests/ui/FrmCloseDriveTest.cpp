@@ -152,19 +152,19 @@ TEST_F(FrmCloseDriveTest, TheWindowIsBuiltHiddenBeforeStartUpAndOffersNoWayOutBu
   }
   EXPECT_EQ(texts, (Lines{"", "Close the door of the drive immediately?", "Drive K:", "",
                           "Close (15)", "Cancel"}));
-  const auto spec = [&](platform::ControlHandle c) {
+  const auto params = [&](platform::ControlHandle c) {
     for (const sim::SimControl* control : program.Controls(Dialog().Handle)) {
       if (control->handle == c) return control->params;
     }
     return platform::ControlSpec{};
   };
-  EXPECT_EQ(spec(Dialog().Picture).kind, platform::ControlKind::Picture);
-  EXPECT_EQ(spec(Dialog().Picture).image, "FRMCLOSEDRIVE_IMAGELIST1");
-  EXPECT_TRUE(spec(Dialog().DriveLabel).bold);
-  EXPECT_EQ(spec(Dialog().Divider).kind, platform::ControlKind::Divider);
+  EXPECT_EQ(params(Dialog().Picture).kind, platform::ControlKind::Picture);
+  EXPECT_EQ(params(Dialog().Picture).image, "FRMCLOSEDRIVE_IMAGELIST1");
+  EXPECT_TRUE(params(Dialog().DriveLabel).bold);
+  EXPECT_EQ(params(Dialog().Divider).kind, platform::ControlKind::Divider);
   // Enter typed on into the dialog must not shut a door.
-  EXPECT_TRUE(spec(Dialog().CancelButton).defaultButton);
-  EXPECT_FALSE(spec(Dialog().CloseButton).defaultButton);
+  EXPECT_TRUE(params(Dialog().CancelButton).defaultButton);
+  EXPECT_FALSE(params(Dialog().CloseButton).defaultButton);
 
   Eject('D');
   ShowFor('D');
