@@ -10,6 +10,7 @@
 #include "app/FrmMain.h"
 #include "drives/DriveTools.h"
 #include "platform/AsciiCase.h"
+#include "ui/VirtualKeys.h"
 
 namespace orbl {
 
@@ -23,12 +24,6 @@ constexpr std::uint32_t kShutdownPauseMs = 200;
 constexpr std::uint32_t kShutdownEjectMs = 10000;
 constexpr std::uint32_t kDoubleClickPauseMs = 200;
 constexpr const char* kWarningCaption = "Orbelle";
-
-// A hot key identifier is a global atom; 0 means its atom could not be added,
-// so the key was never registered and nothing may answer to it.
-bool IsHotKey(std::int32_t id, std::uint64_t wParam) {
-  return id != 0 && wParam == static_cast<std::uint64_t>(static_cast<std::uint32_t>(id));
-}
 
 }  // namespace
 
@@ -187,13 +182,13 @@ void TFrmMain::Resume() {
 }
 
 void TFrmMain::OnHotKey(std::uint64_t id) {
-  for (const TDriveRecord& drive : DriveTable) {
-    if (drive.HotKeyClose.Key != 0 && IsHotKey(drive.CloseHotKeyId, id)) {
-      DriveControl.ToggleDoor(drive.Letter);
-    }
-    if (drive.HotKeyLock.Key != 0 && IsHotKey(drive.LockHotKeyId, id)) {
-      DriveControl.ToggleLock(drive.Letter);
-    }
+  const auto target = FindHotKeyTarget(DriveTable, id);
+  if (!target) return;
+  const char letter = DriveTable[static_cast<std::size_t>(target->drive)].Letter;
+  if (target->role == HotKeyRole::OpenClose) {
+    DriveControl.ToggleDoor(letter);
+  } else {
+    DriveControl.ToggleLock(letter);
   }
 }
 
