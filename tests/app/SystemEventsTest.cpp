@@ -12,32 +12,12 @@
 
 #include "drives/DriveFixture.h"
 #include "support/Computer.h"
+#include "support/VolumeBroadcast.h"
 
 namespace orbl::test {
 namespace {
 
 using namespace orbl::platform;
-
-// A DEV_BROADCAST_VOLUME as a sender lays it out: the declared size, the
-// device type, a reserved field, the unit mask and the flags, `length` bytes.
-std::vector<std::byte> Broadcast(std::uint32_t declared, std::uint32_t type, std::uint32_t mask,
-                                 std::size_t length = 20) {
-  std::vector<std::byte> bytes(std::max<std::size_t>(length, 20));
-  auto put = [&](std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-      bytes[offset + i] = static_cast<std::byte>((value >> (8 * i)) & 0xFF);
-    }
-  };
-  put(0, declared);
-  put(4, type);
-  put(12, mask);
-  bytes.resize(length);
-  return bytes;
-}
-
-std::uint32_t Bit(char letter) {
-  return 1u << (letter - 'A');
-}
 
 class SystemEvents : public DriveFixture {
  protected:
@@ -71,17 +51,17 @@ TEST_F(SystemEvents, ARemovalWithoutAReadableVolumeNoticeArmsTheScheduleAndShows
   Drive('E').AutocloseInterval = 12;
   for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
   WatchCloseNowDialog();
-  const std::uint32_t both = Bit('D') | Bit('E');
+  const std::uint32_t both = UnitBit('D') | UnitBit('E');
   struct Case {
     const char* what;
     std::vector<std::byte> data;
   };
   const Case cases[] = {
-      {"a USB stick's device interface", Broadcast(20, 5, both)},
+      {"a USB stick's device interface", VolumeBroadcast(20, 5, both)},
       {"no structure at all", {}},
-      {"a bare header", Broadcast(8, 2, both, 8)},
-      {"a declared size too small for the mask", Broadcast(12, 2, both)},
-      {"a declared size beyond the bytes", Broadcast(20, 2, both, 14)},
+      {"a bare header", VolumeBroadcast(8, 2, both, 8)},
+      {"a declared size too small for the mask", VolumeBroadcast(12, 2, both)},
+      {"a declared size beyond the bytes", VolumeBroadcast(20, 2, both, 14)},
   };
   for (const Case& c : cases) {
     program.Inject([this] {
@@ -96,7 +76,7 @@ TEST_F(SystemEvents, ARemovalWithoutAReadableVolumeNoticeArmsTheScheduleAndShows
   EXPECT_TRUE(shown.empty());
   // Another device event arms nothing.
   program.Inject([this] { frmMain->AutoCloseTimer.SetEnabled(false); });
-  Send(msg::kDeviceChange, 0x8000 /* arrival */, Broadcast(20, 2, both));
+  Send(msg::kDeviceChange, 0x8000 /* arrival */, VolumeBroadcast(20, 2, both));
   EXPECT_FALSE(frmMain->AutoCloseTimer.Enabled());
   EXPECT_TRUE(shown.empty());
 }
@@ -107,7 +87,7 @@ TEST_F(SystemEvents, TheNoticeIsNeverReadPastWhatArrived) {
   Start();
   Drive('D').ShowDialogToCloseDriveImmediately = true;
   WatchCloseNowDialog();
-  const std::vector<std::byte> full = Broadcast(20, 2, Bit('D'));
+  const std::vector<std::byte> full = VolumeBroadcast(20, 2, UnitBit('D'));
   for (std::size_t length : {0u, 4u, 8u, 12u, 15u}) {
     Message message{msg::kDeviceChange, msg::kDbtDeviceRemoveComplete, 0x1000,
                     std::span<const std::byte>(full.data(), length)};
@@ -129,15 +109,15 @@ TEST_F(SystemEvents, TheDialogShowsForEachDriveOfTheMaskWithTheOptionInTableOrde
     std::vector<int> dialogs;
   };
   const Case cases[] = {
-      {Bit('Z') | Bit('E') | Bit('G') | Bit('P'), {0, 2, 3}},
-      {Bit('G'), {}},             // G has no dialog
-      {Bit('F') | Bit('Q'), {}},  // neighbours of table drives
-      {0xFC000000u, {}},          // bits above Z
-      {Bit('P') | 0xFC000000u, {2}},
+      {UnitBit('Z') | UnitBit('E') | UnitBit('G') | UnitBit('P'), {0, 2, 3}},
+      {UnitBit('G'), {}},                 // G has no dialog
+      {UnitBit('F') | UnitBit('Q'), {}},  // neighbours of table drives
+      {0xFC000000u, {}},                  // bits above Z
+      {UnitBit('P') | 0xFC000000u, {2}},
   };
   for (const Case& c : cases) {
     shown.clear();
-    Removal(Broadcast(20, msg::kDbtDevTypVolume, c.mask));
+    Removal(VolumeBroadcast(20, msg::kDbtDevTypVolume, c.mask));
     EXPECT_EQ(shown, c.dialogs) << std::hex << c.mask;
     EXPECT_EQ(State().CloseDialogDrive, -1);
   }
@@ -155,16 +135,17 @@ TEST_F(SystemEvents, ARemovalDuringTheDialogQueuesItsDriveInsteadOfASecondDialog
     shown.push_back(index);
     if (!removedMeanwhile) {
       removedMeanwhile = true;
-      const std::vector<std::byte> again = Broadcast(20, 2, Bit('D') | Bit('F') | Bit('E'));
+      const std::vector<std::byte> again =
+          VolumeBroadcast(20, 2, UnitBit('D') | UnitBit('F') | UnitBit('E'));
       frmMain->HandleSystemMessage(
           Message{msg::kDeviceChange, msg::kDbtDeviceRemoveComplete, 0x1000, again});
     }
     --up;
   };
-  Removal(Broadcast(20, 2, Bit('D') | Bit('E')));
+  Removal(VolumeBroadcast(20, 2, UnitBit('D') | UnitBit('E')));
   EXPECT_EQ(shown, (std::vector<int>{0, 1, 2}));
   shown.clear();
-  Removal(Broadcast(20, 2, Bit('E')));
+  Removal(VolumeBroadcast(20, 2, UnitBit('E')));
   EXPECT_EQ(shown, (std::vector<int>{1}));
 }
 
@@ -175,14 +156,14 @@ TEST_F(SystemEvents, ARemovalWithNothingToTimeIsLeftAlone) {
   for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
   Drive('D').AutocloseInterval = std::numeric_limits<std::int32_t>::max();
   WatchCloseNowDialog();
-  Removal(Broadcast(20, 2, Bit('D')));
+  Removal(VolumeBroadcast(20, 2, UnitBit('D')));
   EXPECT_TRUE(frmMain->AutoCloseTimer.Enabled());
   EXPECT_EQ(frmMain->AutoCloseTimer.Interval(), 15000u);
   EXPECT_EQ(shown, (std::vector<int>{0}));
   program.Inject([this] { frmMain->AutoCloseTimer.SetEnabled(false); });
   Drive('E').AutocloseInterval = std::numeric_limits<std::int32_t>::max();
   shown.clear();
-  Removal(Broadcast(20, 2, Bit('D')));
+  Removal(VolumeBroadcast(20, 2, UnitBit('D')));
   EXPECT_FALSE(frmMain->AutoCloseTimer.Enabled());
   EXPECT_TRUE(shown.empty());
 }
@@ -191,7 +172,7 @@ TEST(SystemEventsWithoutDrives, ARemovalArmsNoTimer) {
   Computer pc({{'C', DriveType::Fixed}});
   auto& program = pc.Start();
   program.Send(program.WindowTitled("Orbelle 3")->handle, msg::kDeviceChange,
-               msg::kDbtDeviceRemoveComplete, Broadcast(20, 2, 0xFFFFFFFFu));
+               msg::kDbtDeviceRemoveComplete, VolumeBroadcast(20, 2, 0xFFFFFFFFu));
   EXPECT_FALSE(program.NextTimerDue().has_value());
 }
 

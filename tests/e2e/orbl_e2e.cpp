@@ -447,6 +447,12 @@ void TrayMenuExit(const std::string& path) {
   Check(values.count("DriveCount") == 1, "Exit did not save the settings");
 }
 
+// DEV_BROADCAST_VOLUME, as a sender of WM_DEVICECHANGE lays it out.
+struct Broadcast {
+  DWORD size, type, reserved, unitMask;
+  WORD flags;
+};
+
 // Power broadcasts are consented to; device broadcasts, from a proper volume
 // notice to a header too short for one, leave the program alive and silent.
 void SystemMessages(const std::string& path) {
@@ -462,10 +468,6 @@ void SystemMessages(const std::string& path) {
           "power broadcast " + std::to_string(event) + " not consented to");
   }
 
-  struct Broadcast {
-    DWORD size, type, reserved, unitMask;
-    WORD flags;
-  };
   // Drive D's medium removed; a header too short for a volume; an unknown type.
   const Broadcast broadcasts[] = {{sizeof(Broadcast), 2, 0, 1u << 3, 0},
                                   {8, 2, 0, 1u << 3, 0},
@@ -821,10 +823,6 @@ void RemovalDialog(const std::string& path) {
   HWND app = program.WaitRunning();
   HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
   Check(options != nullptr, "no options window");
-  struct Broadcast {
-    DWORD size, type, reserved, unitMask;
-    WORD flags;
-  };
   const Broadcast removal{sizeof(Broadcast), 2 /*DBT_DEVTYP_VOLUME*/, 0, 1u << 3, 0};
   DWORD_PTR answer = 0;
   // The dialog runs inside the handling of the broadcast: send from a thread.

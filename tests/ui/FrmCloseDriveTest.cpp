@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "drives/DriveFixture.h"
+#include "support/VolumeBroadcast.h"
 
 namespace orbl::test {
 namespace {
@@ -30,6 +31,12 @@ class FrmCloseDriveTest : public DriveFixture {
   std::string DriveText() { return Text(Dialog().DriveLabel); }
   void Click(platform::ControlHandle button) { program.ClickControl(button); }
   void Eject(char letter) { ASSERT_TRUE(world.PressEjectButton(letter)); }
+  // The system's notice that the media of the drives in `unitMask` went.
+  void Removal(std::uint32_t unitMask) {
+    program.Send(frmMain->Handle, platform::msg::kDeviceChange,
+                 platform::msg::kDbtDeviceRemoveComplete,
+                 VolumeBroadcast(20, platform::msg::kDbtDevTypVolume, unitMask));
+  }
 };
 
 TEST_F(FrmCloseDriveTest, TheCountdownShowsTheStartTwiceAndEndsWithoutTouchingTheDoor) {
@@ -287,16 +294,7 @@ TEST_F(FrmCloseDriveTest, ARemovalShowsTheDialogForEachDriveThatAsksForIt) {
   });
   Eject('D');
   Eject('E');
-  // A DEV_BROADCAST_VOLUME naming D and E.
-  std::vector<std::byte> volume(20);
-  const std::uint32_t mask = (1u << ('D' - 'A')) | (1u << ('E' - 'A'));
-  for (std::size_t i = 0; i < 4; ++i) {
-    volume[i] = static_cast<std::byte>((20u >> (8 * i)) & 0xFF);
-    volume[4 + i] = static_cast<std::byte>((2u >> (8 * i)) & 0xFF);
-    volume[12 + i] = static_cast<std::byte>((mask >> (8 * i)) & 0xFF);
-  }
-  program.Send(frmMain->Handle, platform::msg::kDeviceChange,
-               platform::msg::kDbtDeviceRemoveComplete, volume);
+  Removal(UnitBit('D') | UnitBit('E'));
   ASSERT_TRUE(Up());
   EXPECT_EQ(DriveText(), "Drive D:");
   Click(Dialog().CloseButton);
@@ -317,22 +315,11 @@ TEST_F(FrmCloseDriveTest, ARemovalWhoseDoorTheAutoCloseShutWhileQueuedGetsNoDial
     frmMain->DriveTable[0].AutocloseInterval = 30;  // D
     frmMain->DriveTable[1].AutocloseInterval = 10;  // E
   });
-  auto removal = [&](char letter) {
-    std::vector<std::byte> volume(20);
-    const std::uint32_t mask = 1u << (letter - 'A');
-    for (std::size_t i = 0; i < 4; ++i) {
-      volume[i] = static_cast<std::byte>((20u >> (8 * i)) & 0xFF);
-      volume[4 + i] = static_cast<std::byte>((2u >> (8 * i)) & 0xFF);
-      volume[12 + i] = static_cast<std::byte>((mask >> (8 * i)) & 0xFF);
-    }
-    program.Send(frmMain->Handle, platform::msg::kDeviceChange,
-                 platform::msg::kDbtDeviceRemoveComplete, volume);
-  };
   Eject('D');
-  removal('D');
+  Removal(UnitBit('D'));
   ASSERT_TRUE(Up());
   Eject('E');
-  removal('E');  // queued behind D's dialog
+  Removal(UnitBit('E'));  // queued behind D's dialog
   EXPECT_EQ(DriveText(), "Drive D:");
   world.Advance(11000);  // the schedule closes E after its 10 s
   EXPECT_FALSE(world.Drive('E').doorOpen);
