@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "drives/DriveTools.h"
+#include "language/Language.h"
 #include "settings/RegistrySettings.h"
 #include "ui/VirtualKeys.h"
 
@@ -235,8 +236,7 @@ void TFrmMain::SaveSettings() {
 }
 
 std::string TFrmMain::DefaultLanguageFile() const {
-  const Files& files = platform_.files;
-  return files.JoinPath(files.JoinPath(files.ProgramFolder(), "Language"), "English.ini");
+  return orbl::DefaultLanguageFile(platform_.files);
 }
 
 void TFrmMain::ExitProgram() {
