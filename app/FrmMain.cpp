@@ -7,6 +7,7 @@
 
 #include "drives/DriveTools.h"
 #include "language/Language.h"
+#include "settings/Launches.h"
 #include "settings/RegistrySettings.h"
 #include "ui/VirtualKeys.h"
 
@@ -42,6 +43,8 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
       DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer,
                    [this] { platform_.windows.ShowModal(Handle); }),
       onCloseNowDialog([this](int index) { FrmCloseDrive.ShowForDrive(index); }),
+      FrmHotKey(platform.windows, Texts),
+      FrmAbout(platform.windows, platform.shell),
       FrmCloseDrive(platform.windows, State, DriveTable, Texts, DriveControl) {
   CreateTrayMenu();
   // The icon goes up before any setting is read, so the user sees at once
@@ -78,9 +81,13 @@ void TFrmMain::CreateTrayMenu() {
       TrayMenu.Menu, "Options...", [this] { platform_.windows.ShowModal(Handle); },
       "FRMMAIN_N22_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Help = tray.AddMenuItem(TrayMenu.Menu, "Help!", nullptr, "FRMMAIN_N24_BMP_BITMAP");
+  TrayMenu.Help = tray.AddMenuItem(
+      TrayMenu.Menu, "Help!",
+      [this] { OpenHelp(platform_.shell, platform_.files, Handle, Texts.HelpFile); },
+      "FRMMAIN_N24_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.About = tray.AddMenuItem(TrayMenu.Menu, "About Orbelle", nullptr);
+  TrayMenu.About =
+      tray.AddMenuItem(TrayMenu.Menu, "About Orbelle", [this] { FrmAbout.ShowModal(); });
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, "Exit", [this] { ExitProgram(); });
 }
@@ -104,7 +111,7 @@ void TFrmMain::ShowTrayIcon() {
 // While one of the program's own windows is up, the icon offers nothing: a
 // second way into the options or a drive action would run inside its loop.
 bool TFrmMain::TrayBlocked() const {
-  return platform_.windows.IsWindowVisible(Handle) || FrmCloseDrive.Visible();
+  return platform_.windows.IsWindowVisible(Handle) || FrmAbout.Visible() || FrmCloseDrive.Visible();
 }
 
 void TFrmMain::OnTrayRightButtonUp() {
@@ -151,8 +158,21 @@ void TFrmMain::ResetProgramState() {
   State.MenuForegroundWindow = Handle;
 }
 
-// Comes with the language files; the built-in texts stand until then.
-void TFrmMain::ApplyLanguage() {}
+// The interface texts and the dialogs; the options window's own texts come
+// with its pages.
+void TFrmMain::ApplyLanguage() {
+  if (Options.Language.empty()) Options.Language = DefaultLanguageFile();
+  const TIniFile file = TIniFile::Load(platform_.files, Options.Language);
+  ReadInterfaceTexts(file, Texts);
+  ApplyDialogLanguage(file);
+}
+
+void TFrmMain::ApplyDialogLanguage(const TIniFile& file) {
+  FrmAbout.ApplyLanguage(file);
+  FrmHotKey.ApplyLanguage(file);
+  ReadCloseNowTexts(file, Texts);
+  FrmCloseDrive.ApplyLanguage(file);
+}
 
 // Comes with the options window's pages, whose controls it reads.
 void TFrmMain::ApplyTimersAndAutostart() {}

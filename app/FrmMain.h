@@ -13,10 +13,13 @@
 #include "app/ProgramState.h"
 #include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
+#include "language/IniFile.h"
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"
 #include "settings/Orbl2Records.h"
+#include "ui/FrmAbout.h"
 #include "ui/FrmCloseDrive.h"
+#include "ui/FrmHotKey.h"
 
 namespace orbl {
 
@@ -71,6 +74,9 @@ class TFrmMain {
 
   // The full path of the language file used when none is chosen.
   std::string DefaultLanguageFile() const;
+  // The language step of the three dialogs, in this order: the About
+  // window, the hot key dialog, then the close-now dialog with its drive text.
+  void ApplyDialogLanguage(const TIniFile& file);
 
   const platform::WindowHandle AppWindow;
   const platform::Atom InstanceAtom;
@@ -90,8 +96,10 @@ class TFrmMain {
   // when the dialog has been dismissed; FrmCloseDrive unless a test puts
   // its own in.
   std::function<void(int driveIndex)> onCloseNowDialog;
-  // The close-now dialog, built hidden with this object: a removal may
-  // arrive in any message loop of start-up.
+  // The dialogs, built hidden with this object and in this order: a
+  // removal or a tray click may arrive in any message loop of start-up.
+  TFrmHotKey FrmHotKey;
+  TFrmAbout FrmAbout;
   TFrmCloseDrive FrmCloseDrive;
 
  private:

@@ -5,43 +5,16 @@
 #include <utility>
 
 #include "platform/AsciiCase.h"
+#include "ui/ControlSpecs.h"
 
 namespace orbl {
 
 using namespace orbl::platform;
+using namespace orbl::ui;
 
 namespace {
 
 constexpr std::uint32_t kTickMs = 1000;
-
-ControlSpec Params(ControlKind kind, Rect rect, std::string text = {}) {
-  ControlSpec params;
-  params.kind = kind;
-  params.rect = rect;
-  params.text = std::move(text);
-  return params;
-}
-
-ControlSpec Bold(ControlSpec params) {
-  params.bold = true;
-  return params;
-}
-
-ControlSpec WithImage(ControlSpec params, std::string image) {
-  params.image = std::move(image);
-  return params;
-}
-
-ControlSpec AsDefault(ControlSpec params) {
-  params.defaultButton = true;
-  return params;
-}
-
-ControlEvents OnClick(std::function<void()> onClick) {
-  ControlEvents events;
-  events.onClick = std::move(onClick);
-  return events;
-}
 
 }  // namespace
 
@@ -92,6 +65,17 @@ WindowHandle TFrmCloseDrive::BuildWindow() {
 
 ControlHandle TFrmCloseDrive::AddControl(const ControlSpec& params, ControlEvents events) {
   return windows_.CreateControl(Handle, params, std::move(events));
+}
+
+void TFrmCloseDrive::ApplyLanguage(const TIniFile& file) {
+  constexpr const char* kSection = "CloseImmediatelyWindow";
+  CloseWord = file.ReadText(kSection, "Close_Message", "OK");
+  const auto setText = [&](ControlHandle control, const char* key) {
+    windows_.SetControlText(control, file.ReadText(kSection, key, windows_.ControlText(control)));
+  };
+  setText(CancelButton, "CancelCloseImmediately");
+  setText(MessageLabel, "CloseImmediately");
+  windows_.SetWindowTitle(Handle, file.ReadText(kSection, "Caption", windows_.WindowTitle(Handle)));
 }
 
 void TFrmCloseDrive::ShowForDrive(int index) {

@@ -11,6 +11,7 @@
 #include "app/ProgramState.h"
 #include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
+#include "language/IniFile.h"
 #include "language/InterfaceTexts.h"
 #include "platform/WindowSystem.h"
 #include "settings/Orbl2Records.h"
@@ -36,6 +37,11 @@ class TFrmCloseDrive {
   // has been shut meanwhile.
   void ShowForDrive(int index);
   bool Visible() const { return windows_.IsWindowVisible(Handle); }
+
+  // The language step: the countdown word (built in "OK" when the file lacks
+  // it, not the word of the language before), the cancel button, the question
+  // and the title, each of these kept as it is when the file lacks its key.
+  void ApplyLanguage(const TIniFile& file);
 
   // The word before the count on the Close button; the language step sets it.
   std::string CloseWord = "OK";
