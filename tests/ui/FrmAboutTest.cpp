@@ -1,0 +1,94 @@
+// The About window as the user meets it: from the tray menu, modal, with the
+// tray refused while it shows, and a link that opens the maker's site.
+#include "ui/FrmAbout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "drives/DriveFixture.h"
+#include "settings/Launches.h"
+
+namespace orbl::test {
+namespace {
+
+class FrmAboutTest : public DriveFixture {
+ protected:
+  TFrmAbout& About() { return frmMain->FrmAbout; }
+  bool Up() { return program.Window(About().Handle)->visible; }
+  void OpenFromTray() {
+    program.TrayRightClick();
+    ASSERT_TRUE(program.MenuOpen());
+    program.ChooseMenuItem({"About Orbelle"});
+  }
+  bool InCalls(const std::string& call) {
+    const auto calls = program.Calls();
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+  }
+};
+
+TEST_F(FrmAboutTest, ShowsTheProgramItsVersionAndTheMakersAddress) {
+  Start();
+  const sim::SimWindow* window = program.Window(About().Handle);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(window->visible);
+  EXPECT_EQ(window->title, "About Orbelle");
+  EXPECT_EQ(window->params.icon, "TRAY");
+  std::vector<std::string> shown;
+  for (const sim::SimControl* c : program.Controls(About().Handle)) {
+    shown.push_back(c->params.kind == platform::ControlKind::Picture ? "picture " + c->params.image
+                                                                     : c->text);
+  }
+  EXPECT_EQ(shown, (Lines{"picture TRAY", "Orbelle", "Version 3.1.2", kMakerSite, "OK"}));
+  EXPECT_EQ(program.Controls(About().Handle)[3]->params.kind, platform::ControlKind::LinkLabel);
+  EXPECT_TRUE(program.Controls(About().Handle)[4]->params.defaultButton);
+}
+
+TEST_F(FrmAboutTest, TheTrayOpensItModallyAndOffersNothingUntilItIsGone) {
+  Start();
+  program.Inject([&] {
+    frmMain->Options.DoubleLetter = 'd';
+    frmMain->Options.DoubleAction = static_cast<std::int32_t>(TDriveAction::OpenCloseDrive);
+  });
+  OpenFromTray();
+  ASSERT_TRUE(Up());
+  EXPECT_FALSE(InCalls("modal loop for \"About Orbelle\" left"));
+
+  const auto calls = program.Calls().size();
+  program.TrayRightClick();
+  EXPECT_FALSE(program.MenuOpen());
+  program.TrayDoubleClick();
+  EXPECT_EQ(Devices(), Lines{}) << "D's door stays shut";
+  EXPECT_EQ(program.Calls().size(), calls);
+
+  program.ClickControl(About().OkButton);
+  EXPECT_FALSE(Up());
+  EXPECT_TRUE(InCalls("modal loop for \"About Orbelle\" left"));
+  program.TrayDoubleClick();
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+
+  // The close box hides it as OK does, and it can be shown again.
+  OpenFromTray();
+  ASSERT_TRUE(Up());
+  program.CloseWindowByUser(About().Handle);
+  EXPECT_FALSE(Up());
+  OpenFromTray();
+  EXPECT_TRUE(Up());
+  program.ClickControl(About().OkButton);
+}
+
+TEST_F(FrmAboutTest, ItsLinkOpensTheMakersSiteMaximisedAndLeavesTheWindowUp) {
+  Start();
+  OpenFromTray();
+  world.log.clear();
+  program.ClickControl(About().SiteLink);
+  EXPECT_EQ(world.launches, Lines{kMakerSite});
+  EXPECT_EQ(world.log, Lines{std::string("shell open \"") + kMakerSite + "\" (show mode 3)"});
+  EXPECT_TRUE(Up());
+  program.ClickControl(About().OkButton);
+}
+
+}  // namespace
+}  // namespace orbl::test
