@@ -29,6 +29,22 @@ class FrmAboutTest : public DriveFixture {
   }
 };
 
+// A tray click or a removal can arrive in the first box start-up shows: every
+// window it may lead to exists by then.
+TEST_F(FrmAboutTest, TheDialogsAreBuiltHiddenWithTheMainWindowBeforeStartUp) {
+  world.AddDrive('D', platform::DriveType::CdRom);
+  Lines built;
+  program.Start([&](platform::Platform& p) {
+    frmMain.emplace(p, p.windows.CreateTopWindow({}, {}), p.atoms.Add("ORBL"));
+    for (const sim::SimWindow* w : program.Windows()) {
+      built.push_back(w->title + (w->visible ? " (shown)" : ""));
+    }
+    frmMain->StartUp();
+    p.windows.RunLoop();
+  });
+  EXPECT_EQ(built, (Lines{"", "Orbelle 3", "Hot Key Options", "About Orbelle", "Close Drive"}));
+}
+
 TEST_F(FrmAboutTest, ShowsTheProgramItsVersionAndTheMakersAddress) {
   Start();
   const sim::SimWindow* window = program.Window(About().Handle);
