@@ -53,7 +53,7 @@ std::string CheckedHelpFile(std::string_view name) {
 }
 
 std::string MailtoLink(std::string_view address) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
+  constexpr std::string_view kHex = "0123456789ABCDEF";
   std::string link = "mailto:";
   for (const char c : address) {
     if (IsUnreserved(c) || c == '@') {
@@ -75,7 +75,7 @@ void OpenHelp(platform::Shell& shell, const platform::Files& files, platform::Wi
 }
 
 void OpenMakerSite(platform::Shell& shell, platform::WindowHandle owner) {
-  shell.Open(owner, kMakerSite, platform::sw::kShowMaximized);
+  shell.Open(owner, std::string(kMakerSite), platform::sw::kShowMaximized);
 }
 
 void MailTranslator(platform::Shell& shell, platform::WindowHandle owner,

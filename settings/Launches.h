@@ -18,11 +18,11 @@ namespace orbl {
 
 // The maker's web address, shown by the options window and the About window.
 // A reserved example domain: it can never lead anyone to a stranger's site.
-inline constexpr char kMakerSite[] = "https://www.example.com/orbelle/";
+inline constexpr std::string_view kMakerSite = "https://www.example.com/orbelle/";
 
 // The help file the program ships, used when a language file names none that
 // may be opened.
-inline constexpr char kBuiltInHelpFile[] = "ORBL.hlp";
+inline constexpr std::string_view kBuiltInHelpFile = "ORBL.hlp";
 
 // `name` when it may be opened as the help file: a relative path that stays
 // inside the program's folder (no "..", no drive, no root, no UNC path, no

@@ -18,8 +18,9 @@ TFrmAbout::TFrmAbout(WindowSystem& windows, Shell& shell)
       VersionLabel(AddControl(Params(ControlKind::Label, {64, 38, 190, 16}, "Version 3.1.2"))),
       // The window owns the launch: it is the one in front, and the options
       // window may be hidden.
-      SiteLink(AddControl(Params(ControlKind::LinkLabel, {64, 62, 190, 16}, kMakerSite),
-                          OnClick([this] { OpenMakerSite(shell_, Handle); }))),
+      SiteLink(
+          AddControl(Params(ControlKind::LinkLabel, {64, 62, 190, 16}, std::string(kMakerSite)),
+                     OnClick([this] { OpenMakerSite(shell_, Handle); }))),
       OkButton(AddControl(AsDefault(Params(ControlKind::Button, {85, 100, 90, 25}, "OK")),
                           OnClick([this] { Hide(); }))),
       shell_(shell) {}

@@ -57,7 +57,8 @@ TEST_F(FrmAboutTest, ShowsTheProgramItsVersionAndTheMakersAddress) {
     shown.push_back(c->params.kind == platform::ControlKind::Picture ? "picture " + c->params.image
                                                                      : c->text);
   }
-  EXPECT_EQ(shown, (Lines{"picture TRAY", "Orbelle", "Version 3.1.2", kMakerSite, "OK"}));
+  EXPECT_EQ(shown,
+            (Lines{"picture TRAY", "Orbelle", "Version 3.1.2", std::string(kMakerSite), "OK"}));
   EXPECT_EQ(program.Controls(About().Handle)[3]->params.kind, platform::ControlKind::LinkLabel);
   EXPECT_TRUE(program.Controls(About().Handle)[4]->params.defaultButton);
 }
@@ -100,8 +101,8 @@ TEST_F(FrmAboutTest, ItsLinkOpensTheMakersSiteMaximisedAndLeavesTheWindowUp) {
   OpenFromTray();
   world.log.clear();
   program.ClickControl(About().SiteLink);
-  EXPECT_EQ(world.launches, Lines{kMakerSite});
-  EXPECT_EQ(world.log, Lines{std::string("shell open \"") + kMakerSite + "\" (show mode 3)"});
+  EXPECT_EQ(world.launches, Lines{std::string(kMakerSite)});
+  EXPECT_EQ(world.log, Lines{"shell open \"" + std::string(kMakerSite) + "\" (show mode 3)"});
   EXPECT_TRUE(Up());
   program.ClickControl(About().OkButton);
 }
