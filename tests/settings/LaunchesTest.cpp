@@ -97,21 +97,14 @@ TEST(Launches, OnlyADocumentInsideTheProgramFolderIsOpenedAsHelp) {
       "report.html\x7F",               // DEL
   };
   const std::string folder = "C:\\Tools\\Orbelle\\";
-  RecordingShell shell;
-  const ProgramFolderFiles files;
-  for (const char* name : accepted) {
-    EXPECT_EQ(CheckedHelpFile(name), name);
-    shell.launches.clear();
-    OpenHelp(shell, files, kOwner, name);
-    ASSERT_EQ(shell.launches.size(), 1u);
-    EXPECT_EQ(shell.launches[0].document, folder + name);
-  }
+  const auto opened = [](const char* name) {
+    RecordingShell shell;
+    OpenHelp(shell, ProgramFolderFiles{}, kOwner, name);
+    return shell.launches.at(0).document;
+  };
+  for (const char* name : accepted) EXPECT_EQ(opened(name), folder + name);
   for (const char* name : refused) {
-    EXPECT_EQ(CheckedHelpFile(name), "ORBL.hlp") << '"' << name << '"';
-    shell.launches.clear();
-    OpenHelp(shell, files, kOwner, name);
-    ASSERT_EQ(shell.launches.size(), 1u);
-    EXPECT_EQ(shell.launches[0].document, folder + "ORBL.hlp") << '"' << name << '"';
+    EXPECT_EQ(opened(name), folder + "ORBL.hlp") << '"' << name << '"';
   }
 }
 

@@ -228,14 +228,5 @@ TEST_F(FrmHotKeyTest, KeyNamesFollowTheLanguageInUse) {
   EXPECT_EQ(edited.Key, 32);
 }
 
-TEST_F(FrmHotKeyTest, OtherWindowsAreDisabledWhileItShows) {
-  Start();
-  program.Inject([this] { program.Platform().windows.ShowWindow(frmMain->Handle, true); });
-  Edit({});
-  EXPECT_FALSE(program.Window(frmMain->Handle)->enabled);
-  program.ClickControl(Dialog().CancelButton);
-  EXPECT_TRUE(program.Window(frmMain->Handle)->enabled);
-}
-
 }  // namespace
 }  // namespace orbl::test
