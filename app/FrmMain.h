@@ -13,10 +13,12 @@
 #include "app/ProgramState.h"
 #include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
+#include "language/IniFile.h"
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"
 #include "settings/Orbl2Records.h"
 #include "ui/FrmCloseDrive.h"
+#include "ui/OptionsWindow.h"
 
 namespace orbl {
 
@@ -38,6 +40,15 @@ struct TTrayMenu {
   platform::MenuItemHandle Help;
   platform::MenuItemHandle About;
   platform::MenuItemHandle Exit;
+  // The captions as they stand; a language file lacking a key keeps them.
+  std::string ExitText = "Exit";
+  std::string AboutText = "About Orbelle";
+  std::string HelpText = "Help!";
+  std::string OptionsText = "Options...";
+  std::string OpenText = "Open Door";
+  std::string CloseText = "Close Door";
+  std::string LockText = "Lock Device";
+  std::string UnlockText = "Unlock Device";
 };
 
 class TFrmMain {
@@ -69,6 +80,17 @@ class TFrmMain {
   // disc; returns when its box has been closed.
   void WarnAboutDiscs(bool TDriveRecord::*option);
 
+  // Runs the show step and shows the options window; returns when it has
+  // been hidden again by OK, Cancel or the close box.
+  void ShowOptions();
+  // The help file, the maker's web site, a new mail to the translator.
+  void OpenHelp();
+  void OpenMakerSite();
+  void MailTranslator(const std::string& address);
+  // Reads the file named by Language into the interface texts and every
+  // window's captions, and rebuilds the action lists.
+  void ApplyLanguage();
+
   // The full path of the language file used when none is chosen.
   std::string DefaultLanguageFile() const;
 
@@ -93,9 +115,15 @@ class TFrmMain {
   // The close-now dialog, built hidden with this object: a removal may
   // arrive in any message loop of start-up.
   TFrmCloseDrive FrmCloseDrive;
+  // Edits a drive's hot key for the options window's "Change..." buttons;
+  // until the hot key dialog takes it over, the hot key stays as it is.
+  std::function<void(THotKeyDef&)> onEditHotKey;
+  // The controls of the options window (Handle) and what its pages do.
+  TOptionsWindow OptionsWindow;
 
  private:
   platform::WindowHandle CreateOptionsWindow();
+  TOptionsEvents OptionsEvents();
   void CreateTrayMenu();
   void ShowTrayIcon();
   bool TrayBlocked() const;
@@ -103,7 +131,6 @@ class TFrmMain {
 
   // The steps of StartUp, in their order.
   void ResetProgramState();
-  void ApplyLanguage();
   void ApplyTimersAndAutostart();
   void StartActionLists();
   void BuildDriveBar();
@@ -113,6 +140,13 @@ class TFrmMain {
   void HideAppWindow();
   void ReadAutoStart();
   void RegisterDriveHotKeys();
+
+  // The options window's buttons and the language steps of the other windows.
+  void OnOptionsOk();
+  void CancelOptions();
+  void ApplyMenuLanguage(const TIniFile& file);
+  void ApplyDialogLanguage(const TIniFile& file);
+  void RebuildActionLists();
 
   // The system events (SystemEvents.cpp).
   void OnDeviceRemoval(const platform::Message& message);
