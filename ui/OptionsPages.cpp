@@ -1,7 +1,9 @@
 // What the options window's pages do: switching between them, the drive page
 // to and from its record, the common page to and from the program-wide
 // options, the double-click list and the language list.
-#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string_view>
 #include <utility>
 
 #include "language/Language.h"
@@ -16,17 +18,24 @@ using namespace orbl::platform;
 namespace {
 
 // A whole decimal number with an optional sign, as a 32-bit integer.
-std::optional<std::int32_t> DecimalNumber(const std::string& text) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') {
-    ++first;
-    if (first != last && *first == '-') return std::nullopt;
+std::optional<std::int32_t> DecimalNumber(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
   }
-  std::int32_t value = 0;
-  const auto [end, error] = std::from_chars(first, last, value);
-  if (error != std::errc() || end != last || first == last) return std::nullopt;
-  return value;
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(value);
 }
 
 bool IsDriveAction(std::int32_t action) {

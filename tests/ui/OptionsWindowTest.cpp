@@ -164,6 +164,22 @@ TEST_F(OptionsWindowTest, TheIntervalArrowsStopAtTenAndSixHundred) {
   EXPECT_EQ(Stored("D edtDiskLimit"), "20");
 }
 
+TEST_F(OptionsWindowTest, NumbersOutsideTheArrowsPassThroughThePageUnchanged) {
+  const std::vector<std::pair<std::string, std::string>> values = {
+      {"D edtDiskLimit", "-7"},
+      {"E edtDiskLimit", "99999"},
+      {"D edtAutocloseInterval", "2147483647"},
+      {"E edtAutocloseInterval", "-2147483648"},
+  };
+  for (const auto& [name, text] : values) Store(name, text);
+  Start();
+  Open();
+  Page('D');
+  Page('E');
+  Click(W().OkButton);
+  for (const auto& [name, text] : values) EXPECT_EQ(Stored(name), text) << name;
+}
+
 TEST_F(OptionsWindowTest, EveryShowingOpensOnTheCommonPage) {
   Start();
   SaveOnce();
