@@ -40,12 +40,13 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
                      [this] { DriveControl.AutoCloseTimerTick(); }),
       PeriodicCloseTimer(platform.windows, Handle, 1000,
                          [this] { DriveControl.PeriodicCloseTimerTick(); }),
-      DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer,
-                   [this] { platform_.windows.ShowModal(Handle); }),
+      DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer, [this] { ShowOptions(); }),
       onCloseNowDialog([this](int index) { FrmCloseDrive.ShowForDrive(index); }),
       FrmHotKey(platform.windows, Texts),
       FrmAbout(platform.windows, platform.shell),
-      FrmCloseDrive(platform.windows, State, DriveTable, Texts, DriveControl) {
+      FrmCloseDrive(platform.windows, State, DriveTable, Texts, DriveControl),
+      onEditHotKey([this](THotKeyDef& hotKey) { FrmHotKey.EditHotKey(hotKey); }),
+      OptionsWindow(platform, Handle, State, DriveTable, Options, Texts, OptionsEvents()) {
   CreateTrayMenu();
   // The icon goes up before any setting is read, so the user sees at once
   // that the program started.
@@ -63,33 +64,46 @@ WindowHandle TFrmMain::CreateOptionsWindow() {
   events.onMessage = [this](const Message& message) { return HandleSystemMessage(message); };
   events.onDoubleClick = [this] { OnOptionsDoubleClick(); };
   // Closing the options window only hides it; the program keeps running.
-  events.onCloseRequest = [this] { platform_.windows.ShowWindow(Handle, false); };
+  events.onCloseRequest = [this] { CancelOptions(); };
+  events.onVisibleChanged = [this](bool visible) {
+    if (!visible) ApplyTimersAndAutostart();
+  };
   events.onDestroy = [this] { ExitProgram(); };
   return platform_.windows.CreateTopWindow(params, std::move(events));
+}
+
+TOptionsEvents TFrmMain::OptionsEvents() {
+  TOptionsEvents events;
+  events.onOk = [this] { OnOptionsOk(); };
+  events.onCancel = [this] { CancelOptions(); };
+  events.onHelp = [this] { OpenHelp(); };
+  events.onMakerSite = [this] { OpenMakerSite(); };
+  events.onMailTranslator = [this](const std::string& address) { MailTranslator(address); };
+  events.editHotKey = [this](THotKeyDef& hotKey) {
+    if (onEditHotKey) onEditHotKey(hotKey);
+  };
+  return events;
 }
 
 void TFrmMain::CreateTrayMenu() {
   Tray& tray = platform_.tray;
   TrayMenu.Menu = tray.CreatePopupMenu();
-  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, "Unlock Device", "FRMMAIN_N16_BMP_BITMAP");
-  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, "Lock Device", "FRMMAIN_N17_BMP_BITMAP");
+  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.UnlockText, "FRMMAIN_N16_BMP_BITMAP");
+  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.LockText, "FRMMAIN_N17_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, "Close Door", "FRMMAIN_N19_BMP_BITMAP");
-  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, "Open Door", "FRMMAIN_N20_BMP_BITMAP");
+  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.CloseText, "FRMMAIN_N19_BMP_BITMAP");
+  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.OpenText, "FRMMAIN_N20_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Options = tray.AddMenuItem(
-      TrayMenu.Menu, "Options...", [this] { platform_.windows.ShowModal(Handle); },
-      "FRMMAIN_N22_BMP_BITMAP");
+      TrayMenu.Menu, TrayMenu.OptionsText, [this] { ShowOptions(); }, "FRMMAIN_N22_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Help = tray.AddMenuItem(
-      TrayMenu.Menu, "Help!",
-      [this] { OpenHelp(platform_.shell, platform_.files, Handle, Texts.HelpFile); },
-      "FRMMAIN_N24_BMP_BITMAP");
+      TrayMenu.Menu, TrayMenu.HelpText, [this] { OpenHelp(); }, "FRMMAIN_N24_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.About =
-      tray.AddMenuItem(TrayMenu.Menu, "About Orbelle", [this] { FrmAbout.ShowModal(); });
+      tray.AddMenuItem(TrayMenu.Menu, TrayMenu.AboutText, [this] { FrmAbout.ShowModal(); });
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, "Exit", [this] { ExitProgram(); });
+  TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, TrayMenu.ExitText, [this] { ExitProgram(); });
 }
 
 void TFrmMain::ShowTrayIcon() {
@@ -158,32 +172,34 @@ void TFrmMain::ResetProgramState() {
   State.MenuForegroundWindow = Handle;
 }
 
-// The interface texts and the dialogs; the options window's own texts come
-// with its pages.
-void TFrmMain::ApplyLanguage() {
-  if (Options.Language.empty()) Options.Language = DefaultLanguageFile();
-  const TIniFile file = TIniFile::Load(platform_.files, Options.Language);
-  ReadInterfaceTexts(file, Texts);
-  ApplyDialogLanguage(file);
+// The options window's hide step, reading its drive page as it stands: the
+// page of the drive last shown, or the built values before any was.
+void TFrmMain::ApplyTimersAndAutostart() {
+  // A pending close keeps its schedule: OK must not cancel a door the user
+  // expects to be shut.
+  if (!AutoCloseTimer.Enabled() && OptionsWindow.AutoCloseTicked()) {
+    if (auto limit = OptionsWindow.DiskLimitValue()) AutoCloseTimer.SetInterval(IntervalMs(*limit));
+  }
+  const bool periodic = OptionsWindow.TryToCloseTicked();
+  if (periodic) {
+    if (auto interval = OptionsWindow.IntervalValue()) {
+      PeriodicCloseTimer.SetInterval(IntervalMs(*interval));
+    }
+  }
+  PeriodicCloseTimer.SetEnabled(periodic);
+  // The Run value is the save's to write or remove, together with a leftover
+  // value of older releases: a second value would start the program twice.
 }
-
-void TFrmMain::ApplyDialogLanguage(const TIniFile& file) {
-  FrmAbout.ApplyLanguage(file);
-  FrmHotKey.ApplyLanguage(file);
-  ReadCloseNowTexts(file, Texts);
-  FrmCloseDrive.ApplyLanguage(file);
-}
-
-// Comes with the options window's pages, whose controls it reads.
-void TFrmMain::ApplyTimersAndAutostart() {}
 
 void TFrmMain::StartActionLists() {
   ActionLists.Single = {Texts.Act_None};
   ActionLists.Double = {Texts.Act_None};
+  OptionsWindow.FillActionLists(ActionLists.Single, ActionLists.Double);
 }
 
-// Comes with the options window's pages.
-void TFrmMain::BuildDriveBar() {}
+void TFrmMain::BuildDriveBar() {
+  OptionsWindow.BuildDriveBar();
+}
 
 void TFrmMain::AppendAllDriveActions() {
   for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
@@ -191,18 +207,112 @@ void TFrmMain::AppendAllDriveActions() {
     list->push_back(Texts.Act_LockUnlockAllDrives);
   }
   ActionLists.Double.push_back(Texts.Act_ShowOptions);
+  OptionsWindow.FillActionLists(ActionLists.Single, ActionLists.Double);
 }
 
-// The options window's show step, without showing it, so that it starts from
-// the stored state. Until its pages exist that is the load alone.
+// The drive table is never rebuilt, so neither are the drives of the lists:
+// a drive that vanished since start-up keeps its entries.
+void TFrmMain::RebuildActionLists() {
+  StartActionLists();
+  for (const TDriveRecord& drive : DriveTable) {
+    const std::string caption = DriveCaption(drive.Letter);
+    for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
+      list->push_back(Texts.Act_OpenCloseDrive + " " + caption);
+      list->push_back(Texts.Act_LockUnlockDrive + " " + caption);
+    }
+  }
+  AppendAllDriveActions();
+}
+
+// The show step: the window starts from the stored options, on the common page.
 void TFrmMain::RunOptionsShowStep() {
   LoadSettings();
+  OptionsWindow.EnumerateLanguages();
+  OptionsWindow.SelectCommonPageForShowing();
+  ApplyLanguage();
+  OptionsWindow.PrepareCommonPage();
+}
+
+void TFrmMain::ShowOptions() {
+  RunOptionsShowStep();
+  OptionsWindow.NoteShownAutoStart();
+  platform_.windows.ShowModal(Handle);
+}
+
+void TFrmMain::OnOptionsOk() {
+  if (OptionsWindow.DrivePageVisible()) OptionsWindow.StorePage();
+  OptionsWindow.TakeLanguageChoice();
+  platform_.windows.ShowWindow(Handle, false);  // the hide step runs
+  ApplyLanguage();
+  if (!DriveTable.empty()) PeriodicCloseTimer.SetInterval(IntervalMs(DriveTable.front().DiskLimit));
+  SaveSettings();
+  OptionsWindow.RememberCommon();
+}
+
+// Cancel, the close box and a close request: hidden, with the box as shown.
+// Pages already stored by a switch stay in their records until the next show.
+void TFrmMain::CancelOptions() {
+  if (!platform_.windows.IsWindowVisible(Handle)) return;
+  OptionsWindow.RestoreShownAutoStart();
+  platform_.windows.ShowWindow(Handle, false);
+}
+
+void TFrmMain::OpenHelp() {
+  orbl::OpenHelp(platform_.shell, platform_.files, Handle, Texts.HelpFile);
+}
+
+void TFrmMain::OpenMakerSite() {
+  orbl::OpenMakerSite(platform_.shell, Handle);
+}
+
+void TFrmMain::MailTranslator(const std::string& address) {
+  orbl::MailTranslator(platform_.shell, Handle, address);
+}
+
+void TFrmMain::ApplyLanguage() {
+  if (Options.Language.empty()) Options.Language = DefaultLanguageFile();
+  const TIniFile file = TIniFile::Load(platform_.files, Options.Language);
+  ReadInterfaceTexts(file, Texts);
+  OptionsWindow.ApplyLanguage(file);
+  ApplyMenuLanguage(file);
+  ApplyDialogLanguage(file);
+  RebuildActionLists();
+  OptionsWindow.SelectDoubleClickEntry();
+}
+
+void TFrmMain::ApplyMenuLanguage(const TIniFile& file) {
+  Tray& tray = platform_.tray;
+  const auto item = [&](const char* key, std::string& text, MenuItemHandle handle) {
+    text = file.ReadText("Menu", key, text);
+    tray.SetMenuItemText(TrayMenu.Menu, handle, text);
+  };
+  const auto subMenu = [&](const char* key, std::string& text, MenuHandle handle) {
+    text = file.ReadText("Menu", key, text);
+    tray.SetSubMenuText(TrayMenu.Menu, handle, text);
+  };
+  item("MnuExit", TrayMenu.ExitText, TrayMenu.Exit);
+  item("MnuAbout", TrayMenu.AboutText, TrayMenu.About);
+  item("MnuHelp", TrayMenu.HelpText, TrayMenu.Help);
+  item("MnuOptions", TrayMenu.OptionsText, TrayMenu.Options);
+  subMenu("MnuOpen", TrayMenu.OpenText, TrayMenu.Open);
+  subMenu("MnuClose", TrayMenu.CloseText, TrayMenu.Close);
+  subMenu("MenuLock", TrayMenu.LockText, TrayMenu.Lock);
+  subMenu("MnuUnlock", TrayMenu.UnlockText, TrayMenu.Unlock);
+}
+
+// Steps 8 to 10 of the language step: the About window, the hot key dialog,
+// then the close-now dialog with its drive text.
+void TFrmMain::ApplyDialogLanguage(const TIniFile& file) {
+  FrmAbout.ApplyLanguage(file);
+  FrmHotKey.ApplyLanguage(file);
+  ReadCloseNowTexts(file, Texts);
+  FrmCloseDrive.ApplyLanguage(file);
 }
 
 void TFrmMain::ShowOptionsIfAsked() {
   // Only the exact first argument "options" counts.
   const std::vector<std::string> arguments = platform_.files.Arguments();
-  if (!arguments.empty() && arguments.front() == "options") platform_.windows.ShowModal(Handle);
+  if (!arguments.empty() && arguments.front() == "options") ShowOptions();
 }
 
 void TFrmMain::HideAppWindow() {
@@ -220,6 +330,7 @@ void TFrmMain::RegisterDriveHotKeys() {
 void TFrmMain::ScanDrives() {
   const std::uintptr_t mainWindow = Handle.value;
   for (char letter : EnumerateOpticalDrives(platform_.driveEnumerator)) {
+    OptionsWindow.AddDriveButton(UpperLetter(letter));
     TDriveRecord record = NewDriveRecord(letter);
     record.CloseHotKeyId = platform_.atoms.Add(HotKeyAtomName(letter, "close", mainWindow));
     record.LockHotKeyId = platform_.atoms.Add(HotKeyAtomName(letter, "lock", mainWindow));
@@ -243,16 +354,25 @@ void TFrmMain::ScanDrives() {
       list->push_back(Texts.Act_LockUnlockDrive + " " + caption);
     }
   }
+  OptionsWindow.FillActionLists(ActionLists.Single, ActionLists.Double);
 }
 
 void TFrmMain::LoadSettings() {
   if (!orbl::LoadSettings(platform_.settings, DriveTable, Options)) return;
   ReadAutoStart();
   Options.LanguageIndex = FindLanguageIndex(Options, DefaultLanguageFile());
+  OptionsWindow.RestoreCommon();
 }
 
+// The box, not AutoStart, decides: on a first start the box is ticked while
+// nothing says autostart is on, and the first save turns it on.
 void TFrmMain::SaveSettings() {
   orbl::SaveSettings(platform_.settings, DriveTable, Options);
+  if (OptionsWindow.StartAutomatically()) {
+    platform_.autostart.Enable();
+  } else {
+    platform_.autostart.Disable();
+  }
 }
 
 std::string TFrmMain::DefaultLanguageFile() const {

@@ -20,6 +20,7 @@
 #include "ui/FrmAbout.h"
 #include "ui/FrmCloseDrive.h"
 #include "ui/FrmHotKey.h"
+#include "ui/OptionsWindow.h"
 
 namespace orbl {
 
@@ -41,6 +42,15 @@ struct TTrayMenu {
   platform::MenuItemHandle Help;
   platform::MenuItemHandle About;
   platform::MenuItemHandle Exit;
+  // The captions as they stand; a language file lacking a key keeps them.
+  std::string ExitText = "Exit";
+  std::string AboutText = "About Orbelle";
+  std::string HelpText = "Help!";
+  std::string OptionsText = "Options...";
+  std::string OpenText = "Open Door";
+  std::string CloseText = "Close Door";
+  std::string LockText = "Lock Device";
+  std::string UnlockText = "Unlock Device";
 };
 
 class TFrmMain {
@@ -72,11 +82,22 @@ class TFrmMain {
   // disc; returns when its box has been closed.
   void WarnAboutDiscs(bool TDriveRecord::*option);
 
+  // Runs the show step and shows the options window; returns when it has
+  // been hidden again by OK, Cancel or the close box.
+  void ShowOptions();
+  // The help file, the maker's web site, a new mail to the translator.
+  void OpenHelp();
+  void OpenMakerSite();
+  void MailTranslator(const std::string& address);
+  // Reads the file named by Language into the interface texts and every
+  // window's captions, and rebuilds the action lists.
+  void ApplyLanguage();
+  // Steps 8 to 10 of the language step: the About window, the hot key
+  // dialog, then the close-now dialog with its drive text.
+  void ApplyDialogLanguage(const TIniFile& file);
+
   // The full path of the language file used when none is chosen.
   std::string DefaultLanguageFile() const;
-  // The language step of the three dialogs, in this order: the About
-  // window, the hot key dialog, then the close-now dialog with its drive text.
-  void ApplyDialogLanguage(const TIniFile& file);
 
   const platform::WindowHandle AppWindow;
   const platform::Atom InstanceAtom;
@@ -101,9 +122,15 @@ class TFrmMain {
   TFrmHotKey FrmHotKey;
   TFrmAbout FrmAbout;
   TFrmCloseDrive FrmCloseDrive;
+  // Edits a drive's hot key for the options window's "Change..." buttons;
+  // until the hot key dialog takes it over, the hot key stays as it is.
+  std::function<void(THotKeyDef&)> onEditHotKey;
+  // The controls of the options window (Handle) and what its pages do.
+  TOptionsWindow OptionsWindow;
 
  private:
   platform::WindowHandle CreateOptionsWindow();
+  TOptionsEvents OptionsEvents();
   void CreateTrayMenu();
   void ShowTrayIcon();
   bool TrayBlocked() const;
@@ -111,7 +138,6 @@ class TFrmMain {
 
   // The steps of StartUp, in their order.
   void ResetProgramState();
-  void ApplyLanguage();
   void ApplyTimersAndAutostart();
   void StartActionLists();
   void BuildDriveBar();
@@ -121,6 +147,12 @@ class TFrmMain {
   void HideAppWindow();
   void ReadAutoStart();
   void RegisterDriveHotKeys();
+
+  // The options window's buttons and the language steps of the other windows.
+  void OnOptionsOk();
+  void CancelOptions();
+  void ApplyMenuLanguage(const TIniFile& file);
+  void RebuildActionLists();
 
   // The system events (SystemEvents.cpp).
   void OnDeviceRemoval(const platform::Message& message);

@@ -34,8 +34,8 @@ bool TFrmMain::HandleSystemMessage(const Message& message) {
       const std::uint64_t command = message.wParam & 0xFFF0;
       if (command != msg::kScMinimize && command != msg::kScClose) return false;
       // The options window is never minimised to the taskbar nor closed:
-      // the program lives in the tray.
-      platform_.windows.ShowWindow(Handle, false);
+      // the program lives in the tray. Either is a Cancel.
+      CancelOptions();
       return true;
     }
     case msg::kDeviceChange:

@@ -43,6 +43,8 @@ struct TInterfaceTexts {
   std::string Key_None = "<NONE>";
   // [CloseImmediatelyWindow]
   std::string Msg_Drive = "Drive";
+
+  bool operator==(const TInterfaceTexts&) const = default;
 };
 
 }  // namespace orbl

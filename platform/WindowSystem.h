@@ -142,6 +142,12 @@ class WindowSystem {
   // Button bar: appends a button (captioned, with an image index); returns its index.
   virtual int AddBarButton(ControlHandle bar, const std::string& caption, int image) = 0;
   virtual void SetBarButtonCaption(ControlHandle bar, int index, const std::string& caption) = 0;
+  // Button bar: appends a gap that is no button and takes no click; it counts
+  // as an index all the same. Returns its index, -1 on failure.
+  virtual int AddBarSeparator(ControlHandle bar) = 0;
+  // Link label: drawn in the highlight colour (blue) while true, in the
+  // window-text colour otherwise. The program decides when, from onMouseHover.
+  virtual void SetLinkHighlighted(ControlHandle control, bool highlighted) = 0;
 
   // Window timers, ticking on the GUI thread through the run loop. A started
   // timer fires every `intervalMs` until it is stopped. Returns 0 on failure.

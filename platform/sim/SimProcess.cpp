@@ -209,6 +209,9 @@ void SimProcess::SelectItem(ControlHandle control, int index) {
   const bool bar = target.params.kind == ControlKind::ButtonBar;
   const auto count = static_cast<int>(bar ? target.barButtons.size() : target.items.size());
   if (index < 0 || index >= count) throw std::logic_error("SelectItem: no such entry");
+  if (bar && target.barSeparators.at(static_cast<std::size_t>(index))) {
+    throw std::logic_error("SelectItem: a bar's separator cannot be pressed");
+  }
   Inject([this, control, index] {
     SimControl* c = state_->Control(control);
     if (!c) return;
@@ -228,6 +231,16 @@ void SimProcess::PressArrow(ControlHandle control, int steps) {
     c->text = std::to_string(c->position);
     auto onArrow = c->events.onArrow;
     if (onArrow) onArrow(c->position);
+  });
+}
+
+void SimProcess::HoverControl(ControlHandle control, bool inside) {
+  UsableControl(control);
+  Inject([this, control, inside] {
+    SimControl* c = state_->Control(control);
+    if (!c) return;
+    auto onMouseHover = c->events.onMouseHover;
+    if (onMouseHover) onMouseHover(inside);
   });
 }
 

@@ -76,6 +76,8 @@ class SimProcess {
   void ClickControl(platform::ControlHandle control);
   void SelectItem(platform::ControlHandle control, int index);
   void PressArrow(platform::ControlHandle control, int steps);
+  // The mouse pointer enters (true) or leaves (false) a link label.
+  void HoverControl(platform::ControlHandle control, bool inside);
   void CloseWindowByUser(platform::WindowHandle window);  // the title bar's close box
   // A double-click on the window's own surface; the window must be visible
   // and enabled.

@@ -42,6 +42,8 @@ struct SimControl {
   int selection = -1;
   int position = 0;
   std::vector<std::string> barButtons;
+  std::vector<bool> barSeparators;  // per bar index: a gap, not a button
+  bool highlighted = false;         // LinkLabel: drawn blue
   platform::ControlEvents events;
 };
 

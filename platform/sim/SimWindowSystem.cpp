@@ -196,7 +196,20 @@ int SimWindowSystem::AddBarButton(ControlHandle bar, const std::string& caption,
   SimControl* c = Target(bar, "add bar button");
   if (!c) return -1;
   c->barButtons.push_back(caption);
+  c->barSeparators.push_back(false);
   return static_cast<int>(c->barButtons.size()) - 1;
+}
+
+int SimWindowSystem::AddBarSeparator(ControlHandle bar) {
+  SimControl* c = Target(bar, "add bar separator");
+  if (!c) return -1;
+  c->barButtons.emplace_back();
+  c->barSeparators.push_back(true);
+  return static_cast<int>(c->barButtons.size()) - 1;
+}
+
+void SimWindowSystem::SetLinkHighlighted(ControlHandle control, bool highlighted) {
+  if (SimControl* c = Target(control, "link colour")) c->highlighted = highlighted;
 }
 
 void SimWindowSystem::SetBarButtonCaption(ControlHandle bar, int index,

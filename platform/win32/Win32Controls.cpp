@@ -334,6 +334,27 @@ int Win32WindowSystem::AddBarButton(platform::ControlHandle bar, const std::stri
   return index;
 }
 
+int Win32WindowSystem::AddBarSeparator(platform::ControlHandle bar) {
+  Control* c = FindControl(bar);
+  if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar) return -1;
+  const int index = c->barButtons;
+  TBBUTTON button{};
+  button.iBitmap = 8;  // the gap's width
+  button.idCommand = kBarCommandBase + index;
+  button.fsStyle = BTNS_SEP;
+  if (!SendMessageA(c->hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return -1;
+  ++c->barButtons;
+  return index;
+}
+
+void Win32WindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool highlighted) {
+  Control* c = FindControl(control);
+  if (c == nullptr || c->highlighted == highlighted) return;
+  c->highlighted = highlighted;
+  // The colour is asked for again with WM_CTLCOLORSTATIC when it repaints.
+  InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
 void Win32WindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int index,
                                             const std::string& caption) {
   Control* c = FindControl(bar);
@@ -373,7 +394,7 @@ bool Win32WindowSystem::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lPa
         return false;
       }
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+      SetTextColor(dc, it->second->highlighted ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
       SetBkMode(dc, TRANSPARENT);
       result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;

@@ -60,6 +60,8 @@ class Win32WindowSystem final : public platform::WindowSystem {
   int AddBarButton(platform::ControlHandle bar, const std::string& caption, int image) override;
   void SetBarButtonCaption(platform::ControlHandle bar, int index,
                            const std::string& caption) override;
+  int AddBarSeparator(platform::ControlHandle bar) override;
+  void SetLinkHighlighted(platform::ControlHandle control, bool highlighted) override;
 
   platform::TimerHandle StartTimer(platform::WindowHandle owner, std::uint32_t intervalMs,
                                    std::function<void()> onTick) override;
@@ -79,6 +81,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
     platform::ControlSpec params;
     platform::ControlEvents events;
     bool hovering = false;
+    bool highlighted = false;  // LinkLabel: blue until the program says otherwise
     int barButtons = 0;
   };
   struct Window {

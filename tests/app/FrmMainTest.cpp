@@ -72,7 +72,8 @@ TEST_F(FrmMainAfterStartUp, StartsWithTheDocumentedStateAndNoTimerRunning) {
                m.State.JustResumed);
   EXPECT_EQ(m.State.AutoClosePosition, 0);
   EXPECT_EQ(m.State.MenuForegroundWindow, m.Handle);
-  EXPECT_EQ(m.AutoCloseTimer.Interval(), 15000u);
+  // The hide step at start-up takes the drive page's built DiskLimit of 20 s.
+  EXPECT_EQ(m.AutoCloseTimer.Interval(), 20000u);
   EXPECT_EQ(m.PeriodicCloseTimer.Interval(), 1000u);
   EXPECT_FALSE(m.AutoCloseTimer.Enabled() || m.PeriodicCloseTimer.Enabled());
   EXPECT_FALSE(program.NextTimerDue().has_value());

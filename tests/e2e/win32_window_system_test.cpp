@@ -265,6 +265,10 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
                static_cast<LPARAM>(site.value));
   SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(linkEvents, (Strings{"in", "click", "out"}));
+  // The colour is the program's to set; the backend only repaints.
+  windows.SetLinkHighlighted(site, true);
+  windows.SetLinkHighlighted(site, false);
+  windows.SetLinkHighlighted(platform::ControlHandle{}, true);  // no such control: ignored
 
   platform::ControlSpec check;
   check.kind = ControlKind::CheckBox;
@@ -317,10 +321,12 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   onSelect.onSelect = [&](int i) { pressed.push_back(i); };
   const auto drives = windows.CreateControl(window, bar, onSelect);
   EXPECT_EQ(windows.AddBarButton(drives, "General", -1), 0);
-  EXPECT_EQ(windows.AddBarButton(drives, "D:", -1), 1);
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED),
+  EXPECT_EQ(windows.AddBarSeparator(drives), 1);
+  EXPECT_EQ(windows.AddBarButton(drives, "D:", -1), 2);
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED),
                static_cast<LPARAM>(drives.value));
-  EXPECT_EQ(pressed, (std::vector<int>{1}));
+  EXPECT_EQ(pressed, (std::vector<int>{2}));
+  EXPECT_EQ(SendMessageA(reinterpret_cast<HWND>(drives.value), TB_BUTTONCOUNT, 0, 0), 3);
 }
 
 TEST_F(WindowSystemTest, MenuCommandsRunTheirItemsAction) {

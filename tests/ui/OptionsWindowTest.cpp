@@ -1,0 +1,525 @@
+// The options window driven as the user drives it: the drive bar, the pages,
+// OK, Cancel and the close box, the language list and the links.
+#include "ui/OptionsWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "drives/DriveFixture.h"
+#include "platform/RegistryAutostart.h"
+#include "settings/RegistrySettings.h"
+#include "support/Computer.h"
+#include "ui/VirtualKeys.h"
+
+namespace orbl::test {
+namespace {
+
+using platform::ControlHandle;
+
+constexpr const char* kLanguageFolder = "C:\\Program Files\\Orbelle\\Language\\";
+constexpr const char* kProgramPath = "C:\\Program Files\\Orbelle\\orbl3.exe";
+// The double-click list with drives D and E.
+const std::vector<std::string> kDoubleList = {"None",
+                                              "Open/Close drive D:",
+                                              "Lock/Unlock drive D:",
+                                              "Open/Close drive E:",
+                                              "Lock/Unlock drive E:",
+                                              "Open/Close all drives",
+                                              "Lock/Unlock all drives",
+                                              "Show options dialog"};
+
+class OptionsWindowTest : public DriveFixture {
+ protected:
+  TOptionsWindow& W() { return frmMain->OptionsWindow; }
+  void Open() {
+    program.TrayRightClick();
+    program.ChooseMenuItem({"Options..."});
+    ASSERT_TRUE(Shown());
+  }
+  bool Shown() { return program.Window(frmMain->Handle)->visible; }
+  const sim::SimControl& C(ControlHandle handle) {
+    for (const sim::SimControl* control : program.Controls(frmMain->Handle)) {
+      if (control->handle == handle) return *control;
+    }
+    throw std::logic_error("no such control");
+  }
+  std::string Text(ControlHandle handle) { return C(handle).text; }
+  bool Ticked(ControlHandle handle) { return C(handle).checked; }
+  void Click(ControlHandle handle) { program.ClickControl(handle); }
+  void Page(char letter) { program.SelectItem(W().DriveBar, 2 + (letter - 'D')); }
+  void CommonPage() { program.SelectItem(W().DriveBar, 0); }
+  static void AddLanguage(sim::SimWorld& world, const std::string& name,
+                          const std::string& content) {
+    world.files[kLanguageFolder + name] = content;
+  }
+  std::optional<std::string> Stored(const std::string& name) {
+    return world.Text(kSettingsKey, name);
+  }
+  void Store(const std::string& name, const std::string& text) {
+    world.SetText(kSettingsKey, name, text);
+  }
+  // Saves once, so that later showings reload from the store.
+  void SaveOnce() {
+    Open();
+    Click(W().OkButton);
+  }
+};
+
+TEST_F(OptionsWindowTest, IsBuiltWithTheBarThePagesAndTheBuiltState) {
+  Start();
+  const auto& bar = C(W().DriveBar);
+  EXPECT_EQ(bar.barButtons, (std::vector<std::string>{"Common options", "", "D:", "E:"}));
+  EXPECT_EQ(bar.barSeparators, (std::vector<bool>{false, true, false, false}));
+  EXPECT_EQ(bar.params.image, "FRMMAIN_IMAGELIST2");
+  EXPECT_EQ(bar.params.rect.height, 46);
+  EXPECT_EQ(Text(W().StartAutoCheck), " Start automatically");
+  EXPECT_TRUE(Ticked(W().StartAutoCheck));
+  EXPECT_TRUE(C(W().OkButton).params.defaultButton);
+  EXPECT_EQ(Text(W().SiteLink), kMakerSite);
+  EXPECT_EQ(C(W().SiteLink).params.kind, platform::ControlKind::LinkLabel);
+  EXPECT_EQ(C(W().DoubleClickList).items, kDoubleList);
+  EXPECT_EQ(C(W().IntervalField).params.minimum, 10);
+  EXPECT_EQ(C(W().IntervalField).params.maximum, 600);
+  EXPECT_EQ(C(W().DiskLimitField).params.maximum, 300);
+  EXPECT_TRUE(W().CommonPageVisible());
+  for (ControlHandle never :
+       {W().SpyCheck, W().TryEveryCheck, W().DiskLimitField, W().DiskLimitLabel, W().SecondsLabel,
+        W().EjectingGroup, W().SingleClickList, W().SingleClickLabel}) {
+    EXPECT_FALSE(C(never).visible) << C(never).text;
+  }
+  // Switching the bar's separator is nothing a user can do.
+  Open();
+  EXPECT_THROW(program.SelectItem(W().DriveBar, 1), std::logic_error);
+}
+
+TEST_F(OptionsWindowTest, AChangeSurvivesASwitchToAnotherDriveAndBack) {
+  Start();
+  Open();
+  Page('D');
+  EXPECT_FALSE(Ticked(W().ShowDialogCheck));
+  Click(W().ShowDialogCheck);
+  Page('E');
+  EXPECT_FALSE(Ticked(W().ShowDialogCheck));
+  EXPECT_TRUE(Drive('D').ShowDialogToCloseDriveImmediately);
+  Page('D');
+  EXPECT_TRUE(Ticked(W().ShowDialogCheck));
+  EXPECT_FALSE(Drive('E').ShowDialogToCloseDriveImmediately);
+}
+
+TEST_F(OptionsWindowTest, CancelKeepsPagesStoredBySwitchesUntilTheNextShowing) {
+  Start();
+  SaveOnce();
+  Open();
+  Page('D');
+  Click(W().ShowDialogCheck);
+  Page('E');
+  Click(W().BeepShutdownCheck);  // on the page still shown: never stored
+  Click(W().CancelButton);
+  EXPECT_FALSE(Shown());
+  EXPECT_TRUE(Drive('D').ShowDialogToCloseDriveImmediately);
+  EXPECT_FALSE(Drive('E').BeepWhenDriveIsNotEmpty);
+  EXPECT_EQ(Stored("D ShowDialogToCloseDriveImmediately"), "0");
+  // The next showing starts again from the store.
+  Open();
+  EXPECT_FALSE(Drive('D').ShowDialogToCloseDriveImmediately);
+  // Nor does the showing store the drive page it hides over the fresh records.
+  EXPECT_FALSE(Drive('E').BeepWhenDriveIsNotEmpty);
+}
+
+TEST_F(OptionsWindowTest, OkStoresThePageShownBeforeItSaves) {
+  Start();
+  Open();
+  Page('D');
+  Click(W().ShowDialogCheck);
+  program.PressArrow(W().IntervalField, 5);
+  Click(W().OkButton);
+  EXPECT_EQ(Stored("D ShowDialogToCloseDriveImmediately"), "1");
+  EXPECT_EQ(Stored("D edtAutocloseInterval"), "20");
+
+  // On the common page OK saves the records as the last switch left them.
+  Open();
+  Page('E');
+  Click(W().EjectShutdownCheck);
+  CommonPage();
+  Click(W().OkButton);
+  EXPECT_EQ(Stored("E EjectDiskWhenDriveIsNotEmpty"), "1");
+}
+
+TEST_F(OptionsWindowTest, TheIntervalArrowsStopAtTenAndSixHundred) {
+  Store("D edtAutocloseInterval", "5");
+  Start();
+  Open();
+  Page('D');
+  // A stored value outside the arrows' range is shown and kept as it is.
+  EXPECT_EQ(Text(W().IntervalField), "5");
+  program.PressArrow(W().IntervalField, -100);
+  EXPECT_EQ(Text(W().IntervalField), "10");
+  program.PressArrow(W().IntervalField, 1000);
+  EXPECT_EQ(Text(W().IntervalField), "600");
+  Click(W().OkButton);
+  EXPECT_EQ(Stored("D edtAutocloseInterval"), "600");
+  EXPECT_EQ(Stored("D edtDiskLimit"), "20");
+}
+
+TEST_F(OptionsWindowTest, NumbersOutsideTheArrowsPassThroughThePageUnchanged) {
+  const std::vector<std::pair<std::string, std::string>> values = {
+      {"D edtDiskLimit", "-7"},
+      {"E edtDiskLimit", "99999"},
+      {"D edtAutocloseInterval", "2147483647"},
+      {"E edtAutocloseInterval", "-2147483648"},
+  };
+  for (const auto& [name, text] : values) Store(name, text);
+  Start();
+  Open();
+  Page('D');
+  Page('E');
+  Click(W().OkButton);
+  for (const auto& [name, text] : values) EXPECT_EQ(Stored(name), text) << name;
+}
+
+TEST_F(OptionsWindowTest, EveryShowingOpensOnTheCommonPage) {
+  Start();
+  SaveOnce();
+  const std::vector<std::pair<const char*, std::function<void()>>> exits = {
+      {"OK", [&] { Click(W().OkButton); }},
+      {"Cancel", [&] { Click(W().CancelButton); }},
+      {"close box", [&] { program.CloseWindowByUser(frmMain->Handle); }},
+  };
+  for (const auto& [name, leave] : exits) {
+    Open();
+    Page('E');
+    leave();
+    ASSERT_FALSE(Shown()) << name;
+    Open();
+    EXPECT_TRUE(W().CommonPageVisible()) << name;
+    EXPECT_FALSE(W().DrivePageVisible()) << name;
+    EXPECT_EQ(State().SelectedDrive, -1) << name;
+    EXPECT_TRUE(C(W().StartAutoCheck).visible) << name;
+    EXPECT_FALSE(C(W().AutoCloseCheck).visible) << name;
+    Click(W().CancelButton);
+  }
+}
+
+TEST_F(OptionsWindowTest, DoubleItemIsSavedFromBeforeOkAndTheNextShowingFindsThePair) {
+  Start();
+  Open();
+  program.SelectItem(W().DoubleClickList, 5);  // "Open/Close all drives"
+  Click(W().OkButton);
+  EXPECT_EQ(Stored("Double - Action"), "3");
+  EXPECT_EQ(Stored("Double - Item"), "0");  // remembered after the save
+  Open();
+  EXPECT_EQ(C(W().DoubleClickList).selection, 5);
+}
+
+TEST_F(OptionsWindowTest, RestoreCommonTrustsTheStoredPositionOnlyWhenItNamesThePair) {
+  Start();
+  struct Case {
+    std::int32_t action;
+    char letter;
+    std::int32_t item;
+    int selected;
+  };
+  const Case cases[] = {
+      {3, 0, 5, 5},                    // the position names the pair
+      {3, 0, 7, 5},                    // shifted list: not "Show options dialog"
+      {1, 'E', 1, 3},                  // the drive letter decides
+      {2, 'E', 4, 4}, {5, 0, 99, 7},   // beyond the list
+      {0, 0, -1, 0},  {2, 'Q', 2, 0},  // no entry for Q: the list keeps what it shows
+      {4, 0, 0, 6},
+  };
+  for (const Case& c : cases) {
+    program.Inject([&] {
+      frmMain->Options.DoubleAction = c.action;
+      frmMain->Options.DoubleLetter = c.letter;
+      frmMain->Options.DoubleItem = c.item;
+      W().RestoreCommon();
+    });
+    EXPECT_EQ(C(W().DoubleClickList).selection, c.selected) << c.action << c.letter << c.item;
+  }
+}
+
+TEST_F(OptionsWindowTest, TheDoubleClickListSetsThePairFromTheChosenEntry) {
+  Start();
+  Open();
+  struct Case {
+    int entry;
+    std::int32_t action;
+    char letter;
+  };
+  const Case cases[] = {{3, 1, 'E'}, {2, 2, 'D'}, {0, 0, 'D'}, {7, 5, 'D'}, {6, 4, 'D'}};
+  for (const Case& c : cases) {
+    program.SelectItem(W().DoubleClickList, c.entry);
+    EXPECT_EQ(frmMain->Options.DoubleAction, c.action) << c.entry;
+    EXPECT_EQ(frmMain->Options.DoubleLetter, c.letter) << c.entry;
+  }
+}
+
+TEST_F(OptionsWindowTest, TheLanguageListNamesEachFileAndTheChoiceWaitsForOk) {
+  AddLanguage(world, "Blank.ini", "");
+  AddLanguage(world, "German.ini",
+              "[Main]\nLangNameEng=German\nLangNameNative=Deutsch\nTanslator=Hans\n"
+              "Email=hans@example.de\n[Messages]\nMsg_Locked=Gesperrt!\n[Buttons]\nOK=Ja\n");
+  Start();
+  Open();
+  EXPECT_EQ(C(W().LanguageList).items, (std::vector<std::string>{" ()", "German (Deutsch)"}));
+  program.SelectItem(W().LanguageList, 1);
+  EXPECT_EQ(Text(W().TranslatorName), "Hans");
+  EXPECT_EQ(Text(W().TranslatorAddress), "hans@example.de");
+  EXPECT_EQ(frmMain->Texts.Msg_Locked, "Locked!");
+  program.SelectItem(W().LanguageList, 0);
+  EXPECT_EQ(Text(W().TranslatorName), "UNKNOWN");
+  program.SelectItem(W().LanguageList, 1);
+  Click(W().OkButton);
+  EXPECT_EQ(frmMain->Texts.Msg_Locked, "Gesperrt!");
+  EXPECT_EQ(Text(W().OkButton), "Ja");
+  EXPECT_EQ(Stored("Currently used language"), std::string(kLanguageFolder) + "German.ini");
+  // A language stored in another case is still found in the list.
+  Store("Currently used language", std::string(kLanguageFolder) + "GERMAN.INI");
+  Open();
+  EXPECT_EQ(C(W().LanguageList).selection, 1);
+}
+
+TEST_F(OptionsWindowTest, AFileWithOnlyMsgLockedChangesThatMessageAndNothingElse) {
+  AddLanguage(world, "Locked.ini", "[Messages]\nMsg_Locked=Verrouill\xe9\n");
+  Start();
+  Open();
+  std::vector<std::string> before;
+  for (const sim::SimControl* control : program.Controls(frmMain->Handle)) {
+    before.push_back(control->text);
+  }
+  program.SelectItem(W().LanguageList, 0);
+  Click(W().OkButton);
+  TInterfaceTexts expected;
+  expected.Msg_Locked = "Verrouill\xe9";
+  EXPECT_EQ(frmMain->Texts, expected);
+  std::vector<std::string> after;
+  for (const sim::SimControl* control : program.Controls(frmMain->Handle)) {
+    if (control->handle != W().TranslatorName && control->handle != W().TranslatorAddress) {
+      after.push_back(control->text);
+    } else {
+      after.push_back(before[after.size()]);
+    }
+  }
+  EXPECT_EQ(after, before);
+  program.TrayRightClick();
+  EXPECT_EQ(
+      program.MenuTexts(),
+      (std::vector<std::string>{"Unlock Device", "Lock Device", "-", "Close Door", "Open Door", "-",
+                                "Options...", "-", "Help!", "-", "About Orbelle", "-", "Exit"}));
+  program.ChooseMenuItem({});
+}
+
+TEST_F(OptionsWindowTest, AKeyNameStaysWhenTheNextFileLacksIt) {
+  AddLanguage(world, "A.ini", "[Keys]\nCtrl_Key=Strg\n[Menu]\nMnuExit=Beenden\n");
+  AddLanguage(world, "B.ini", "[Main]\nHelpFile=b.hlp\n");
+  Store("D HotKeyClose-Ctrl", "1");
+  Store("D HotKeyClose-Key", "75");
+  Start();
+  for (int file : {0, 1}) {
+    Open();
+    program.SelectItem(W().LanguageList, file);
+    Click(W().OkButton);
+  }
+  EXPECT_EQ(frmMain->Texts.Ctrl_Key, "Strg");
+  EXPECT_EQ(frmMain->Texts.HelpFile, "b.hlp");
+  Open();
+  Page('D');
+  EXPECT_EQ(Text(W().HotKeyCloseText), HotKeyText(Drive('D').HotKeyClose, frmMain->Texts));
+  EXPECT_NE(Text(W().HotKeyCloseText).find("Strg"), std::string::npos);
+  Click(W().CancelButton);
+  program.TrayRightClick();
+  EXPECT_EQ(program.MenuTexts().back(), "Beenden");
+  program.ChooseMenuItem({});
+}
+
+TEST_F(OptionsWindowTest, TheSecondKeyOfAControlWinsAndButtonsFallBackToTheirWords) {
+  Start();
+  struct Case {
+    const char* file;
+    const char* closingGroup;
+    const char* okButton;
+  };
+  // Each file is read over what the one before left.
+  const Case cases[] = {
+      {"", "Closing & locking CD/DVD device door", "OK"},
+      {"[DeviceOptions]\nClosing=Y\n[Buttons]\nOK=Ja\n", "Y", "Ja"},
+      {"[DeviceOptions]\nClosingLockingOpts=X\nClosing=Y\n", "X", "OK"},
+      {"[DeviceOptions]\nClosingLockingOpts=\n", "", "OK"},
+  };
+  for (const Case& c : cases) {
+    program.Inject([&] { W().ApplyLanguage(TIniFile(c.file)); });
+    EXPECT_EQ(Text(W().ClosingGroup), c.closingGroup) << c.file;
+    EXPECT_EQ(Text(W().OkButton), c.okButton) << c.file;
+  }
+  program.Inject([&] { W().ApplyLanguage(TIniFile("[DeviceOptions]\nInterval=Pause\n")); });
+  EXPECT_EQ(Text(W().IntervalLabel), "Pause");
+  EXPECT_EQ(Text(W().DiskLimitLabel), "Pause");
+}
+
+TEST_F(OptionsWindowTest, TheChangeButtonsKeepThePageAndShowTheNewHotKey) {
+  Start();
+  program.Inject([&] {
+    frmMain->onEditHotKey = [](THotKeyDef& hotKey) {
+      hotKey.Alt = true;
+      hotKey.Key = 'K';
+    };
+  });
+  Open();
+  Page('E');
+  Click(W().ShowDialogCheck);
+  Click(W().ChangeLockButton);
+  EXPECT_EQ(Drive('E').HotKeyLock.Key, 'K');
+  EXPECT_EQ(Drive('E').HotKeyClose.Key, 0);
+  EXPECT_EQ(Text(W().HotKeyLockText), HotKeyText(Drive('E').HotKeyLock, frmMain->Texts));
+  EXPECT_TRUE(Ticked(W().ShowDialogCheck));
+  EXPECT_TRUE(Drive('E').ShowDialogToCloseDriveImmediately);
+}
+
+TEST_F(OptionsWindowTest, TheLinksTurnBlueUnderTheMouseAndLaunch) {
+  AddLanguage(world, "English.ini", "[Main]\nEmail=ann@example.com\n");
+  Start();
+  SaveOnce();
+  Open();
+  for (ControlHandle link : {W().SiteLink, W().TranslatorAddress}) {
+    EXPECT_FALSE(C(link).highlighted);
+    program.HoverControl(link, true);
+    EXPECT_TRUE(C(link).highlighted);
+    program.HoverControl(link, false);
+    EXPECT_FALSE(C(link).highlighted);
+  }
+  Click(W().SiteLink);
+  Click(W().TranslatorAddress);
+  Click(W().HelpButton);
+  EXPECT_EQ(world.launches,
+            (std::vector<std::string>{std::string(kMakerSite), "mailto:ann@example.com",
+                                      "C:\\Program Files\\Orbelle\\ORBL.hlp"}));
+  EXPECT_TRUE(Shown());
+}
+
+TEST_F(OptionsWindowTest, HidingLeavesAPendingCloseAloneAndSetsUpThePeriodicClose) {
+  Store("D Try to close CD/DVD door every some seconds", "1");
+  Start();
+  Do([](TDriveControl& drives) { drives.StartAutoClose(); });
+  ASSERT_TRUE(frmMain->AutoCloseTimer.Enabled());
+  const auto interval = frmMain->AutoCloseTimer.Interval();
+  Open();
+  Page('D');
+  Click(W().CancelButton);
+  EXPECT_TRUE(frmMain->AutoCloseTimer.Enabled());
+  EXPECT_EQ(frmMain->AutoCloseTimer.Interval(), interval);
+  EXPECT_TRUE(frmMain->PeriodicCloseTimer.Enabled());
+  EXPECT_EQ(frmMain->PeriodicCloseTimer.Interval(), 15000u);
+  // OK then gives the periodic timer the first drive's DiskLimit.
+  Open();
+  Page('D');
+  Click(W().OkButton);
+  EXPECT_TRUE(frmMain->PeriodicCloseTimer.Enabled());
+  EXPECT_EQ(frmMain->PeriodicCloseTimer.Interval(), 20000u);
+}
+
+TEST_F(OptionsWindowTest, CancelAndTheCloseBoxPutTheAutostartBoxBack) {
+  Start();
+  SaveOnce();
+  for (bool closeBox : {false, true}) {
+    Open();
+    ASSERT_TRUE(Ticked(W().StartAutoCheck));
+    Click(W().StartAutoCheck);
+    Page('D');  // remembers the unticked box
+    if (closeBox) {
+      program.CloseWindowByUser(frmMain->Handle);
+    } else {
+      Click(W().CancelButton);
+    }
+    EXPECT_TRUE(Ticked(W().StartAutoCheck)) << closeBox;
+    EXPECT_EQ(world.Text(platform::kRunKey, platform::kAutostartValue), kProgramPath);
+  }
+}
+
+// --- whole runs of the program ------------------------------------------------------------
+
+struct ProgramRun {
+  Computer pc;
+  sim::SimProcess* program = nullptr;
+  void Start() { program = &pc.Start(); }
+  platform::WindowHandle Options() { return program->WindowTitled("Orbelle 3")->handle; }
+  const sim::SimControl* Find(const std::string& text) {
+    return program->FindControl(Options(), text);
+  }
+  void OpenOptions() {
+    program->TrayRightClick();
+    program->ChooseMenuItem({"Options..."});
+  }
+};
+
+TEST(OptionsWindowRun, TheFirstStartLeavesAutostartOnAndUntickingTurnsItOff) {
+  ProgramRun run;
+  run.Start();
+  EXPECT_TRUE(run.Find(" Start automatically")->checked);
+  EXPECT_FALSE(run.pc.world.Text(platform::kRunKey, platform::kAutostartValue));
+  Computer::Close(*run.program);
+  EXPECT_EQ(run.pc.world.Text(platform::kRunKey, platform::kAutostartValue), kProgramPath);
+
+  run.Start();
+  run.OpenOptions();
+  EXPECT_TRUE(run.Find(" Start automatically")->checked);
+  run.program->ClickControl(run.Find(" Start automatically")->handle);
+  run.program->ClickControl(run.Find("OK")->handle);
+  EXPECT_FALSE(run.pc.world.Text(platform::kRunKey, platform::kAutostartValue));
+  // The box now shows what is stored.
+  run.OpenOptions();
+  EXPECT_FALSE(run.Find(" Start automatically")->checked);
+}
+
+TEST(OptionsWindowRun, BrokenLanguageSetupsLeaveTheBuiltInTextsWithoutABox) {
+  struct Case {
+    const char* name;
+    std::function<void(Computer&)> prepare;
+    std::size_t entries;
+  };
+  const std::vector<Case> cases = {
+      {"stored language names nothing",
+       [](Computer& pc) { pc.Store("Currently used language", "C:\\nowhere\\Klingon.ini"); }, 0},
+      {"no Language folder", [](Computer&) {}, 0},
+      {"hundreds of files",
+       [](Computer& pc) {
+         for (int i = 0; i < 300; ++i) {
+           pc.world.files[kLanguageFolder + std::to_string(i) + ".ini"] =
+               "[Main]\nLangNameEng=L" + std::to_string(i) + "\n";
+         }
+       },
+       300},
+      {"a file of junk",
+       [](Computer& pc) {
+         pc.world.files[std::string(kLanguageFolder) + "English.ini"] =
+             std::string(1, '\0') + "\xff[[=\n]]x=\n[Messages\nMsg_Locked";
+       },
+       1},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run;
+    c.prepare(run.pc);
+    run.Start();
+    run.OpenOptions();
+    ASSERT_TRUE(run.program->Running()) << c.name;
+    EXPECT_TRUE(run.program->BoxHistory().empty()) << c.name;
+    for (const char* text : {"OK", "Cancel", "Help", " Start automatically", "Interface language",
+                             "Closing & locking CD/DVD device door"}) {
+      EXPECT_NE(run.Find(text), nullptr) << c.name << ": " << text;
+    }
+    const auto* list = run.Find("Interface language");
+    ASSERT_NE(list, nullptr);
+    std::size_t entries = 0;
+    for (const sim::SimControl* control : run.program->Controls(run.Options())) {
+      if (control->params.kind == platform::ControlKind::List) entries = control->items.size();
+    }
+    EXPECT_EQ(entries, c.entries) << c.name;
+    run.program->ClickControl(run.Find("OK")->handle);
+    EXPECT_FALSE(run.program->WindowTitled("Orbelle 3")->visible) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace orbl::test
