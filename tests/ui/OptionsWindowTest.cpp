@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -376,6 +377,32 @@ TEST_F(OptionsWindowTest, TheChangeButtonsKeepThePageAndShowTheNewHotKey) {
   EXPECT_EQ(Text(W().HotKeyLockText), HotKeyText(Drive('E').HotKeyLock, frmMain->Texts));
   EXPECT_TRUE(Ticked(W().ShowDialogCheck));
   EXPECT_TRUE(Drive('E').ShowDialogToCloseDriveImmediately);
+}
+
+// The whole way a user changes a hot key: the page, the dialog above it,
+// the page again, and the store after OK.
+TEST_F(OptionsWindowTest, TheHotKeyDialogChangesADrivesHotKeyUntilOkSavesIt) {
+  Start();
+  Open();
+  Page('D');
+  Click(W().ChangeCloseButton);
+  TFrmHotKey& dialog = frmMain->FrmHotKey;
+  ASSERT_TRUE(program.Window(dialog.Handle)->visible);
+  EXPECT_FALSE(program.Window(frmMain->Handle)->enabled);
+  const auto keys = program.Platform().windows.Items(dialog.KeyList);
+  const auto f5 = std::find(keys.begin(), keys.end(), "F5");
+  ASSERT_NE(f5, keys.end());
+  program.SelectItem(dialog.KeyList, static_cast<int>(f5 - keys.begin()));
+  program.ClickControl(dialog.CtrlBox);
+  program.ClickControl(dialog.OkButton);
+  EXPECT_FALSE(program.Window(dialog.Handle)->visible);
+  EXPECT_TRUE(program.Window(frmMain->Handle)->enabled);
+  EXPECT_EQ(Text(W().HotKeyCloseText), "Ctrl + F5");
+  EXPECT_EQ(Stored("D HotKeyClose-Key"), std::nullopt);
+  Click(W().OkButton);
+  EXPECT_EQ(Stored("D HotKeyClose-Key"), "116");
+  EXPECT_EQ(Stored("D HotKeyClose-Ctrl"), "1");
+  EXPECT_EQ(Stored("E HotKeyClose-Key"), "0");
 }
 
 TEST_F(OptionsWindowTest, TheLinksTurnBlueUnderTheMouseAndLaunch) {
