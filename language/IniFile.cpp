@@ -34,6 +34,11 @@ std::string CopyValue(std::string_view value) {
   return out;
 }
 
+// A name or value ends at a NUL byte, though the line goes on.
+std::string UpToNul(std::string_view text) {
+  return std::string(text.substr(0, text.find('\0')));
+}
+
 }  // namespace
 
 TIniFile::TIniFile(std::string_view content) {
@@ -55,7 +60,7 @@ TIniFile::TIniFile(std::string_view content) {
     if (line.front() == '[') {
       const std::size_t close = line.rfind(']');
       if (close != std::string_view::npos && close > 0) {
-        sections_.push_back(Section{std::string(line.substr(1, close - 1)), {}});
+        sections_.push_back(Section{UpToNul(Trim(line.substr(1, close - 1))), {}});
         continue;
       }
       // A header without its bracket is read as a key line.
@@ -63,10 +68,10 @@ TIniFile::TIniFile(std::string_view content) {
     const std::size_t equals = line.find('=');
     Entry entry;
     if (equals == std::string_view::npos) {
-      entry.key = std::string(line);
+      entry.key = UpToNul(line);
     } else {
-      entry.key = std::string(Trim(line.substr(0, equals)));
-      entry.value = std::string(Trim(line.substr(equals + 1)));
+      entry.key = UpToNul(Trim(line.substr(0, equals)));
+      entry.value = UpToNul(Trim(line.substr(equals + 1)));
     }
     sections_.back().entries.push_back(std::move(entry));
   }
@@ -94,9 +99,23 @@ std::optional<std::string> TIniFile::Find(std::string_view section, std::string_
 }
 
 std::string TIniFile::ReadText(std::string_view section, std::string_view key,
-                               const std::string& fallback) const {
-  std::optional<std::string> value = Find(section, key);
-  return value ? std::move(*value) : fallback;
+                               std::string_view fallback) const {
+  if (std::optional<std::string> value = Find(section, key)) return std::move(*value);
+  // The default comes back as the buffer holds it, without trailing spaces
+  // (other blanks stay). Wine keeps the first character even when it is a
+  // space; Windows is documented to strip "any trailing blanks" and may give
+  // "" there. Only a text of nothing but spaces tells them apart, and Wine's
+  // answer is the one that can be tested.
+  while (fallback.size() > 1 && fallback.back() == ' ') fallback.remove_suffix(1);
+  return std::string(fallback.substr(0, kMaxValue));
+}
+
+std::vector<TIniFile::KeyName> TIniFile::Keys() const {
+  std::vector<KeyName> keys;
+  for (const Section& s : sections_) {
+    for (const Entry& e : s.entries) keys.push_back({s.name, e.key});
+  }
+  return keys;
 }
 
 }  // namespace orbl

@@ -31,9 +31,18 @@ class TIniFile {
   // The value of `key` in `section`; nullopt when the section or the key is
   // absent. A present key with an empty value gives an empty text.
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
-  // The private-profile read: the value when present, else `fallback`.
+  // The private-profile read: the value when present, else `fallback` with
+  // its trailing spaces removed and cut to kMaxValue characters.
   std::string ReadText(std::string_view section, std::string_view key,
-                       const std::string& fallback) const;
+                       std::string_view fallback) const;
+
+  struct KeyName {
+    std::string section;
+    std::string key;
+  };
+  // Every key line as parsed, duplicates included, in file order; a key line
+  // before the first section belongs to the section named "".
+  std::vector<KeyName> Keys() const;
 
  private:
   struct Entry {
