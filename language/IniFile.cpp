@@ -20,8 +20,10 @@ std::string_view Trim(std::string_view text) {
 }
 
 // The value as a private-profile read hands it out: one pair of matching
-// quotes removed, cut to what a 4096-byte buffer holds. A value cut short
-// keeps its closing quote, as there.
+// quotes removed, cut to what a 4096-byte buffer holds. The reader copies
+// from after the opening quote and then drops the last character copied when
+// the closing quote could have fit: a quoted value of exactly 4095 characters
+// loses its own last one, and a longer one is cut to 4095 with no quote left.
 std::string CopyValue(std::string_view value) {
   char quote = 0;
   if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') &&

@@ -127,6 +127,7 @@ std::vector<IniCase> Cases() {
       {"duplicate keys and sections",
        "[S]\nK=first\nK=second\nk=third\n[T]\nX=1\n[s]\nK=fourth\nL=only in the second\n",
        {{"S", "K"}, {"S", "L"}, {"T", "X"}}},
+      {"a key without '=' before the same key with one", "[S]\nK\nK=v\n", {}},
       {"quotes",
        "[Q]\nA=\"double\"\nB='single'\nC=\"mismatch'\nD=\"\nE=\"\"\nF=''\nG=\" spaced \"\n"
        "H=\"inner \"quote\" here\"\nI=\"open\nJ=close\"\nK=  \"padded\"  \nL='\nM=\"x\nN=x\"\n"
@@ -168,7 +169,7 @@ std::vector<IniCase> Cases() {
            Numbered(4095) + "\"\nQ5000=\"" + Numbered(5000) + "\"\n",
        {}},
       {"NUL bytes",
-       "[Main]\nA=before\0after\nB=2\n[Ma\0in]\nC=3\n\0D=4\nE\0=5\nF \0x=6\n[\0Nul]\nG=7\n"s,
+       "[Main]\nA=before\0after\nB=2\n[Ma\0in]\nC=3\n\0D=4\nE\0=5\nF \0x=6\n[\0Nul]\nG=7\nH=\"x\0y\"\n"s,
        {{"Main", "A"},
         {"Main", "B"},
         {"Ma", "C"},
