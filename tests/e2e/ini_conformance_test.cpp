@@ -142,6 +142,7 @@ std::vector<IniCase> Cases() {
       {"text after ']'",
        "[Main] trailing\nA=1\n[X]]\nB=2\n[Y] ; note ]\nC=3\n[]\nD=4\n[ ]\nE=5\n[Z]x]y\nF=6\n",
        {{"Main", "A"}, {"X", "B"}, {"X]", "B"}, {"Y", "C"}, {"", "D"}, {"", "E"}, {"Z", "F"}}},
+      {"'[]' as the first line", "[]\nA=1\n[ ]\nB=2\n", {{"", "A"}, {"", "B"}}},
       {"lines before any section",
        "A=1\nB\n[Main]\nC=3\n",
        {{"", "A"}, {" ", "A"}, {"Main", "A"}, {"", "B"}}},
