@@ -44,6 +44,11 @@ std::string UpToNul(std::string_view text) {
 }  // namespace
 
 TIniFile::TIniFile(std::string_view content) {
+  // Wine skips the mark and then reads the file as UTF-8, handing out its
+  // text in the ANSI code page. Here the mark is only skipped: a file that
+  // carries one saved its texts in the wrong encoding anyway, and skipping it
+  // keeps the first header a header. Windows may read the mark as text and
+  // lose that header; the forgiving reading is the one chosen.
   constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   if (content.substr(0, kUtf8Mark.size()) == kUtf8Mark) content.remove_prefix(kUtf8Mark.size());
 
