@@ -227,6 +227,25 @@ TEST(ShippedLanguageFiles, EachWorksAsTheProgramUsesIt) {
   }
 }
 
+// Laid into a program folder as the Windows build and orbl3_sim lay them,
+// the files are found and listed by their names.
+TEST(ShippedLanguageFiles, AreFoundInTheProgramFolder) {
+  test::Computer pc({{'D', platform::DriveType::CdRom}});
+  for (const char* name : kShipped) {
+    pc.world.files[std::string("C:\\Program Files\\Orbelle\\Language\\") + name] = Shipped(name);
+  }
+  auto& program = pc.Start();
+  const std::vector<TLanguageEntry> found = FindLanguageFiles(program.Platform().files);
+  std::vector<std::string> names;
+  for (const TLanguageEntry& entry : found) names.push_back(entry.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"English (English)",
+                                             "French (Fran\xE7"
+                                             "ais)",
+                                             "German (Deutsch)"}));
+  EXPECT_EQ(found.front().Path, DefaultLanguageFile(program.Platform().files));
+  test::Computer::Close(program);
+}
+
 // The help page the files name is shipped, and it is a page of its own: no
 // script and nothing fetched from elsewhere.
 TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
