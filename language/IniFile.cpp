@@ -20,8 +20,10 @@ std::string_view Trim(std::string_view text) {
 }
 
 // The value as a private-profile read hands it out: one pair of matching
-// quotes removed, cut to what a 4096-byte buffer holds. A value cut short
-// keeps its closing quote, as there.
+// quotes removed, cut to what a 4096-byte buffer holds. The reader copies
+// from after the opening quote and then drops the last character copied when
+// the closing quote could have fit: a quoted value of exactly 4095 characters
+// loses its own last one, and a longer one is cut to 4095 with no quote left.
 std::string CopyValue(std::string_view value) {
   char quote = 0;
   if (value.size() > 1 && (value.front() == '"' || value.front() == '\'') &&
@@ -34,9 +36,19 @@ std::string CopyValue(std::string_view value) {
   return out;
 }
 
+// A name or value ends at a NUL byte, though the line goes on.
+std::string UpToNul(std::string_view text) {
+  return std::string(text.substr(0, text.find('\0')));
+}
+
 }  // namespace
 
 TIniFile::TIniFile(std::string_view content) {
+  // Wine skips the mark and then reads the file as UTF-8, handing out its
+  // text in the ANSI code page. Here the mark is only skipped: a file that
+  // carries one saved its texts in the wrong encoding anyway, and skipping it
+  // keeps the first header a header. Windows may read the mark as text and
+  // lose that header; the forgiving reading is the one chosen.
   constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   if (content.substr(0, kUtf8Mark.size()) == kUtf8Mark) content.remove_prefix(kUtf8Mark.size());
 
@@ -55,7 +67,7 @@ TIniFile::TIniFile(std::string_view content) {
     if (line.front() == '[') {
       const std::size_t close = line.rfind(']');
       if (close != std::string_view::npos && close > 0) {
-        sections_.push_back(Section{std::string(line.substr(1, close - 1)), {}});
+        sections_.push_back(Section{UpToNul(Trim(line.substr(1, close - 1))), {}});
         continue;
       }
       // A header without its bracket is read as a key line.
@@ -63,10 +75,10 @@ TIniFile::TIniFile(std::string_view content) {
     const std::size_t equals = line.find('=');
     Entry entry;
     if (equals == std::string_view::npos) {
-      entry.key = std::string(line);
+      entry.key = UpToNul(line);
     } else {
-      entry.key = std::string(Trim(line.substr(0, equals)));
-      entry.value = std::string(Trim(line.substr(equals + 1)));
+      entry.key = UpToNul(Trim(line.substr(0, equals)));
+      entry.value = UpToNul(Trim(line.substr(equals + 1)));
     }
     sections_.back().entries.push_back(std::move(entry));
   }
@@ -94,9 +106,23 @@ std::optional<std::string> TIniFile::Find(std::string_view section, std::string_
 }
 
 std::string TIniFile::ReadText(std::string_view section, std::string_view key,
-                               const std::string& fallback) const {
-  std::optional<std::string> value = Find(section, key);
-  return value ? std::move(*value) : fallback;
+                               std::string_view fallback) const {
+  if (std::optional<std::string> value = Find(section, key)) return std::move(*value);
+  // The default comes back as the buffer holds it, without trailing spaces
+  // (other blanks stay). Wine keeps the first character even when it is a
+  // space; Windows is documented to strip "any trailing blanks" and may give
+  // "" there. Only a text of nothing but spaces tells them apart, and Wine's
+  // answer is the one that can be tested.
+  while (fallback.size() > 1 && fallback.back() == ' ') fallback.remove_suffix(1);
+  return std::string(fallback.substr(0, kMaxValue));
+}
+
+std::vector<TIniFile::KeyName> TIniFile::Keys() const {
+  std::vector<KeyName> keys;
+  for (const Section& s : sections_) {
+    for (const Entry& e : s.entries) keys.push_back({s.name, e.key});
+  }
+  return keys;
 }
 
 }  // namespace orbl

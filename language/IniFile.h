@@ -1,8 +1,20 @@
-// A read-only view of one INI file, found the way the Windows private-profile
-// functions find things, so that a language file reads the same on every
-// platform: section and key names without regard to ASCII case, blanks around
-// names and values ignored, the first of duplicate keys wins, a value in
-// matching quotes loses them, and at most kMaxValue characters of a value count.
+// A read-only view of one INI file that finds what GetPrivateProfileStringA
+// finds, so that a language file reads the same on every platform. The rules,
+// each checked against the system's reader under Wine
+// (tests/e2e/ini_conformance_test.cpp):
+// - a line ends at CR, LF or any run of them; blanks (space, tab, VT, FF, CR,
+//   LF and 0x1A) around a line, a name or a value do not count;
+// - "[name]" opens a section, the name running to the line's last ']' and
+//   trimmed; a '[' line without ']' is a key line; ';' starts no comment;
+// - lines before the first header form a first section named "";
+// - names compare without regard to ASCII case, and the names asked for are
+//   trimmed too; of two sections of one name only the first is searched, and
+//   in it the first line of a key counts, even one without '=' (no value);
+// - a NUL ends a name or value (after the trimming), not its line;
+// - one pair of matching quotes around a value is removed; at most kMaxValue
+//   characters of a value count;
+// - a UTF-8 byte order mark at the start is skipped; all other bytes pass
+//   through as they are (the files are in the ANSI code page).
 #pragma once
 
 #include <cstddef>
@@ -31,9 +43,18 @@ class TIniFile {
   // The value of `key` in `section`; nullopt when the section or the key is
   // absent. A present key with an empty value gives an empty text.
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
-  // The private-profile read: the value when present, else `fallback`.
+  // The private-profile read: the value when present, else `fallback` with
+  // its trailing spaces removed and cut to kMaxValue characters.
   std::string ReadText(std::string_view section, std::string_view key,
-                       const std::string& fallback) const;
+                       std::string_view fallback) const;
+
+  struct KeyName {
+    std::string section;
+    std::string key;
+  };
+  // Every key line as parsed, duplicates included, in file order; a key line
+  // before the first section belongs to the section named "".
+  std::vector<KeyName> Keys() const;
 
  private:
   struct Entry {

@@ -1,20 +1,54 @@
 // Runs Orbelle on the simulated platform and narrates what it does: a
-// computer with a fixed drive C: and two optical drives D: and F:, a user who
+// computer with a fixed drive C: and two optical drives D: and F:, the
+// program folder holding the shipped language files and help page, a user who
 // opens D: from the tray menu, lets the program run for a minute (it closes
 // the door again after 15 s) and then logs off (a close request).
 //
 //   orbl3_sim [options]      the argument is handed to the program
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/Orbl3.h"
+#include "platform/WindowsPath.h"
 #include "platform/sim/SimProcess.h"
 #include "settings/RegistrySettings.h"
 
 using orbl::platform::DriveType;
+
+namespace {
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The program folder as the Windows build leaves it: Language\*.ini and the
+// help page beside the program file, so that the narrated program shows the
+// texts a user would see.
+void ShipFiles(orbl::sim::SimWorld& world, const std::string& programFolder) {
+  std::vector<std::filesystem::path> languageFiles;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(ORBL_LANGUAGE_DIR, error)) {
+    if (entry.is_regular_file()) languageFiles.push_back(entry.path());
+  }
+  std::sort(languageFiles.begin(), languageFiles.end());
+  for (const auto& path : languageFiles) {
+    world.files[programFolder + "\\Language\\" + path.filename().string()] = ReadBytes(path);
+  }
+  const std::filesystem::path helpPage(ORBL_HELP_PAGE);
+  world.files[programFolder + "\\" + helpPage.filename().string()] = ReadBytes(helpPage);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   orbl::sim::SimWorld world;
@@ -28,6 +62,7 @@ int main(int argc, char** argv) {
   };
 
   orbl::sim::SimProcess::Options options;
+  ShipFiles(world, orbl::platform::WindowsParentFolder(options.modulePath));
   const std::span<char*> arguments(argv, static_cast<std::size_t>(argc));
   options.arguments.assign(arguments.begin() + 1, arguments.end());
   orbl::sim::SimProcess program(world, options);

@@ -1,0 +1,275 @@
+// The language files shipped in Language\: complete, alike in their keys,
+// English.ini equal to the program's own texts, every file in Windows-1252,
+// and each one usable as the program uses it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "language/IniFile.h"
+#include "language/Language.h"
+#include "platform/AsciiCase.h"
+#include "support/Computer.h"
+#include "support/LanguageKeys.h"
+#include "ui/VirtualKeys.h"
+
+namespace orbl {
+namespace {
+
+const char* const kShipped[] = {"English.ini", "German.ini", "French.ini"};
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string Shipped(const std::string& name) {
+  return ReadBytes(std::string(ORBL_LANGUAGE_DIR) + "/" + name);
+}
+
+using KeySet = std::set<std::pair<std::string, std::string>>;
+
+// Section and key names as the reader compares them, without regard to case.
+KeySet KeysOf(const TIniFile& file) {
+  KeySet keys;
+  for (const auto& k : file.Keys()) keys.insert({AsciiLower(k.section), AsciiLower(k.key)});
+  return keys;
+}
+
+TEST(ShippedLanguageFiles, AreThereAndEveryKeyIsReadable) {
+  for (const char* name : kShipped) {
+    const std::string content = Shipped(name);
+    ASSERT_FALSE(content.empty()) << name;
+    const TIniFile file(content);
+    // A key given twice, or a section opened twice, would hide a text.
+    const std::vector<TIniFile::KeyName> keys = file.Keys();
+    EXPECT_EQ(KeysOf(file).size(), keys.size()) << name << ": a key given twice";
+    for (const auto& k : keys) {
+      EXPECT_TRUE(file.Find(k.section, k.key).has_value())
+          << name << " [" << k.section << "] " << k.key;
+      EXPECT_FALSE(k.section.empty()) << name << ": a line before the first section: " << k.key;
+    }
+  }
+}
+
+TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramReadsAndNoOther) {
+  KeySet expected;
+  for (const auto& k : test::InterfaceTextKeys()) {
+    expected.insert({AsciiLower(k.section), AsciiLower(k.key)});
+  }
+  for (const auto& k : test::WindowCaptionKeys()) {
+    expected.insert({AsciiLower(k.section), AsciiLower(k.key)});
+  }
+  for (const char* key : test::FileDetailKeys()) expected.insert({"main", AsciiLower(key)});
+
+  for (const char* name : kShipped) {
+    const KeySet keys = KeysOf(TIniFile(Shipped(name)));
+    for (const auto& k : expected) {
+      EXPECT_EQ(keys.count(k), 1u) << name << " lacks [" << k.first << "] " << k.second;
+    }
+    for (const auto& k : keys) {
+      EXPECT_EQ(expected.count(k), 1u)
+          << name << " has the unknown [" << k.first << "] " << k.second;
+    }
+  }
+}
+
+TEST(ShippedLanguageFiles, EnglishGivesTheBuiltInTexts) {
+  const TIniFile english(Shipped("English.ini"));
+  const TInterfaceTexts builtIn;
+  for (const auto& k : test::InterfaceTextKeys()) {
+    // The one deliberate difference: English.ini names the shipped help
+    // page, the built-in name a help file that is not shipped.
+    if (std::string(k.key) == "HelpFile") continue;
+    EXPECT_EQ(english.Find(k.section, k.key), builtIn.*k.member) << k.key;
+  }
+  for (const auto& k : test::WindowCaptionKeys()) {
+    EXPECT_EQ(english.Find(k.section, k.key), std::string(k.builtIn)) << k.section << " " << k.key;
+  }
+  EXPECT_EQ(LanguageListEntry(english), "English (English)");
+
+  // With English.ini read over them, the texts are the built-in ones.
+  TInterfaceTexts read;
+  read.HelpFile = builtIn.HelpFile;
+  ReadInterfaceTexts(english, read);
+  ReadCloseNowTexts(english, read);
+  EXPECT_EQ(read.HelpFile, "orbelle-help.html");
+  read.HelpFile = builtIn.HelpFile;
+  for (const auto& k : test::InterfaceTextKeys()) EXPECT_EQ(read.*k.member, builtIn.*k.member);
+}
+
+// The captions the running program shows before any language is applied
+// are the ones English.ini gives.
+TEST(ShippedLanguageFiles, EnglishGivesTheCaptionsTheProgramIsBuiltWith) {
+  const TIniFile english(Shipped("English.ini"));
+  test::Computer pc({{'D', platform::DriveType::CdRom}});
+  auto& program = pc.Start();
+  program.TrayRightClick();
+  std::vector<std::string> menu;
+  for (const std::string& text : program.MenuTexts()) {
+    if (text != "-") menu.push_back(text);
+  }
+  std::vector<std::string> fromFile;
+  for (const char* key : {"MnuUnlock", "MenuLock", "MnuClose", "MnuOpen", "MnuOptions", "MnuHelp",
+                          "MnuAbout", "MnuExit"}) {
+    fromFile.push_back(english.ReadText("Menu", key, "<absent>"));
+  }
+  EXPECT_EQ(menu, fromFile);
+  program.ChooseMenuItem({});
+
+  const sim::SimWindow* closeNow =
+      program.WindowTitled(*english.Find("CloseImmediatelyWindow", "Caption"));
+  ASSERT_NE(closeNow, nullptr) << "no window titled as [CloseImmediatelyWindow] Caption";
+  for (const char* key : {"CloseImmediately", "CancelCloseImmediately"}) {
+    EXPECT_NE(program.FindControl(closeNow->handle, *english.Find("CloseImmediatelyWindow", key)),
+              nullptr)
+        << key;
+  }
+  test::Computer::Close(program);
+}
+
+// Windows-1252 text that happens to be valid UTF-8 would mean the file was
+// saved in the wrong encoding: a lead byte followed by the continuation
+// bytes it announces.
+bool HasUtf8Sequence(const std::string& bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t follow = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      follow = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      follow = 2;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      follow = 3;
+    } else {
+      continue;
+    }
+    if (i + follow >= bytes.size()) continue;
+    bool continued = true;
+    for (std::size_t j = 1; j <= follow; ++j) {
+      continued = continued && (static_cast<unsigned char>(bytes[i + j]) & 0xC0) == 0x80;
+    }
+    if (continued) return true;
+  }
+  return false;
+}
+
+TEST(ShippedLanguageFiles, AreWindows1252) {
+  EXPECT_TRUE(
+      HasUtf8Sequence("Fran\xC3\xA7"
+                      "ais"));
+  EXPECT_FALSE(
+      HasUtf8Sequence("Fran\xE7"
+                      "ais \xDC"
+                      "ber \xC9"
+                      "chap"));
+  for (const char* name : kShipped) {
+    const std::string bytes = Shipped(name);
+    EXPECT_FALSE(HasUtf8Sequence(bytes)) << name;
+    EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF") << name;
+    for (const char c : bytes) {
+      // No control characters but the line ends; 0x81, 0x8D, 0x8F, 0x90 and
+      // 0x9D are no characters in Windows-1252.
+      const auto byte = static_cast<unsigned char>(c);
+      const bool control = byte < 0x20 && c != '\r' && c != '\n';
+      const bool unassigned =
+          byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+      EXPECT_FALSE(control || unassigned || byte == 0x7F) << name << ": byte " << int{byte};
+    }
+  }
+  // The translations use their letters, not stand-ins.
+  EXPECT_NE(Shipped("German.ini").find("\xF6"), std::string::npos) << "no o-umlaut";
+  EXPECT_NE(Shipped("French.ini").find("\xE9"), std::string::npos) << "no e-acute";
+}
+
+TEST(ShippedLanguageFiles, EachWorksAsTheProgramUsesIt) {
+  const std::map<std::string, std::string> entries = {{"English.ini", "English (English)"},
+                                                      {"German.ini", "German (Deutsch)"},
+                                                      {"French.ini",
+                                                       "French (Fran\xE7"
+                                                       "ais)"}};
+  for (const char* name : kShipped) {
+    SCOPED_TRACE(name);
+    const TIniFile file(Shipped(name));
+    EXPECT_EQ(LanguageListEntry(file), entries.at(name));
+    const TTranslatorInfo translator = ReadTranslatorInfo(file);
+    EXPECT_NE(translator.Name, "UNKNOWN");
+    EXPECT_TRUE(translator.Email.ends_with("@example.org")) << translator.Email;
+
+    TInterfaceTexts texts;
+    ReadInterfaceTexts(file, texts);
+    ReadCloseNowTexts(file, texts);
+    EXPECT_EQ(texts.HelpFile, "orbelle-help.html");
+
+    // The action lists tell their entries apart by text.
+    const std::set<std::string> actions = {
+        texts.Act_OpenCloseDrive,      texts.Act_LockUnlockDrive, texts.Act_OpenCloseAllDrives,
+        texts.Act_LockUnlockAllDrives, texts.Act_ShowOptions,     texts.Act_None};
+    EXPECT_EQ(actions.size(), 6u);
+
+    // Every entry of the key list names one key and reads back as it.
+    const std::vector<std::string> list = KeyList(texts);
+    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()).size(), list.size());
+    for (const std::string& keyName : list) {
+      const std::int32_t code = KeyNameToCode(keyName, texts);
+      EXPECT_EQ(KeyCodeToName(code, texts), keyName);
+    }
+    EXPECT_EQ(HotKeyText(THotKeyDef{true, true, true, true, KeyNameToCode(texts.Delete_Key, texts)},
+                         texts),
+              texts.Win_Key + " + " + texts.Ctrl_Key + " + " + texts.Alt_Key + " + " +
+                  texts.Shift_Key + " + " + texts.Delete_Key);
+  }
+}
+
+// Laid into a program folder as the Windows build and orbl3_sim lay them,
+// the files are found and listed by their names.
+TEST(ShippedLanguageFiles, AreFoundInTheProgramFolder) {
+  test::Computer pc({{'D', platform::DriveType::CdRom}});
+  for (const char* name : kShipped) {
+    pc.world.files[std::string("C:\\Program Files\\Orbelle\\Language\\") + name] = Shipped(name);
+  }
+  auto& program = pc.Start();
+  const std::vector<TLanguageEntry> found = FindLanguageFiles(program.Platform().files);
+  std::vector<std::string> names;
+  for (const TLanguageEntry& entry : found) names.push_back(entry.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"English (English)",
+                                             "French (Fran\xE7"
+                                             "ais)",
+                                             "German (Deutsch)"}));
+  EXPECT_EQ(found.front().Path, DefaultLanguageFile(program.Platform().files));
+  test::Computer::Close(program);
+}
+
+// The help page the files name is shipped, and it is a page of its own: no
+// script and nothing fetched from elsewhere.
+TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
+  const std::string page = ReadBytes(ORBL_HELP_PAGE);
+  ASSERT_FALSE(page.empty());
+  EXPECT_TRUE(std::string(ORBL_HELP_PAGE).ends_with("/orbelle-help.html"));
+  for (const char* absent : {"<script", "src=\"http", "href=\"http", "url(", "@import"}) {
+    EXPECT_EQ(page.find(absent), std::string::npos) << absent;
+  }
+  // Every option of the pages, named by its English caption.
+  const TIniFile english(Shipped("English.ini"));
+  for (const auto& k : test::WindowCaptionKeys()) {
+    const std::string section = k.section;
+    if (section != "CommonOptions" && section != "DeviceOptions" && section != "Menu") continue;
+    const std::string key = k.key;
+    // Hidden controls are not explained, groups are headings.
+    if (key == "Ejectiong" || key == "SpyChk" || key == "TryEvery" || key == "Seconds") continue;
+    std::string caption = k.builtIn;
+    caption.erase(0, caption.find_first_not_of(' '));
+    std::string escaped;
+    for (const char c : caption) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+    EXPECT_NE(page.find(escaped), std::string::npos) << "the help page lacks \"" << caption << '"';
+  }
+}
+
+}  // namespace
+}  // namespace orbl
