@@ -3,6 +3,7 @@
 // and each one usable as the program uses it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -272,4 +273,120 @@ TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
 }
 
 }  // namespace
+}  // namespace orbl
+
+namespace orbl {
+namespace {
+
+// Every title, control text, list entry and bar caption of the program's
+// windows, in the order they were built.
+std::vector<std::string> EveryText(const sim::SimProcess& program) {
+  std::vector<std::string> texts;
+  for (const sim::SimWindow* window : program.Windows()) {
+    texts.push_back("[" + window->title + "]");
+    for (const sim::SimControl* control : program.Controls(window->handle)) {
+      texts.push_back(control->text);
+      // The hot key dialog's key list takes the names in use when it shows.
+      if (control->items.size() < 60) {
+        for (const std::string& item : control->items) texts.push_back("  " + item);
+      }
+      for (const std::string& caption : control->barButtons) texts.push_back("  " + caption);
+    }
+  }
+  return texts;
+}
+
+// English.ini with a '~' at the end of every value (inside its quotes).
+std::string MarkedEnglish() {
+  std::istringstream in(Shipped("English.ini"));
+  std::string marked;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find('=') != std::string::npos && line.rfind("LangName", 0) != 0) {
+      const bool quoted = line.size() > 1 && line.back() == '"';
+      line.insert(line.size() - (quoted ? 1 : 0), "~");
+    }
+    marked += line + "\r\n";
+  }
+  return marked;
+}
+
+std::vector<std::string> EveryTextAfterStartUp(const std::string& language, bool showOptions) {
+  test::Computer pc({{'D', platform::DriveType::CdRom}});
+  if (!language.empty()) {
+    pc.world.files["C:\\Program Files\\Orbelle\\Language\\English.ini"] = language;
+  }
+  auto& program = pc.Start();
+  if (showOptions) {
+    program.TrayRightClick();
+    program.ChooseMenuItem({program.MenuTexts().at(6)});  // Options...
+  }
+  std::vector<std::string> texts = EveryText(program);
+  if (showOptions) return texts;  // the tray offers no menu meanwhile
+  program.TrayRightClick();
+  for (const std::string& item : program.MenuTexts()) texts.push_back("menu " + item);
+  program.ChooseMenuItem({});
+  return texts;
+}
+
+}  // namespace
+
+// English.ini, applied by start-up and again by every showing of the options
+// window, leaves every window exactly as the program builds it: a misspelt
+// key in the file or in the program would leave a text of its own here.
+TEST(ShippedLanguageFiles, EnglishLeavesEveryWindowAsBuilt) {
+  for (bool showOptions : {false, true}) {
+    auto builtIn = EveryTextAfterStartUp("", showOptions);
+    auto english = EveryTextAfterStartUp(Shipped("English.ini"), showOptions);
+    // The differences there must be: the language list lists the file, and
+    // the one key Interval names both interval labels, the never-shown one
+    // built as "Interval:" too.
+    english.erase(std::remove(english.begin(), english.end(), "  English (English)"),
+                  english.end());
+    std::replace(builtIn.begin(), builtIn.end(), std::string("Interval:"),
+                 std::string("Interval (seconds):"));
+    EXPECT_EQ(english.size(), builtIn.size());
+    for (std::size_t i = 0; i < std::min(english.size(), builtIn.size()); ++i) {
+      EXPECT_EQ(english[i], builtIn[i]) << "text " << i << (showOptions ? " (shown)" : "");
+    }
+    EXPECT_GT(builtIn.size(), 80u);
+  }
+}
+
+// Every text of every window comes from the file, but for those that are
+// no words of a language: a key the program misspells, or one it never
+// reads, would leave its text unmarked here.
+TEST(ShippedLanguageFiles, EveryWordOfEveryWindowComesFromTheFile) {
+  for (bool showOptions : {false, true}) {
+    const auto marked = EveryTextAfterStartUp(MarkedEnglish(), showOptions);
+    std::set<std::string> unmarked;
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+      if (marked[i].find('~') == std::string::npos) unmarked.insert(marked[i]);
+    }
+    // No words: titles and names without a key, numbers, drive letters, the
+    // web address; the modifier boxes and the close-now dialog's lines take
+    // their words from the interface texts only when they show.
+    std::set<std::string> expected = {"",
+                                      "  ",
+                                      "  D:",
+                                      "  English (English)",
+                                      "15",
+                                      "20",
+                                      "Alt",
+                                      "Close (15)",
+                                      "Ctrl",
+                                      "Drive K:",
+                                      "Orbelle",
+                                      "Shift",
+                                      "Single click on tray icon",
+                                      "Version 3.1.2",
+                                      "Win",
+                                      "[Orbelle 3]",
+                                      "[Orbelle]",
+                                      "https://www.example.com/orbelle/"};
+    if (!showOptions) expected.insert("menu -");
+    EXPECT_EQ(unmarked, expected) << (showOptions ? "(shown)" : "");
+  }
+}
+
 }  // namespace orbl
