@@ -37,17 +37,18 @@ tidy_failed=0
 scripts/tidy.py "${tidy_builds[@]}" || tidy_failed=1
 
 # Short fuzzing runs over the outside input that is parsed: stored values,
-# device broadcasts, and language files (the reader alone, and the texts and
-# key names made from them). Long enough to catch a regression in the parsers,
-# short enough for every push: the four share the machine for 20 s. Each log
+# device broadcasts, and language files (the reader alone, the texts and key
+# names made from them, and the whole language step of a simulated program).
+# Long enough to catch a regression in the parsers, short enough for every
+# push: the five share the machine for 20 s. Each log
 # is shown whole when it finds something, else only its last line.
 if command -v clang++ >/dev/null; then
   echo "== fuzz"
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz
   mkdir -p build/fuzz/artifacts
-  # The targets are single-threaded: run them side by side.
-  targets=(settings_fuzz broadcast_fuzz ini_fuzz language_fuzz)
+  # Run them side by side: each keeps to one core but for short hand-overs.
+  targets=(settings_fuzz broadcast_fuzz ini_fuzz language_fuzz apply_language_fuzz)
   pids=()
   for target in "${targets[@]}"; do
     "build/fuzz/tests/fuzz/$target" -max_total_time=20 -max_len=512 -print_final_stats=0 \
