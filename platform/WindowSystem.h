@@ -139,9 +139,14 @@ class WindowSystem {
   // Number field: the arrows' position; setting it also writes the text.
   virtual void SetArrowPosition(ControlHandle control, int value) = 0;
   virtual int ArrowPosition(ControlHandle control) const = 0;
-  // Button bar: appends a button (captioned, with an image index); returns its index.
+  // Button bar: appends a button (captioned, with an image index); returns its
+  // index. An empty caption with no image (-1) appends a separator, which takes
+  // an index like any button.
   virtual int AddBarButton(ControlHandle bar, const std::string& caption, int image) = 0;
   virtual void SetBarButtonCaption(ControlHandle bar, int index, const std::string& caption) = 0;
+  // Link label: drawn in the link colour (true) or the window-text colour
+  // (false, as created); the program turns it on while the pointer is over it.
+  virtual void SetLinkHighlighted(ControlHandle link, bool highlighted) = 0;
 
   // Window timers, ticking on the GUI thread through the run loop. A started
   // timer fires every `intervalMs` until it is stopped. Returns 0 on failure.

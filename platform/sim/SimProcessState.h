@@ -42,6 +42,7 @@ struct SimControl {
   int selection = -1;
   int position = 0;
   std::vector<std::string> barButtons;
+  bool highlighted = false;  // a link label drawn in the link colour
   platform::ControlEvents events;
 };
 

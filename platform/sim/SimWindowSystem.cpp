@@ -207,6 +207,10 @@ void SimWindowSystem::SetBarButtonCaption(ControlHandle bar, int index,
   }
 }
 
+void SimWindowSystem::SetLinkHighlighted(ControlHandle link, bool highlighted) {
+  if (SimControl* c = Target(link, "link highlight")) c->highlighted = highlighted;
+}
+
 TimerHandle SimWindowSystem::StartTimer(WindowHandle owner, std::uint32_t intervalMs,
                                         std::function<void()> onTick) {
   if (!s_.Window(owner)) {

@@ -43,6 +43,7 @@ class SimWindowSystem final : public platform::WindowSystem {
   int AddBarButton(platform::ControlHandle bar, const std::string& caption, int image) override;
   void SetBarButtonCaption(platform::ControlHandle bar, int index,
                            const std::string& caption) override;
+  void SetLinkHighlighted(platform::ControlHandle link, bool highlighted) override;
 
   platform::TimerHandle StartTimer(platform::WindowHandle owner, std::uint32_t intervalMs,
                                    std::function<void()> onTick) override;
