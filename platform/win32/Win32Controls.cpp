@@ -14,6 +14,9 @@ namespace {
 
 // Toolbar button commands start here so that index 0 is a real command.
 constexpr int kBarCommandBase = 1000;
+// A link under the pointer. Not COLOR_HOTLIGHT: that is no blue in every
+// colour scheme (Wine's default has it light grey).
+constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
 // Rows a drop-down list shows when opened, before it needs its scroll bar.
 constexpr int kDropDownRows = 12;
 
@@ -438,7 +441,7 @@ bool Win32WindowSystem::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lPa
         return false;
       }
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, GetSysColor(it->second->highlighted ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT));
+      SetTextColor(dc, it->second->highlighted ? kLinkBlue : GetSysColor(COLOR_WINDOWTEXT));
       SetBkMode(dc, TRANSPARENT);
       result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;

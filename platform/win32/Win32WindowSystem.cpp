@@ -94,7 +94,9 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   state->system = this;
   state->events = std::move(events);
 
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: a group box draws only its frame and caption, so the
+  // window's own background must show through it.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   if (params.minimizeBox) style |= WS_MINIMIZEBOX;
   if (params.maximizeBox) style |= WS_MAXIMIZEBOX;
   const DWORD exStyle = params.topmost ? WS_EX_TOPMOST : 0;

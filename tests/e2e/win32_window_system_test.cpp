@@ -465,11 +465,11 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
     DeleteDC(dc);
     return colour;
   };
-  ASSERT_NE(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_HOTLIGHT));
+  const COLORREF blue = RGB(0, 0, 255);
   EXPECT_EQ(colourOf(link), GetSysColor(COLOR_WINDOWTEXT)) << "as made";
   windows.SetLinkHighlighted(link, true);
   windows.SetLinkHighlighted(label, true);  // not a link: stays as it is
-  EXPECT_EQ(colourOf(link), GetSysColor(COLOR_HOTLIGHT));
+  EXPECT_EQ(colourOf(link), blue);
   EXPECT_EQ(colourOf(label), GetSysColor(COLOR_WINDOWTEXT));
   windows.SetLinkHighlighted(link, false);
   EXPECT_EQ(colourOf(link), GetSysColor(COLOR_WINDOWTEXT));
@@ -535,6 +535,27 @@ TEST_F(WindowSystemTest, GroupBoxesLieUnderTheControlsInsideThem) {
   }
   EXPECT_EQ(order, (std::vector<HWND>{warn, close, sleep, shutdown}))
       << "check boxes above the groups, each in the order made (the tab order)";
+}
+
+TEST_F(WindowSystemTest, TheWindowsBackgroundShowsInsideAGroupBox) {
+  platform::WindowSpec params;
+  params.clientWidth = 240;
+  params.clientHeight = 140;
+  const platform::WindowHandle window = windows.CreateTopWindow(params, {});
+  platform::ControlSpec group;
+  group.kind = ControlKind::Group;
+  group.text = "Sleep Mode";
+  group.rect = {8, 8, 224, 120};
+  windows.CreateControl(window, group, {});
+  HWND hwnd = ToHwnd(window);
+  windows.ShowWindow(window, true);
+  UpdateWindow(hwnd);
+  HDC dc = GetDC(hwnd);
+  const COLORREF inside =
+      GetPixel(dc, ScaleToDpi(120, GetDpiForWindow(hwnd)), ScaleToDpi(70, GetDpiForWindow(hwnd)));
+  ReleaseDC(hwnd, dc);
+  windows.ShowWindow(window, false);
+  EXPECT_EQ(inside, GetSysColor(COLOR_BTNFACE)) << "a group box paints no background of its own";
 }
 
 TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
