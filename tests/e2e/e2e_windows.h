@@ -162,8 +162,31 @@ inline HWND WaitForWindow(DWORD pid, const std::string& title, DWORD timeoutMs =
   return found;
 }
 
+// Text of the program's, in the program's code page.
+inline std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size,
+                      nullptr, nullptr);
+  return narrow;
+}
+
+// A control's text as the control itself tells it (WM_GETTEXT). GetWindowText
+// gives only what the system stored for a window of another process, which
+// an edit control or a drop-down list never updates.
+inline std::string ControlText(HWND control) {
+  wchar_t text[1024] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, sizeof text / sizeof text[0],
+                      reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+  return Narrow(text);
+}
+
 // The first control inside `parent`, at any depth and in z-order, of class
-// `cls` and with text `text`; an empty string matches any. Null when none.
+// `cls` and with text `text` (ControlText); an empty string matches any. Null
+// when none.
 inline HWND FindControl(HWND parent, const std::string& cls, const std::string& text) {
   struct Search {
     const std::string* cls;
@@ -175,7 +198,7 @@ inline HWND FindControl(HWND parent, const std::string& cls, const std::string& 
       [](HWND hwnd, LPARAM param) -> BOOL {
         auto* s = reinterpret_cast<Search*>(param);
         if (!s->cls->empty() && lstrcmpiA(ClassOf(hwnd).c_str(), s->cls->c_str()) != 0) return TRUE;
-        if (!s->text->empty() && TextOf(hwnd) != *s->text) return TRUE;
+        if (!s->text->empty() && ControlText(hwnd) != *s->text) return TRUE;
         s->found = hwnd;
         return FALSE;
       },
@@ -240,18 +263,22 @@ class RemoteBuffer {
   void* address_ = nullptr;
 };
 
-// The entries of a drop-down list, in list order.
+// The entries of a drop-down list, in list order. The system carries a
+// combo box's texts across processes itself, unlike a toolbar's; asked in
+// ANSI, Wine hands back the Unicode text of a Unicode list unconverted.
 inline std::vector<std::string> Entries(HWND combo) {
   std::vector<std::string> entries;
   DWORD_PTR count = 0;
   Check(SendWithin(combo, CB_GETCOUNT, 0, 0, 5000, count), "the drop-down list does not answer");
   for (DWORD_PTR i = 0; i < count; ++i) {
     DWORD_PTR length = 0;
-    SendWithin(combo, CB_GETLBTEXTLEN, i, 0, 5000, length);
-    RemoteBuffer text(combo, length + 1);
+    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, 5000, &length);
+    std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendWithin(combo, CB_GETLBTEXT, i, text.Address(), 5000, copied);
-    entries.push_back(text.ReadText());
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                        5000, &copied);
+    text.resize(copied <= length ? copied : 0);
+    entries.push_back(Narrow(text));
   }
   return entries;
 }
