@@ -124,14 +124,9 @@ inline bool Responds(HWND hwnd) {
   return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
 }
 
-// Clicks the only tray icon with the right button; returns the pop-up menu
-// that the program `pid` shows for it.
-inline HWND OpenTrayMenu(DWORD pid) {
-  std::vector<HWND> icons;
-  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout),
-        "expected one tray icon");
-  PostMessageA(icons.front(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
-  PostMessageA(icons.front(), WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+// The pop-up menu that process `pid` shows, waited for; `failure` says what
+// went wrong when none shows.
+inline HWND WaitForMenu(DWORD pid, const std::string& failure) {
   HWND menu = nullptr;
   Check(WaitFor(
             [&] {
@@ -141,8 +136,19 @@ inline HWND OpenTrayMenu(DWORD pid) {
               return menu != nullptr;
             },
             kStartTimeout),
-        "no pop-up menu after the right button on the icon");
+        failure);
   return menu;
+}
+
+// Clicks the only tray icon with the right button; returns the pop-up menu
+// that the program `pid` shows for it.
+inline HWND OpenTrayMenu(DWORD pid) {
+  std::vector<HWND> icons;
+  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout),
+        "expected one tray icon");
+  PostMessageA(icons.front(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+  PostMessageA(icons.front(), WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+  return WaitForMenu(pid, "no pop-up menu after the right button on the icon");
 }
 
 // --- the program's controls --------------------------------------------------
@@ -162,7 +168,7 @@ inline HWND WaitForWindow(DWORD pid, const std::string& title, DWORD timeoutMs =
   return found;
 }
 
-// Text of the program's, in the program's code page.
+// A Unicode text in the ANSI code page, the one the program's texts are in.
 inline std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
   const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),

@@ -35,22 +35,9 @@ DWORD ProgramPid() {
   return pid;
 }
 
-HWND OpenMenu(DWORD pid) {
-  HWND menu = nullptr;
-  Check(WaitFor(
-            [&] {
-              for (HWND hwnd : TopWindows(pid, "#32768", "")) {
-                if (IsWindowVisible(hwnd)) menu = hwnd;
-              }
-              return menu != nullptr;
-            },
-            kStartTimeout),
-        "no pop-up menu is open");
-  return menu;
-}
-
 HWND Window(DWORD pid, const std::string& title) {
-  return title == kMenuTitle ? OpenMenu(pid) : WaitForWindow(pid, title);
+  return title == kMenuTitle ? WaitForMenu(pid, "no pop-up menu is open")
+                             : WaitForWindow(pid, title);
 }
 
 void Click(const std::string& title, const std::string& text) {
@@ -121,7 +108,7 @@ int Run(const std::vector<std::string>& args) {
     OpenTrayMenu(ProgramPid());
   } else if (step == "close-menu") {
     need(0);
-    PostMessageA(OpenMenu(ProgramPid()), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(WaitForMenu(ProgramPid(), "no pop-up menu is open"), WM_KEYDOWN, VK_ESCAPE, 0);
   } else if (step == "removal") {
     need(1);
     Check(args[1].size() == 1 && args[1][0] >= 'A' && args[1][0] <= 'Z',
