@@ -83,19 +83,15 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
   int width = ScaleToDpi(r.width, dpi);
   int height = ScaleToDpi(r.height, dpi);
 
-  // The font first: a drop-down list's rows are as high as its font.
   HFONT font = window.font;
   if (control.params.kind == platform::ControlKind::LinkLabel) font = window.linkFont;
   if (control.params.bold) font = window.boldFont;
   if (font != nullptr) SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 
   if (control.params.kind == platform::ControlKind::DropDownList) {
-    // The rectangle's height is the closed box's plus the opened list's.
-    // Common controls 6 goes by the count of visible rows instead.
+    // Common controls 6 (the program's manifest asks for them) size the opened
+    // list by its rows, not by the control's rectangle.
     SendMessageA(control.hwnd, CB_SETMINVISIBLE, kDropDownRows, 0);
-    const auto row = static_cast<int>(SendMessageA(control.hwnd, CB_GETITEMHEIGHT, 0, 0));
-    const int border = 2 * GetSystemMetricsForDpi(SM_CYBORDER, dpi);
-    if (row > 0) height += kDropDownRows * row + border;
   }
   if (control.arrows != nullptr) {
     const int arrowWidth = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi);
