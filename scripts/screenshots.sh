@@ -29,6 +29,11 @@ SESSION_SCREEN=1280x1024x24 SESSION_DPI=96
 trap 'session_teardown' EXIT
 trap 'exit 130' INT TERM
 session_start
+# Wine draws the title bar's close box with its Marlett font, which this
+# prefix does not find on its own (the box would show a plain "r").
+for font in /usr/share/wine/fonts/marlett.ttf; do
+  [ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 folder="$WINEPREFIX/drive_c/orbelle"
 cp build/windows/orbl3.exe build/windows/tests/e2e/orbl_shot.exe "$folder/"
 mkdir -p "$out" "$folder/shots"
