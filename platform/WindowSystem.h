@@ -139,7 +139,8 @@ class WindowSystem {
   // Number field: the arrows' position; setting it also writes the text.
   virtual void SetArrowPosition(ControlHandle control, int value) = 0;
   virtual int ArrowPosition(ControlHandle control) const = 0;
-  // Button bar: appends a button (captioned, with an image index); returns its index.
+  // Button bar: appends a button (captioned, with an image index, -1 for
+  // none); returns its index.
   virtual int AddBarButton(ControlHandle bar, const std::string& caption, int image) = 0;
   virtual void SetBarButtonCaption(ControlHandle bar, int index, const std::string& caption) = 0;
   // Button bar: appends a gap that is no button and takes no click; it counts

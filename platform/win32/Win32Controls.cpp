@@ -4,6 +4,7 @@
 // loops are in Win32WindowSystem.cpp.
 #include "platform/win32/Win32WindowSystem.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -13,8 +14,19 @@ namespace {
 
 // Toolbar button commands start here so that index 0 is a real command.
 constexpr int kBarCommandBase = 1000;
-// Extra height of a drop-down list's rectangle for its opened list.
-constexpr int kDropDownListHeight = 200;
+// A link under the pointer. Not COLOR_HOTLIGHT: that is no blue in every
+// colour scheme (Wine's default has it light grey).
+constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
+// Rows a drop-down list shows when opened, before it needs its scroll bar.
+constexpr int kDropDownRows = 12;
+
+bool IsPushButton(HWND hwnd) {
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpiA(cls, WC_BUTTONA) != 0) return false;
+  const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
 
 }  // namespace
 
@@ -29,21 +41,29 @@ void Win32WindowSystem::ForgetControls(const Window& window) {
   for (const auto& control : window.controls) {
     controls_.erase(control->hwnd);
     if (control->arrows != nullptr) controls_.erase(control->arrows);
+    // The toolbar that showed them is gone by now.
+    if (control->images != nullptr) ImageList_Destroy(control->images);
   }
 }
 
 void Win32WindowSystem::MakeFonts(Window& window) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                                  window.dpi)) {
+  LOGFONTW font{};
+  if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                 window.dpi)) {
+    font = metrics.lfMessageFont;
+  } else if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == sizeof font) {
+    // The stock font is made for 96 dpi.
+    font.lfHeight = ScaleToDpi(font.lfHeight, window.dpi);
+  } else {
     return;  // the controls keep the system font
   }
-  LOGFONTW font = metrics.lfMessageFont;
+  const LONG weight = font.lfWeight;
   window.font = CreateFontIndirectW(&font);
   font.lfWeight = FW_BOLD;
   window.boldFont = CreateFontIndirectW(&font);
-  font.lfWeight = metrics.lfMessageFont.lfWeight;
+  font.lfWeight = weight;
   font.lfUnderline = TRUE;
   window.linkFont = CreateFontIndirectW(&font);
 }
@@ -62,8 +82,16 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
   int y = ScaleToDpi(r.y, dpi);
   int width = ScaleToDpi(r.width, dpi);
   int height = ScaleToDpi(r.height, dpi);
+
+  HFONT font = window.font;
+  if (control.params.kind == platform::ControlKind::LinkLabel) font = window.linkFont;
+  if (control.params.bold) font = window.boldFont;
+  if (font != nullptr) SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+
   if (control.params.kind == platform::ControlKind::DropDownList) {
-    height += ScaleToDpi(kDropDownListHeight, dpi);
+    // Common controls 6 (the program's manifest asks for them) size the opened
+    // list by its rows, not by the control's rectangle.
+    SendMessageA(control.hwnd, CB_SETMINVISIBLE, kDropDownRows, 0);
   }
   if (control.arrows != nullptr) {
     const int arrowWidth = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi);
@@ -71,11 +99,9 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
     width -= arrowWidth;
   }
   MoveWindow(control.hwnd, x, y, width, height, TRUE);
-
-  HFONT font = window.font;
-  if (control.params.kind == platform::ControlKind::LinkLabel) font = window.linkFont;
-  if (control.params.bold) font = window.boldFont;
-  if (font != nullptr) SendMessageA(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (control.params.kind == platform::ControlKind::ButtonBar) {
+    SendMessageA(control.hwnd, TB_AUTOSIZE, 0, 0);
+  }
 }
 
 void Win32WindowSystem::RescaleControls(Window& window) {
@@ -95,7 +121,8 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
 
   using platform::ControlKind;
   const char* cls = WC_STATICA;
-  DWORD style = WS_CHILD | (params.visible ? WS_VISIBLE : 0);
+  // WS_CLIPSIBLINGS: a group box never paints over the controls inside it.
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (params.visible ? WS_VISIBLE : 0);
   DWORD exStyle = 0;
   HANDLE image = nullptr;
   switch (params.kind) {
@@ -133,9 +160,13 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
     case ControlKind::Divider:
       style |= SS_ETCHEDHORZ;
       break;
-    case ControlKind::Picture:
+    case ControlKind::Picture: {
       style |= SS_NOTIFY | SS_CENTERIMAGE;
-      image = LoadImageA(instance_, params.image.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+      // An icon as large as its place at the window's DPI: the system picks
+      // the nearest of the resource's sizes rather than stretching a small one.
+      const int side = ScaleToDpi(std::min(params.rect.width, params.rect.height), window.dpi);
+      image = LoadImageA(instance_, params.image.c_str(), IMAGE_ICON, side, side,
+                         side > 0 ? 0 : LR_DEFAULTSIZE);
       if (image != nullptr) {
         style |= SS_ICON;
       } else {
@@ -144,9 +175,11 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
         style |= SS_BITMAP;
       }
       break;
+    }
     case ControlKind::ButtonBar:
+      // Without TBSTYLE_LIST each caption sits under its picture.
       cls = TOOLBARCLASSNAMEA;
-      style |= TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+      style |= TBSTYLE_FLAT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
       break;
   }
 
@@ -172,6 +205,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
         SendMessageA(control->arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
         SendMessageA(control->arrows, UDM_SETRANGE32, static_cast<WPARAM>(params.minimum),
                      params.maximum);
+        // One speed: a held arrow steps by the field's step however long it is held.
         UDACCEL accel{0, static_cast<UINT>(params.step > 0 ? params.step : 1)};
         SendMessageA(control->arrows, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
         SendMessageA(control->arrows, UDM_SETPOS32, 0, params.minimum);
@@ -181,12 +215,22 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
     }
     case ControlKind::ButtonBar: {
       SendMessageA(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-      if (!params.image.empty()) {
-        HIMAGELIST images = ImageList_LoadImageA(instance_, params.image.c_str(), 16, 0,
-                                                 CLR_DEFAULT, IMAGE_BITMAP, LR_CREATEDIBSECTION);
-        if (images != nullptr)
-          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+      // A strip of square pictures with an alpha channel, as high as each is wide.
+      auto* strip = static_cast<HBITMAP>(params.image.empty()
+                                             ? nullptr
+                                             : LoadImageA(instance_, params.image.c_str(),
+                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+      BITMAP info{};
+      if (strip != nullptr && GetObjectA(strip, sizeof info, &info) == sizeof info &&
+          info.bmHeight > 0) {
+        const int side = info.bmHeight;
+        control->images = ImageList_Create(side, side, ILC_COLOR32, info.bmWidth / side, 1);
+        if (control->images != nullptr) {
+          ImageList_Add(control->images, strip, nullptr);
+          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(control->images));
+        }
       }
+      if (strip != nullptr) DeleteObject(strip);
       break;
     }
     case ControlKind::Picture:
@@ -206,6 +250,13 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   PlaceControl(window, *control);
   controls_[hwnd] = control.get();
   window.controls.push_back(std::move(control));
+  // A new child goes to the bottom of the z-order, under any group box made
+  // before it: the group boxes go back under it, in the order they were made.
+  for (const auto& c : window.controls) {
+    if (c->params.kind == ControlKind::Group && c->hwnd != hwnd) {
+      SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
   return platform::ControlHandle{reinterpret_cast<std::uintptr_t>(hwnd)};
 }
 
@@ -319,18 +370,17 @@ int Win32WindowSystem::AddBarButton(platform::ControlHandle bar, const std::stri
   Control* c = FindControl(bar);
   if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar) return -1;
   const int index = c->barButtons;
+  TBBUTTON button{};
+  button.idCommand = kBarCommandBase + index;
   std::string text = caption;
   text.push_back('\0');  // TB_ADDSTRING takes a double-NUL-terminated list
-  const LRESULT stringIndex =
-      SendMessageA(c->hwnd, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  TBBUTTON button{};
+  button.iString = SendMessageA(c->hwnd, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
   button.iBitmap = image >= 0 ? image : I_IMAGENONE;
-  button.idCommand = kBarCommandBase + index;
   button.fsState = TBSTATE_ENABLED;
-  button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
-  button.iString = stringIndex;
+  button.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT;
   if (!SendMessageA(c->hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return -1;
   ++c->barButtons;
+  SendMessageA(c->hwnd, TB_AUTOSIZE, 0, 0);
   return index;
 }
 
@@ -344,15 +394,8 @@ int Win32WindowSystem::AddBarSeparator(platform::ControlHandle bar) {
   button.fsStyle = BTNS_SEP;
   if (!SendMessageA(c->hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return -1;
   ++c->barButtons;
+  SendMessageA(c->hwnd, TB_AUTOSIZE, 0, 0);
   return index;
-}
-
-void Win32WindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool highlighted) {
-  Control* c = FindControl(control);
-  if (c == nullptr || c->highlighted == highlighted) return;
-  c->highlighted = highlighted;
-  // The colour is asked for again with WM_CTLCOLORSTATIC when it repaints.
-  InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 
 void Win32WindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int index,
@@ -366,6 +409,15 @@ void Win32WindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int ind
   info.pszText = text.data();
   SendMessageA(c->hwnd, TB_SETBUTTONINFOA, static_cast<WPARAM>(kBarCommandBase + index),
                reinterpret_cast<LPARAM>(&info));
+  SendMessageA(c->hwnd, TB_AUTOSIZE, 0, 0);
+}
+
+void Win32WindowSystem::SetLinkHighlighted(platform::ControlHandle link, bool highlighted) {
+  Control* c = FindControl(link);
+  if (c == nullptr || c->params.kind != platform::ControlKind::LinkLabel) return;
+  if (c->highlighted == highlighted) return;
+  c->highlighted = highlighted;
+  InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 
 // --- messages ----------------------------------------------------------------
@@ -394,7 +446,7 @@ bool Win32WindowSystem::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lPa
         return false;
       }
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, it->second->highlighted ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
+      SetTextColor(dc, it->second->highlighted ? kLinkBlue : GetSysColor(COLOR_WINDOWTEXT));
       SetBkMode(dc, TRANSPARENT);
       result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;
@@ -438,6 +490,47 @@ bool Win32WindowSystem::HandleCommand(WPARAM wParam, LPARAM lParam) {
     }
     default:
       return true;
+  }
+}
+
+bool Win32WindowSystem::HandleDialogKey(const MSG& msg) {
+  // Only the key going down: when it is used up here no character follows.
+  if (msg.message != WM_KEYDOWN || msg.hwnd == nullptr) return false;
+  if (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE && msg.wParam != VK_TAB) return false;
+  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  auto it = windows_.find(root);
+  if (it == windows_.end() || root == msg.hwnd) return false;
+  // An opened drop-down list takes Enter and Esc itself, to close.
+  for (HWND up = msg.hwnd; up != nullptr && up != root; up = GetParent(up)) {
+    auto control = controls_.find(up);
+    if (control != controls_.end() &&
+        control->second->params.kind == platform::ControlKind::DropDownList &&
+        SendMessageA(up, CB_GETDROPPEDSTATE, 0, 0) != 0) {
+      return false;
+    }
+  }
+  switch (msg.wParam) {
+    case VK_RETURN: {
+      HWND target = IsPushButton(msg.hwnd) ? msg.hwnd : nullptr;
+      for (const auto& control : it->second->controls) {
+        if (target == nullptr && control->params.defaultButton &&
+            ::IsWindowVisible(control->hwnd) && ::IsWindowEnabled(control->hwnd)) {
+          target = control->hwnd;
+        }
+      }
+      if (target == nullptr) return false;
+      SendMessageA(target, BM_CLICK, 0, 0);
+      return true;
+    }
+    case VK_ESCAPE:
+      // As the title bar's close box: the program decides what closing means.
+      PostMessageA(root, WM_CLOSE, 0, 0);
+      return true;
+    default: {
+      const bool back = GetKeyState(VK_SHIFT) < 0;
+      if (HWND next = GetNextDlgTabItem(root, GetFocus(), back ? TRUE : FALSE)) SetFocus(next);
+      return true;
+    }
   }
 }
 

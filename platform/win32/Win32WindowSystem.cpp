@@ -94,7 +94,9 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   state->system = this;
   state->events = std::move(events);
 
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: a group box draws only its frame and caption, so the
+  // window's own background must show through it.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   if (params.minimizeBox) style |= WS_MINIMIZEBOX;
   if (params.maximizeBox) style |= WS_MAXIMIZEBOX;
   const DWORD exStyle = params.topmost ? WS_EX_TOPMOST : 0;
@@ -201,6 +203,10 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&collect));
+  // Where the user was: a modal window opened from inside another hands the
+  // keyboard back to it when it goes.
+  const HWND previousActive = GetActiveWindow();
+  const HWND previousFocus = GetFocus();
 
   ::ShowWindow(modal, SW_SHOW);
   for (HWND hwnd : collect.disabled) ::EnableWindow(hwnd, FALSE);
@@ -221,8 +227,7 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
         PostQuitMessage(static_cast<int>(msg.wParam));
         break;
       }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      Dispatch(msg);
     } else {
       WaitMessage();
     }
@@ -230,6 +235,17 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
 
   for (HWND hwnd : collect.disabled) {
     if (IsWindow(hwnd)) ::EnableWindow(hwnd, TRUE);
+  }
+  // Hidden while the others were still disabled, the modal window passed the
+  // activation to no window of ours: take it back.
+  if (previousActive != nullptr && previousActive != modal && IsWindow(previousActive) &&
+      ::IsWindowVisible(previousActive) && ::IsWindowEnabled(previousActive)) {
+    ::SetForegroundWindow(previousActive);
+    SetActiveWindow(previousActive);
+    if (previousFocus != nullptr && IsWindow(previousFocus) &&
+        IsChild(previousActive, previousFocus)) {
+      SetFocus(previousFocus);
+    }
   }
 }
 
@@ -266,14 +282,19 @@ bool Win32WindowSystem::Post(platform::WindowHandle window, std::uint32_t code,
                       static_cast<LPARAM>(lParam)) != FALSE;
 }
 
+void Win32WindowSystem::Dispatch(MSG& msg) {
+  if (HandleDialogKey(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
 void Win32WindowSystem::DispatchPending() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     // The program ends only through its own exit path; a stray WM_QUIT is no
     // reason to leave the loop.
     if (msg.message == WM_QUIT) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    Dispatch(msg);
   }
 }
 

@@ -83,6 +83,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
     bool hovering = false;
     bool highlighted = false;  // LinkLabel: blue until the program says otherwise
     int barButtons = 0;
+    HIMAGELIST images = nullptr;  // ButtonBar: its pictures, ours to destroy
   };
   struct Window {
     Win32WindowSystem* system = nullptr;
@@ -105,9 +106,15 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // Win32WindowSystem.cpp
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
-  static void DispatchPending();
+  // Translates and dispatches one message taken from the queue.
+  void Dispatch(MSG& msg);
+  void DispatchPending();
 
   // Win32Controls.cpp
+  // The keys a dialog answers itself, pressed on one of our windows' controls:
+  // Enter clicks the focused or the default button, Esc asks the window to
+  // close, Tab moves the focus. Returns true when the message was used up.
+  bool HandleDialogKey(const MSG& msg);
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
   // A message a window receives on behalf of one of its controls; returns

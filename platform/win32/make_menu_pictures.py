@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the six 16 x 16 pictures of the tray menu's picture column, and the
-strip of the options window's drive bar (common options, drive), and writes
+"""Draws the six 16 x 16 pictures of the tray menu's picture column and writes
 them as 32-bit BMP files (premultiplied alpha, as a menu item's bitmap wants)
 beside this script. Standard library only.
 
@@ -199,11 +198,6 @@ PICTURES = {
     "menu_help.bmp": question(),
 }
 
-# The drive bar's image list: one 16-pixel picture per button kind, side by side.
-STRIPS = {
-    "drive_bar.bmp": [gear(), close_door()],
-}
-
 
 # --- rendering ---------------------------------------------------------------
 
@@ -243,8 +237,7 @@ def render(layers):
 def bmp(rows):
     """A bottom-up 32 bpp BI_RGB bitmap file."""
     pixels = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
-    info = struct.pack("<IiiHHIIiiII", 40, len(rows[0]), len(rows), 1, 32, 0, len(pixels), 2835,
-                       2835, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return header + info + pixels
 
@@ -254,13 +247,6 @@ def main():
     for name, layers in PICTURES.items():
         path = os.path.join(folder, name)
         data = bmp(render(layers))
-        with open(path, "wb") as f:
-            f.write(data)
-        print(f"wrote {path} ({len(data)} bytes)")
-    for name, pictures in STRIPS.items():
-        path = os.path.join(folder, name)
-        rendered = [render(layers) for layers in pictures]
-        data = bmp([sum((picture[y] for picture in rendered), []) for y in range(SIZE)])
         with open(path, "wb") as f:
             f.write(data)
         print(f"wrote {path} ({len(data)} bytes)")

@@ -5,116 +5,20 @@
 //   orbl_e2e.exe CASE PROGRAM     (exit code 0 when the case passed)
 //
 // Every wait is bounded; a hang fails the case.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// windows.h first: the others rely on its types.
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "e2e_windows.h"
+
+namespace orbl::e2e {
 namespace {
-
-constexpr char kSettingsKey[] = "SOFTWARE\\Corvantis\\Orbelle\\3.x";
-constexpr char kAppTitle[] = "Orbelle";
-constexpr char kOptionsTitle[] = "Orbelle 3";
-constexpr DWORD kStartTimeout = 20000;
-constexpr DWORD kExitTimeout = 15000;
-
-struct Failure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-void Check(bool condition, const std::string& what) {
-  if (!condition) throw Failure(what);
-}
-
-void Note(const std::string& text) {
-  std::printf("  %s\n", text.c_str());
-  std::fflush(stdout);
-}
-
-// Polls until `done` holds or the time is up.
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount64() >= end) return false;
-    Sleep(25);
-  }
-}
-
-std::string TextOf(HWND hwnd) {
-  char text[1024] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  return text;
-}
-
-std::string ClassOf(HWND hwnd) {
-  char name[256] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
-}
-
-// Top-level windows of one process, or of any process when pid is 0.
-std::vector<HWND> TopWindows(DWORD pid, const std::string& cls, const std::string& title) {
-  struct Search {
-    DWORD pid;
-    const std::string* cls;
-    const std::string* title;
-    std::vector<HWND> found;
-  } search{pid, &cls, &title, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (s->pid != 0 && owner != s->pid) return TRUE;
-        if (!s->cls->empty() && ClassOf(hwnd) != *s->cls) return TRUE;
-        if (!s->title->empty() && TextOf(hwnd) != *s->title) return TRUE;
-        s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND TopWindow(DWORD pid, const std::string& cls, const std::string& title) {
-  const std::vector<HWND> found = TopWindows(pid, cls, title);
-  return found.empty() ? nullptr : found.front();
-}
-
-// With no tray host on the display, Wine shows its own tray window holding
-// one child window per icon.
-HWND TrayWindow() {
-  return FindWindowA("__winex11_standalone_tray", nullptr);
-}
-
-std::vector<HWND> TrayIcons() {
-  std::vector<HWND> icons;
-  HWND tray = TrayWindow();
-  if (tray == nullptr) return icons;
-  for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
-       icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) {
-    if (IsWindowVisible(icon)) icons.push_back(icon);
-  }
-  return icons;
-}
-
-std::size_t TrayIconCount() {
-  return TrayIcons().size();
-}
 
 class Program {
  public:
@@ -230,17 +134,6 @@ void RequestClose(HWND app) {
   Check(PostMessageA(app, WM_CLOSE, 0, 0) != FALSE, "could not post WM_CLOSE");
 }
 
-// Sends and waits at most `timeoutMs` for the answer; false when none came.
-bool SendWithin(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
-                DWORD_PTR& result) {
-  return SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_NORMAL, timeoutMs, &result) != 0;
-}
-
-bool Responds(HWND hwnd) {
-  DWORD_PTR result = 0;
-  return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
-}
-
 void CheckNoProgramRunning() {
   Check(TopWindows(0, "", kAppTitle).empty(), "an orbl3.exe from an earlier case is still running");
 }
@@ -288,8 +181,6 @@ void StartAndClose(const std::string& path) {
   Check(limit != values.end() && limit->second.text == "20", "\"F edtDiskLimit\" is not \"20\"");
   Note("DriveCount 2, 27 text values each for D and F");
 }
-
-HWND OpenTrayMenu(DWORD pid);
 
 // A second start ends on its own, quickly and with exit code 0, and leaves the
 // running program as it was.
@@ -369,27 +260,6 @@ void TaskbarCreated(const std::string& path) {
   Check(WaitFor([] { return TrayIconCount() == 0; }, kExitTimeout), "tray icon left behind");
 }
 
-// Clicks the only tray icon with the right button; returns the pop-up menu
-// that the program `pid` shows for it.
-HWND OpenTrayMenu(DWORD pid) {
-  std::vector<HWND> icons;
-  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout),
-        "expected one tray icon");
-  PostMessageA(icons.front(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
-  PostMessageA(icons.front(), WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
-  HWND menu = nullptr;
-  Check(WaitFor(
-            [&] {
-              for (HWND hwnd : TopWindows(pid, "#32768", "")) {
-                if (IsWindowVisible(hwnd)) menu = hwnd;
-              }
-              return menu != nullptr;
-            },
-            kStartTimeout),
-        "no pop-up menu after the right button on the icon");
-  return menu;
-}
-
 // The tip of the one tray icon, read from the tooltip that the notification
 // area made for it (it lives in another process: its text is fetched through
 // memory of that process).
@@ -446,12 +316,6 @@ void TrayMenuExit(const std::string& path) {
   const auto values = ReadSettings();
   Check(values.count("DriveCount") == 1, "Exit did not save the settings");
 }
-
-// DEV_BROADCAST_VOLUME, as a sender of WM_DEVICECHANGE lays it out.
-struct Broadcast {
-  DWORD size, type, reserved, unitMask;
-  WORD flags;
-};
 
 // Power broadcasts are consented to; device broadcasts, from a proper volume
 // notice to a header too short for one, leave the program alive and silent.
@@ -515,52 +379,6 @@ void OptionsArgument(const std::string& path) {
 }
 
 // --- drives ------------------------------------------------------------------------
-
-void StoreDriveOption(char letter, const std::string& suffix, const std::string& text) {
-  HKEY key = nullptr;
-  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS,
-        "could not create the settings key");
-  const std::string name = std::string(1, letter) + suffix;
-  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
-
-// A 32-bit top-down bitmap of w x h pixels to draw into and read back.
-class Canvas {
- public:
-  Canvas(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-  HDC Dc() const { return dc_; }
-  std::vector<std::uint32_t> Pixels() const {
-    GdiFlush();
-    const auto* first = static_cast<const std::uint32_t*>(bits_);
-    return std::vector<std::uint32_t>(first, first + w_ * h_);
-  }
-
- private:
-  int w_, h_;
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  void* bits_ = nullptr;
-};
 
 // Which of the system's box icons a box shows: its icon control as it is on
 // the screen, against each icon drawn the same size on the same background.
@@ -943,7 +761,7 @@ void Resources(const std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const std::map<std::string, void (*)(const std::string&)> cases = {
       {"start-and-close", StartAndClose},
       {"second-instance", SecondInstance},
@@ -974,4 +792,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+}  // namespace orbl::e2e
+
+int main(int argc, char** argv) {
+  return orbl::e2e::Run(argc, argv);
 }

@@ -1,10 +1,11 @@
 // The window system and the tray against the real API (run under Wine by
-// run_e2e.sh): window events, DPI, the system menu, timers, the modal loop,
-// device broadcasts, controls, menu commands and tray callbacks.
+// run_e2e.sh): window events, DPI, the system menu, timers, the modal loops,
+// device broadcasts, controls and their keys, menu commands and tray callbacks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/win32/Win32Tray.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -252,24 +253,6 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   windows.SetControlVisible(ok, false);
   EXPECT_FALSE(windows.IsControlVisible(ok));
 
-  platform::ControlSpec link;
-  link.kind = ControlKind::LinkLabel;
-  std::vector<std::string> linkEvents;
-  platform::ControlEvents linkHandlers;
-  linkHandlers.onClick = [&] { linkEvents.push_back("click"); };
-  linkHandlers.onMouseHover = [&](bool inside) { linkEvents.push_back(inside ? "in" : "out"); };
-  const auto site = windows.CreateControl(window, link, linkHandlers);
-  SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
-               static_cast<LPARAM>(site.value));
-  SendMessageA(reinterpret_cast<HWND>(site.value), WM_MOUSELEAVE, 0, 0);
-  EXPECT_EQ(linkEvents, (Strings{"in", "click", "out"}));
-  // The colour is the program's to set; the backend only repaints.
-  windows.SetLinkHighlighted(site, true);
-  windows.SetLinkHighlighted(site, false);
-  windows.SetLinkHighlighted(platform::ControlHandle{}, true);  // no such control: ignored
-
   platform::ControlSpec check;
   check.kind = ControlKind::CheckBox;
   const auto box = windows.CreateControl(window, check, {});
@@ -313,20 +296,408 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   windows.SetArrowPosition(seconds, 5000);  // beyond the range: clamped, and the text says so
   EXPECT_EQ(windows.ArrowPosition(seconds), 999);
   EXPECT_EQ(windows.ControlText(seconds), "999");
+}
 
-  platform::ControlSpec bar;
-  bar.kind = ControlKind::ButtonBar;
+HWND Hwnd(platform::ControlHandle control) {
+  return reinterpret_cast<HWND>(control.value);
+}
+
+// A press and release of the left button at `at`, in the control's client
+// coordinates, as the mouse would deliver them.
+void Click(HWND hwnd, POINT at) {
+  SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+POINT Middle(const RECT& r) {
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsPresses) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  platform::ControlSpec params;
+  params.kind = ControlKind::ButtonBar;
+  params.rect = {0, 0, 552, 46};
+  params.image = "FRMMAIN_IMAGELIST2";
   std::vector<int> pressed;
-  platform::ControlEvents onSelect;
-  onSelect.onSelect = [&](int i) { pressed.push_back(i); };
-  const auto drives = windows.CreateControl(window, bar, onSelect);
-  EXPECT_EQ(windows.AddBarButton(drives, "General", -1), 0);
-  EXPECT_EQ(windows.AddBarSeparator(drives), 1);
-  EXPECT_EQ(windows.AddBarButton(drives, "D:", -1), 2);
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED),
-               static_cast<LPARAM>(drives.value));
-  EXPECT_EQ(pressed, (std::vector<int>{2}));
-  EXPECT_EQ(SendMessageA(reinterpret_cast<HWND>(drives.value), TB_BUTTONCOUNT, 0, 0), 3);
+  platform::ControlEvents events;
+  events.onSelect = [&](int i) { pressed.push_back(i); };
+  const auto bar = windows.CreateControl(window, params, events);
+  ASSERT_TRUE(bar);
+  HWND hwnd = Hwnd(bar);
+  auto* images = reinterpret_cast<HIMAGELIST>(SendMessageA(hwnd, TB_GETIMAGELIST, 0, 0));
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), 2) << "the common options and a drive";
+  int width = 0, height = 0;
+  ImageList_GetIconSize(images, &width, &height);
+  EXPECT_EQ(width, 32);
+  EXPECT_EQ(height, 32);
+  EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & TBSTYLE_LIST, 0) << "captions under the pictures";
+
+  EXPECT_EQ(windows.AddBarButton(bar, "Common options", 0), 0);
+  EXPECT_EQ(windows.AddBarSeparator(bar), 1);
+  EXPECT_EQ(windows.AddBarButton(bar, "D:", 1), 2);
+  EXPECT_EQ(windows.AddBarButton(bar, "F:", 1), 3);
+  ASSERT_EQ(SendMessageA(hwnd, TB_BUTTONCOUNT, 0, 0), 4);
+  TBBUTTON buttons[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    SendMessageA(hwnd, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&buttons[i]));
+  }
+  EXPECT_EQ(buttons[0].fsStyle & BTNS_SEP, 0);
+  EXPECT_NE(buttons[1].fsStyle & BTNS_SEP, 0);
+  EXPECT_EQ(buttons[2].iBitmap, 1);
+
+  RECT common{};
+  SendMessageA(hwnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&common));
+  EXPECT_GE(common.bottom - common.top, 32 + 10) << "room for the caption under the picture";
+
+  auto caption = [&](int index) {
+    char text[64] = {};
+    SendMessageA(hwnd, TB_GETBUTTONTEXTA, static_cast<WPARAM>(buttons[index].idCommand),
+                 reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  EXPECT_EQ(caption(0), "Common options");
+  windows.SetBarButtonCaption(bar, 0, "Allgemein");
+  windows.SetBarButtonCaption(bar, 3, "G:");
+  windows.SetBarButtonCaption(bar, 9, "X:");  // no such button: nothing happens
+  EXPECT_EQ(caption(0), "Allgemein");
+  EXPECT_EQ(caption(2), "D:");
+  EXPECT_EQ(caption(3), "G:");
+
+  // Mouse clicks on a drive, the common options and the separator.
+  for (int index : {2, 0, 1, 3}) {
+    RECT r{};
+    SendMessageA(hwnd, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    Click(hwnd, Middle(r));
+  }
+  windows.ProcessMessages();
+  EXPECT_EQ(pressed, (std::vector<int>{2, 0, 3}));
+
+  params.image = "NOSUCHBITMAP";  // a bar without pictures still takes captioned buttons
+  const auto plain = windows.CreateControl(window, params, {});
+  EXPECT_EQ(SendMessageA(Hwnd(plain), TB_GETIMAGELIST, 0, 0), 0);
+  EXPECT_EQ(windows.AddBarButton(plain, "Common options", 0), 0);
+}
+
+TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  platform::ControlSpec params;
+  params.kind = ControlKind::NumberField;
+  params.rect = {10, 10, 60, 22};
+  params.minimum = 10;
+  params.maximum = 600;
+  params.step = 5;
+  std::vector<int> arrows;
+  platform::ControlEvents events;
+  events.onArrow = [&](int value) { arrows.push_back(value); };
+  const auto field = windows.CreateControl(window, params, events);
+  HWND edit = Hwnd(field);
+  HWND updown = FindWindowExA(ToHwnd(window), nullptr, UPDOWN_CLASSA, nullptr);
+  ASSERT_NE(updown, nullptr);
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(updown, UDM_GETBUDDY, 0, 0)), edit);
+  EXPECT_NE(GetWindowLongA(edit, GWL_STYLE) & ES_READONLY, 0);
+
+  windows.SetArrowPosition(field, 15);
+  EXPECT_TRUE(arrows.empty()) << "set by the program: no event";
+  RECT r{};
+  GetClientRect(updown, &r);
+  const POINT up{r.right / 2, r.bottom / 4};
+  const POINT down{r.right / 2, r.bottom * 3 / 4};
+  struct Step {
+    POINT at;
+    int expected;
+  };
+  for (const Step& step : {Step{up, 20}, Step{down, 15}, Step{down, 10}, Step{down, 10}}) {
+    Click(updown, step.at);
+    EXPECT_EQ(windows.ArrowPosition(field), step.expected);
+    EXPECT_EQ(windows.ControlText(field), std::to_string(step.expected));
+  }
+  ASSERT_GE(arrows.size(), 3u);
+  EXPECT_EQ((std::vector<int>(arrows.begin(), arrows.begin() + 3)), (std::vector<int>{20, 15, 10}));
+
+  // The arrow keys on the field step as the arrows do.
+  arrows.clear();
+  SendMessageA(edit, WM_KEYDOWN, VK_UP, 0);
+  SendMessageA(edit, WM_KEYUP, VK_UP, 0);
+  EXPECT_EQ(windows.ArrowPosition(field), 15);
+  EXPECT_EQ(arrows, (std::vector<int>{15}));
+
+  windows.SetArrowPosition(field, 598);
+  Click(updown, up);
+  EXPECT_EQ(windows.ArrowPosition(field), 600) << "a step stops at the highest value";
+  EXPECT_EQ(windows.ControlText(field), "600");
+
+  SendMessageA(edit, WM_CHAR, '7', 1);
+  EXPECT_EQ(windows.ControlText(field), "600") << "the number cannot be typed";
+}
+
+TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  platform::ControlSpec params;
+  params.kind = ControlKind::LinkLabel;
+  params.text = "www.corvantis.com";
+  params.rect = {8, 560, 200, 16};
+  std::vector<std::string> seen;
+  platform::ControlEvents events;
+  events.onClick = [&] { seen.push_back("click"); };
+  events.onMouseHover = [&](bool inside) { seen.push_back(inside ? "in" : "out"); };
+  const auto link = windows.CreateControl(window, params, events);
+  params.kind = ControlKind::Label;
+  const auto label = windows.CreateControl(window, params, {});
+  HWND hwnd = Hwnd(link);
+  EXPECT_NE(GetWindowLongA(hwnd, GWL_STYLE) & SS_NOTIFY, 0) << "a static reports clicks only so";
+
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof font, &font);
+  EXPECT_TRUE(font.lfUnderline);
+
+  SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
+
+  // The colour the window hands each static when it paints.
+  auto colourOf = [&](platform::ControlHandle control) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageA(ToHwnd(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(Hwnd(control)));
+    const COLORREF colour = GetTextColor(dc);
+    DeleteDC(dc);
+    return colour;
+  };
+  const COLORREF blue = RGB(0, 0, 255);
+  EXPECT_EQ(colourOf(link), GetSysColor(COLOR_WINDOWTEXT)) << "as made";
+  windows.SetLinkHighlighted(link, true);
+  windows.SetLinkHighlighted(label, true);  // not a link: stays as it is
+  EXPECT_EQ(colourOf(link), blue);
+  EXPECT_EQ(colourOf(label), GetSysColor(COLOR_WINDOWTEXT));
+  windows.SetLinkHighlighted(link, false);
+  EXPECT_EQ(colourOf(link), GetSysColor(COLOR_WINDOWTEXT));
+
+  // Enter, move within, click, leave, and enter again.
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+               static_cast<LPARAM>(link.value));
+  SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
+  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(seen, (Strings{"in", "click", "out", "in"}));
+}
+
+TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                         GetDpiForWindow(ToHwnd(window))));
+  struct Case {
+    ControlKind kind;
+    bool bold;
+  };
+  for (const Case& c :
+       {Case{ControlKind::Label, false}, Case{ControlKind::Label, true},
+        Case{ControlKind::CheckBox, false}, Case{ControlKind::Button, false},
+        Case{ControlKind::DropDownList, false}, Case{ControlKind::Group, false},
+        Case{ControlKind::NumberField, false}, Case{ControlKind::ButtonBar, false}}) {
+    platform::ControlSpec params;
+    params.kind = c.kind;
+    params.bold = c.bold;
+    params.rect = {0, 0, 100, 20};
+    const auto control = windows.CreateControl(window, params, {});
+    auto* handle = reinterpret_cast<HFONT>(SendMessageA(Hwnd(control), WM_GETFONT, 0, 0));
+    SCOPED_TRACE(static_cast<int>(c.kind));
+    ASSERT_NE(handle, nullptr) << "no font set: the system font shows";
+    EXPECT_NE(handle, GetStockObject(SYSTEM_FONT));
+    LOGFONTW font{};
+    ASSERT_EQ(GetObjectW(handle, sizeof font, &font), static_cast<int>(sizeof font));
+    EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
+    EXPECT_EQ(font.lfHeight, metrics.lfMessageFont.lfHeight);
+    EXPECT_EQ(font.lfWeight >= FW_BOLD, c.bold);
+  }
+}
+
+TEST_F(WindowSystemTest, GroupBoxesLieUnderTheControlsInsideThem) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  auto make = [&](ControlKind kind, const char* text) {
+    platform::ControlSpec params;
+    params.kind = kind;
+    params.text = text;
+    return Hwnd(windows.CreateControl(window, params, {}));
+  };
+  HWND sleep = make(ControlKind::Group, "Sleep Mode");
+  HWND warn = make(ControlKind::CheckBox, "Warn");
+  HWND shutdown = make(ControlKind::Group, "Shutting Down");
+  HWND close = make(ControlKind::CheckBox, "Close");
+  std::vector<HWND> order;  // top first
+  for (HWND child = GetWindow(ToHwnd(window), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    order.push_back(child);
+  }
+  EXPECT_EQ(order, (std::vector<HWND>{warn, close, sleep, shutdown}))
+      << "check boxes above the groups, each in the order made (the tab order)";
+}
+
+TEST_F(WindowSystemTest, TheWindowsBackgroundShowsInsideAGroupBox) {
+  platform::WindowSpec params;
+  params.clientWidth = 240;
+  params.clientHeight = 140;
+  const platform::WindowHandle window = windows.CreateTopWindow(params, {});
+  platform::ControlSpec group;
+  group.kind = ControlKind::Group;
+  group.text = "Sleep Mode";
+  group.rect = {8, 8, 224, 120};
+  windows.CreateControl(window, group, {});
+  HWND hwnd = ToHwnd(window);
+  windows.ShowWindow(window, true);
+  UpdateWindow(hwnd);
+  HDC dc = GetDC(hwnd);
+  const COLORREF inside =
+      GetPixel(dc, ScaleToDpi(120, GetDpiForWindow(hwnd)), ScaleToDpi(70, GetDpiForWindow(hwnd)));
+  ReleaseDC(hwnd, dc);
+  windows.ShowWindow(window, false);
+  EXPECT_EQ(inside, GetSysColor(COLOR_BTNFACE)) << "a group box paints no background of its own";
+}
+
+TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  platform::ControlSpec params;
+  params.kind = ControlKind::DropDownList;
+  params.rect = {10, 10, 150, 21};
+  const auto list = windows.CreateControl(window, params, {});
+  HWND hwnd = Hwnd(list);
+  EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "choose only";
+  for (int i = 0; i < 60; ++i) windows.AddItem(list, "Key " + std::to_string(i));
+  windows.ShowWindow(window, true);
+  SendMessageA(hwnd, CB_SHOWDROPDOWN, TRUE, 0);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(hwnd, &info));
+  RECT r{};
+  GetClientRect(info.hwndList, &r);
+  const auto row = static_cast<int>(SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
+  ASSERT_GT(row, 0);
+  EXPECT_EQ(r.bottom / row, 12);
+  SendMessageA(hwnd, CB_SHOWDROPDOWN, FALSE, 0);
+  windows.ShowWindow(window, false);
+}
+
+TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  platform::ControlSpec params;
+  params.kind = ControlKind::Picture;
+  params.rect = {12, 12, 32, 32};
+  params.image = "TRAY";
+  HWND shown = Hwnd(windows.CreateControl(window, params, {}));
+  EXPECT_NE(GetWindowLongA(shown, GWL_STYLE) & SS_ICON, 0);
+  auto* icon = reinterpret_cast<HICON>(SendMessageA(shown, STM_GETIMAGE, IMAGE_ICON, 0));
+  ASSERT_NE(icon, nullptr);
+  ICONINFO iconInfo{};
+  ASSERT_TRUE(GetIconInfo(icon, &iconInfo));
+  BITMAP mask{};
+  GetObjectA(iconInfo.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(mask.bmWidth, ScaleToDpi(32, GetDpiForWindow(ToHwnd(window))));
+  DeleteObject(iconInfo.hbmMask);
+  if (iconInfo.hbmColor != nullptr) DeleteObject(iconInfo.hbmColor);
+
+  params.image = "NOSUCHICON";
+  HWND missing = Hwnd(windows.CreateControl(window, params, {}));
+  ASSERT_NE(missing, nullptr) << "an empty picture rather than no control";
+  EXPECT_EQ(SendMessageA(missing, STM_GETIMAGE, IMAGE_ICON, 0), 0);
+  EXPECT_EQ(SendMessageA(missing, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+}
+
+TEST_F(WindowSystemTest, EnterClicksTheDefaultButtonEscAsksToCloseTabMovesOn) {
+  std::vector<std::string> seen;
+  platform::WindowHandle dialog;
+  HWND focusAfterTab = nullptr;
+  platform::WindowEvents windowEvents;
+  windowEvents.onCloseRequest = [&] { seen.push_back("close"); };
+  windowEvents.onMessage = [&](const platform::Message& m) {
+    if (m.code == WM_USER + 2) focusAfterTab = GetFocus();
+    if (m.code == WM_USER + 1) windows.ShowWindow(dialog, false);
+    return m.code == WM_USER + 1 || m.code == WM_USER + 2;
+  };
+  dialog = windows.CreateTopWindow({}, windowEvents);
+  int top = 0;
+  auto make = [&](ControlKind kind, const std::string& text, bool byDefault) {
+    platform::ControlSpec params;
+    params.kind = kind;
+    params.text = text;
+    params.rect = {8, top += 30, 100, 24};  // a button clicks only with the pointer on it
+    params.defaultButton = byDefault;
+    platform::ControlEvents events;
+    events.onClick = [&seen, text] { seen.push_back(text); };
+    return Hwnd(windows.CreateControl(dialog, params, events));
+  };
+  HWND ctrl = make(ControlKind::CheckBox, "Ctrl", false);
+  HWND remove = make(ControlKind::Button, "Remove hot key", false);
+  HWND ok = make(ControlKind::Button, "OK", true);
+  HWND cancel = make(ControlKind::Button, "Cancel", false);
+
+  PostMessageA(ok, WM_KEYDOWN, VK_TAB, 0);  // the focus starts on the default button
+  windows.Post(dialog, WM_USER + 2, 0, 0);
+  PostMessageA(ctrl, WM_KEYDOWN, VK_RETURN, 0);    // the default button
+  PostMessageA(remove, WM_KEYDOWN, VK_RETURN, 0);  // a focused push button takes it itself
+  PostMessageA(ctrl, WM_KEYDOWN, VK_ESCAPE, 0);
+  windows.Post(dialog, WM_USER + 1, 0, 0);
+  windows.ShowModal(dialog);
+  windows.ProcessMessages();  // Esc's close request was queued behind the hiding
+  EXPECT_EQ(seen, (Strings{"OK", "Remove hot key", "close"}));
+  EXPECT_EQ(focusAfterTab, cancel) << "Tab goes from OK to the next control";
+  EXPECT_FALSE(SendMessageA(ctrl, BM_GETCHECK, 0, 0)) << "Enter does not tick the box";
+}
+
+TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
+  platform::WindowHandle options;
+  platform::WindowHandle hotKey;
+  HWND change = nullptr;
+  bool optionsEnabledInside = true;
+  bool optionsEnabledAfter = false;
+  HWND activeAfter = nullptr;
+  HWND focusAfter = nullptr;
+
+  platform::WindowEvents hotKeyEvents;
+  hotKeyEvents.onMessage = [&](const platform::Message& m) {
+    if (m.code != WM_USER + 1) return false;
+    optionsEnabledInside = windows.IsWindowEnabled(options);
+    windows.ShowWindow(hotKey, false);  // as its OK button does
+    return true;
+  };
+  platform::WindowSpec small;
+  small.title = "Hot Key Options";
+  small.topmost = true;
+  hotKey = windows.CreateTopWindow(small, hotKeyEvents);
+
+  platform::WindowEvents optionsEvents;
+  optionsEvents.onMessage = [&](const platform::Message& m) {
+    if (m.code != WM_USER + 1) return false;
+    SetFocus(change);  // the user pressed "Change..."
+    windows.Post(hotKey, WM_USER + 1, 0, 0);
+    windows.ShowModal(hotKey);
+    optionsEnabledAfter = windows.IsWindowEnabled(options);
+    activeAfter = GetActiveWindow();
+    focusAfter = GetFocus();
+    windows.ShowWindow(options, false);
+    return true;
+  };
+  platform::WindowSpec large;
+  large.title = "Orbelle 3";
+  options = windows.CreateTopWindow(large, optionsEvents);
+  platform::ControlSpec button;
+  button.kind = ControlKind::Button;
+  button.text = "Change...";
+  change = Hwnd(windows.CreateControl(options, button, {}));
+  button.text = "OK";
+  button.defaultButton = true;
+  windows.CreateControl(options, button, {});
+
+  windows.Post(options, WM_USER + 1, 0, 0);
+  windows.ShowModal(options);
+  EXPECT_FALSE(optionsEnabledInside);
+  EXPECT_TRUE(optionsEnabledAfter);
+  EXPECT_EQ(activeAfter, ToHwnd(options));
+  EXPECT_EQ(focusAfter, change);
+  EXPECT_FALSE(windows.IsWindowVisible(hotKey));
 }
 
 TEST_F(WindowSystemTest, MenuCommandsRunTheirItemsAction) {

@@ -1,0 +1,469 @@
+// What the Wine end-to-end programs share: finding the program's windows and
+// controls, working them as the user would from another process (buttons,
+// drop-down lists, arrows, the drive bar, the tray icon), its settings in the
+// registry, the device broadcasts a test sends, and pictures of the screen.
+//
+// Every wait is bounded; a helper that cannot do its part throws Failure.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// windows.h first: the others rely on its types.
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orbl::e2e {
+
+inline constexpr char kSettingsKey[] = "SOFTWARE\\Corvantis\\Orbelle\\3.x";
+inline constexpr char kAppTitle[] = "Orbelle";
+inline constexpr char kOptionsTitle[] = "Orbelle 3";
+inline constexpr DWORD kStartTimeout = 20000;
+inline constexpr DWORD kExitTimeout = 15000;
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+inline void Check(bool condition, const std::string& what) {
+  if (!condition) throw Failure(what);
+}
+
+inline void Note(const std::string& text) {
+  std::printf("  %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+// Polls until `done` holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(25);
+  }
+}
+
+inline std::string TextOf(HWND hwnd) {
+  char text[1024] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+inline std::string ClassOf(HWND hwnd) {
+  char name[256] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+// Top-level windows of one process, or of any process when pid is 0.
+inline std::vector<HWND> TopWindows(DWORD pid, const std::string& cls, const std::string& title) {
+  struct Search {
+    DWORD pid;
+    const std::string* cls;
+    const std::string* title;
+    std::vector<HWND> found;
+  } search{pid, &cls, &title, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (s->pid != 0 && owner != s->pid) return TRUE;
+        if (!s->cls->empty() && ClassOf(hwnd) != *s->cls) return TRUE;
+        if (!s->title->empty() && TextOf(hwnd) != *s->title) return TRUE;
+        s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+inline HWND TopWindow(DWORD pid, const std::string& cls, const std::string& title) {
+  const std::vector<HWND> found = TopWindows(pid, cls, title);
+  return found.empty() ? nullptr : found.front();
+}
+
+// With no tray host on the display, Wine shows its own tray window holding
+// one child window per icon.
+inline HWND TrayWindow() {
+  return FindWindowA("__winex11_standalone_tray", nullptr);
+}
+
+inline std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
+  HWND tray = TrayWindow();
+  if (tray == nullptr) return icons;
+  for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
+       icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) {
+    if (IsWindowVisible(icon)) icons.push_back(icon);
+  }
+  return icons;
+}
+
+inline std::size_t TrayIconCount() {
+  return TrayIcons().size();
+}
+
+// Sends and waits at most `timeoutMs` for the answer; false when none came.
+inline bool SendWithin(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                       DWORD_PTR& result) {
+  return SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+inline bool Responds(HWND hwnd) {
+  DWORD_PTR result = 0;
+  return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
+}
+
+// The pop-up menu that process `pid` shows, waited for; `failure` says what
+// went wrong when none shows.
+inline HWND WaitForMenu(DWORD pid, const std::string& failure) {
+  HWND menu = nullptr;
+  Check(WaitFor(
+            [&] {
+              for (HWND hwnd : TopWindows(pid, "#32768", "")) {
+                if (IsWindowVisible(hwnd)) menu = hwnd;
+              }
+              return menu != nullptr;
+            },
+            kStartTimeout),
+        failure);
+  return menu;
+}
+
+// Clicks the only tray icon with the right button; returns the pop-up menu
+// that the program `pid` shows for it.
+inline HWND OpenTrayMenu(DWORD pid) {
+  std::vector<HWND> icons;
+  Check(WaitFor([&] { return (icons = TrayIcons()).size() == 1; }, kStartTimeout),
+        "expected one tray icon");
+  PostMessageA(icons.front(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+  PostMessageA(icons.front(), WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+  return WaitForMenu(pid, "no pop-up menu after the right button on the icon");
+}
+
+// --- the program's controls --------------------------------------------------
+
+// A visible top-level window of process `pid` titled `title`, waited for.
+inline HWND WaitForWindow(DWORD pid, const std::string& title, DWORD timeoutMs = kStartTimeout) {
+  HWND found = nullptr;
+  Check(WaitFor(
+            [&] {
+              for (HWND hwnd : TopWindows(pid, "", title)) {
+                if (IsWindowVisible(hwnd)) found = hwnd;
+              }
+              return found != nullptr;
+            },
+            timeoutMs),
+        "no visible window \"" + title + "\"");
+  return found;
+}
+
+// A Unicode text in the ANSI code page, the one the program's texts are in.
+inline std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size,
+                      nullptr, nullptr);
+  return narrow;
+}
+
+// A control's text as the control itself tells it (WM_GETTEXT). GetWindowText
+// gives only what the system stored for a window of another process, which
+// an edit control or a drop-down list never updates.
+inline std::string ControlText(HWND control) {
+  wchar_t text[1024] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, sizeof text / sizeof text[0],
+                      reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+  return Narrow(text);
+}
+
+// The first control inside `parent`, at any depth and in z-order, of class
+// `cls` and with text `text` (ControlText); an empty string matches any. Null
+// when none.
+inline HWND FindControl(HWND parent, const std::string& cls, const std::string& text) {
+  struct Search {
+    const std::string* cls;
+    const std::string* text;
+    HWND found;
+  } search{&cls, &text, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (!s->cls->empty() && lstrcmpiA(ClassOf(hwnd).c_str(), s->cls->c_str()) != 0) return TRUE;
+        if (!s->text->empty() && ControlText(hwnd) != *s->text) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+inline HWND NeedControl(HWND parent, const std::string& cls, const std::string& text) {
+  HWND control = FindControl(parent, cls, text);
+  Check(control != nullptr, "no " + (cls.empty() ? std::string("control") : cls) + " \"" + text +
+                                "\" in \"" + TextOf(parent) + "\"");
+  return control;
+}
+
+// Clicks a button or check box as the mouse would: a check box changes its
+// tick before its window hears of the click. Posted, so that a button that
+// opens a modal window does not hold the caller; wait for its effect.
+inline void ClickButton(HWND button) {
+  Check(PostMessageA(button, BM_CLICK, 0, 0) != FALSE,
+        "could not click \"" + TextOf(button) + "\"");
+}
+
+// Memory in another process, for the messages whose answer is written through
+// a pointer that the system does not carry across processes.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND owner, std::size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(owner, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    Check(process_ != nullptr, "cannot open the process of \"" + TextOf(owner) + "\"");
+    address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    Check(address_ != nullptr, "cannot allocate memory in another process");
+  }
+  ~RemoteBuffer() {
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_ != nullptr) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+  template <typename T>
+  T Read() const {
+    T value{};
+    SIZE_T done = 0;
+    ReadProcessMemory(process_, address_, &value, sizeof value < size_ ? sizeof value : size_,
+                      &done);
+    return value;
+  }
+  std::string ReadText() const {
+    std::string text(size_, '\0');
+    SIZE_T done = 0;
+    ReadProcessMemory(process_, address_, text.data(), size_, &done);
+    text.resize(std::strlen(text.c_str()));
+    return text;
+  }
+
+ private:
+  std::size_t size_;
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+
+// The entries of a drop-down list, in list order. The system carries a
+// combo box's texts across processes itself, unlike a toolbar's; asked in
+// ANSI, Wine hands back the Unicode text of a Unicode list unconverted.
+inline std::vector<std::string> Entries(HWND combo) {
+  std::vector<std::string> entries;
+  DWORD_PTR count = 0;
+  Check(SendWithin(combo, CB_GETCOUNT, 0, 0, 5000, count), "the drop-down list does not answer");
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, 5000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                        5000, &copied);
+    text.resize(copied <= length ? copied : 0);
+    entries.push_back(Narrow(text));
+  }
+  return entries;
+}
+
+// Chooses entry `index` of a drop-down list as the user would: the list
+// selects it and tells its window, whose handling has run on return.
+inline void ChooseEntry(HWND combo, int index) {
+  DWORD_PTR result = 0;
+  Check(SendWithin(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, 5000, result) &&
+            static_cast<int>(result) == index,
+        "entry " + std::to_string(index) + " cannot be selected");
+  const WPARAM command = MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE);
+  SendWithin(GetParent(combo), WM_COMMAND, command, reinterpret_cast<LPARAM>(combo), 5000, result);
+}
+
+// The up-down control whose buddy is the number field `field`; null when none.
+inline HWND ArrowsOf(HWND field) {
+  for (HWND sibling = GetWindow(GetParent(field), GW_CHILD); sibling != nullptr;
+       sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    DWORD_PTR buddy = 0;
+    if (ClassOf(sibling) == UPDOWN_CLASSA && SendWithin(sibling, UDM_GETBUDDY, 0, 0, 5000, buddy) &&
+        reinterpret_cast<HWND>(buddy) == field) {
+      return sibling;
+    }
+  }
+  return nullptr;
+}
+
+// One press of the upper (up) or lower arrow with the mouse; the program's
+// handling of the step has run on return.
+inline void PressArrow(HWND arrows, bool up) {
+  RECT r{};
+  GetClientRect(arrows, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+  DWORD_PTR result = 0;
+  Check(SendWithin(arrows, WM_LBUTTONDOWN, MK_LBUTTON, at, 5000, result) &&
+            SendWithin(arrows, WM_LBUTTONUP, 0, at, 5000, result),
+        "the arrows do not answer");
+}
+
+// Clicks the button captioned `caption` on a toolbar (the options window's
+// drive bar) with the mouse. Returns false when no button has that caption.
+inline bool ClickBarButton(HWND toolbar, const std::string& caption) {
+  DWORD_PTR count = 0;
+  Check(SendWithin(toolbar, TB_BUTTONCOUNT, 0, 0, 5000, count), "the bar does not answer");
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    RemoteBuffer button(toolbar, sizeof(TBBUTTON));
+    DWORD_PTR ok = 0;
+    SendWithin(toolbar, TB_GETBUTTON, i, button.Address(), 5000, ok);
+    const TBBUTTON info = button.Read<TBBUTTON>();
+    if ((info.fsStyle & BTNS_SEP) != 0) continue;
+    RemoteBuffer text(toolbar, 256);
+    SendWithin(toolbar, TB_GETBUTTONTEXTA, static_cast<WPARAM>(info.idCommand), text.Address(),
+               5000, ok);
+    if (text.ReadText() != caption) continue;
+    RemoteBuffer rect(toolbar, sizeof(RECT));
+    SendWithin(toolbar, TB_GETITEMRECT, i, rect.Address(), 5000, ok);
+    const RECT r = rect.Read<RECT>();
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    DWORD_PTR result = 0;
+    SendWithin(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at, 5000, result);
+    SendWithin(toolbar, WM_LBUTTONUP, 0, at, 5000, result);
+    return true;
+  }
+  return false;
+}
+
+// --- settings and broadcasts -----------------------------------------------------
+
+inline void StoreDriveOption(char letter, const std::string& suffix, const std::string& text) {
+  HKEY key = nullptr;
+  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS,
+        "could not create the settings key");
+  const std::string name = std::string(1, letter) + suffix;
+  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+// A 32-bit top-down bitmap of w x h pixels to draw into and read back.
+class Canvas {
+ public:
+  Canvas(int w, int h) : w_(w), h_(h), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  HDC Dc() const { return dc_; }
+  std::vector<std::uint32_t> Pixels() const {
+    GdiFlush();
+    const auto* first = static_cast<const std::uint32_t*>(bits_);
+    return std::vector<std::uint32_t>(first, first + w_ * h_);
+  }
+
+ private:
+  int w_, h_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+// DEV_BROADCAST_VOLUME, as a sender of WM_DEVICECHANGE lays it out.
+struct Broadcast {
+  DWORD size, type, reserved, unitMask;
+  WORD flags;
+};
+
+// --- pictures of the screen ----------------------------------------------------
+
+// The pixels of the window as the screen shows it, non-client area included,
+// once two looks a moment apart agree (the program may still be painting).
+inline std::vector<std::uint32_t> ScreenPixels(HWND hwnd, int& width, int& height) {
+  std::vector<std::uint32_t> last;
+  std::vector<std::uint32_t> pixels;
+  const ULONGLONG end = GetTickCount64() + 5000;
+  do {
+    last = pixels;
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    Check(width > 0 && height > 0, "the window has no size");
+    Canvas screen(width, height);
+    HDC desktop = GetDC(nullptr);
+    BitBlt(screen.Dc(), 0, 0, width, height, desktop, rect.left, rect.top, SRCCOPY);
+    ReleaseDC(nullptr, desktop);
+    pixels = screen.Pixels();
+    if (pixels != last) Sleep(150);
+  } while (pixels != last && GetTickCount64() < end);
+  return pixels;
+}
+
+// Writes the window as the screen shows it to `path`, a 24-bit BMP file.
+inline void CaptureWindow(HWND hwnd, const std::string& path) {
+  int width = 0;
+  int height = 0;
+  const std::vector<std::uint32_t> pixels = ScreenPixels(hwnd, width, height);
+  const int stride = (width * 3 + 3) & ~3;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;  // bottom-up, as BMP files usually are
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(stride * height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::vector<unsigned char> rows(info.biSizeImage, 0);
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = rows.data() + static_cast<std::size_t>((height - 1 - y) * stride);
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(y * width + x)];
+      row[x * 3] = static_cast<unsigned char>(p);
+      row[x * 3 + 1] = static_cast<unsigned char>(p >> 8);
+      row[x * 3 + 2] = static_cast<unsigned char>(p >> 16);
+    }
+  }
+  FILE* out = std::fopen(path.c_str(), "wb");
+  Check(out != nullptr, "cannot write " + path);
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&info, sizeof info, 1, out);
+  std::fwrite(rows.data(), 1, rows.size(), out);
+  Check(std::fclose(out) == 0, "cannot write " + path);
+}
+
+}  // namespace orbl::e2e
