@@ -412,8 +412,8 @@ void Win32WindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int ind
   SendMessageA(c->hwnd, TB_AUTOSIZE, 0, 0);
 }
 
-void Win32WindowSystem::SetLinkHighlighted(platform::ControlHandle link, bool highlighted) {
-  Control* c = FindControl(link);
+void Win32WindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool highlighted) {
+  Control* c = FindControl(control);
   if (c == nullptr || c->params.kind != platform::ControlKind::LinkLabel) return;
   if (c->highlighted == highlighted) return;
   c->highlighted = highlighted;
