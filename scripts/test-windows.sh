@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows program orbl3.exe with MinGW-w64 and runs its tests under
-# Wine on a private Xvfb display. Installs what is missing on a fresh Debian 12
-# machine first.
+# Builds the Windows program orbl3.exe with MinGW-w64 and runs its tests, the
+# installer's too, under Wine on a private Xvfb display. Installs what is
+# missing on a fresh Debian 12 machine first.
 #
 #   scripts/test-windows.sh               install if needed, build, test
 #   scripts/test-windows.sh --setup-only  only install what is missing
@@ -16,6 +16,8 @@ command -v wine >/dev/null || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64)
 command -v Xvfb >/dev/null || need+=(xvfb)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# The installer, built and tested with the rest.
+command -v makensis >/dev/null || need+=(nsis)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
 [ "${1:-}" = "--setup-only" ] && exit 0

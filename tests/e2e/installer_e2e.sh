@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# Runs Orbelle's installer end to end under Wine, in a fresh prefix of its own
+# (wine_session.sh): a silent per-user install that starts the program, an
+# install over the running program, a silent uninstall of a running program,
+# one that removes the settings too, and a per-machine install and uninstall.
+# Stops at the first failed check; everything is torn down at the end.
+#
+#   installer_e2e.sh SETUP PROBE
+#
+# SETUP is orbelle-VERSION-setup.exe, PROBE orbl_install_probe.exe.
+set -uo pipefail
+
+[ $# -eq 2 ] || { echo "usage: $0 SETUP PROBE" >&2; exit 2; }
+setup=$(realpath "$1")
+probe=$(realpath "$2")
+[ -f "$setup" ] || { echo "no installer at $setup" >&2; exit 2; }
+
+deadline=$((SECONDS + ${ORBL_INSTALLER_BUDGET:-170}))
+# Seconds the next step may take: at most $1, never past the deadline.
+budget() {
+  local left=$((deadline - SECONDS))
+  [ "$left" -gt "$1" ] && left=$1
+  [ "$left" -lt 1 ] && left=1
+  echo "$left"
+}
+
+# shellcheck source=tests/e2e/wine_session.sh
+. "$(dirname "$0")/wine_session.sh"
+
+teardown() {
+  local status=$?
+  trap - EXIT INT TERM
+  session_teardown
+  exit "$status"
+}
+trap teardown EXIT
+trap 'exit 130' INT TERM
+
+step() { session_step "$@"; }
+fail() {
+  echo "  FAILED: $*"
+  exit 1
+}
+
+# A Wine command with its output in a file: a program it starts (the
+# installer's "start when done", the uninstaller's copy of itself) inherits
+# that output and would keep a pipe open until it ends.
+out=""
+run() {
+  timeout "$(budget 60)" wine "$@" >"$out" 2>&1
+  local status=$?
+  tr -d '\r' <"$out"
+  return "$status"
+}
+probe() { run 'C:\orbelle\probe.exe' "$@"; }
+
+# The data of a registry value, or status 1 when it is missing.
+value() {
+  timeout "$(budget 30)" wine reg query "$1" /v "$2" >"$out" 2>/dev/null || return 1
+  tr -d '\r' <"$out" | sed -n 's/^.*    REG_[A-Z_]*    //p' | head -n 1
+}
+expect_value() {
+  local got
+  got=$(value "$1" "$2") || fail "$1 has no value \"$2\""
+  [ "$got" = "$3" ] || fail "$1 \"$2\" is \"$got\", expected \"$3\""
+}
+expect_no_value() {
+  value "$1" "$2" >/dev/null && fail "$1 still has \"$2\""
+  return 0
+}
+has_key() { timeout "$(budget 30)" wine reg query "$1" >/dev/null 2>&1; }
+
+# The Windows path of a Unix file in the prefix, and back.
+unix_path() { timeout "$(budget 30)" winepath -u "$1" 2>/dev/null; }
+
+session_start || exit $?
+out="$session_work/out"
+cp "$setup" "$WINEPREFIX/drive_c/orbelle/setup.exe"
+cp "$probe" "$WINEPREFIX/drive_c/orbelle/probe.exe"
+# A working folder that Wine can reach: the prefix has no drive for the rest.
+cd "$WINEPREFIX/drive_c/orbelle" || exit 1
+
+version=$(basename "$setup" | sed -n 's/^orbelle-\(.*\)-setup\.exe$/\1/p')
+settings='HKCU\SOFTWARE\Corvantis\Orbelle\3.x'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Orbelle'
+installed_files=(orbl3.exe orbelle-help.html readme.txt LICENSE.txt uninstall.exe
+                 Language/English.ini Language/German.ini Language/French.ini)
+
+step "the user's settings and autostart values of an earlier Orbelle"
+cat >"$WINEPREFIX/drive_c/orbelle/earlier.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\SOFTWARE\Corvantis\Orbelle\3.x]
+"InstallerProbe"="kept"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]
+"Orbelle"="C:\\Orbelle\\orbl3.exe"
+"ORBL"="C:\\Orbelle\\orbl3.exe"
+REG
+run reg import 'C:\orbelle\earlier.reg' >/dev/null || fail "reg import"
+
+local_app_data=$(timeout "$(budget 30)" wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+app_data=$(timeout "$(budget 30)" wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
+user_dir="$local_app_data\\Programs\\Orbelle"
+user_dir_unix=$(unix_path "$user_dir")
+user_link=$(unix_path "$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\Orbelle.lnk")
+[ -n "$user_dir_unix" ] && [ -n "$user_link" ] || fail "no per-user folders in the prefix"
+
+expect_installed() {  # FOLDER_UNIX LINK_UNIX ROOT FOLDER
+  local file
+  for file in "${installed_files[@]}"; do
+    [ -f "$1/$file" ] || fail "$file is not installed in $1"
+  done
+  cmp -s "$1/orbl3.exe" "$WINEPREFIX/drive_c/orbelle/staged-orbl3.exe" ||
+    fail "the installed orbl3.exe is not the packaged one"
+  [ -f "$2" ] || fail "no Start menu entry $2"
+  local key="$3\\$uninstall_key"
+  expect_value "$key" DisplayName Orbelle
+  expect_value "$key" DisplayVersion "$version"
+  expect_value "$key" Publisher Corvantis
+  expect_value "$key" InstallLocation "$4"
+  expect_value "$key" DisplayIcon "$4\\orbl3.exe,0"
+  expect_value "$key" UninstallString "\"$4\\uninstall.exe\""
+  expect_value "$key" QuietUninstallString "\"$4\\uninstall.exe\" /S"
+  expect_value "$key" NoModify 0x1
+  expect_value "$key" NoRepair 0x1
+  local size
+  size=$(value "$key" EstimatedSize) || fail "no EstimatedSize"
+  [ $((size)) -gt 100 ] || fail "EstimatedSize $size KB"
+}
+# The zip archive's orbl3.exe is the one the installer carries.
+unzip -p "$(dirname "$setup")/orbelle-$version-win64.zip" Orbelle/orbl3.exe \
+  >"$WINEPREFIX/drive_c/orbelle/staged-orbl3.exe" || fail "orbl3.exe not in the zip archive"
+
+step "silent per-user install, started when done"
+run 'C:\orbelle\setup.exe' /S /Start || fail "installer exit status $?"
+expect_installed "$user_dir_unix" "$user_link" HKCU "$user_dir"
+has_key "HKLM\\$uninstall_key" && fail "a per-user install wrote to HKLM"
+probe running "$user_dir\\orbl3.exe" || fail "Orbelle does not run from the installed folder"
+first_pid=$(tail -n 1 "$out")
+
+step "install over the running Orbelle"
+# Orbelle writes DriveCount when it saves at its end: back again, it ended
+# its own way rather than being killed.
+timeout "$(budget 30)" wine reg delete "$settings" /v DriveCount /f >/dev/null 2>&1
+run 'C:\orbelle\setup.exe' /S || fail "installer exit status $?"
+probe none || fail "Orbelle was not ended, or started again without /Start"
+value "$settings" DriveCount >/dev/null || fail "Orbelle did not save its settings at its end"
+expect_value "$settings" InstallerProbe kept
+expect_installed "$user_dir_unix" "$user_link" HKCU "$user_dir"
+
+step "silent uninstall while Orbelle runs"
+probe start "$user_dir\\orbl3.exe" || fail "the installed Orbelle does not start"
+[ "$(tail -n 1 "$out")" != "$first_pid" ] || fail "the first Orbelle never ended"
+quiet=$(value "HKCU\\$uninstall_key" QuietUninstallString)
+# The uninstaller hands over to a copy of itself and returns at once.
+run "$user_dir\\uninstall.exe" /S || fail "uninstaller exit status $? ($quiet)"
+probe uninstalled HKCU || fail "the uninstall did not finish"
+probe none || fail "the uninstaller left Orbelle running"
+[ -e "$user_dir_unix" ] && fail "$user_dir_unix is left: $(ls -R "$user_dir_unix")"
+[ -e "$user_link" ] && fail "the Start menu entry is left"
+expect_no_value "$run_key" Orbelle
+expect_no_value "$run_key" ORBL
+expect_value "$settings" InstallerProbe kept
+
+step "silent uninstall with /RemoveSettings; a file of the user's stays"
+run 'C:\orbelle\setup.exe' /S /CurrentUser || fail "installer exit status $?"
+echo "mine" >"$user_dir_unix/notes.txt"
+run "$user_dir\\uninstall.exe" /S /RemoveSettings || fail "uninstaller exit status $?"
+probe uninstalled HKCU || fail "the uninstall did not finish"
+[ "$(ls -A "$user_dir_unix")" = notes.txt ] ||
+  fail "the folder holds \"$(ls -A "$user_dir_unix" | tr '\n' ' ')\", expected notes.txt alone"
+has_key "$settings" && fail "the settings key is left"
+has_key 'HKCU\SOFTWARE\Corvantis' && fail "the empty HKCU\\SOFTWARE\\Corvantis is left"
+
+step "silent per-machine install and uninstall"
+machine_dir='C:\Program Files\Orbelle'
+machine_dir_unix=$(unix_path "$machine_dir")
+program_data=$(timeout "$(budget 30)" wine cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')
+machine_link=$(unix_path "$program_data\\Microsoft\\Windows\\Start Menu\\Programs\\Orbelle.lnk")
+run 'C:\orbelle\setup.exe' /S /AllUsers || fail "installer exit status $?"
+expect_installed "$machine_dir_unix" "$machine_link" HKLM "$machine_dir"
+has_key "HKCU\\$uninstall_key" && fail "a per-machine install wrote to HKCU"
+run "$machine_dir\\uninstall.exe" /S || fail "uninstaller exit status $?"
+probe uninstalled HKLM || fail "the uninstall did not finish"
+[ -e "$machine_dir_unix" ] && fail "$machine_dir_unix is left"
+[ -e "$machine_link" ] && fail "the Start menu entry is left"
+
+step "done: every installer check passed"
+exit 0
