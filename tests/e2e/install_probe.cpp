@@ -6,8 +6,17 @@
 //   orbl_install_probe none              no orbl3.exe process is left
 //   orbl_install_probe uninstalled ROOT  waits until ROOT (HKCU or HKLM) holds no uninstall
 //                                        entry: the uninstaller removes it last
+//   orbl_install_probe setup-pages SETUP FOLDER
+//                                        goes through the installer's pages as a user
+//                                        would: per user into FOLDER, started at the end
+//   orbl_install_probe uninstall-pages UNINSTALLER FOLDER
+//                                        goes through the uninstaller's pages, ticking
+//                                        the box that removes the settings
+//
+// The pages are read in English: installer_e2e.sh runs Wine in the C locale.
 //
 // Exit code 0 when the check holds; every wait is bounded.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -98,6 +107,119 @@ void Uninstalled(const std::string& root) {
         "the uninstall entry in " + root + " is still there");
 }
 
+// --- the wizards, worked as a user would -------------------------------------
+
+// NSIS's own buttons on every page: 1 goes on (Next, Install, Finish, Close).
+constexpr int kNextButton = 1;
+
+HWND WaitForWizard(DWORD pid, const std::string& title) {
+  HWND wizard = nullptr;
+  Check(WaitFor(
+            [&] {
+              for (HWND hwnd : TopWindows(pid, "#32770", title)) {
+                if (IsWindowVisible(hwnd)) wizard = hwnd;
+              }
+              return wizard != nullptr;
+            },
+            kStartTimeout),
+        "no window \"" + title + "\"");
+  return wizard;
+}
+
+// The page's control of class `cls` with text `text`, waited for: it shows
+// once the wizard has moved on to that page.
+HWND WaitForPageControl(HWND wizard, const std::string& cls, const std::string& text) {
+  HWND control = nullptr;
+  Check(WaitFor(
+            [&] {
+              control = FindControl(wizard, cls, text);
+              return control != nullptr && IsWindowVisible(control);
+            },
+            kStartTimeout),
+        "no " + cls + " \"" + text + "\" in \"" + TextOf(wizard) + "\"");
+  return control;
+}
+
+bool Checked(HWND box) {
+  DWORD_PTR state = 0;
+  return SendWithin(box, BM_GETCHECK, 0, 0, 5000, state) && state == BST_CHECKED;
+}
+
+// Clicks the button that goes on once it takes clicks; `caption` (without its
+// "&") says which one it must be by now.
+void GoOn(HWND wizard, const std::string& caption) {
+  HWND button = GetDlgItem(wizard, kNextButton);
+  Check(button != nullptr, "no Next button");
+  std::string text;
+  Check(WaitFor(
+            [&] {
+              text = ControlText(button);
+              text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+              return IsWindowEnabled(button) && text == caption;
+            },
+            kStartTimeout),
+        "the button reads \"" + text + "\", not an enabled \"" + caption + "\"");
+  ClickButton(button);
+}
+
+// The installer with its pages: per user, the default folder, started at the end.
+void SetupPages(const std::string& setup, const std::string& folder) {
+  std::string commandLine = "\"" + setup + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  Check(CreateProcessA(setup.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info) != FALSE,
+        "could not start " + setup);
+  CloseHandle(info.hThread);
+  HWND wizard = WaitForWizard(info.dwProcessId, "Orbelle Setup");
+  GoOn(wizard, "Next >");  // the welcome page
+  HWND onlyMe =
+      WaitForPageControl(wizard, "Button", "Only for me (no administrator rights needed)");
+  Check(Checked(onlyMe), "\"Only for me\" is not the choice made");
+  Check(!Checked(NeedControl(wizard, "Button",
+                             "For everyone on this computer (needs administrator rights)")),
+        "\"For everyone\" is chosen too");
+  GoOn(wizard, "Next >");
+  WaitForPageControl(wizard, "Edit", folder);
+  GoOn(wizard, "Install");
+  HWND start = WaitForPageControl(wizard, "Button", "Start Orbelle");
+  Check(Checked(start), "\"Start Orbelle\" is not ticked");
+  GoOn(wizard, "Finish");
+  const DWORD ended = WaitForSingleObject(info.hProcess, kExitTimeout);
+  DWORD code = 1;
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hProcess);
+  Check(ended == WAIT_OBJECT_0, "the installer did not end after Finish");
+  Check(code == 0, "the installer ended with " + std::to_string(code));
+}
+
+// The uninstaller with its pages, the box that removes the settings ticked.
+void UninstallPages(const std::string& uninstaller, const std::string& folder) {
+  std::string commandLine = "\"" + uninstaller + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  Check(CreateProcessA(uninstaller.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info) != FALSE,
+        "could not start " + uninstaller);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  // The pages are those of its copy in the temporary folder, another process.
+  HWND wizard = WaitForWizard(0, "Orbelle Uninstall");
+  HWND removeBox = WaitForPageControl(
+      wizard, "Button", "Also remove my settings (drive options, hot keys, language)");
+  Check(!Checked(removeBox), "removing the settings is ticked from the start");
+  ClickButton(removeBox);
+  Check(WaitFor([&] { return Checked(removeBox); }, kStartTimeout), "the box does not tick");
+  GoOn(wizard, "Next >");
+  WaitForPageControl(wizard, "Edit", folder + "\\");
+  GoOn(wizard, "Uninstall");
+  GoOn(wizard, "Close");
+  Check(WaitFor([&] { return !IsWindow(wizard); }, kExitTimeout),
+        "the uninstaller stays after Close");
+}
+
 int Run(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   try {
@@ -109,8 +231,14 @@ int Run(int argc, char** argv) {
       None();
     } else if (what == "uninstalled" && argc == 3) {
       Uninstalled(argv[2]);
+    } else if (what == "setup-pages" && argc == 4) {
+      SetupPages(argv[2], argv[3]);
+    } else if (what == "uninstall-pages" && argc == 4) {
+      UninstallPages(argv[2], argv[3]);
     } else {
-      std::printf("usage: orbl_install_probe running|start PROGRAM | none | uninstalled ROOT\n");
+      std::printf(
+          "usage: orbl_install_probe running|start PROGRAM | none | uninstalled ROOT |\n"
+          "       setup-pages|uninstall-pages SETUP|UNINSTALLER FOLDER\n");
       return 2;
     }
   } catch (const Failure& failure) {

@@ -2,7 +2,8 @@
 # Runs Orbelle's installer end to end under Wine, in a fresh prefix of its own
 # (wine_session.sh): a silent per-user install that starts the program, an
 # install over the running program, a silent uninstall of a running program,
-# one that removes the settings too, and a per-machine install and uninstall.
+# the installer's and uninstaller's pages, a silent uninstall that removes the
+# settings too, and a per-machine install and uninstall.
 # Stops at the first failed check; everything is torn down at the end.
 #
 #   installer_e2e.sh SETUP PROBE
@@ -26,6 +27,8 @@ budget() {
 
 # shellcheck source=tests/e2e/wine_session.sh
 . "$(dirname "$0")/wine_session.sh"
+# The pages are checked by their English texts.
+export LC_ALL=C.UTF-8
 
 teardown() {
   local status=$?
@@ -164,7 +167,18 @@ expect_no_value "$run_key" Orbelle
 expect_no_value "$run_key" ORBL
 expect_value "$settings" InstallerProbe kept
 
+step "installer and uninstaller with their pages, the settings removed by the box"
+probe setup-pages 'C:\orbelle\setup.exe' "$user_dir" || fail "the installer's pages"
+expect_installed "$user_dir_unix" "$user_link" HKCU "$user_dir"
+probe running "$user_dir\\orbl3.exe" || fail "Finish did not start Orbelle"
+probe uninstall-pages "$user_dir\\uninstall.exe" "$user_dir" || fail "the uninstaller's pages"
+probe uninstalled HKCU || fail "the uninstall did not finish"
+probe none || fail "the uninstaller left Orbelle running"
+[ -e "$user_dir_unix" ] && fail "$user_dir_unix is left"
+has_key "$settings" && fail "the settings key is left"
+
 step "silent uninstall with /RemoveSettings; a file of the user's stays"
+run reg import 'C:\orbelle\earlier.reg' >/dev/null || fail "reg import"
 run 'C:\orbelle\setup.exe' /S /CurrentUser || fail "installer exit status $?"
 echo "mine" >"$user_dir_unix/notes.txt"
 run "$user_dir\\uninstall.exe" /S /RemoveSettings || fail "uninstaller exit status $?"
@@ -174,16 +188,19 @@ probe uninstalled HKCU || fail "the uninstall did not finish"
 has_key "$settings" && fail "the settings key is left"
 has_key 'HKCU\SOFTWARE\Corvantis' && fail "the empty HKCU\\SOFTWARE\\Corvantis is left"
 
-step "silent per-machine install and uninstall"
+step "silent per-machine install, started when done, and uninstall"
 machine_dir='C:\Program Files\Orbelle'
 machine_dir_unix=$(unix_path "$machine_dir")
 program_data=$(timeout "$(budget 30)" wine cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')
 machine_link=$(unix_path "$program_data\\Microsoft\\Windows\\Start Menu\\Programs\\Orbelle.lnk")
-run 'C:\orbelle\setup.exe' /S /AllUsers || fail "installer exit status $?"
+run 'C:\orbelle\setup.exe' /S /AllUsers /Start || fail "installer exit status $?"
 expect_installed "$machine_dir_unix" "$machine_link" HKLM "$machine_dir"
 has_key "HKCU\\$uninstall_key" && fail "a per-machine install wrote to HKCU"
+# Started through Explorer, as an elevated installer does on Windows.
+probe running "$machine_dir\\orbl3.exe" || fail "Orbelle does not run from $machine_dir"
 run "$machine_dir\\uninstall.exe" /S || fail "uninstaller exit status $?"
 probe uninstalled HKLM || fail "the uninstall did not finish"
+probe none || fail "the uninstaller left Orbelle running"
 [ -e "$machine_dir_unix" ] && fail "$machine_dir_unix is left"
 [ -e "$machine_link" ] && fail "the Start menu entry is left"
 
