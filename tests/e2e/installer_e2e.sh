@@ -133,8 +133,9 @@ expect_installed() {  # FOLDER_UNIX LINK_UNIX ROOT FOLDER
   [ $((size)) -gt 100 ] || fail "EstimatedSize $size KB"
 }
 # The zip archive's orbl3.exe is the one the installer carries.
-unzip -p "$(dirname "$setup")/orbelle-$version-win64.zip" Orbelle/orbl3.exe \
-  >"$WINEPREFIX/drive_c/orbelle/staged-orbl3.exe" || fail "orbl3.exe not in the zip archive"
+(cd "$session_work" && cmake -E tar xf "$(dirname "$setup")/orbelle-$version-win64.zip" \
+  Orbelle/orbl3.exe) || fail "orbl3.exe not in the zip archive"
+mv "$session_work/Orbelle/orbl3.exe" "$WINEPREFIX/drive_c/orbelle/staged-orbl3.exe"
 
 step "silent per-user install, started when done"
 run 'C:\orbelle\setup.exe' /S /Start || fail "installer exit status $?"
