@@ -95,6 +95,7 @@ TEST(Launches, OnlyADocumentInsideTheProgramFolderIsOpenedAsHelp) {
       "\"x.htm\" --flag",              // quotes
       "line\nbreak.htm",               // a control character
       "report.html\x7F",               // DEL
+      "unit\x1Fsep.htm",               // the last control character
   };
   const std::string folder = "C:\\Tools\\Orbelle\\";
   const auto opened = [](const char* name) {

@@ -155,21 +155,31 @@ TEST_F(FrmHotKeyTest, EachWayOutWritesItsOutcome) {
          program.CloseWindowByUser(Dialog().Handle);
        },
        ctrlA, false, false},
+      // Another program may hide the window: no button was pressed this time.
+      {"hidden from outside", ctrlA,
+       [&] {
+         tickShiftChooseF5();
+         program.Inject([&] { Windows().ShowWindow(Dialog().Handle, false); });
+       },
+       ctrlA, false, false},
   };
   Start();
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    // Each showing starts from an OK, so that flags left over from it would show.
-    Edit({});
-    program.ClickControl(Dialog().OkButton);
-    ASSERT_TRUE(Dialog().OkPressed);
+    // Each showing follows one that ended with OK or Remove, so that flags
+    // left over from it would show.
+    for (platform::ControlHandle before : {Dialog().OkButton, Dialog().RemoveButton}) {
+      SCOPED_TRACE(std::string(c.name) +
+                   (before == Dialog().OkButton ? " after OK" : " after Remove"));
+      Edit({});
+      program.ClickControl(before);
 
-    Edit(c.stored);
-    c.user();
-    EXPECT_FALSE(Up());
-    EXPECT_EQ(Describe(edited), Describe(c.expected));
-    EXPECT_EQ(Dialog().OkPressed, c.ok);
-    EXPECT_EQ(Dialog().RemovePressed, c.remove);
+      Edit(c.stored);
+      c.user();
+      EXPECT_FALSE(Up());
+      EXPECT_EQ(Describe(edited), Describe(c.expected));
+      EXPECT_EQ(Dialog().OkPressed, c.ok);
+      EXPECT_EQ(Dialog().RemovePressed, c.remove);
+    }
   }
   // Every showing was modal and ended with its loop.
   EXPECT_EQ(program.RefusedCalls(), Lines{});

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drives/DriveFixture.h"
@@ -94,6 +97,8 @@ TEST_F(OptionsWindowTest, IsBuiltWithTheBarThePagesAndTheBuiltState) {
   // Switching the bar's separator is nothing a user can do.
   Open();
   EXPECT_THROW(program.SelectItem(W().DriveBar, 1), std::logic_error);
+  // Before anything was saved the list shows the default action, "None".
+  EXPECT_EQ(C(W().DoubleClickList).selection, 0);
 }
 
 TEST_F(OptionsWindowTest, AChangeSurvivesASwitchToAnotherDriveAndBack) {
@@ -108,6 +113,47 @@ TEST_F(OptionsWindowTest, AChangeSurvivesASwitchToAnotherDriveAndBack) {
   Page('D');
   EXPECT_TRUE(Ticked(W().ShowDialogCheck));
   EXPECT_FALSE(Drive('E').ShowDialogToCloseDriveImmediately);
+}
+
+// Each box the drive page shows flips its own stored value and no other.
+TEST_F(OptionsWindowTest, EachBoxOfTheDrivePageIsStoredUnderItsOwnName) {
+  Start();
+  SaveOnce();
+  const std::pair<ControlHandle, const char*> boxes[] = {
+      {W().AutoCloseCheck, "Automatically close the CD/DVD door after specified time interval"},
+      {W().LockOnCloseCheck, "Lock-close-ORBL-open-etc"},
+      {W().LockOnStartCheck, "Lock this drive on starting program"},
+      {W().ShowMsgLockUnlockCheck, "ShowMessagesWhenLockingUnlocking"},
+      {W().BeepLockUnlockCheck, "BeepWhenLockingUnlocking"},
+      {W().ShowDialogCheck, "ShowDialogToCloseDriveImmediately"},
+      {W().WarnSleepCheck, "WarnAboutDiscWhenGoingToSleepMode"},
+      {W().SleepLockCheck, "LockWhenGoingToSleepMode"},
+      {W().SleepUnlockCheck, "UnlockLockWhenExitingFromSleepMode"},
+      {W().CloseActCheck, "Close CD/DVD door on system shutdown"},
+      {W().WarnNotEmptyCheck, "Warn if CD/DVD drive is not empty on system shutdown"},
+      {W().EjectShutdownCheck, "EjectDiskWhenDriveIsNotEmpty"},
+      {W().BeepShutdownCheck, "BeepWhenDriveIsNotEmpty"},
+  };
+  const auto changed = [&](const std::function<void()>& user) {
+    const std::vector<std::string> order = world.FindKey(kSettingsKey)->order;
+    std::vector<std::optional<std::string>> before;
+    for (const std::string& name : order) before.push_back(Stored(name));
+    user();
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (Stored(order[i]) != before[i]) names.push_back(order[i]);
+    }
+    return names;
+  };
+  for (const auto& [box, name] : boxes) {
+    EXPECT_EQ(changed([&] {
+                Open();
+                Page('D');
+                Click(box);
+                Click(W().OkButton);
+              }),
+              std::vector<std::string>{std::string("D ") + name});
+  }
 }
 
 TEST_F(OptionsWindowTest, CancelKeepsPagesStoredBySwitchesUntilTheNextShowing) {
@@ -151,8 +197,13 @@ TEST_F(OptionsWindowTest, OkStoresThePageShownBeforeItSaves) {
 
 TEST_F(OptionsWindowTest, TheIntervalArrowsStopAtTenAndSixHundred) {
   Store("D edtAutocloseInterval", "5");
+  Store("E edtAutocloseInterval", "40");
   Start();
   Open();
+  Page('E');
+  // The arrows step from the value of the drive shown.
+  program.PressArrow(W().IntervalField, 1);
+  EXPECT_EQ(Text(W().IntervalField), "41");
   Page('D');
   // A stored value outside the arrows' range is shown and kept as it is.
   EXPECT_EQ(Text(W().IntervalField), "5");
@@ -213,6 +264,25 @@ TEST_F(OptionsWindowTest, DoubleItemIsSavedFromBeforeOkAndTheNextShowingFindsThe
   EXPECT_EQ(Stored("Double - Item"), "0");  // remembered after the save
   Open();
   EXPECT_EQ(C(W().DoubleClickList).selection, 5);
+}
+
+// OK remembers the common page after its save, a switch to a drive page
+// before Cancel: either reaches the save at exit.
+TEST_F(OptionsWindowTest, WhatOkOrASwitchRemembersReachesTheExitSave) {
+  Start();
+  SaveOnce();
+  for (const bool ok : {true, false}) {
+    Open();
+    program.SelectItem(W().DoubleClickList, ok ? 5 : 6);
+    if (ok) {
+      Click(W().OkButton);
+    } else {
+      Page('D');
+      Click(W().CancelButton);
+    }
+    program.Inject([&] { frmMain->SaveSettings(); });  // the exit's save
+    EXPECT_EQ(Stored("Double - Item"), ok ? "5" : "6") << ok;
+  }
 }
 
 TEST_F(OptionsWindowTest, RestoreCommonTrustsTheStoredPositionOnlyWhenItNamesThePair) {
@@ -281,6 +351,23 @@ TEST_F(OptionsWindowTest, TheLanguageListNamesEachFileAndTheChoiceWaitsForOk) {
   Store("Currently used language", std::string(kLanguageFolder) + "GERMAN.INI");
   Open();
   EXPECT_EQ(C(W().LanguageList).selection, 1);
+  EXPECT_EQ(Text(W().TranslatorName), "Hans");
+  // Another entry chosen, remembered by a switch and left by Cancel: the
+  // next showing selects the language in use again.
+  program.SelectItem(W().LanguageList, 0);
+  Page('D');
+  Click(W().CancelButton);
+  Open();
+  EXPECT_EQ(C(W().LanguageList).selection, 1);
+}
+
+// A language file edited while the program runs shows at the next showing.
+TEST_F(OptionsWindowTest, EachShowingReadsTheLanguageFileAgain) {
+  Start();
+  AddLanguage(world, "English.ini", "[Buttons]\nOK=Ja\n[Messages]\nAct_None=Nichts\n");
+  Open();
+  EXPECT_EQ(Text(W().OkButton), "Ja");
+  EXPECT_EQ(C(W().DoubleClickList).items.front(), "Nichts");
 }
 
 TEST_F(OptionsWindowTest, AFileWithOnlyMsgLockedChangesThatMessageAndNothingElse) {
@@ -341,18 +428,22 @@ TEST_F(OptionsWindowTest, TheSecondKeyOfAControlWinsAndButtonsFallBackToTheirWor
   struct Case {
     const char* file;
     const char* closingGroup;
+    const char* shutdownGroup;
     const char* okButton;
   };
   // Each file is read over what the one before left.
   const Case cases[] = {
-      {"", "Closing & locking CD/DVD device door", "OK"},
-      {"[DeviceOptions]\nClosing=Y\n[Buttons]\nOK=Ja\n", "Y", "Ja"},
-      {"[DeviceOptions]\nClosingLockingOpts=X\nClosing=Y\n", "X", "OK"},
-      {"[DeviceOptions]\nClosingLockingOpts=\n", "", "OK"},
+      {"", "Closing & locking CD/DVD device door", "Shutting Down", "OK"},
+      {"[DeviceOptions]\nClosing=Y\nActionsOnShutdown=A\n[Buttons]\nOK=Ja\n", "Y", "A", "Ja"},
+      {"[DeviceOptions]\nClosingLockingOpts=X\nClosing=Y\nShuttingDownOpts=S\n"
+       "ActionsOnShutdown=A\n",
+       "X", "S", "OK"},
+      {"[DeviceOptions]\nClosingLockingOpts=\n", "", "S", "OK"},
   };
   for (const Case& c : cases) {
     program.Inject([&] { W().ApplyLanguage(TIniFile(c.file)); });
     EXPECT_EQ(Text(W().ClosingGroup), c.closingGroup) << c.file;
+    EXPECT_EQ(Text(W().ShutdownGroup), c.shutdownGroup) << c.file;
     EXPECT_EQ(Text(W().OkButton), c.okButton) << c.file;
   }
   program.Inject([&] { W().ApplyLanguage(TIniFile("[DeviceOptions]\nInterval=Pause\n")); });
