@@ -800,21 +800,21 @@ void OptionsWindowCase(const std::string& path) {
   Press(options, "OK");
   WaitForSetting(value, "1");
   Note("OK stored \"" + value + "\" = \"1\"");
-  // The save is the last step of OK: once it is seen, this answer comes
-  // from the message loop after start-up, hot keys included.
-  Check(Responds(app), "the program does not answer after OK");
+  // The icon answers from the message loop only, after start-up and so
+  // after the hot keys were registered and OK's save was done.
+  HWND menu = OpenTrayMenu(program.Pid());
   Check(!HotKeyFree(MOD_CONTROL | MOD_ALT, 'O'), "D's hot key is not registered after start-up");
   Note("Ctrl + Alt + O free while the window was up, taken after it closed");
 
   const auto saved = ReadSettings();
-  options = OpenOptions(program);
+  options = OpenOptionsFromMenu(program, menu);
   ShowPage(options, "D:");
   Tick(VisibleControl(options, "Button", showDialog), false);
   Tick(VisibleControl(options, "Button", "Beep when lock/unlock this drive"), true);
   Press(options, "Cancel");
-  Check(Responds(app), "the program does not answer after Cancel");
-  Check(ReadSettings() == saved, "Cancel changed the stored settings");
+  // Shown again through the icon: whatever Cancel did is done by then.
   options = OpenOptions(program);
+  Check(ReadSettings() == saved, "Cancel changed the stored settings");
   ShowPage(options, "D:");
   Check(IsTicked(VisibleControl(options, "Button", showDialog)) &&
             !IsTicked(VisibleControl(options, "Button", "Beep when lock/unlock this drive")),
@@ -907,7 +907,9 @@ void HotKeyDialog(const std::string& path) {
   const auto openDialog = [&](HWND change) {
     ClickButton(change);
     HWND dialog = WaitForWindow(program.Pid(), "Hot Key Options");
-    Check(!IsWindowEnabled(options), "the options window is enabled under the hot key dialog");
+    // The dialog shows first, then the windows under it are disabled.
+    Check(WaitFor([&] { return !IsWindowEnabled(options); }, kExitTimeout),
+          "the options window stays enabled under the hot key dialog");
     return dialog;
   };
   const auto dialogGone = [&](HWND dialog, const std::string& how) {
@@ -927,8 +929,13 @@ void HotKeyDialog(const std::string& path) {
   choose(dialog, "F5", "Ctrl");
   Press(dialog, "OK");
   dialogGone(dialog, "OK");
-  const std::vector<std::string> labels = LabelTexts(options);
-  Check(std::count(labels.begin(), labels.end(), "Ctrl + F5") == 1,
+  std::vector<std::string> labels;
+  Check(WaitFor(
+            [&] {
+              labels = LabelTexts(options);
+              return std::count(labels.begin(), labels.end(), "Ctrl + F5") == 1;
+            },
+            kExitTimeout),
         "the page does not show \"Ctrl + F5\" once");
   Note("OK in the dialog: the page shows \"Ctrl + F5\"");
 
@@ -944,16 +951,25 @@ void HotKeyDialog(const std::string& path) {
   Check(LabelTexts(options) == labels, "the close box or Esc changed the page");
   Note("the close box and Esc left the page as it was");
 
+  // The lock row's values tell what the close box and Esc left.
   Press(options, "OK");
-  WaitForSetting("D HotKeyClose-Key", "116");  // VK_F5
   const std::pair<const char*, const char*> stored[] = {
-      {"D HotKeyClose-Ctrl", "1"}, {"D HotKeyClose-Alt", "0"}, {"D HotKeyClose-Shift", "0"},
-      {"D HotKeyClose-Win", "0"},  {"D HotKeyLock-Key", "0"},  {"D HotKeyLock-Alt", "0"},
-      {"D HotKeyLock-Shift", "0"}, {"F HotKeyClose-Key", "0"}};
-  for (const auto& [name, expected] : stored) {
-    Check(SettingText(name) == expected,
-          std::string(name) + " is \"" + SettingText(name) + "\", expected \"" + expected + "\"");
-  }
+      {"D HotKeyClose-Key", "116"},  // VK_F5
+      {"D HotKeyClose-Ctrl", "1"},  {"D HotKeyClose-Alt", "0"}, {"D HotKeyClose-Shift", "0"},
+      {"D HotKeyClose-Win", "0"},   {"D HotKeyLock-Key", "0"},  {"D HotKeyLock-Alt", "0"},
+      {"D HotKeyLock-Shift", "0"},  {"F HotKeyClose-Key", "0"}};
+  const auto differing = [&] {
+    std::string found;
+    for (const auto& [name, expected] : stored) {
+      if (SettingText(name) != expected) {
+        found += std::string(" ") + name + " = \"" + SettingText(name) + "\" (expected \"" +
+                 expected + "\")";
+      }
+    }
+    return found;
+  };
+  // The save writes one value after the other: wait until all are there.
+  Check(WaitFor([&] { return differing().empty(); }, kExitTimeout), "after OK:" + differing());
   Note("OK stored D's close hot key Ctrl + F5 and nothing else");
 
   RequestClose(app);
