@@ -36,6 +36,8 @@ for font in /usr/share/wine/fonts/marlett.ttf; do
 done
 folder="$WINEPREFIX/drive_c/orbelle"
 cp build/windows/orbl3.exe build/windows/tests/e2e/orbl_shot.exe "$folder/"
+# The texts come from the language files beside the program, as on the user's disk.
+cp -r build/windows/Language build/windows/orbelle-help.html "$folder/"
 mkdir -p "$out" "$folder/shots"
 cd "$folder"
 
@@ -74,15 +76,23 @@ tool option D " ShowDialogToCloseDriveImmediately" 1
 
 program options
 shot options-common "Orbelle 3"
+tool click "Orbelle 3" "D:"
+shot options-drive "Orbelle 3"
+# The first "Change..." is the open/close hot key's.
+tool click "Orbelle 3" "Change..."
+shot hot-key "Hot Key Options"
+tool click "Hot Key Options" Cancel
 tool close "Orbelle 3"
-# To come once the options window has its pages and the hot key dialog exists:
-#   tool click "Orbelle 3" "D:";          shot options-drive "Orbelle 3"
-#   tool click "Orbelle 3" "Change...";   shot hot-key "Hot Key Options"
-#   tool click "Hot Key Options" Cancel
 
 tool tray-menu
 shot tray-menu "#menu"
 tool close-menu
+
+# Up from no selection: Exit, then About Orbelle.
+tool tray-menu
+tool menu-keys up up return
+shot about "About Orbelle"
+tool close "About Orbelle"
 
 tool removal D
 shot close-now "Close Drive"

@@ -48,14 +48,21 @@ TEST(HarnessHelpersTest, WorkTheControlsAsTheUserWould) {
     platform::ControlEvents bar;
     bar.onSelect = [&](int index) { seen.push_back("bar " + std::to_string(index)); };
     const auto drives = make(ControlKind::ButtonBar, {0, 0, 400, 46}, "", bar);
-    for (const char* caption : {"Common options", "", "D:", "F:"}) {
-      windows.AddBarButton(drives, caption, caption[0] == '\0' ? -1 : 1);
-    }
+    // Laid out as the options window lays out its drive bar.
+    windows.AddBarButton(drives, "Common options", 0);
+    windows.AddBarSeparator(drives);
+    for (const char* caption : {"D:", "F:"}) windows.AddBarButton(drives, caption, 1);
     platform::ControlEvents list;
     list.onSelect = [&](int index) { seen.push_back("entry " + std::to_string(index)); };
     const auto actions = make(ControlKind::DropDownList, {8, 60, 200, 21}, "", list);
     for (const char* entry : {"None", "Open/Close drive D:", "Show options dialog"}) {
       windows.AddItem(actions, entry);
+    }
+    platform::ControlEvents languages;
+    languages.onSelect = [&](int index) { seen.push_back("language " + std::to_string(index)); };
+    const auto files = make(ControlKind::List, {220, 60, 170, 60}, "", languages);
+    for (const char* entry : {"English (English)", "German (Deutsch)"}) {
+      windows.AddItem(files, entry);
     }
     platform::ControlEvents arrows;
     arrows.onArrow = [&](int value) { seen.push_back("arrow " + std::to_string(value)); };
@@ -88,9 +95,16 @@ TEST(HarnessHelpersTest, WorkTheControlsAsTheUserWould) {
     HWND bar = e2e::NeedControl(window, TOOLBARCLASSNAMEA, "");
     EXPECT_TRUE(e2e::ClickBarButton(bar, "F:"));
     EXPECT_FALSE(e2e::ClickBarButton(bar, "Z:"));
+    Strings captions;
+    for (const auto& button : e2e::BarButtons(bar)) captions.push_back(button.second);
+    EXPECT_EQ(captions, (Strings{"Common options", "D:", "F:"}));
     HWND combo = e2e::NeedControl(window, "ComboBox", "");
     EXPECT_EQ(e2e::Entries(combo), (Strings{"None", "Open/Close drive D:", "Show options dialog"}));
     e2e::ChooseEntry(combo, 2);
+    HWND list = e2e::NeedControl(window, "ListBox", "");
+    EXPECT_EQ(e2e::Entries(list), (Strings{"English (English)", "German (Deutsch)"}));
+    e2e::ChooseEntry(list, e2e::EntryIndex(list, "German (Deutsch)"));
+    EXPECT_THROW(e2e::EntryIndex(list, "French (Francais)"), e2e::Failure);
     HWND field = e2e::NeedControl(window, "Edit", "15");
     HWND updown = e2e::ArrowsOf(field);
     ASSERT_NE(updown, nullptr);
@@ -99,7 +113,10 @@ TEST(HarnessHelpersTest, WorkTheControlsAsTheUserWould) {
     e2e::PressArrow(updown, false);
     EXPECT_EQ(e2e::ControlText(field), "14");
     EXPECT_EQ(e2e::FindControl(window, "Button", "Alt"), nullptr);
-    e2e::ClickButton(e2e::NeedControl(window, "Button", "Ctrl"));
+    HWND ctrlBox = e2e::NeedControl(window, "Button", "Ctrl");
+    EXPECT_FALSE(e2e::IsTicked(ctrlBox));
+    e2e::ClickButton(ctrlBox);
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::IsTicked(ctrlBox); }, 5000));
     e2e::ClickButton(e2e::NeedControl(window, "Button", "OK"));
   } catch (const e2e::Failure& failure) {
     ADD_FAILURE() << failure.what();
@@ -111,7 +128,8 @@ TEST(HarnessHelpersTest, WorkTheControlsAsTheUserWould) {
   gui.join();
   CloseHandle(ready);
   CloseHandle(done);
-  EXPECT_EQ(seen, (Strings{"bar 3", "entry 2", "arrow 16", "arrow 15", "arrow 14", "Ctrl", "OK"}));
+  EXPECT_EQ(seen, (Strings{"bar 3", "entry 2", "language 1", "arrow 16", "arrow 15", "arrow 14",
+                           "Ctrl", "OK"}));
   EXPECT_TRUE(tickedWhenClicked) << "the box is ticked before its window hears of the click";
 }
 

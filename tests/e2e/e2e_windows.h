@@ -13,12 +13,16 @@
 // windows.h first: the others rely on its types.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orbl::e2e {
@@ -269,35 +273,59 @@ class RemoteBuffer {
   void* address_ = nullptr;
 };
 
-// The entries of a drop-down list, in list order. The system carries a
-// combo box's texts across processes itself, unlike a toolbar's; asked in
+// The entries of a drop-down list or a list box, in list order. The system
+// carries their texts across processes itself, unlike a toolbar's; asked in
 // ANSI, Wine hands back the Unicode text of a Unicode list unconverted.
-inline std::vector<std::string> Entries(HWND combo) {
+inline std::vector<std::string> Entries(HWND list) {
+  const bool box = lstrcmpiA(ClassOf(list).c_str(), WC_LISTBOXA) == 0;
   std::vector<std::string> entries;
   DWORD_PTR count = 0;
-  Check(SendWithin(combo, CB_GETCOUNT, 0, 0, 5000, count), "the drop-down list does not answer");
+  Check(SendWithin(list, box ? LB_GETCOUNT : CB_GETCOUNT, 0, 0, 5000, count),
+        "the list does not answer");
   for (DWORD_PTR i = 0; i < count; ++i) {
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, 5000, &length);
+    SendMessageTimeoutW(list, box ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, 5000,
+                        &length);
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
-                        5000, &copied);
+    SendMessageTimeoutW(list, box ? LB_GETTEXT : CB_GETLBTEXT, i,
+                        reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000, &copied);
     text.resize(copied <= length ? copied : 0);
     entries.push_back(Narrow(text));
   }
   return entries;
 }
 
-// Chooses entry `index` of a drop-down list as the user would: the list
-// selects it and tells its window, whose handling has run on return.
-inline void ChooseEntry(HWND combo, int index) {
+// The position of `entry` in a list (Entries); throws when it is not there.
+inline int EntryIndex(HWND list, const std::string& entry) {
+  const std::vector<std::string> entries = Entries(list);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] == entry) return static_cast<int>(i);
+  }
+  std::string listed;
+  for (const std::string& e : entries) listed += " \"" + e + "\"";
+  throw Failure("no entry \"" + entry + "\" in the list:" + listed);
+}
+
+// Chooses entry `index` of a drop-down list or a list box as the user would:
+// the list selects it and tells its window, whose handling has run on return.
+inline void ChooseEntry(HWND list, int index) {
+  const bool box = lstrcmpiA(ClassOf(list).c_str(), WC_LISTBOXA) == 0;
   DWORD_PTR result = 0;
-  Check(SendWithin(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, 5000, result) &&
-            static_cast<int>(result) == index,
+  Check(SendWithin(list, box ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(index), 0, 5000,
+                   result) &&
+            (box ? static_cast<int>(result) != LB_ERR : static_cast<int>(result) == index),
         "entry " + std::to_string(index) + " cannot be selected");
-  const WPARAM command = MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE);
-  SendWithin(GetParent(combo), WM_COMMAND, command, reinterpret_cast<LPARAM>(combo), 5000, result);
+  const WPARAM command = MAKEWPARAM(GetDlgCtrlID(list), box ? LBN_SELCHANGE : CBN_SELCHANGE);
+  SendWithin(GetParent(list), WM_COMMAND, command, reinterpret_cast<LPARAM>(list), 5000, result);
+}
+
+// Whether a check box is ticked, as the box itself tells.
+inline bool IsTicked(HWND box) {
+  DWORD_PTR state = 0;
+  Check(SendWithin(box, BM_GETCHECK, 0, 0, 5000, state),
+        "the check box \"" + TextOf(box) + "\" does not answer");
+  return state == BST_CHECKED;
 }
 
 // The up-down control whose buddy is the number field `field`; null when none.
@@ -325,9 +353,9 @@ inline void PressArrow(HWND arrows, bool up) {
         "the arrows do not answer");
 }
 
-// Clicks the button captioned `caption` on a toolbar (the options window's
-// drive bar) with the mouse. Returns false when no button has that caption.
-inline bool ClickBarButton(HWND toolbar, const std::string& caption) {
+// The captions of a toolbar's buttons with their positions, separators left out.
+inline std::vector<std::pair<DWORD_PTR, std::string>> BarButtons(HWND toolbar) {
+  std::vector<std::pair<DWORD_PTR, std::string>> buttons;
   DWORD_PTR count = 0;
   Check(SendWithin(toolbar, TB_BUTTONCOUNT, 0, 0, 5000, count), "the bar does not answer");
   for (DWORD_PTR i = 0; i < count; ++i) {
@@ -339,9 +367,19 @@ inline bool ClickBarButton(HWND toolbar, const std::string& caption) {
     RemoteBuffer text(toolbar, 256);
     SendWithin(toolbar, TB_GETBUTTONTEXTA, static_cast<WPARAM>(info.idCommand), text.Address(),
                5000, ok);
-    if (text.ReadText() != caption) continue;
+    buttons.emplace_back(i, text.ReadText());
+  }
+  return buttons;
+}
+
+// Clicks the button captioned `caption` on a toolbar (the options window's
+// drive bar) with the mouse. Returns false when no button has that caption.
+inline bool ClickBarButton(HWND toolbar, const std::string& caption) {
+  for (const auto& [position, text] : BarButtons(toolbar)) {
+    if (text != caption) continue;
     RemoteBuffer rect(toolbar, sizeof(RECT));
-    SendWithin(toolbar, TB_GETITEMRECT, i, rect.Address(), 5000, ok);
+    DWORD_PTR ok = 0;
+    SendWithin(toolbar, TB_GETITEMRECT, position, rect.Address(), 5000, ok);
     const RECT r = rect.Read<RECT>();
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     DWORD_PTR result = 0;
@@ -464,6 +502,85 @@ inline void CaptureWindow(HWND hwnd, const std::string& path) {
   std::fwrite(&info, sizeof info, 1, out);
   std::fwrite(rows.data(), 1, rows.size(), out);
   Check(std::fclose(out) == 0, "cannot write " + path);
+}
+
+// Whether the pop-up menu `menu` of another process shows `text` as one of its
+// items. Under Wine the items cannot be read from outside the menu's process;
+// their pictures can: the text is drawn here as the system draws an item, in
+// the menu font and colours of the session, and looked for pixel for pixel in
+// the menu as the screen shows it.
+inline bool MenuShowsText(HWND menu, const std::string& text) {
+  // Physical pixels and the session's own metrics, whatever this process declared.
+  const DPI_AWARENESS_CONTEXT previous =
+      SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  int width = 0;
+  int height = 0;
+  const std::vector<std::uint32_t> shown = ScreenPixels(menu, width, height);
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  SetThreadDpiAwarenessContext(previous);
+
+  // The menu's background is the colour most of its pixels have.
+  std::map<std::uint32_t, int> counts;
+  for (std::uint32_t p : shown) ++counts[p & 0xFFFFFF];
+  std::uint32_t background = 0;
+  int most = 0;
+  for (const auto& [colour, count] : counts) {
+    if (count > most) {
+      background = colour;
+      most = count;
+    }
+  }
+
+  HFONT font = CreateFontIndirectA(&metrics.lfMenuFont);
+  const int w = static_cast<int>(text.size()) * 2 * std::abs(metrics.lfMenuFont.lfHeight) + 16;
+  const int h = 3 * std::abs(metrics.lfMenuFont.lfHeight) + 16;
+  Canvas drawn(w, h);
+  const COLORREF back = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+  RECT all{0, 0, w, h};
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(drawn.Dc(), &all, brush);
+  DeleteObject(brush);
+  HGDIOBJ old = SelectObject(drawn.Dc(), font);
+  SetBkColor(drawn.Dc(), back);
+  SetTextColor(drawn.Dc(), GetSysColor(COLOR_MENUTEXT));
+  RECT at{4, 4, w, h};
+  DrawTextA(drawn.Dc(), text.c_str(), -1, &at, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
+  SelectObject(drawn.Dc(), old);
+  DeleteObject(font);
+
+  // The inked part of the drawing is the pattern to look for.
+  const std::vector<std::uint32_t> pixels = drawn.Pixels();
+  int left = w, top = h, right = -1, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if ((pixels[static_cast<std::size_t>(y * w + x)] & 0xFFFFFF) == background) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  Check(right >= 0, "\"" + text + "\" draws nothing in the menu font");
+  const int pw = right - left + 1;
+  const int ph = bottom - top + 1;
+  const auto matches = [&](int x0, int y0) {
+    for (int y = 0; y < ph; ++y) {
+      for (int x = 0; x < pw; ++x) {
+        const std::uint32_t want = pixels[static_cast<std::size_t>((top + y) * w + left + x)];
+        const std::uint32_t have = shown[static_cast<std::size_t>((y0 + y) * width + x0 + x)];
+        if (((want ^ have) & 0xFFFFFF) != 0) return false;
+      }
+    }
+    return true;
+  };
+  for (int y0 = 0; y0 + ph <= height; ++y0) {
+    for (int x0 = 0; x0 + pw <= width; ++x0) {
+      if (matches(x0, y0)) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace orbl::e2e

@@ -80,6 +80,8 @@ struct Value {
   DWORD type = REG_NONE;
   std::string text;  // REG_SZ without its terminator
   DWORD number = 0;  // REG_DWORD
+
+  bool operator==(const Value&) const = default;
 };
 
 std::map<std::string, Value> ReadSettings() {
@@ -114,6 +116,43 @@ std::map<std::string, Value> ReadSettings() {
 
 void ClearSettings() {
   RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+// A text value of the settings, or "(none)" when it is missing or no text.
+std::string SettingText(const std::string& name) {
+  const auto values = ReadSettings();
+  const auto found = values.find(name);
+  return found == values.end() || found->second.type != REG_SZ ? "(none)" : found->second.text;
+}
+
+// Waits until the settings value `name` reads `expected`: the save runs after
+// the window it comes from is hidden.
+void WaitForSetting(const std::string& name, const std::string& expected) {
+  Check(WaitFor([&] { return SettingText(name) == expected; }, kExitTimeout),
+        "\"" + name + "\" is \"" + SettingText(name) + "\", expected \"" + expected + "\"");
+}
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A value of the current user's Run key, or "(none)".
+std::string RunValue(const char* name) {
+  char data[1024] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, name, RRF_RT_REG_SZ, nullptr, data, &size) !=
+      ERROR_SUCCESS) {
+    return "(none)";
+  }
+  return data;
+}
+
+void SetRunValue(const char* name, const std::string& text) {
+  Check(RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, name, REG_SZ, text.c_str(),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS,
+        std::string("could not write the Run value ") + name);
+}
+
+void DeleteRunValue(const char* name) {
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, name);
 }
 
 void CheckDriveValues(const std::map<std::string, Value>& values, char letter) {
@@ -689,6 +728,288 @@ void RemovalDialog(const std::string& path) {
   ClearSettings();
 }
 
+// --- the options window and its dialogs ---------------------------------------------
+
+// Chooses Options... in the tray menu `menu` that the program shows; returns
+// the options window once it shows.
+HWND OpenOptionsFromMenu(const Program& program, HWND menu) {
+  // Up from no selection: Exit, About, Help, then Options.
+  for (WPARAM key : {VK_UP, VK_UP, VK_UP, VK_UP, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
+  return WaitForWindow(program.Pid(), kOptionsTitle);
+}
+
+HWND OpenOptions(const Program& program) {
+  return OpenOptionsFromMenu(program, OpenTrayMenu(program.Pid()));
+}
+
+// A control of the page on show: the pages' controls all exist, only one
+// page's are visible.
+HWND VisibleControl(HWND window, const std::string& cls, const std::string& text) {
+  HWND control = NeedControl(window, cls, text);
+  Check(IsWindowVisible(control), "\"" + text + "\" is not on the page shown");
+  return control;
+}
+
+void ShowPage(HWND options, const std::string& caption) {
+  Check(ClickBarButton(NeedControl(options, TOOLBARCLASSNAMEA, ""), caption),
+        "no bar button \"" + caption + "\"");
+}
+
+void Tick(HWND box, bool ticked) {
+  if (IsTicked(box) != ticked) ClickButton(box);
+  Check(WaitFor([&] { return IsTicked(box) == ticked; }, kExitTimeout),
+        "\"" + ControlText(box) + "\" does not change");
+}
+
+// OK, Cancel or a dialog's button, pressed; waits until the window has gone.
+void Press(HWND window, const std::string& button) {
+  ClickButton(VisibleControl(window, "Button", button));
+  Check(WaitFor([&] { return !IsWindowVisible(window); }, kExitTimeout),
+        "\"" + TextOf(window) + "\" stays up after " + button);
+}
+
+// Whether the harness can take the hot key, that is no program holds it; it
+// lets go at once.
+bool HotKeyFree(UINT modifiers, UINT key) {
+  if (RegisterHotKey(nullptr, 0x4F4F, modifiers, key) == FALSE) return false;
+  UnregisterHotKey(nullptr, 0x4F4F);
+  return true;
+}
+
+// `orbl3.exe options` shows the options window inside start-up, before the
+// drives' hot keys are registered. A drive page's box reaches the registry
+// with OK; with Cancel nothing is stored and the next showing starts from
+// what was stored.
+void OptionsWindowCase(const std::string& path) {
+  ClearSettings();
+  StoreDriveOption('D', " HotKeyClose-Ctrl", "1");
+  StoreDriveOption('D', " HotKeyClose-Alt", "1");
+  StoreDriveOption('D', " HotKeyClose-Key", "79");  // Ctrl + Alt + O
+  Program program(path, "options");
+  HWND app = program.WaitRunning();
+  HWND options = WaitForWindow(program.Pid(), kOptionsTitle);
+  Check(HotKeyFree(MOD_CONTROL | MOD_ALT, 'O'),
+        "D's hot key is registered while the options window of the start-up is up");
+
+  const std::string showDialog = "Show dialog asking to close the drive immediately";
+  const std::string value = "D ShowDialogToCloseDriveImmediately";
+  ShowPage(options, "D:");
+  HWND box = VisibleControl(options, "Button", showDialog);
+  Check(!IsTicked(box), "\"" + showDialog + "\" is ticked before any save");
+  Tick(box, true);
+  Press(options, "OK");
+  WaitForSetting(value, "1");
+  Note("OK stored \"" + value + "\" = \"1\"");
+  // The icon answers from the message loop only, after start-up and so
+  // after the hot keys were registered and OK's save was done.
+  HWND menu = OpenTrayMenu(program.Pid());
+  Check(!HotKeyFree(MOD_CONTROL | MOD_ALT, 'O'), "D's hot key is not registered after start-up");
+  Note("Ctrl + Alt + O free while the window was up, taken after it closed");
+
+  const auto saved = ReadSettings();
+  options = OpenOptionsFromMenu(program, menu);
+  ShowPage(options, "D:");
+  Tick(VisibleControl(options, "Button", showDialog), false);
+  Tick(VisibleControl(options, "Button", "Beep when lock/unlock this drive"), true);
+  Press(options, "Cancel");
+  // Shown again through the icon: whatever Cancel did is done by then.
+  options = OpenOptions(program);
+  Check(ReadSettings() == saved, "Cancel changed the stored settings");
+  ShowPage(options, "D:");
+  Check(IsTicked(VisibleControl(options, "Button", showDialog)) &&
+            !IsTicked(VisibleControl(options, "Button", "Beep when lock/unlock this drive")),
+        "the showing after Cancel shows the cancelled changes");
+  Press(options, "Cancel");
+  Note("Cancel stored nothing, and the next showing had the stored values");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
+// German chosen in the language list: the choice is stored as the file's
+// path, and the tray menu and the options window speak German from then on.
+void LanguageGerman(const std::string& path) {
+  ClearSettings();
+  Program program(path);
+  HWND app = program.WaitRunning();
+  HWND menu = OpenTrayMenu(program.Pid());
+  // The English menu first: it shows that its pictures can be read at all.
+  Check(MenuShowsText(menu, "Exit") && MenuShowsText(menu, "Options..."),
+        "\"Exit\" and \"Options...\" are not found in the English menu's picture");
+  Check(!MenuShowsText(menu, "Beenden"), "\"Beenden\" found in the English menu");
+  HWND options = OpenOptionsFromMenu(program, menu);
+
+  HWND list = VisibleControl(options, WC_LISTBOXA, "");
+  const int german = EntryIndex(list, "German (Deutsch)");
+  ChooseEntry(list, german);
+  Press(options, "OK");
+  const std::string file = path.substr(0, path.find_last_of('\\')) + "\\Language\\German.ini";
+  Check(WaitFor(
+            [&] {
+              return lstrcmpiA(SettingText("Currently used language").c_str(), file.c_str()) == 0;
+            },
+            kExitTimeout),
+        "\"Currently used language\" is \"" + SettingText("Currently used language") + "\"");
+  Note("stored language: " + SettingText("Currently used language"));
+
+  menu = OpenTrayMenu(program.Pid());
+  Check(MenuShowsText(menu, "Beenden") && MenuShowsText(menu, "Optionen..."),
+        "the tray menu does not show \"Beenden\" and \"Optionen...\"");
+  Check(!MenuShowsText(menu, "Exit"), "the tray menu still shows \"Exit\"");
+  Note("the tray menu shows \"Beenden\" and \"Optionen...\"");
+
+  options = OpenOptionsFromMenu(program, menu);
+  for (const char* text : {"Abbrechen", "Hilfe", " Automatisch starten"}) {
+    VisibleControl(options, "Button", text);
+  }
+  const auto bar = BarButtons(NeedControl(options, TOOLBARCLASSNAMEA, ""));
+  Check(!bar.empty() && bar.front().second == "Allgemeine Optionen",
+        "the bar's first button reads \"" + (bar.empty() ? "" : bar.front().second) + "\"");
+  DWORD_PTR selected = 0;
+  Check(
+      SendWithin(list, LB_GETCURSEL, 0, 0, 5000, selected) && static_cast<int>(selected) == german,
+      "the language list does not show German chosen");
+  Press(options, "Abbrechen");
+  Note("the options window reads German at its next showing");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
+// The texts of a window's labels, in z-order.
+std::vector<std::string> LabelTexts(HWND window) {
+  std::vector<std::string> texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == "Static") texts.push_back(ControlText(child));
+  }
+  return texts;
+}
+
+// Drive D's "Change..." buttons open the hot key dialog over the disabled
+// options window; OK there shows the new hot key on the page, the close box
+// and Esc change nothing, and the options window's OK stores the hot key.
+void HotKeyDialog(const std::string& path) {
+  ClearSettings();
+  Program program(path, "options");
+  HWND app = program.WaitRunning();
+  HWND options = WaitForWindow(program.Pid(), kOptionsTitle);
+  ShowPage(options, "D:");
+  HWND changeClose = VisibleControl(options, "Button", "Change...");
+  HWND changeLock = changeClose;
+  do {
+    changeLock = GetWindow(changeLock, GW_HWNDNEXT);
+  } while (changeLock != nullptr && ControlText(changeLock) != "Change...");
+  Check(changeLock != nullptr, "no second \"Change...\" button");
+
+  const auto openDialog = [&](HWND change) {
+    ClickButton(change);
+    HWND dialog = WaitForWindow(program.Pid(), "Hot Key Options");
+    // The dialog shows first, then the windows under it are disabled.
+    Check(WaitFor([&] { return !IsWindowEnabled(options); }, kExitTimeout),
+          "the options window stays enabled under the hot key dialog");
+    return dialog;
+  };
+  const auto dialogGone = [&](HWND dialog, const std::string& how) {
+    Check(
+        WaitFor([&] { return !IsWindowVisible(dialog) && IsWindowEnabled(options); }, kExitTimeout),
+        how + " left the hot key dialog up or the options window disabled");
+  };
+  const auto choose = [&](HWND dialog, const std::string& key, const std::string& modifier) {
+    HWND keys = VisibleControl(dialog, WC_COMBOBOXA, "");
+    Check(Entries(keys).size() == 60,
+          "the key list has " + std::to_string(Entries(keys).size()) + " entries, expected 60");
+    ChooseEntry(keys, EntryIndex(keys, key));
+    Tick(VisibleControl(dialog, "Button", modifier), true);
+  };
+
+  HWND dialog = openDialog(changeClose);
+  choose(dialog, "F5", "Ctrl");
+  Press(dialog, "OK");
+  dialogGone(dialog, "OK");
+  std::vector<std::string> labels;
+  Check(WaitFor(
+            [&] {
+              labels = LabelTexts(options);
+              return std::count(labels.begin(), labels.end(), "Ctrl + F5") == 1;
+            },
+            kExitTimeout),
+        "the page does not show \"Ctrl + F5\" once");
+  Note("OK in the dialog: the page shows \"Ctrl + F5\"");
+
+  // The lock row's dialog, changed and then left without OK, both ways.
+  dialog = openDialog(changeLock);
+  choose(dialog, "F6", "Alt");
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  dialogGone(dialog, "the close box");
+  dialog = openDialog(changeLock);
+  choose(dialog, "F7", "Shift");
+  PostMessageA(VisibleControl(dialog, "Button", "Shift"), WM_KEYDOWN, VK_ESCAPE, 0);
+  dialogGone(dialog, "Esc");
+  Check(LabelTexts(options) == labels, "the close box or Esc changed the page");
+  Note("the close box and Esc left the page as it was");
+
+  // The lock row's values tell what the close box and Esc left.
+  Press(options, "OK");
+  const std::pair<const char*, const char*> stored[] = {
+      {"D HotKeyClose-Key", "116"},  // VK_F5
+      {"D HotKeyClose-Ctrl", "1"},  {"D HotKeyClose-Alt", "0"}, {"D HotKeyClose-Shift", "0"},
+      {"D HotKeyClose-Win", "0"},   {"D HotKeyLock-Key", "0"},  {"D HotKeyLock-Alt", "0"},
+      {"D HotKeyLock-Shift", "0"},  {"F HotKeyClose-Key", "0"}};
+  const auto differing = [&] {
+    std::string found;
+    for (const auto& [name, expected] : stored) {
+      if (SettingText(name) != expected) {
+        found += std::string(" ") + name + " = \"" + SettingText(name) + "\" (expected \"" +
+                 expected + "\")";
+      }
+    }
+    return found;
+  };
+  // The save writes one value after the other: wait until all are there.
+  Check(WaitFor([&] { return differing().empty(); }, kExitTimeout), "after OK:" + differing());
+  Note("OK stored D's close hot key Ctrl + F5 and nothing else");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
+// " Start automatically", ticked as on a first start, writes the Run value
+// with OK; unticked, OK removes it together with a leftover of an older
+// release that names this program.
+void Autostart(const std::string& path) {
+  ClearSettings();
+  DeleteRunValue("Orbelle");
+  SetRunValue("ORBL", path);
+  Program program(path, "options");
+  HWND app = program.WaitRunning();
+  HWND options = WaitForWindow(program.Pid(), kOptionsTitle);
+  HWND box = VisibleControl(options, "Button", " Start automatically");
+  Check(IsTicked(box), "\" Start automatically\" is not ticked on a first start");
+  Press(options, "OK");
+  Check(WaitFor([&] { return lstrcmpiA(RunValue("Orbelle").c_str(), path.c_str()) == 0; },
+                kExitTimeout),
+        "the Run value \"Orbelle\" is \"" + RunValue("Orbelle") + "\", expected \"" + path + "\"");
+  Note("Run value \"Orbelle\" = \"" + RunValue("Orbelle") + "\"");
+
+  options = OpenOptions(program);
+  Check(IsTicked(box), "the box does not show autostart on");
+  Tick(box, false);
+  Press(options, "OK");
+  Check(WaitFor([] { return RunValue("Orbelle") == "(none)" && RunValue("ORBL") == "(none)"; },
+                kExitTimeout),
+        "unticked, OK left \"Orbelle\" = \"" + RunValue("Orbelle") + "\" and \"ORBL\" = \"" +
+            RunValue("ORBL") + "\"");
+  Note("unticked: \"Orbelle\" and the leftover \"ORBL\" are gone");
+
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
 // The program file carries its icon in the three sizes, its version and its
 // manifest.
 void Resources(const std::string& path) {
@@ -777,7 +1098,11 @@ int Run(int argc, char** argv) {
       {"hot-key-conflict", HotKeyConflict},
       {"hot-key-pressed", HotKeyPressed},
       {"removal-dialog", RemovalDialog},
-      {"shutdown-warning", ShutdownWarning}};
+      {"shutdown-warning", ShutdownWarning},
+      {"options-window", OptionsWindowCase},
+      {"language-german", LanguageGerman},
+      {"hot-key-dialog", HotKeyDialog},
+      {"autostart", Autostart}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());

@@ -8,6 +8,8 @@
 //   orbl_shot.exe close TITLE                ask the window titled TITLE to close (its close box)
 //   orbl_shot.exe tray-menu                  open the tray icon's menu with the right button
 //   orbl_shot.exe close-menu                 close the open pop-up menu
+//   orbl_shot.exe menu-keys KEY...           press keys in the open pop-up menu (up, down,
+//                                            left, right, return), as the keyboard would
 //   orbl_shot.exe removal LETTER             broadcast the removal of that drive's medium
 //   orbl_shot.exe capture TITLE FILE         write the window titled TITLE ("#menu": the open
 //                                            pop-up menu) as the screen shows it, a 24-bit BMP
@@ -15,6 +17,7 @@
 //
 // Exit code 0 when the step was done; every wait is bounded.
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -109,6 +112,21 @@ int Run(const std::vector<std::string>& args) {
   } else if (step == "close-menu") {
     need(0);
     PostMessageA(WaitForMenu(ProgramPid(), "no pop-up menu is open"), WM_KEYDOWN, VK_ESCAPE, 0);
+  } else if (step == "menu-keys") {
+    Check(args.size() > 1, "step \"menu-keys\" takes one key or more");
+    const std::map<std::string, WPARAM> keys = {{"up", VK_UP},
+                                                {"down", VK_DOWN},
+                                                {"left", VK_LEFT},
+                                                {"right", VK_RIGHT},
+                                                {"return", VK_RETURN}};
+    std::vector<WPARAM> pressed;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      const auto key = keys.find(args[i]);
+      Check(key != keys.end(), "no key \"" + args[i] + "\": up, down, left, right or return");
+      pressed.push_back(key->second);
+    }
+    HWND menu = WaitForMenu(ProgramPid(), "no pop-up menu is open");
+    for (WPARAM key : pressed) PostMessageA(menu, WM_KEYDOWN, key, 0);
   } else if (step == "removal") {
     need(1);
     Check(args[1].size() == 1 && args[1][0] >= 'A' && args[1][0] <= 'Z',
@@ -123,7 +141,8 @@ int Run(const std::vector<std::string>& args) {
   } else {
     std::printf(
         "usage: orbl_shot STEP ARGS...\nsteps: running, option LETTER NAME VALUE, click TITLE "
-        "TEXT, close TITLE, tray-menu, close-menu, removal LETTER, capture TITLE FILE, quit\n");
+        "TEXT, close TITLE, tray-menu, close-menu, menu-keys KEY..., removal LETTER, capture TITLE "
+        "FILE, quit\n");
     return 2;
   }
   return 0;

@@ -20,7 +20,7 @@ if [ ${#cases[@]} -eq 0 ]; then
   cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
          options-argument system-messages start-after-kill lock-refused-at-start
          tray-menu-open-door hot-key-conflict hot-key-pressed shutdown-warning
-         removal-dialog)
+         removal-dialog options-window language-german hot-key-dialog autostart)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 
@@ -53,6 +53,11 @@ step() { session_step "$@"; }
 session_start || exit $?
 cp "$program" "$WINEPREFIX/drive_c/orbelle/orbl3.exe"
 cp "$harness" "$WINEPREFIX/drive_c/orbelle/orbl_e2e.exe"
+# What the build lays beside the program goes with it: its language files
+# (the language case chooses German) and its help page.
+program_dir=$(dirname "$program")
+[ -d "$program_dir/Language" ] && cp -r "$program_dir/Language" "$WINEPREFIX/drive_c/orbelle/"
+[ -f "$program_dir/orbelle-help.html" ] && cp "$program_dir/orbelle-help.html" "$WINEPREFIX/drive_c/orbelle/"
 [ -n "$unit_tests" ] && cp "$unit_tests" "$WINEPREFIX/drive_c/orbelle/orbl_win32_tests.exe"
 
 # The cases start from the program's folder, as a user would.
