@@ -12,6 +12,34 @@ namespace orbl::win32 {
 
 namespace {
 
+// Buttons, check boxes and group boxes read '&' as the mark of an underlined
+// access key. The program's texts (and a language file's) mean the character
+// itself: "Closing & locking" must not show "Closing _locking".
+bool MarksAccessKeys(platform::ControlKind kind) {
+  return kind == platform::ControlKind::Button || kind == platform::ControlKind::CheckBox ||
+         kind == platform::ControlKind::Group;
+}
+
+std::string ShownText(platform::ControlKind kind, const std::string& text) {
+  if (!MarksAccessKeys(kind)) return text;
+  std::string shown;
+  for (char c : text) {
+    shown.push_back(c);
+    if (c == '&') shown.push_back('&');
+  }
+  return shown;
+}
+
+std::string ProgramText(platform::ControlKind kind, const std::string& shown) {
+  if (!MarksAccessKeys(kind)) return shown;
+  std::string text;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    text.push_back(shown[i]);
+    if (shown[i] == '&' && i + 1 < shown.size() && shown[i + 1] == '&') ++i;
+  }
+  return text;
+}
+
 // Toolbar button commands start here so that index 0 is a real command.
 constexpr int kBarCommandBase = 1000;
 // A link under the pointer. Not COLOR_HOTLIGHT: that is no blue in every
@@ -130,7 +158,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
     case ControlKind::LinkLabel:
       // SS_NOTIFY: a link reports its clicks, and a click on a plain label
       // does not count as one on the window.
-      style |= SS_LEFT | SS_NOTIFY;
+      style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
       break;
     case ControlKind::CheckBox:
       cls = WC_BUTTONA;
@@ -184,9 +212,10 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   }
 
   const int id = nextControlId_++;
-  const char* text = params.kind == ControlKind::Picture ? "" : params.text.c_str();
+  const std::string text =
+      params.kind == ControlKind::Picture ? std::string() : ShownText(params.kind, params.text);
   HWND hwnd =
-      CreateWindowExA(exStyle, cls, text, style, 0, 0, 0, 0, window.hwnd,
+      CreateWindowExA(exStyle, cls, text.c_str(), style, 0, 0, 0, 0, window.hwnd,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   if (hwnd == nullptr) return {};
 
@@ -261,12 +290,14 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
 }
 
 void Win32WindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {
-  if (Control* c = FindControl(control)) SetWindowTextA(c->hwnd, text.c_str());
+  if (Control* c = FindControl(control)) {
+    SetWindowTextA(c->hwnd, ShownText(c->params.kind, text).c_str());
+  }
 }
 
 std::string Win32WindowSystem::ControlText(platform::ControlHandle control) const {
   const Control* c = FindControl(control);
-  return c == nullptr ? std::string() : WindowText(c->hwnd);
+  return c == nullptr ? std::string() : ProgramText(c->params.kind, WindowText(c->hwnd));
 }
 
 void Win32WindowSystem::SetControlVisible(platform::ControlHandle control, bool visible) {

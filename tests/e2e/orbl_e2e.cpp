@@ -27,9 +27,9 @@ class Program {
     if (!arguments.empty()) commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    Check(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         nullptr, &startup, &info_) != FALSE,
-          "could not start " + path);
+    const bool started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                        0, nullptr, nullptr, &startup, &info_) != FALSE;
+    Check(started, "could not start " + path + " (error " + std::to_string(GetLastError()) + ")");
   }
   ~Program() {
     if (Running()) Kill();

@@ -233,6 +233,30 @@ TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
   VirtualFree(pages, 0, MEM_RELEASE);
 }
 
+// An ampersand in a text is the character itself, on every kind of control
+// that shows text: none of them underlines the next letter instead.
+TEST_F(WindowSystemTest, AnAmpersandIsShownAsItselfNotAsAnAccessKey) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  for (ControlKind kind :
+       {ControlKind::Label, ControlKind::Group, ControlKind::CheckBox, ControlKind::Button}) {
+    platform::ControlSpec params;
+    params.kind = kind;
+    params.text = "Closing & locking";
+    const auto control = windows.CreateControl(window, params, {});
+    ASSERT_TRUE(control);
+    EXPECT_EQ(windows.ControlText(control), "Closing & locking");
+    windows.SetControlText(control, "A && B &");
+    EXPECT_EQ(windows.ControlText(control), "A && B &");
+    HWND hwnd = reinterpret_cast<HWND>(control.value);
+    const std::string shown = WindowText(hwnd);
+    const bool prefixStyle = kind != ControlKind::Label;
+    EXPECT_EQ(shown, prefixStyle ? "A &&&& B &&" : "A && B &") << static_cast<int>(kind);
+    if (!prefixStyle) {
+      EXPECT_NE(GetWindowLongA(hwnd, GWL_STYLE) & SS_NOPREFIX, 0);
+    }
+  }
+}
+
 TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
   int clicks = 0;
