@@ -49,7 +49,8 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
       onEditHotKey([this](THotKeyDef& hotKey) { FrmHotKey.EditHotKey(hotKey); }),
       OptionsWindow(platform, Handle, State, DriveTable, Options, Texts, OptionsEvents()) {
   CreateTrayMenu();
-  built_ = true;
+  // Last of all, not in the initializer list: only now does every member exist.
+  built_ = true;  // NOLINT(cppcoreguidelines-prefer-member-initializer)
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {

@@ -91,7 +91,7 @@ constexpr DWORD kOpenFlags = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT;
 // needs them.
 MCIERROR SendMciCommand(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters) {
   using SendCommand = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
-  static const SendCommand send = LoadSystemFunction<SendCommand>("winmm.dll", "mciSendCommandA");
+  static const auto send = LoadSystemFunction<SendCommand>("winmm.dll", "mciSendCommandA");
   if (send == nullptr) return MCIERR_DEVICE_NOT_INSTALLED;
   return send(device, message, flags, parameters);
 }
