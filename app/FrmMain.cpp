@@ -35,6 +35,7 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
     : platform_(platform),
       AppWindow(appWindow),
       InstanceAtom(instanceAtom),
+      trayIconRequested_(ShowTrayIcon()),
       Handle(CreateOptionsWindow()),
       AutoCloseTimer(platform.windows, Handle, 15000,
                      [this] { DriveControl.AutoCloseTimerTick(); }),
@@ -48,9 +49,8 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
       onEditHotKey([this](THotKeyDef& hotKey) { FrmHotKey.EditHotKey(hotKey); }),
       OptionsWindow(platform, Handle, State, DriveTable, Options, Texts, OptionsEvents()) {
   CreateTrayMenu();
-  // The icon goes up before any setting is read, so the user sees at once
-  // that the program started.
-  ShowTrayIcon();
+  // Last of all, not in the initializer list: only now does every member exist.
+  built_ = true;  // NOLINT(cppcoreguidelines-prefer-member-initializer)
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {
@@ -106,20 +106,28 @@ void TFrmMain::CreateTrayMenu() {
   TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, TrayMenu.ExitText, [this] { ExitProgram(); });
 }
 
-void TFrmMain::ShowTrayIcon() {
+// Goes up before any setting is read and before the other windows are built,
+// so the user sees at once that the program started. Returns whether the
+// shell took the icon.
+bool TFrmMain::ShowTrayIcon() {
   TrayEvents events;
-  events.onRightButtonUp = [this] { OnTrayRightButtonUp(); };
-  events.onDoubleClick = [this] {
-    if (!TrayBlocked()) DriveControl.RunDriveAction(Options.DoubleLetter, Options.DoubleAction);
+  events.onRightButtonUp = [this] {
+    if (built_) OnTrayRightButtonUp();
   };
-  // After the shell restarted, the icon has to be added anew.
+  events.onDoubleClick = [this] {
+    if (built_ && !TrayBlocked()) {
+      DriveControl.RunDriveAction(Options.DoubleLetter, Options.DoubleAction);
+    }
+  };
+  // After the shell restarted, the icon has to be added anew; that needs
+  // nothing but the application window, so it is done at any time.
   events.onTaskbarCreated = [this] {
     platform_.tray.DeleteIcon();
     ShowTrayIcon();
   };
   // A failure is not reported: without the shell there is no icon, but hot
   // keys and system events still work.
-  platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
+  return platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
 }
 
 // While one of the program's own windows is up, the icon offers nothing: a

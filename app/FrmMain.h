@@ -101,6 +101,16 @@ class TFrmMain {
 
   const platform::WindowHandle AppWindow;
   const platform::Atom InstanceAtom;
+
+ private:
+  // False until the constructor has run: the tray icon goes up before the
+  // windows and dialogs are built, and until they are its clicks do nothing.
+  bool built_ = false;
+  // The icon is requested first of all, right after the application window
+  // it belongs to: building the other windows takes most of start-up.
+  [[maybe_unused]] const bool trayIconRequested_;
+
+ public:
   const platform::WindowHandle Handle;  // the options window
 
   TProgramState State;
@@ -132,7 +142,7 @@ class TFrmMain {
   platform::WindowHandle CreateOptionsWindow();
   TOptionsEvents OptionsEvents();
   void CreateTrayMenu();
-  void ShowTrayIcon();
+  bool ShowTrayIcon();
   bool TrayBlocked() const;
   void OnTrayRightButtonUp();
 

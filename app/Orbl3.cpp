@@ -30,7 +30,8 @@ bool TakeInstanceGuard(Platform& p, Atom& instanceAtom) {
 void RunProgram(Platform& p) {
   // frmMain is built after the application window, whose close request must
   // reach it. Before it exists no message is dispatched, so the fallback below
-  // only guards against a backend that dispatches early.
+  // only guards against a backend that dispatches early; as the icon goes up
+  // first thing in frmMain's construction, the fallback takes it along.
   std::optional<TFrmMain> frmMain;
 
   WindowSpec appSpec;
@@ -39,6 +40,7 @@ void RunProgram(Platform& p) {
   WindowEvents appEvents;
   appEvents.onCloseRequest = [&] {
     if (frmMain) frmMain->ExitProgram();
+    p.tray.DeleteIcon();
     p.files.ExitProcess(0);
   };
   const WindowHandle appWindow = p.windows.CreateTopWindow(appSpec, std::move(appEvents));

@@ -19,6 +19,9 @@ struct SimTrayIcon {
   std::string tip;
   // Its program ended without taking it away.
   bool ghost = false;
+  // The titles of its program's windows when it was added: how much of
+  // start-up came before the icon.
+  std::vector<std::string> windowsWhenAdded;
 };
 
 class SimNotificationArea {

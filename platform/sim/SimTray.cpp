@@ -12,7 +12,9 @@ bool SimTray::AddIcon(WindowHandle owner, const std::string& icon, const std::st
   }
   s_.trayOwner = owner;
   s_.trayEvents = std::move(events);
-  if (!s_.world.tray.Add(SimTrayIcon{s_.pid, owner, icon, tip, false})) {
+  std::vector<std::string> windows;
+  for (const auto& [handle, window] : s_.windows) windows.push_back(window.title);
+  if (!s_.world.tray.Add(SimTrayIcon{s_.pid, owner, icon, tip, false, std::move(windows)})) {
     s_.Call("tray icon add failed: no shell");
     return false;
   }

@@ -41,6 +41,19 @@ inline int ScaleToDpi(int value, UINT dpi) {
   return MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
 }
 
+// A function of a system library that is loaded when first needed rather than
+// with the program; nullptr when the library or the function is missing. Only
+// the system folder is searched: a DLL of that name beside the program must
+// not be picked up. The library stays loaded until the process ends.
+template <typename Function>
+Function LoadSystemFunction(const char* library, const char* name) {
+  HMODULE module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr) return nullptr;
+  // Through the generic function pointer type, which converts to any other
+  // without a warning.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 inline std::string WindowText(HWND hwnd) {
   const int length = GetWindowTextLengthA(hwnd);
   if (length <= 0) return {};

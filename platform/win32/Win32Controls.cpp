@@ -146,6 +146,13 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   auto it = windows_.find(ToHwnd(parent));
   if (it == windows_.end()) return {};
   Window& window = *it->second;
+  // The common controls library is delay-loaded (see CMakeLists.txt): its
+  // start-up is costly, and the tray icon is requested before any control.
+  if (!commonControlsReady_) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_UPDOWN_CLASS | ICC_LINK_CLASS};
+    commonControlsReady_ = InitCommonControlsEx(&controls) != FALSE;
+  }
 
   using platform::ControlKind;
   const char* cls = WC_STATICA;

@@ -83,7 +83,19 @@ platform::DriveType Win32DriveEnumerator::TypeOf(char letter) const {
 }
 
 namespace {
+
 constexpr DWORD kOpenFlags = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT;
+
+// winmm, and msacm32 with it, load at the first door command rather than with
+// the program: the tray icon comes up sooner, and a start without drives never
+// needs them.
+MCIERROR SendMciCommand(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters) {
+  using SendCommand = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
+  static const auto send = LoadSystemFunction<SendCommand>("winmm.dll", "mciSendCommandA");
+  if (send == nullptr) return MCIERR_DEVICE_NOT_INSTALLED;
+  return send(device, message, flags, parameters);
+}
+
 }  // namespace
 
 std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter) {
@@ -94,7 +106,7 @@ std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter)
   block.element[0] = letter;
   block.parms.lpstrDeviceType = "CDAudio";
   block.parms.lpstrElementName = block.element;
-  if (mciSendCommandA(0, MCI_OPEN, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms)) != 0) {
+  if (SendMciCommand(0, MCI_OPEN, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms)) != 0) {
     return std::nullopt;
   }
   const DeviceId device = block.parms.wDeviceID;
@@ -107,8 +119,8 @@ std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter)
 bool Win32DoorDevice::SetDoor(DeviceId device, bool open) {
   // An empty parameter block rather than none: some drivers refuse a null one.
   MCI_SET_PARMS set{};
-  return mciSendCommandA(device, MCI_SET, open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED,
-                         reinterpret_cast<DWORD_PTR>(&set)) == 0;
+  return SendMciCommand(device, MCI_SET, open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED,
+                        reinterpret_cast<DWORD_PTR>(&set)) == 0;
 }
 
 // The same flags word and block as the open, so that the close names the very
@@ -122,7 +134,7 @@ void Win32DoorDevice::Close(DeviceId device) {
   block.parms.wDeviceID = static_cast<MCIDEVICEID>(device);
   block.parms.lpstrDeviceType = "CDAudio";
   block.parms.lpstrElementName = block.element;
-  mciSendCommandA(device, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms));
+  SendMciCommand(device, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms));
 }
 
 platform::RemovalLock::Handle Win32RemovalLock::OpenDevice(char letter) {
@@ -329,6 +341,16 @@ void Win32Files::ExitProcess(int code) {
 
 bool Win32Shell::Open(platform::WindowHandle owner, const std::string& document, int showMode) {
   if (document.empty()) return false;
+  // The shell may hand a document to an extension that lives in COM, which
+  // wants an apartment on this thread. ole32 and what it pulls in load here,
+  // at the first document, rather than with the program.
+  static const bool comReady = [] {
+    using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+    const auto initialize = LoadSystemFunction<Initialize>("ole32.dll", "CoInitializeEx");
+    return initialize != nullptr &&
+           SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }();
+  static_cast<void>(comReady);
   // Straight to the shell, one document, no parameters: nothing passes a
   // command interpreter, so no character in it can start another command.
   const HINSTANCE result =

@@ -53,10 +53,6 @@ HICON LoadIconResource(HINSTANCE instance, const std::string& name, int metric) 
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
-  INITCOMMONCONTROLSEX controls{
-      sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_LINK_CLASS};
-  InitCommonControlsEx(&controls);
-
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   // CS_DBLCLKS: without it a window gets two clicks instead of a double-click.

@@ -131,6 +131,8 @@ class Win32WindowSystem final : public platform::WindowSystem {
   Control* FindControl(platform::ControlHandle handle) const;
 
   HINSTANCE instance_;
+  // InitCommonControlsEx has run; it does before the first control is made.
+  bool commonControlsReady_ = false;
   HWND timerWindow_ = nullptr;  // owns the timers started without an owner
   std::unordered_map<HWND, std::unique_ptr<Window>> windows_;
   std::unordered_map<HWND, Control*> controls_;

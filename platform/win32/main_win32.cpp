@@ -5,13 +5,8 @@
 #include "platform/win32/Win32Tray.h"
 #include "platform/win32/Win32WindowSystem.h"
 
-#include <objbase.h>
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
-  // The shell may hand a document to an extension that lives in COM.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-
   using namespace orbl::win32;
   Win32WindowSystem windows(instance);
   Win32Tray tray(windows);

@@ -16,6 +16,20 @@ std::vector<std::string> CallsSince(const sim::SimProcess& program, std::size_t 
   return {calls.begin() + static_cast<std::ptrdiff_t>(std::min(from, calls.size())), calls.end()};
 }
 
+// Building the hidden windows and their controls takes most of start-up: the
+// icon is asked for before them, with only the window it belongs to, so that
+// the user sees at once that the program started.
+TEST(Tray, TheIconGoesUpBeforeTheOtherWindowsAreBuilt) {
+  Computer pc;
+  auto& program = pc.Start();
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  EXPECT_EQ(program.TrayIcon()->windowsWhenAdded, std::vector<std::string>{"Orbelle"});
+  // The icon works once start-up is over.
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Exit"});
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
 // Windows leaves an icon its program did not remove in the notification
 // area until the mouse passes over it, so every way out must remove it.
 TEST(Tray, EveryWayOutTakesTheIconAlong) {
