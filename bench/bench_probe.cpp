@@ -78,7 +78,14 @@ LRESULT CALLBACK TrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 // Runs the stand-in on a thread of its own: it must answer while the main
 // thread waits on a program.
 void ServeTray(HANDLE ready) {
-  explorerTray = FindWindowW(L"Shell_TrayWnd", nullptr);
+  // Explorer.exe starts with the session's desktop, and makes its tray window
+  // a moment later. Ours must come after it, or explorer's would be found
+  // first by the programs.
+  GetDesktopWindow();
+  for (int i = 0; i < 100 && explorerTray == nullptr; ++i) {
+    explorerTray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (explorerTray == nullptr) Sleep(50);
+  }
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = TrayProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);

@@ -97,13 +97,14 @@ def main():
             if len(parts) == 2 and parts[0] == "instructions":
                 baseline = int(parts[1])
     print()
-    line = f"Simulated scenario (bench/sim_scenario, callgrind): {instructions:,} instructions"
+    line = (f"Simulated scenario (bench/sim_scenario, callgrind): {show(instructions)} "
+            "instructions")
     if baseline:
         change = instructions / baseline - 1
-        line += f", baseline {baseline:,} ({change:+.1%})"
+        line += f"; baseline {show(baseline)} ({change:+.1%})"
         if change > WARN_ABOVE:
             line += f" — WARNING: more than {WARN_ABOVE:+.0%} above the baseline"
-    print(line.replace(",", " "))
+    print(line)
     results["instructions"] = {"count": instructions, "baseline": baseline}
 
     if args.json:

@@ -69,8 +69,9 @@ int main() {
   // The countdown runs out after 15 s, the automatic close of both drives is
   // due at the same moment; 20 s leaves every timer stopped again.
   for (int second = 0; second < 20; ++second) pc.world.Advance(1000);
-  ok &= Step(dialog == nullptr || !program.WindowTitled("Close Drive")->visible,
-             "the countdown ran to its end and the dialog went");
+  const auto* after = program.WindowTitled("Close Drive");
+  ok &=
+      Step(after == nullptr || !after->visible, "the countdown ran to its end and the dialog went");
   ok &= Step(!program.NextTimerDue().has_value(), "no timer left running");
 
   program.Send(options->handle, msg::kQueryEndSession, 0);

@@ -145,13 +145,16 @@ idle_windows() {  # RUN SUFFIX SUBJECT...
   local tracers=()
   for s in "$@"; do
     timeout -s INT "$idle" strace -c -f -p "${lpid[$s]}" -o "$out/strace-$run-$s$suffix.txt" \
-      2>/dev/null &
+      2>"$out/strace-$run-$s$suffix.log" &
     tracers+=($!)
   done
   wait "${tracers[@]}"
+  # A process that made no call leaves strace's table empty.
   for s in "$@"; do
+    grep -q attached "$out/strace-$run-$s$suffix.log" ||
+      fail "strace could not attach to $s: $(cat "$out/strace-$run-$s$suffix.log")"
     record "$run" "$s" "syscalls$suffix" \
-      "$(awk '$NF == "total" { print $3 }' "$out/strace-$run-$s$suffix.txt")"
+      "$(awk '$NF == "total" { n = $3 } END { print n + 0 }' "$out/strace-$run-$s$suffix.txt")"
   done
 }
 
