@@ -26,6 +26,8 @@ ROWS = [
     ("threads", "threads after {settle} s idle", "", "threads"),
     ("syscalls", "system calls in {idle} s idle", "", "syscalls"),
     ("ctxt", "context switches in {idle} s idle", "", "ctxt"),
+    ("ctxt_autoclose", "context switches from a removal to {wait} s later (the automatic close"
+     " runs)", "", None),
     ("syscalls_after_removal", "system calls in {idle} s idle, after a removal's automatic close¹",
      "", "syscalls"),
     ("ctxt_after_removal", "context switches in {idle} s idle, after a removal's automatic close¹",
@@ -61,6 +63,7 @@ def main():
     parser.add_argument("--runs", type=int, required=True)
     parser.add_argument("--idle", type=int, required=True)
     parser.add_argument("--settle", type=int, default=5)
+    parser.add_argument("--autoclose-wait", type=int, default=18)
     parser.add_argument("--json")
     args = parser.parse_args()
 
@@ -76,15 +79,15 @@ def main():
     results = {}
     for metric, label, unit, bare_metric in ROWS:
         mine = spread(figures[("orbl3", metric)])
-        bare = spread(figures[("bare", bare_metric)])
-        name = label.format(settle=args.settle, idle=args.idle) + (f" ({unit})" if unit else "")
+        bare = spread(figures[("bare", bare_metric)]) if bare_metric else None
+        name = label.format(settle=args.settle, idle=args.idle, wait=args.autoclose_wait) + (f" ({unit})" if unit else "")
         ratio = "–"
         if mine and bare and bare[1]:
             ratio = f"{mine[1] / bare[1]:.2f}"
         cells = [" / ".join(show(v) for v in s) if s else "–" for s in (mine, bare)]
         print(f"| {name} | {cells[0]} | {cells[1]} | {ratio} |")
         results[metric] = {"orbl3": figures[("orbl3", metric)],
-                           "bare": figures[("bare", bare_metric)]}
+                           "bare": figures[("bare", bare_metric)] if bare_metric else []}
     print()
     print("¹ bare tray: its figures without a removal, which it does not handle.")
 

@@ -173,8 +173,11 @@ for run in $(seq 1 "$runs"); do
   idle_windows "$run" "" "${order[@]}"
   # A removal with the default options: both drives' automatic close is
   # scheduled, runs 15 s later, and every timer stops again.
+  # The switches while it waits show that the schedule did run.
+  before=$(switches "${lpid[orbl3]}")
   ask "removal orbl3"
   sleep "$autoclose_wait"
+  record "$run" orbl3 ctxt_autoclose $(($(switches "${lpid[orbl3]}") - before))
   idle_windows "$run" _after_removal orbl3
   for s in "${order[@]}"; do
     ask "close $s"
@@ -188,4 +191,4 @@ cd "$root" || exit 1
 
 # --- the report ------------------------------------------------------------------------
 python3 bench/report.py "$raw" "$out/instructions.txt" bench/baseline.txt \
-  --runs "$runs" --idle "$idle" --json "$out/results.json" | tee "$out/table.md"
+  --runs "$runs" --idle "$idle" --settle "$settle" --autoclose-wait "$autoclose_wait" --json "$out/results.json" | tee "$out/table.md"
