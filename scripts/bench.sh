@@ -31,11 +31,13 @@ done
 autoclose_wait=18
 
 # --- tools and builds ------------------------------------------------------------
+# On a fresh Debian 12: the host build's tools, then the cross build's and
+# Wine's, then the measuring tools (apt-get update first, in apt-install.sh).
+scripts/setup-host.sh || exit 1
 scripts/test-windows.sh --setup-only || exit 1
 need=()
 command -v strace >/dev/null || need+=(strace)
 command -v valgrind >/dev/null || need+=(valgrind)
-command -v python3 >/dev/null || need+=(python3)
 scripts/apt-install.sh "${need[@]}" || exit 1
 
 echo "== building"
@@ -107,12 +109,16 @@ declare -A image=([orbl3]=orbl3.exe [bare]=bare_tray.exe)
 declare -A lpid
 
 # The Linux process that runs a Windows program: its command line starts
-# with the program's Windows path.
+# with the program's Windows path, and it belongs to this session's prefix
+# (other Wine sessions on the machine may run a program of the same name).
 linux_pid() {
   local dir cmd
   for dir in /proc/[0-9]*; do
     cmd=$(tr '\0' ' ' 2>/dev/null <"$dir/cmdline") || continue
-    case "${cmd%% *}" in *\\"$1") echo "${dir#/proc/}"; return 0 ;; esac
+    case "${cmd%% *}" in *\\"$1") ;; *) continue ;; esac
+    tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    echo "${dir#/proc/}"
+    return 0
   done
   return 1
 }
@@ -129,6 +135,8 @@ sample_memory() {  # RUN SUBJECT
     /proc/"$pid"/smaps_rollup)"
   record "$1" "$2" rss_kib "$(awk '/^Rss:/ { print $2 }' /proc/"$pid"/smaps_rollup)"
   record "$1" "$2" threads "$(awk '/^Threads:/ { print $2 }' /proc/"$pid"/status)"
+  # What the process has loaded, to explain its memory.
+  awk '$6 ~ /\.(dll|so|drv|exe)$/ { print $6 }' /proc/"$pid"/maps | sort -u >"$out/modules-$2.txt"
 }
 
 # Idle activity of the given subjects side by side: context switches over one
