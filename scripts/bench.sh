@@ -48,6 +48,7 @@ echo "== building"
 
 out=$root/build/bench
 mkdir -p "$out"
+rm -f "$out"/strace-* "$out"/modules-*
 raw=$out/raw.tsv
 printf 'run\tsubject\tmetric\tvalue\n' >"$raw"
 record() { printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" >>"$raw"; }
