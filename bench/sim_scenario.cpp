@@ -61,7 +61,10 @@ int main() {
       Step(program.Running() && program.TrayIcon() != nullptr, "start-up: running, tray icon");
 
   const auto* options = program.WindowTitled("Orbelle 3");
-  if (options == nullptr) return Step(false, "the options window exists") ? 0 : 1;
+  if (options == nullptr) {
+    Step(false, "the options window exists");
+    return 1;
+  }
   program.Send(options->handle, msg::kDeviceChange, msg::kDbtDeviceRemoveComplete,
                orbl::test::VolumeBroadcast(20, msg::kDbtDevTypVolume, orbl::test::UnitBit('D')));
   const auto* dialog = program.WindowTitled("Close Drive");
