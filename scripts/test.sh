@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the format and include checks, the host build with all
 # tests, the same under AddressSanitizer and UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, clang-tidy, a short fuzzing run, and the Windows program end
-# to end under Wine.
+# ThreadSanitizer, clang-tidy, a short fuzzing run, the Windows program end
+# to end under Wine, and one short pass of the benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -73,6 +73,11 @@ if [ -x scripts/test-windows.sh ]; then
   echo "== windows"
   scripts/test-windows.sh
 fi
+
+# One short pass of the benchmark, so that the script keeps working; its
+# figures are not checked (a busy machine would fail them), only its steps.
+echo "== benchmark (short)"
+scripts/bench.sh --short
 
 if [ "$tidy_failed" -ne 0 ]; then
   echo "clang-tidy reported findings (above)" >&2
