@@ -56,18 +56,47 @@ bool IsPushButton(HWND hwnd) {
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
+bool HasItems(platform::ControlKind kind) {
+  return kind == platform::ControlKind::DropDownList || kind == platform::ControlKind::List;
+}
+
+bool AddRealBarButton(HWND bar, int index, const std::string& caption, int image) {
+  TBBUTTON button{};
+  button.idCommand = kBarCommandBase + index;
+  std::string text = caption;
+  text.push_back('\0');  // TB_ADDSTRING takes a double-NUL-terminated list
+  button.iString = SendMessageA(bar, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  button.iBitmap = image >= 0 ? image : I_IMAGENONE;
+  button.fsState = TBSTATE_ENABLED;
+  button.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT;
+  if (!SendMessageA(bar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return false;
+  SendMessageA(bar, TB_AUTOSIZE, 0, 0);
+  return true;
+}
+
+bool AddRealBarSeparator(HWND bar, int index) {
+  TBBUTTON button{};
+  button.iBitmap = 8;  // the gap's width
+  button.idCommand = kBarCommandBase + index;
+  button.fsStyle = BTNS_SEP;
+  if (!SendMessageA(bar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return false;
+  SendMessageA(bar, TB_AUTOSIZE, 0, 0);
+  return true;
+}
+
 }  // namespace
 
 // --- the handle map, fonts and places ------------------------------------
 
 Win32WindowSystem::Control* Win32WindowSystem::FindControl(platform::ControlHandle handle) const {
-  auto it = controls_.find(reinterpret_cast<HWND>(handle.value));
-  return it == controls_.end() ? nullptr : it->second;
+  auto it = handles_.find(handle.value);
+  return it == handles_.end() ? nullptr : it->second;
 }
 
 void Win32WindowSystem::ForgetControls(const Window& window) {
   for (const auto& control : window.controls) {
-    controls_.erase(control->hwnd);
+    handles_.erase(control->handle);
+    if (control->hwnd != nullptr) controls_.erase(control->hwnd);
     if (control->arrows != nullptr) controls_.erase(control->arrows);
     // The toolbar that showed them is gone by now.
     if (control->images != nullptr) ImageList_Destroy(control->images);
@@ -135,7 +164,9 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
 void Win32WindowSystem::RescaleControls(Window& window) {
   FreeFonts(window);
   MakeFonts(window);
-  for (const auto& control : window.controls) PlaceControl(window, *control);
+  for (const auto& control : window.controls) {
+    if (control->hwnd != nullptr) PlaceControl(window, *control);
+  }
 }
 
 // --- creation and state ------------------------------------------------------
@@ -146,8 +177,46 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   auto it = windows_.find(ToHwnd(parent));
   if (it == windows_.end()) return {};
   Window& window = *it->second;
+
+  auto control = std::make_unique<Control>();
+  control->handle = nextControlHandle_++;
+  control->id = nextControlId_++;
+  control->params = params;
+  control->events = std::move(events);
+  control->visible = params.visible;
+  if (params.kind != platform::ControlKind::Picture) control->text = params.text;
+  if (params.kind == platform::ControlKind::NumberField) {
+    // The arrows start at the bottom of their range and write it into the field.
+    control->position = params.minimum;
+    control->text = std::to_string(params.minimum);
+  }
+  Control& made = *control;
+  handles_[made.handle] = &made;
+  window.controls.push_back(std::move(control));
+  // A window already shown gets its new control at once.
+  if (window.controlsRealised) RealiseControl(window, made);
+  return platform::ControlHandle{made.handle};
+}
+
+void Win32WindowSystem::RealiseControls(platform::WindowHandle window) {
+  auto it = windows_.find(ToHwnd(window));
+  if (it != windows_.end()) RealiseControls(*it->second);
+}
+
+void Win32WindowSystem::RealiseControls(Window& window) {
+  if (window.controlsRealised) return;
+  window.controlsRealised = true;
+  for (const auto& control : window.controls) RealiseControl(window, *control);
+}
+
+HWND Win32WindowSystem::ControlWindow(platform::ControlHandle control) const {
+  const Control* c = FindControl(control);
+  return c == nullptr ? nullptr : c->hwnd;
+}
+
+bool Win32WindowSystem::RealiseControl(Window& window, Control& control) {
   // The common controls library is delay-loaded (see CMakeLists.txt): its
-  // start-up is costly, and the tray icon is requested before any control.
+  // start-up is costly, and only a window the user opens needs it.
   if (!commonControlsReady_) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_UPDOWN_CLASS | ICC_LINK_CLASS};
@@ -155,9 +224,10 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   }
 
   using platform::ControlKind;
+  const platform::ControlSpec& params = control.params;
   const char* cls = WC_STATICA;
   // WS_CLIPSIBLINGS: a group box never paints over the controls inside it.
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (params.visible ? WS_VISIBLE : 0);
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control.visible ? WS_VISIBLE : 0);
   DWORD exStyle = 0;
   HANDLE image = nullptr;
   switch (params.kind) {
@@ -218,35 +288,48 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
       break;
   }
 
-  const int id = nextControlId_++;
-  const std::string text =
-      params.kind == ControlKind::Picture ? std::string() : ShownText(params.kind, params.text);
-  HWND hwnd =
-      CreateWindowExA(exStyle, cls, text.c_str(), style, 0, 0, 0, 0, window.hwnd,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  if (hwnd == nullptr) return {};
-
-  auto control = std::make_unique<Control>();
-  control->hwnd = hwnd;
-  control->params = params;
-  control->events = std::move(events);
+  const std::string text = ShownText(params.kind, control.text);
+  HWND hwnd = CreateWindowExA(exStyle, cls, text.c_str(), style, 0, 0, 0, 0, window.hwnd,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_,
+                              nullptr);
+  if (hwnd == nullptr) return false;
+  control.hwnd = hwnd;
 
   switch (params.kind) {
+    case ControlKind::CheckBox:
+      if (control.checked) SendMessageA(hwnd, BM_SETCHECK, BST_CHECKED, 0);
+      break;
+    case ControlKind::DropDownList:
+    case ControlKind::List: {
+      const bool combo = params.kind == ControlKind::DropDownList;
+      for (const std::string& item : control.items) {
+        SendMessageA(hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(item.c_str()));
+      }
+      if (control.selection >= 0) {
+        SendMessageA(hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL,
+                     static_cast<WPARAM>(control.selection), 0);
+      }
+      break;
+    }
     case ControlKind::NumberField: {
-      control->arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
-                                        WS_CHILD | (params.visible ? WS_VISIBLE : 0) |
-                                            UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                                        0, 0, 0, 0, window.hwnd, nullptr, instance_, nullptr);
-      if (control->arrows != nullptr) {
-        SendMessageA(control->arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
-        SendMessageA(control->arrows, UDM_SETRANGE32, static_cast<WPARAM>(params.minimum),
+      control.arrows = CreateWindowExA(0, UPDOWN_CLASSA, "",
+                                       WS_CHILD | (control.visible ? WS_VISIBLE : 0) |
+                                           UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                       0, 0, 0, 0, window.hwnd, nullptr, instance_, nullptr);
+      if (control.arrows != nullptr) {
+        SendMessageA(control.arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
+        SendMessageA(control.arrows, UDM_SETRANGE32, static_cast<WPARAM>(params.minimum),
                      params.maximum);
         // One speed: a held arrow steps by the field's step however long it is held.
         UDACCEL accel{0, static_cast<UINT>(params.step > 0 ? params.step : 1)};
-        SendMessageA(control->arrows, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-        SendMessageA(control->arrows, UDM_SETPOS32, 0, params.minimum);
-        controls_[control->arrows] = control.get();
+        SendMessageA(control.arrows, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+        SendMessageA(control.arrows, UDM_SETPOS32, 0, control.position);
+        controls_[control.arrows] = &control;
       }
+      // The arrows write their position into the field; the text recorded
+      // last is what the program asked to see.
+      SetWindowTextA(hwnd, text.c_str());
       break;
     }
     case ControlKind::ButtonBar: {
@@ -260,13 +343,22 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
       if (strip != nullptr && GetObjectA(strip, sizeof info, &info) == sizeof info &&
           info.bmHeight > 0) {
         const int side = info.bmHeight;
-        control->images = ImageList_Create(side, side, ILC_COLOR32, info.bmWidth / side, 1);
-        if (control->images != nullptr) {
-          ImageList_Add(control->images, strip, nullptr);
-          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(control->images));
+        control.images = ImageList_Create(side, side, ILC_COLOR32, info.bmWidth / side, 1);
+        if (control.images != nullptr) {
+          ImageList_Add(control.images, strip, nullptr);
+          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(control.images));
         }
       }
       if (strip != nullptr) DeleteObject(strip);
+      for (const BarEntry& entry : control.bar) {
+        if (entry.separator) {
+          AddRealBarSeparator(hwnd, control.barButtons);
+        } else {
+          AddRealBarButton(hwnd, control.barButtons, entry.caption, entry.image);
+        }
+        ++control.barButtons;
+      }
+      control.bar.clear();
       break;
     }
     case ControlKind::Picture:
@@ -277,39 +369,52 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
       break;
     case ControlKind::LinkLabel:
       SetWindowSubclass(hwnd, &Win32WindowSystem::ControlProc, 1,
-                        reinterpret_cast<DWORD_PTR>(control.get()));
+                        reinterpret_cast<DWORD_PTR>(&control));
       break;
     default:
       break;
   }
 
-  PlaceControl(window, *control);
-  controls_[hwnd] = control.get();
-  window.controls.push_back(std::move(control));
+  PlaceControl(window, control);
+  controls_[hwnd] = &control;
   // A new child goes to the bottom of the z-order, under any group box made
   // before it: the group boxes go back under it, in the order they were made.
   for (const auto& c : window.controls) {
-    if (c->params.kind == ControlKind::Group && c->hwnd != hwnd) {
+    if (c->params.kind == ControlKind::Group && c->hwnd != nullptr && c->hwnd != hwnd) {
       SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
-  return platform::ControlHandle{reinterpret_cast<std::uintptr_t>(hwnd)};
+  return true;
 }
 
 void Win32WindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {
-  if (Control* c = FindControl(control)) {
-    SetWindowTextA(c->hwnd, ShownText(c->params.kind, text).c_str());
+  Control* c = FindControl(control);
+  if (c == nullptr) return;
+  if (c->hwnd == nullptr) {
+    c->text = text;
+    return;
   }
+  SetWindowTextA(c->hwnd, ShownText(c->params.kind, text).c_str());
 }
 
 std::string Win32WindowSystem::ControlText(platform::ControlHandle control) const {
   const Control* c = FindControl(control);
-  return c == nullptr ? std::string() : ProgramText(c->params.kind, WindowText(c->hwnd));
+  if (c == nullptr) return {};
+  if (c->hwnd == nullptr) {
+    // A drop-down list's text is its selected entry.
+    if (c->params.kind != platform::ControlKind::DropDownList) return c->text;
+    return c->selection < 0 ? std::string() : c->items[static_cast<std::size_t>(c->selection)];
+  }
+  return ProgramText(c->params.kind, WindowText(c->hwnd));
 }
 
 void Win32WindowSystem::SetControlVisible(platform::ControlHandle control, bool visible) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
+  if (c->hwnd == nullptr) {
+    c->visible = visible;
+    return;
+  }
   ::ShowWindow(c->hwnd, visible ? SW_SHOW : SW_HIDE);
   if (c->arrows != nullptr) ::ShowWindow(c->arrows, visible ? SW_SHOW : SW_HIDE);
 }
@@ -318,23 +423,37 @@ bool Win32WindowSystem::IsControlVisible(platform::ControlHandle control) const 
   // The control's own style bit: a control on a hidden window still counts as
   // visible, as it will be once its window is shown.
   const Control* c = FindControl(control);
-  return c != nullptr && (GetWindowLongA(c->hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (c == nullptr) return false;
+  if (c->hwnd == nullptr) return c->visible;
+  return (GetWindowLongA(c->hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void Win32WindowSystem::SetChecked(platform::ControlHandle control, bool checked) {
-  if (Control* c = FindControl(control)) {
-    SendMessageA(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  Control* c = FindControl(control);
+  if (c == nullptr) return;
+  if (c->hwnd == nullptr) {
+    c->checked = checked;
+    return;
   }
+  SendMessageA(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool Win32WindowSystem::IsChecked(platform::ControlHandle control) const {
   const Control* c = FindControl(control);
-  return c != nullptr && SendMessageA(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (c == nullptr) return false;
+  // Only a check box keeps a tick.
+  if (c->hwnd == nullptr) return c->checked && c->params.kind == platform::ControlKind::CheckBox;
+  return SendMessageA(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32WindowSystem::ClearItems(platform::ControlHandle control) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
+  if (c->hwnd == nullptr) {
+    c->items.clear();
+    c->selection = -1;
+    return;
+  }
   const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   SendMessageA(c->hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
 }
@@ -342,6 +461,10 @@ void Win32WindowSystem::ClearItems(platform::ControlHandle control) {
 void Win32WindowSystem::AddItem(platform::ControlHandle control, const std::string& text) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
+  if (c->hwnd == nullptr) {
+    if (HasItems(c->params.kind)) c->items.push_back(text);
+    return;
+  }
   const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   SendMessageA(c->hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(text.c_str()));
@@ -351,6 +474,7 @@ std::vector<std::string> Win32WindowSystem::Items(platform::ControlHandle contro
   std::vector<std::string> items;
   const Control* c = FindControl(control);
   if (c == nullptr) return items;
+  if (c->hwnd == nullptr) return c->items;
   const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   const LRESULT count = SendMessageA(c->hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -373,6 +497,11 @@ std::vector<std::string> Win32WindowSystem::Items(platform::ControlHandle contro
 void Win32WindowSystem::SetSelection(platform::ControlHandle control, int index) {
   Control* c = FindControl(control);
   if (c == nullptr) return;
+  if (c->hwnd == nullptr) {
+    const bool inside = index >= 0 && static_cast<std::size_t>(index) < c->items.size();
+    c->selection = inside ? index : -1;
+    return;
+  }
   const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   // Beyond the entries means no selection; a list box would otherwise keep its old one.
   const LRESULT count = SendMessageA(c->hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
@@ -382,7 +511,9 @@ void Win32WindowSystem::SetSelection(platform::ControlHandle control, int index)
 
 int Win32WindowSystem::Selection(platform::ControlHandle control) const {
   const Control* c = FindControl(control);
-  if (c == nullptr) return -1;
+  // Other controls would answer a list's question with 0.
+  if (c == nullptr || !HasItems(c->params.kind)) return -1;
+  if (c->hwnd == nullptr) return c->selection;
   const bool combo = c->params.kind == platform::ControlKind::DropDownList;
   const LRESULT selection = SendMessageA(c->hwnd, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
   return selection < 0 ? -1 : static_cast<int>(selection);
@@ -390,7 +521,16 @@ int Win32WindowSystem::Selection(platform::ControlHandle control) const {
 
 void Win32WindowSystem::SetArrowPosition(platform::ControlHandle control, int value) {
   Control* c = FindControl(control);
-  if (c == nullptr || c->arrows == nullptr) return;
+  if (c == nullptr || c->params.kind != platform::ControlKind::NumberField) return;
+  if (c->hwnd == nullptr) {
+    // As the arrows would: held to their range, and the field shows where they are.
+    const int low = std::min(c->params.minimum, c->params.maximum);
+    const int high = std::max(c->params.minimum, c->params.maximum);
+    c->position = std::clamp(value, low, high);
+    c->text = std::to_string(c->position);
+    return;
+  }
+  if (c->arrows == nullptr) return;
   SendMessageA(c->arrows, UDM_SETPOS32, 0, value);
   // The arrows clamp to their range; the text shows where they really are.
   const int position = ArrowPosition(control);
@@ -399,7 +539,9 @@ void Win32WindowSystem::SetArrowPosition(platform::ControlHandle control, int va
 
 int Win32WindowSystem::ArrowPosition(platform::ControlHandle control) const {
   const Control* c = FindControl(control);
-  if (c == nullptr || c->arrows == nullptr) return 0;
+  if (c == nullptr || c->params.kind != platform::ControlKind::NumberField) return 0;
+  if (c->hwnd == nullptr) return c->position;
+  if (c->arrows == nullptr) return 0;
   return static_cast<int>(SendMessageA(c->arrows, UDM_GETPOS32, 0, 0));
 }
 
@@ -407,39 +549,40 @@ int Win32WindowSystem::AddBarButton(platform::ControlHandle bar, const std::stri
                                     int image) {
   Control* c = FindControl(bar);
   if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar) return -1;
+  if (c->hwnd == nullptr) {
+    c->bar.push_back({caption, image, false});
+    return static_cast<int>(c->bar.size()) - 1;
+  }
   const int index = c->barButtons;
-  TBBUTTON button{};
-  button.idCommand = kBarCommandBase + index;
-  std::string text = caption;
-  text.push_back('\0');  // TB_ADDSTRING takes a double-NUL-terminated list
-  button.iString = SendMessageA(c->hwnd, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  button.iBitmap = image >= 0 ? image : I_IMAGENONE;
-  button.fsState = TBSTATE_ENABLED;
-  button.fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT;
-  if (!SendMessageA(c->hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return -1;
+  if (!AddRealBarButton(c->hwnd, index, caption, image)) return -1;
   ++c->barButtons;
-  SendMessageA(c->hwnd, TB_AUTOSIZE, 0, 0);
   return index;
 }
 
 int Win32WindowSystem::AddBarSeparator(platform::ControlHandle bar) {
   Control* c = FindControl(bar);
   if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar) return -1;
+  if (c->hwnd == nullptr) {
+    c->bar.push_back({{}, -1, true});
+    return static_cast<int>(c->bar.size()) - 1;
+  }
   const int index = c->barButtons;
-  TBBUTTON button{};
-  button.iBitmap = 8;  // the gap's width
-  button.idCommand = kBarCommandBase + index;
-  button.fsStyle = BTNS_SEP;
-  if (!SendMessageA(c->hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button))) return -1;
+  if (!AddRealBarSeparator(c->hwnd, index)) return -1;
   ++c->barButtons;
-  SendMessageA(c->hwnd, TB_AUTOSIZE, 0, 0);
   return index;
 }
 
 void Win32WindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int index,
                                             const std::string& caption) {
   Control* c = FindControl(bar);
-  if (c == nullptr || index < 0 || index >= c->barButtons) return;
+  if (c == nullptr || c->params.kind != platform::ControlKind::ButtonBar || index < 0) return;
+  if (c->hwnd == nullptr) {
+    if (static_cast<std::size_t>(index) < c->bar.size()) {
+      c->bar[static_cast<std::size_t>(index)].caption = caption;
+    }
+    return;
+  }
+  if (index >= c->barButtons) return;
   TBBUTTONINFOA info{};
   info.cbSize = sizeof info;
   info.dwMask = TBIF_TEXT;
@@ -455,7 +598,8 @@ void Win32WindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool
   if (c == nullptr || c->params.kind != platform::ControlKind::LinkLabel) return;
   if (c->highlighted == highlighted) return;
   c->highlighted = highlighted;
-  InvalidateRect(c->hwnd, nullptr, TRUE);
+  // Its colour is asked for when it paints; a recorded link paints first when shown.
+  if (c->hwnd != nullptr) InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 
 // --- messages ----------------------------------------------------------------

@@ -149,6 +149,7 @@ std::string Win32WindowSystem::WindowTitle(platform::WindowHandle window) const 
 }
 
 void Win32WindowSystem::ShowWindow(platform::WindowHandle window, bool visible) {
+  if (visible) RealiseControls(window);
   ::ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
 }
 
@@ -184,6 +185,7 @@ void Win32WindowSystem::RemoveSystemMenuItems(platform::WindowHandle window) {
 void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
   HWND modal = ToHwnd(window);
   if (!IsWindow(modal)) return;
+  RealiseControls(window);
 
   struct Collect {
     HWND modal;

@@ -4,8 +4,10 @@
 // has the child controls.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -28,6 +30,14 @@ class Win32WindowSystem final : public platform::WindowSystem {
 
   void AddMessageHook(MessageHook hook);
   HINSTANCE Instance() const { return instance_; }
+
+  // A window's controls are only recorded until it is first shown: a window
+  // the user never opens costs no child windows and no common controls. This
+  // makes them real now (ShowWindow and ShowModal do it themselves); the tests
+  // use it to reach the real controls of a window they never show.
+  void RealiseControls(platform::WindowHandle window);
+  // The control's own window, or null while it is only recorded.
+  HWND ControlWindow(platform::ControlHandle control) const;
 
   platform::WindowHandle CreateTopWindow(const platform::WindowSpec& params,
                                          platform::WindowEvents events) override;
@@ -75,15 +85,31 @@ class Win32WindowSystem final : public platform::WindowSystem {
   [[noreturn]] void RunLoop() override;
 
  private:
+  struct BarEntry {
+    std::string caption;
+    int image = -1;
+    bool separator = false;
+  };
   struct Control {
-    HWND hwnd = nullptr;
-    HWND arrows = nullptr;  // NumberField: its up-down control
+    std::uintptr_t handle = 0;  // what the program holds: stable before and after realising
+    int id = 0;                 // the child window's identifier
+    HWND hwnd = nullptr;        // null until the window is first shown
+    HWND arrows = nullptr;      // NumberField: its up-down control
     platform::ControlSpec params;
     platform::ControlEvents events;
     bool hovering = false;
     bool highlighted = false;  // LinkLabel: blue until the program says otherwise
     int barButtons = 0;
     HIMAGELIST images = nullptr;  // ButtonBar: its pictures, ours to destroy
+    // The state set while the control is only recorded; once it is real, its
+    // window holds the state and these are no longer read.
+    std::string text;
+    bool visible = true;
+    bool checked = false;
+    std::vector<std::string> items;
+    int selection = -1;
+    int position = 0;
+    std::vector<BarEntry> bar;
   };
   struct Window {
     Win32WindowSystem* system = nullptr;
@@ -97,6 +123,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
     HFONT boldFont = nullptr;
     HFONT linkFont = nullptr;
     std::vector<std::unique_ptr<Control>> controls;
+    bool controlsRealised = false;
   };
   struct Timer {
     HWND owner = nullptr;
@@ -121,6 +148,8 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // true with `result` set when it was one.
   bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool HandleCommand(WPARAM wParam, LPARAM lParam);
+  void RealiseControls(Window& window);
+  bool RealiseControl(Window& window, Control& control);
   static void PlaceControl(const Window& window, const Control& control);
   static void MakeFonts(Window& window);
   static void FreeFonts(Window& window);
@@ -131,11 +160,15 @@ class Win32WindowSystem final : public platform::WindowSystem {
   Control* FindControl(platform::ControlHandle handle) const;
 
   HINSTANCE instance_;
-  // InitCommonControlsEx has run; it does before the first control is made.
+  // InitCommonControlsEx has run; it does before the first real control is made.
   bool commonControlsReady_ = false;
   HWND timerWindow_ = nullptr;  // owns the timers started without an owner
   std::unordered_map<HWND, std::unique_ptr<Window>> windows_;
+  // By the handle the program holds, and by the real child windows (an up-down
+  // control included) for the messages they send.
+  std::unordered_map<std::uintptr_t, Control*> handles_;
   std::unordered_map<HWND, Control*> controls_;
+  std::uintptr_t nextControlHandle_ = 1;
   std::unordered_map<UINT_PTR, Timer> timers_;
   UINT_PTR nextTimerId_ = 1;
   int nextControlId_ = 100;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "platform/win32/Win32Tray.h"
@@ -18,6 +19,9 @@ using Strings = std::vector<std::string>;
 
 class WindowSystemTest : public ::testing::Test {
  protected:
+  // The real control; the window must have been shown or realised.
+  HWND Hwnd(platform::ControlHandle control) const { return windows.ControlWindow(control); }
+
   Win32WindowSystem windows{GetModuleHandleA(nullptr)};
 };
 
@@ -75,6 +79,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   params.clientWidth = 200;
   params.clientHeight = 100;
   const platform::WindowHandle window = windows.CreateTopWindow(params, {});
+  windows.RealiseControls(window);
   HWND hwnd = ToHwnd(window);
   const int dpi = static_cast<int>(GetDpiForWindow(hwnd));
   EXPECT_EQ(dpi, 120) << "the session runs at 120 dpi";
@@ -87,7 +92,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   label.rect = {8, 16, 80, 20};
   const auto control = windows.CreateControl(window, label, {});
   RECT r{};
-  GetWindowRect(reinterpret_cast<HWND>(control.value), &r);
+  GetWindowRect(Hwnd(control), &r);
   MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.left, MulDiv(8, dpi, 96));
   EXPECT_EQ(r.top, MulDiv(16, dpi, 96));
@@ -96,7 +101,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   // Moved to a monitor of 192 dpi: the system suggests the new outer size.
   RECT suggested{0, 0, 500, 300};
   SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-  GetWindowRect(reinterpret_cast<HWND>(control.value), &r);
+  GetWindowRect(Hwnd(control), &r);
   MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.left, 16);
   EXPECT_EQ(r.right - r.left, 160);
@@ -130,6 +135,7 @@ TEST_F(WindowSystemTest, ATopmostWindowShowsModallyWithTheFocusOnItsDefaultButto
   platform::WindowSpec params;
   params.topmost = true;
   top = windows.CreateTopWindow(params, events);
+  windows.RealiseControls(top);
   ASSERT_TRUE(top);
   EXPECT_NE(GetWindowLongA(ToHwnd(top), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
   const platform::WindowHandle plain = windows.CreateTopWindow({}, {});
@@ -142,15 +148,15 @@ TEST_F(WindowSystemTest, ATopmostWindowShowsModallyWithTheFocusOnItsDefaultButto
   button.text = "Cancel";
   button.defaultButton = true;
   const auto byDefault = windows.CreateControl(top, button, {});
-  const auto typeOf = [](platform::ControlHandle c) {
-    return GetWindowLongA(reinterpret_cast<HWND>(c.value), GWL_STYLE) & BS_TYPEMASK;
+  const auto typeOf = [&](platform::ControlHandle c) {
+    return GetWindowLongA(Hwnd(c), GWL_STYLE) & BS_TYPEMASK;
   };
   EXPECT_EQ(typeOf(first), BS_PUSHBUTTON);
   EXPECT_EQ(typeOf(byDefault), BS_DEFPUSHBUTTON);
 
   windows.Post(top, WM_USER + 1, 0, 0);
   windows.ShowModal(top);
-  EXPECT_EQ(focused, reinterpret_cast<HWND>(byDefault.value));
+  EXPECT_EQ(focused, Hwnd(byDefault));
 }
 
 TEST_F(WindowSystemTest, TimersTickUntilStopped) {
@@ -237,6 +243,7 @@ TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
 // that shows text: none of them underlines the next letter instead.
 TEST_F(WindowSystemTest, AnAmpersandIsShownAsItselfNotAsAnAccessKey) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   for (ControlKind kind :
        {ControlKind::Label, ControlKind::Group, ControlKind::CheckBox, ControlKind::Button}) {
     platform::ControlSpec params;
@@ -247,7 +254,7 @@ TEST_F(WindowSystemTest, AnAmpersandIsShownAsItselfNotAsAnAccessKey) {
     EXPECT_EQ(windows.ControlText(control), "Closing & locking");
     windows.SetControlText(control, "A && B &");
     EXPECT_EQ(windows.ControlText(control), "A && B &");
-    HWND hwnd = reinterpret_cast<HWND>(control.value);
+    HWND hwnd = Hwnd(control);
     const std::string shown = WindowText(hwnd);
     const bool prefixStyle = kind != ControlKind::Label;
     EXPECT_EQ(shown, prefixStyle ? "A &&&& B &&" : "A && B &") << static_cast<int>(kind);
@@ -259,6 +266,7 @@ TEST_F(WindowSystemTest, AnAmpersandIsShownAsItselfNotAsAnAccessKey) {
 
 TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   int clicks = 0;
   platform::ControlSpec button;
   button.kind = ControlKind::Button;
@@ -268,7 +276,7 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   const auto ok = windows.CreateControl(window, button, onClick);
   ASSERT_TRUE(ok);
   SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(100, BN_CLICKED),
-               static_cast<LPARAM>(ok.value));
+               reinterpret_cast<LPARAM>(Hwnd(ok)));
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(windows.ControlText(ok), "OK");
   windows.SetControlText(ok, "Close (15)");
@@ -322,10 +330,6 @@ TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
   EXPECT_EQ(windows.ControlText(seconds), "999");
 }
 
-HWND Hwnd(platform::ControlHandle control) {
-  return reinterpret_cast<HWND>(control.value);
-}
-
 // A press and release of the left button at `at`, in the control's client
 // coordinates, as the mouse would deliver them.
 void Click(HWND hwnd, POINT at) {
@@ -337,8 +341,129 @@ POINT Middle(const RECT& r) {
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// Controls are recorded until their window is first shown: no child window
+// before, and afterwards the real controls show what the program set on the
+// recorded ones, with every getter answering alike either side.
+TEST_F(WindowSystemTest, ControlsBecomeRealWithTheirStateWhenTheWindowIsFirstShown) {
+  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  const platform::WindowHandle neverShown = windows.CreateTopWindow({}, {});
+  auto make = [&](platform::WindowHandle parent, ControlKind kind, bool visible = true,
+                  platform::ControlEvents events = {}) {
+    platform::ControlSpec params;
+    params.kind = kind;
+    params.text = "start";
+    params.visible = visible;
+    params.minimum = 1;
+    params.maximum = 999;
+    params.image = "FRMMAIN_IMAGELIST2";
+    return windows.CreateControl(parent, params, std::move(events));
+  };
+  int clicks = 0;
+  platform::ControlEvents onClick;
+  onClick.onClick = [&] { ++clicks; };
+  const auto label = make(window, ControlKind::Label);
+  const auto box = make(window, ControlKind::CheckBox);
+  const auto drop = make(window, ControlKind::DropDownList);
+  const auto list = make(window, ControlKind::List);
+  const auto field = make(window, ControlKind::NumberField);
+  const auto untouched = make(window, ControlKind::NumberField);
+  const auto bar = make(window, ControlKind::ButtonBar);
+  const auto hidden = make(window, ControlKind::Button, true, onClick);
+  const auto shownLater = make(window, ControlKind::Button, false);
+  const auto link = make(window, ControlKind::LinkLabel);
+  make(neverShown, ControlKind::Label);
+
+  windows.SetControlText(label, "Closing & locking");
+  windows.SetChecked(box, true);
+  for (const char* item : {"None", "Open/Close drive D:", "Show options dialog"}) {
+    windows.AddItem(drop, item);
+  }
+  windows.SetSelection(drop, 2);
+  windows.AddItem(list, "English");
+  windows.AddItem(list, "Deutsch");
+  windows.SetSelection(list, 1);
+  windows.SetSelection(list, 2);  // beyond the entries: none
+  windows.SetArrowPosition(field, 5000);
+  EXPECT_EQ(windows.ControlText(field), "999") << "clamped, and the text says so";
+  windows.SetArrowPosition(field, 30);
+  EXPECT_EQ(windows.AddBarButton(bar, "Common options", 0), 0);
+  EXPECT_EQ(windows.AddBarSeparator(bar), 1);
+  EXPECT_EQ(windows.AddBarButton(bar, "D:", 1), 2);
+  windows.SetBarButtonCaption(bar, 2, "E:");
+  windows.SetBarButtonCaption(bar, 7, "X:");  // no such button
+  windows.SetControlVisible(hidden, false);
+  windows.SetControlVisible(shownLater, true);
+  windows.SetLinkHighlighted(link, true);
+
+  auto children = [](platform::WindowHandle parent) {
+    int count = 0;
+    EnumChildWindows(
+        ToHwnd(parent),
+        [](HWND, LPARAM param) -> BOOL {
+          ++*reinterpret_cast<int*>(param);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+  };
+  auto state = [&] {
+    std::ostringstream out;
+    for (const auto control : {label, box, drop, list, field, untouched, bar, hidden, shownLater}) {
+      out << windows.ControlText(control) << '|' << windows.IsChecked(control) << '|'
+          << windows.Selection(control) << '|' << windows.ArrowPosition(control) << '|'
+          << windows.IsControlVisible(control) << '|';
+      for (const auto& item : windows.Items(control)) out << item << ',';
+      out << '\n';
+    }
+    return out.str();
+  };
+  EXPECT_EQ(children(window), 0);
+  EXPECT_EQ(Hwnd(label), nullptr);
+  const std::string before = state();
+
+  windows.ShowWindow(window, true);
+  EXPECT_EQ(state(), before);
+  EXPECT_EQ(children(window), 12) << "ten controls and the arrows of two number fields";
+  EXPECT_EQ(children(neverShown), 0);
+
+  EXPECT_EQ(WindowText(Hwnd(label)), "Closing & locking");
+  EXPECT_EQ(SendMessageA(Hwnd(box), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(Hwnd(drop), CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(Hwnd(drop), CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(Hwnd(list), LB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(Hwnd(list), LB_GETCURSEL, 0, 0), LB_ERR);
+  EXPECT_EQ(WindowText(Hwnd(field)), "30");
+  EXPECT_EQ(WindowText(Hwnd(untouched)), "1");
+  HWND arrows = FindWindowExA(ToHwnd(window), nullptr, UPDOWN_CLASSA, nullptr);
+  ASSERT_NE(arrows, nullptr);
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(arrows, UDM_GETBUDDY, 0, 0)), Hwnd(field));
+  EXPECT_EQ(SendMessageA(arrows, UDM_GETPOS32, 0, 0), 30);
+  ASSERT_EQ(SendMessageA(Hwnd(bar), TB_BUTTONCOUNT, 0, 0), 3);
+  char caption[64] = {};
+  SendMessageA(Hwnd(bar), TB_GETBUTTONTEXTA, 1002, reinterpret_cast<LPARAM>(caption));
+  EXPECT_STREQ(caption, "E:");
+  EXPECT_EQ(GetWindowLongA(Hwnd(hidden), GWL_STYLE) & WS_VISIBLE, 0);
+  EXPECT_NE(GetWindowLongA(Hwnd(shownLater), GWL_STYLE) & WS_VISIBLE, 0);
+
+  // The link was lit before it existed: its first paint is blue.
+  HDC dc = GetDC(Hwnd(link));
+  SendMessageA(ToHwnd(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+               reinterpret_cast<LPARAM>(Hwnd(link)));
+  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+  ReleaseDC(Hwnd(link), dc);
+
+  // The program's handle still finds the control, and its clicks reach the program.
+  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Hwnd(hidden)), BN_CLICKED),
+               reinterpret_cast<LPARAM>(Hwnd(hidden)));
+  EXPECT_EQ(clicks, 1);
+  windows.SetControlText(label, "after");
+  EXPECT_EQ(WindowText(Hwnd(label)), "after");
+  windows.ShowWindow(window, false);
+}
+
 TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsPresses) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   platform::ControlSpec params;
   params.kind = ControlKind::ButtonBar;
   params.rect = {0, 0, 552, 46};
@@ -406,6 +531,7 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
 
 TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   platform::ControlSpec params;
   params.kind = ControlKind::NumberField;
   params.rect = {10, 10, 60, 22};
@@ -458,6 +584,7 @@ TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused
 
 TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   platform::ControlSpec params;
   params.kind = ControlKind::LinkLabel;
   params.text = "www.corvantis.com";
@@ -502,7 +629,7 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
   SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
-               static_cast<LPARAM>(link.value));
+               reinterpret_cast<LPARAM>(Hwnd(link)));
   SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
   EXPECT_EQ(seen, (Strings{"in", "click", "out", "in"}));
@@ -510,6 +637,7 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
 
 TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
@@ -542,6 +670,7 @@ TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
 
 TEST_F(WindowSystemTest, GroupBoxesLieUnderTheControlsInsideThem) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   auto make = [&](ControlKind kind, const char* text) {
     platform::ControlSpec params;
     params.kind = kind;
@@ -566,6 +695,7 @@ TEST_F(WindowSystemTest, TheWindowsBackgroundShowsInsideAGroupBox) {
   params.clientWidth = 240;
   params.clientHeight = 140;
   const platform::WindowHandle window = windows.CreateTopWindow(params, {});
+  windows.RealiseControls(window);
   platform::ControlSpec group;
   group.kind = ControlKind::Group;
   group.text = "Sleep Mode";
@@ -584,6 +714,7 @@ TEST_F(WindowSystemTest, TheWindowsBackgroundShowsInsideAGroupBox) {
 
 TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   platform::ControlSpec params;
   params.kind = ControlKind::DropDownList;
   params.rect = {10, 10, 150, 21};
@@ -607,6 +738,7 @@ TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
 
 TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  windows.RealiseControls(window);
   platform::ControlSpec params;
   params.kind = ControlKind::Picture;
   params.rect = {12, 12, 32, 32};
@@ -642,6 +774,7 @@ TEST_F(WindowSystemTest, EnterClicksTheDefaultButtonEscAsksToCloseTabMovesOn) {
     return m.code == WM_USER + 1 || m.code == WM_USER + 2;
   };
   dialog = windows.CreateTopWindow({}, windowEvents);
+  windows.RealiseControls(dialog);
   int top = 0;
   auto make = [&](ControlKind kind, const std::string& text, bool byDefault) {
     platform::ControlSpec params;
@@ -707,6 +840,7 @@ TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
   platform::WindowSpec large;
   large.title = "Orbelle 3";
   options = windows.CreateTopWindow(large, optionsEvents);
+  windows.RealiseControls(options);
   platform::ControlSpec button;
   button.kind = ControlKind::Button;
   button.text = "Change...";
