@@ -171,7 +171,7 @@ class WindowSystem {
   // Answers the sender of the message being handled now (with "done"), so
   // that a broadcast goes on to the other programs while this one still
   // works on it. False when the message being handled was not sent by
-  // another thread, or was answered already.
+  // another thread; answering again changes nothing.
   virtual bool ReplyToSender() = 0;
 
   // Posts a message to a window's queue; it is handled by a later dispatch.

@@ -294,12 +294,12 @@ bool SimWindowSystem::UnblockShutdown(WindowHandle window) {
 }
 
 bool SimWindowSystem::ReplyToSender() {
-  if (s_.sentMessages.empty() || s_.sentMessages.back().replied) {
+  if (s_.sentMessages.empty()) {
     s_.Call("reply to sender refused");
     return false;
   }
+  if (!s_.sentMessages.back().replied) s_.Call("reply to sender");
   s_.sentMessages.back().replied = true;
-  s_.Call("reply to sender");
   return true;
 }
 
