@@ -18,6 +18,9 @@ using namespace orbl::platform;
 namespace {
 
 constexpr const char* kTrayTip = "Orbelle - click with right mouse button to see menu";
+// A refused icon is tried again this often, for three minutes.
+constexpr std::uint32_t kTrayRetryMs = 3000;
+constexpr int kTrayRetries = 60;
 
 // Runs one step of the exit so that a failing step cannot keep the others,
 // above all the end of the process, from happening.
@@ -126,8 +129,28 @@ bool TFrmMain::ShowTrayIcon() {
     ShowTrayIcon();
   };
   // A failure is not reported: without the shell there is no icon, but hot
-  // keys and system events still work.
-  return platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
+  // keys and system events still work, and the icon is tried again.
+  const bool shown = platform_.tray.AddIcon(AppWindow, "TRAY", kTrayTip, std::move(events));
+  if (shown) {
+    StopTrayRetry();
+  } else if (!trayRetry_) {
+    StartTrayRetry();
+  }
+  return shown;
+}
+
+void TFrmMain::StartTrayRetry() {
+  trayRetriesLeft_ = kTrayRetries;
+  trayRetry_ = platform_.windows.StartTimer(AppWindow, kTrayRetryMs, [this] {
+    if (ShowTrayIcon()) return;
+    if (--trayRetriesLeft_ <= 0) StopTrayRetry();
+  });
+}
+
+void TFrmMain::StopTrayRetry() {
+  if (!trayRetry_) return;
+  platform_.windows.StopTimer(trayRetry_);
+  trayRetry_ = {};
 }
 
 // While one of the program's own windows is up, the icon offers nothing: a

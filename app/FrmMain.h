@@ -106,6 +106,10 @@ class TFrmMain {
   // False until the constructor has run: the tray icon goes up before the
   // windows and dialogs are built, and until they are its clicks do nothing.
   bool built_ = false;
+  // Adding the icon again while the shell refuses it: at logon the taskbar
+  // may not be ready yet, and its "TaskbarCreated" may never come.
+  platform::TimerHandle trayRetry_{};
+  int trayRetriesLeft_ = 0;
   // The icon is requested first of all, right after the application window
   // it belongs to: building the other windows takes most of start-up.
   [[maybe_unused]] const bool trayIconRequested_;
@@ -143,6 +147,8 @@ class TFrmMain {
   TOptionsEvents OptionsEvents();
   void CreateTrayMenu();
   bool ShowTrayIcon();
+  void StartTrayRetry();
+  void StopTrayRetry();
   bool TrayBlocked() const;
   void OnTrayRightButtonUp();
 
@@ -167,6 +173,8 @@ class TFrmMain {
   // The system events (SystemEvents.cpp).
   void OnDeviceRemoval(const platform::Message& message);
   void ShowCloseNowDialogs(const std::vector<char>& letters);
+  // Whether a drive named in a removal asks for the close-now dialog.
+  bool WantsCloseNowDialog(const std::vector<char>& letters) const;
   void OnQueryEndSession();
   void OnPowerBroadcast(std::uint64_t event);
   void GoToSleep();

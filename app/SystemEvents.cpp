@@ -24,6 +24,9 @@ constexpr std::uint32_t kShutdownPauseMs = 200;
 constexpr std::uint32_t kShutdownEjectMs = 10000;
 constexpr std::uint32_t kDoubleClickPauseMs = 200;
 constexpr const char* kWarningCaption = "Orbelle";
+// What Windows' shutdown screen lists for the program while its shutdown work
+// outlasts the few seconds Windows waits for an answer.
+constexpr const char* kShutdownBlockReason = "Closing CD/DVD drive doors";
 
 }  // namespace
 
@@ -69,7 +72,13 @@ void TFrmMain::OnDeviceRemoval(const Message& message) {
   // Any device may have gone (a USB stick too): the schedule starts before
   // the broadcast says which.
   DriveControl.StartAutoClose();
-  if (removal->volume) ShowCloseNowDialogs(removal->letters);
+  if (!removal->volume) return;
+  // The dialog waits for the user; the broadcast must not wait with it, or
+  // the programs after us hear of the removal only when it is answered.
+  if (!closeNowShowing_ && WantsCloseNowDialog(removal->letters)) {
+    platform_.windows.ReplyToSender();
+  }
+  ShowCloseNowDialogs(removal->letters);
 }
 
 void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
@@ -106,7 +115,18 @@ void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
   closeNowShowing_ = false;
 }
 
+bool TFrmMain::WantsCloseNowDialog(const std::vector<char>& letters) const {
+  return std::any_of(DriveTable.begin(), DriveTable.end(), [&](const TDriveRecord& drive) {
+    return drive.ShowDialogToCloseDriveImmediately &&
+           std::find(letters.begin(), letters.end(), UpperLetter(drive.Letter)) != letters.end();
+  });
+}
+
+// Not answered early: the answer lets Windows end the session, and the
+// doors would stay as they are. The block reason keeps Windows from ending
+// the program silently while the work takes longer than it waits.
 void TFrmMain::OnQueryEndSession() {
+  platform_.windows.BlockShutdown(Handle, kShutdownBlockReason);
   for (const TDriveRecord& drive : DriveTable) {
     if (drive.CloseOnShutdown) DriveControl.CloseDoor(drive.Letter);
   }
@@ -132,6 +152,7 @@ void TFrmMain::OnQueryEndSession() {
     }
   }
   ShowDiscWarning(letters);
+  platform_.windows.UnblockShutdown(Handle);
 }
 
 void TFrmMain::OnPowerBroadcast(std::uint64_t event) {
@@ -208,7 +229,8 @@ void TFrmMain::WarnAboutDiscs(bool TDriveRecord::*option) {
 }
 
 // "Found disk in drive (E, G)", with no owner so that it shows while every
-// window of the program is hidden.
+// window of the program is hidden, and brought to the front: the program is
+// in the background and the user is looking at the active window.
 void TFrmMain::ShowDiscWarning(const std::vector<char>& letters) {
   if (letters.empty()) return;
   std::string text = Texts.MSG_DiskInDriveOnSystemShutdown + " (";
@@ -217,8 +239,9 @@ void TFrmMain::ShowDiscWarning(const std::vector<char>& letters) {
     text += letters[i];
   }
   text += ")";
-  platform_.windows.ShowMessageBox(WindowHandle{}, text, kWarningCaption,
-                                   mb::kOk | mb::kIconExclamation);
+  platform_.windows.ShowMessageBox(
+      WindowHandle{}, text, kWarningCaption,
+      mb::kOk | mb::kIconExclamation | mb::kSetForeground | mb::kTopmost);
 }
 
 }  // namespace orbl

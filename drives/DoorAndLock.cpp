@@ -188,9 +188,11 @@ void TDriveControl::SendUnlock(int index) {
   }
 }
 
-// No owner: the box must show even while every window of ours is hidden.
+// No owner: the box must show even while every window of ours is hidden; to
+// the front, since a hot key or the sleep leaves the program in the background.
 void TDriveControl::ShowLockBox(const std::string& text, std::uint32_t icon) {
-  platform_.windows.ShowMessageBox(WindowHandle{}, text, text, mb::kOk | icon);
+  platform_.windows.ShowMessageBox(WindowHandle{}, text, text,
+                                   mb::kOk | icon | mb::kSetForeground | mb::kTopmost);
 }
 
 bool TDriveControl::IsDiscPresent(char letter) {

@@ -28,8 +28,9 @@ class Tray {
 
   // Adds the icon (icon resource name, tip text); mouse events reach `events`
   // through `owner`'s message queue. Returns false when the shell refused it,
-  // which happens while the shell is not running. Adding again replaces the
-  // previous icon of this program.
+  // which happens while the shell is not running or not ready yet. Adding
+  // again replaces the previous icon of this program, also one that the shell
+  // took although an earlier add reported failure.
   virtual bool AddIcon(WindowHandle owner, const std::string& icon, const std::string& tip,
                        TrayEvents events) = 0;
   // Takes the icon out of the notification area; false when there was none.

@@ -80,8 +80,12 @@ inline constexpr std::uint32_t kOk = 0x0;                // MB_OK
 inline constexpr std::uint32_t kIconHand = 0x10;         // MB_ICONHAND
 inline constexpr std::uint32_t kIconExclamation = 0x30;  // MB_ICONEXCLAMATION
 inline constexpr std::uint32_t kIconInformation = 0x40;  // MB_ICONINFORMATION
-inline constexpr int kIdOk = 1;                          // IDOK
-inline constexpr int kIdCancel = 2;                      // IDCANCEL
+// A program in the background may not take the foreground: without these two
+// a box with no owner (or a hidden one) opens behind the active window.
+inline constexpr std::uint32_t kSetForeground = 0x10000;  // MB_SETFOREGROUND
+inline constexpr std::uint32_t kTopmost = 0x40000;        // MB_TOPMOST
+inline constexpr int kIdOk = 1;                           // IDOK
+inline constexpr int kIdCancel = 2;                       // IDCANCEL
 }  // namespace mb
 
 // Hot key modifier mask (RegisterHotKey numbering).

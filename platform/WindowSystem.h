@@ -161,6 +161,19 @@ class WindowSystem {
   virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
                              const std::string& caption, std::uint32_t flags) = 0;
 
+  // While a shutdown block is registered on `window`, Windows does not end
+  // the program for taking long over WM_QUERYENDSESSION: it lists it with
+  // `reason` on its shutdown screen and lets the user decide. One reason per
+  // window; registering again replaces it. False when the system refused.
+  virtual bool BlockShutdown(WindowHandle window, const std::string& reason) = 0;
+  // Takes the block of `window` back; false when it had none.
+  virtual bool UnblockShutdown(WindowHandle window) = 0;
+  // Answers the sender of the message being handled now (with "done"), so
+  // that a broadcast goes on to the other programs while this one still
+  // works on it. False when the message being handled was not sent by
+  // another thread; answering again changes nothing.
+  virtual bool ReplyToSender() = 0;
+
   // Posts a message to a window's queue; it is handled by a later dispatch.
   virtual bool Post(WindowHandle window, std::uint32_t code, std::uint64_t wParam,
                     std::int64_t lParam) = 0;

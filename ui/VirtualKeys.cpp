@@ -72,9 +72,11 @@ void RegisterHotKey(HotKeys& hotKeys, WindowSystem& windows, WindowHandle mainWi
   }
   const auto key = static_cast<std::uint32_t>(StoredKeyToVirtualKey(hotKey.Key));
   if (hotKeys.Register(mainWindow, id, HotKeyModifiers(hotKey), key)) return;
+  // At start-up the owner is hidden and the program in the background: the
+  // box asks for the front, or it would open behind the active window.
   windows.ShowMessageBox(mainWindow,
                          texts.Msg_CantHotkeyExists + "\r\n" + HotKeyText(hotKey, texts), "Orbelle",
-                         mb::kOk | mb::kIconHand);
+                         mb::kOk | mb::kIconHand | mb::kSetForeground | mb::kTopmost);
 }
 
 }  // namespace

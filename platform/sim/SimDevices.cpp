@@ -113,11 +113,13 @@ void SimSound::Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) {
   w_.beeps.emplace_back(frequencyHz, durationMs);
   w_.Log("beep " + std::to_string(frequencyHz) + " Hz, " + std::to_string(durationMs) + " ms");
   w_.Pass(durationMs);
+  if (afterBlocking_) afterBlocking_();
 }
 
 void SimSound::Sleep(std::uint32_t ms) {
   w_.Log("pause " + std::to_string(ms) + " ms");
   w_.Pass(ms);
+  if (afterBlocking_) afterBlocking_();
 }
 
 }  // namespace orbl::sim

@@ -3,6 +3,9 @@
 // Every device request lands in the world's device log.
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include "platform/Drives.h"
 #include "platform/Sound.h"
 #include "platform/sim/SimWorld.h"
@@ -41,13 +44,17 @@ class SimDoor final : public platform::DoorDevice {
 
 class SimSound final : public platform::Sound {
  public:
-  explicit SimSound(SimWorld& world) : w_(world) {}
+  // `afterBlocking` runs on the caller's thread once a beep or pause has
+  // passed: the system may have given up on a program that blocked too long.
+  explicit SimSound(SimWorld& world, std::function<void()> afterBlocking = {})
+      : w_(world), afterBlocking_(std::move(afterBlocking)) {}
   void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) override;
   // A pause blocks its caller only: the clock moves, no timer runs meanwhile.
   void Sleep(std::uint32_t ms) override;
 
  private:
   SimWorld& w_;
+  std::function<void()> afterBlocking_;
 };
 
 }  // namespace orbl::sim

@@ -13,6 +13,10 @@ const SimTrayIcon* SimNotificationArea::IconOf(int pid) const {
 
 bool SimNotificationArea::Add(const SimTrayIcon& icon) {
   if (!shellRunning) return false;
+  if (refuseAdds > 0) {
+    --refuseAdds;
+    return false;
+  }
   for (SimTrayIcon& existing : icons_) {
     if (existing.pid == icon.pid) {
       existing = icon;

@@ -28,6 +28,9 @@ class SimNotificationArea {
  public:
   // False while there is no shell: every add fails.
   bool shellRunning = true;
+  // A shell that is up but not ready, as at logon: this many adds from now
+  // on fail, and it sends no "TaskbarCreated" once it is ready.
+  int refuseAdds = 0;
 
   const std::vector<SimTrayIcon>& Icons() const { return icons_; }
   // The icon of process `pid`, a ghost included; null when it has none.

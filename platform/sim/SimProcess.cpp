@@ -25,7 +25,7 @@ struct SimProcess::Backends {
         hotKeys(s.world, s.pid),
         drives(s.world),
         door(s.world),
-        sound(s.world),
+        sound(s.world, [&s] { s.EnforceEndSessionTimeout(); }),
         settings(s),
         autostart(settings, [&s] { return s.options.modulePath; }),
         files(s),
@@ -96,6 +96,11 @@ void SimProcess::Kill() {
   if (thread_.joinable()) thread_.join();
 }
 
+bool SimProcess::AwaitingReply() const {
+  return std::any_of(state_->sentMessages.begin(), state_->sentMessages.end(),
+                     [](const SimSentMessage& sent) { return !sent.replied; });
+}
+
 void SimProcess::RunUntilIdle() {
   if (Running()) state_->world.Scheduler().RunProcess(state_->pid);
 }
@@ -139,6 +144,7 @@ void SimProcess::Send(WindowHandle window, std::uint32_t code, std::uint64_t wPa
   sent.window = window;
   sent.message = Message{code, wParam, data.empty() ? 0 : 0x12340000, {}};
   sent.data = std::move(data);
+  sent.sent = true;
   // Sent messages are handled before anything posted.
   state_->queue.push_front(std::move(sent));
   RunUntilIdle();

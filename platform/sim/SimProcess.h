@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,6 +117,14 @@ class SimProcess {
   // menu is open or the path leads to no item that can be chosen.
   void ChooseMenuItem(const std::vector<std::string>& path);
 
+  // --- sent messages and the end of the session ---------------------------
+  // Whether a sender still waits for the program's answer to a message it sent.
+  bool AwaitingReply() const;
+  // The shutdown block reasons the program has registered, by window.
+  const std::map<platform::WindowHandle, std::string>& ShutdownBlocks() const {
+    return state_->shutdownBlocks;
+  }
+
   // --- calls -------------------------------------------------------------------
   // This process's calls to the window system and the tray, in order.
   std::vector<std::string> Calls() const;
@@ -127,6 +136,7 @@ class SimProcess {
   std::optional<std::uint64_t> NextTimerDue() const { return state_->NextTimerDue(); }
   // The shell's "TaskbarCreated" reaches the window that asked for an icon.
   void DeliverTaskbarCreated();
+  bool EndSessionOverdue() const { return state_->EndSessionOverdue(); }
 
  private:
   void ReleaseSystemResources();

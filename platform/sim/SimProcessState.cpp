@@ -1,5 +1,6 @@
 #include "platform/sim/SimProcessState.h"
 
+#include <algorithm>
 #include <exception>
 #include <iomanip>
 #include <sstream>
@@ -63,6 +64,25 @@ const SimMenuItem* SimProcessState::FindMenuItem(const std::vector<std::string>&
 void SimProcessState::YieldToTest() {
   world.Scheduler().YieldToTest(pid);
   if (killRequested && std::uncaught_exceptions() == 0) throw SimProcessKilled{};
+  // The test may have moved the clock on while the program waited in a box.
+  EnforceEndSessionTimeout();
+}
+
+bool SimProcessState::EndSessionOverdue() const {
+  if (!shutdownBlocks.empty()) return false;
+  return std::any_of(sentMessages.begin(), sentMessages.end(), [&](const SimSentMessage& sent) {
+    return sent.code == msg::kQueryEndSession && !sent.replied &&
+           world.Now() - sent.since > kEndSessionTimeoutMs;
+  });
+}
+
+void SimProcessState::EnforceEndSessionTimeout() {
+  if (run != Run::Running || !EndSessionOverdue() || std::uncaught_exceptions() != 0) return;
+  killRequested = true;
+  run = Run::Killed;
+  world.Log("process " + std::to_string(pid) +
+            " ended by the system: no answer to the end of the session within 5 s");
+  throw SimProcessKilled{};
 }
 
 void SimProcessState::WaitForWork(const std::function<bool()>& done) {
@@ -93,7 +113,9 @@ bool SimProcessState::DispatchOne() {
     } else {
       Message message = posted.message;
       message.data = posted.data;
+      if (posted.sent) sentMessages.push_back(SimSentMessage{message.code, world.Now(), false});
       Deliver(posted.window, message);
+      if (posted.sent) sentMessages.pop_back();
     }
     return true;
   }

@@ -54,6 +54,9 @@ struct SimBox {
   std::string caption;
   std::uint32_t flags = 0;
   int answer = 0;  // 0 while open
+  // Opened behind the active window: the program was in the background and
+  // the box had no visible owner nor asked to come to the front.
+  bool behind = false;
 };
 
 struct SimMenuItem {
@@ -80,6 +83,15 @@ struct SimPosted {
   platform::Message message;
   std::vector<std::byte> data;
   std::function<void()> action;
+  // Sent (SendMessage): the sender waits for the answer.
+  bool sent = false;
+};
+
+// A sent message while the program handles it.
+struct SimSentMessage {
+  std::uint32_t code = 0;
+  std::uint64_t since = 0;  // virtual time its handling began
+  bool replied = false;
 };
 
 struct SimProcessOptions {
@@ -113,6 +125,10 @@ struct SimProcessState {
   std::deque<SimPosted> queue;
   std::vector<SimBox> boxes;  // open, innermost last
   std::vector<SimBox> boxHistory;
+  // Sent messages being handled, innermost last.
+  std::vector<SimSentMessage> sentMessages;
+  // Shutdown block reasons by window.
+  std::map<platform::WindowHandle, std::string> shutdownBlocks;
   int nextBox = 1;
   // Answers every box as it opens, without returning to the test.
   std::function<int(const SimBox&)> boxAnswerer;
@@ -156,6 +172,15 @@ struct SimProcessState {
   std::optional<std::uint64_t> NextTimerDue() const;
   // Hands the baton to the test until it hands it back.
   void YieldToTest();
+
+  // --- the end of the session ------------------------------------------------
+  // Windows ends a program that has not answered WM_QUERYENDSESSION within
+  // this long, unless the program registered a shutdown block reason.
+  static constexpr std::uint64_t kEndSessionTimeoutMs = 5000;
+  // Whether Windows would have ended the process by now.
+  bool EndSessionOverdue() const;
+  // Program side: ends the process as Windows would, when it is overdue.
+  void EnforceEndSessionTimeout();
 };
 
 }  // namespace orbl::sim

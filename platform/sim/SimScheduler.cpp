@@ -26,6 +26,11 @@ void SimScheduler::Advance(std::uint64_t ms) {
     next->RunUntilIdle();
   }
   now_ = std::max(now_, target);
+  // A program that sat over the end of the session all this time has been
+  // ended by the system meanwhile; it notices as soon as it runs.
+  for (SimProcess* process : processes_) {
+    if (process->Running() && process->EndSessionOverdue()) process->RunUntilIdle();
+  }
 }
 
 void SimScheduler::Register(SimProcess* process) {

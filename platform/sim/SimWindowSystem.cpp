@@ -249,7 +249,12 @@ int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
     return 0;
   }
   SimBox box{s_.nextBox++, owner, text, caption, flags, 0};
-  s_.Call("box \"" + caption + "\" opened");
+  // The foreground rule: a tray program is in the background, and its box
+  // comes to the front only through a visible owner or by asking for it.
+  const SimWindow* ownerWindow = s_.Window(owner);
+  const std::uint32_t front = mb::kSetForeground | mb::kTopmost;
+  box.behind = (!ownerWindow || !ownerWindow->visible) && (flags & front) != front;
+  s_.Call("box \"" + caption + "\" opened" + (box.behind ? " behind" : ""));
   s_.world.Log("message box \"" + caption + "\": " + text);
   if (s_.boxAnswerer) box.answer = s_.boxAnswerer(box);
   s_.boxes.push_back(box);
@@ -268,6 +273,34 @@ int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
   s_.boxHistory.push_back(closed);
   s_.Call("box \"" + caption + "\" answered " + std::to_string(closed.answer));
   return closed.answer;
+}
+
+bool SimWindowSystem::BlockShutdown(WindowHandle window, const std::string& reason) {
+  SimWindow* w = Target(window, "shutdown block on");
+  if (!w) return false;
+  s_.shutdownBlocks[window] = reason;
+  s_.world.Log("shutdown blocked: \"" + reason + "\"");
+  return true;
+}
+
+bool SimWindowSystem::UnblockShutdown(WindowHandle window) {
+  if (!s_.shutdownBlocks.erase(window)) {
+    s_.Call("shutdown block of " + s_.Describe(window) + " taken back refused");
+    return false;
+  }
+  s_.Call("shutdown block of " + s_.Describe(window) + " taken back");
+  s_.world.Log("shutdown block removed");
+  return true;
+}
+
+bool SimWindowSystem::ReplyToSender() {
+  if (s_.sentMessages.empty()) {
+    s_.Call("reply to sender refused");
+    return false;
+  }
+  if (!s_.sentMessages.back().replied) s_.Call("reply to sender");
+  s_.sentMessages.back().replied = true;
+  return true;
 }
 
 bool SimWindowSystem::Post(WindowHandle window, std::uint32_t code, std::uint64_t wParam,

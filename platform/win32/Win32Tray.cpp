@@ -55,9 +55,11 @@ bool Win32Tray::AddIcon(platform::WindowHandle owner, const std::string& icon,
     ChangeWindowMessageFilterEx(owner_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
   }
   NOTIFYICONDATAA data = IconData();
-  shown_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
-  // A "TaskbarCreated" from a shell that kept its icons: ours is still there.
-  if (!shown_) shown_ = Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+  // Modify first: a shell busy at logon may have taken an earlier add that
+  // reported failure, and a "TaskbarCreated" may come from a shell that kept
+  // its icons. Either way ours is there already, and adding it again fails.
+  shown_ = Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+  if (!shown_) shown_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
   return shown_;
 }
 

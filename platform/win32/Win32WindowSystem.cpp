@@ -274,6 +274,24 @@ int Win32WindowSystem::ShowMessageBox(platform::WindowHandle owner, const std::s
   return MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
 }
 
+bool Win32WindowSystem::BlockShutdown(platform::WindowHandle window, const std::string& reason) {
+  // The call takes the reason in UTF-16 only.
+  const int length = MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
+  if (length <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, wide.data(), length);
+  return ShutdownBlockReasonCreate(ToHwnd(window), wide.c_str()) != FALSE;
+}
+
+bool Win32WindowSystem::UnblockShutdown(platform::WindowHandle window) {
+  return ShutdownBlockReasonDestroy(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowSystem::ReplyToSender() {
+  // TRUE is the answer the default handling would give to what is answered early.
+  return ReplyMessage(TRUE) != FALSE;
+}
+
 bool Win32WindowSystem::Post(platform::WindowHandle window, std::uint32_t code,
                              std::uint64_t wParam, std::int64_t lParam) {
   return PostMessageA(ToHwnd(window), code, static_cast<WPARAM>(wParam),

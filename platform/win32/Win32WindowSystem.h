@@ -79,6 +79,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
 
   int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                      const std::string& caption, std::uint32_t flags) override;
+  bool BlockShutdown(platform::WindowHandle window, const std::string& reason) override;
+  bool UnblockShutdown(platform::WindowHandle window) override;
+  bool ReplyToSender() override;
   bool Post(platform::WindowHandle window, std::uint32_t code, std::uint64_t wParam,
             std::int64_t lParam) override;
   void ProcessMessages() override;

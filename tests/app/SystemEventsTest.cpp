@@ -151,6 +151,41 @@ TEST_F(SystemEvents, ARemovalDuringTheDialogQueuesItsDriveInsteadOfASecondDialog
 
 // The shortest interval decides; only when every drive waits "for ever"
 // is there nothing to time.
+// The close-now dialog waits for the user; the removal broadcast goes on to
+// the other programs at once, answered before the dialog opens. Without a
+// dialog the handling is short and the sender hears when it is over.
+TEST_F(SystemEvents, ARemovalThatOpensTheDialogAnswersTheBroadcastFirst) {
+  Start();
+  struct Case {
+    const char* what;
+    bool option;
+    std::uint32_t mask;
+    bool answeredEarly;
+  };
+  const Case cases[] = {
+      {"D named, its dialog on", true, UnitBit('D'), true},
+      {"D named, its dialog off", false, UnitBit('D'), false},
+      {"another drive named", true, UnitBit('F'), false},
+  };
+  for (const Case& c : cases) {
+    Drive('D').AutocloseInterval = 20;
+    Drive('D').ShowDialogToCloseDriveImmediately = c.option;
+    std::vector<bool> awaitingAtDialog;
+    frmMain->onCloseNowDialog = [&](int) { awaitingAtDialog.push_back(program.AwaitingReply()); };
+    const auto before = program.Calls().size();
+    Removal(VolumeBroadcast(20, msg::kDbtDevTypVolume, c.mask));
+    const auto calls = program.Calls();
+    const bool replied = std::find(calls.begin() + static_cast<std::ptrdiff_t>(before), calls.end(),
+                                   "reply to sender") != calls.end();
+    EXPECT_EQ(replied, c.answeredEarly) << c.what;
+    EXPECT_EQ(awaitingAtDialog,
+              c.option && c.answeredEarly ? std::vector<bool>{false} : std::vector<bool>{})
+        << c.what;
+    EXPECT_FALSE(program.AwaitingReply()) << c.what;
+    EXPECT_EQ(program.RefusedCalls(), std::vector<std::string>{}) << c.what;
+  }
+}
+
 TEST_F(SystemEvents, ARemovalWithNothingToTimeIsLeftAlone) {
   Start();
   for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
@@ -211,7 +246,8 @@ TEST(SystemEventsAtShutdown, TheWarningNamesTheDrivesWithADiscAndTheShutdownGoes
     const sim::SimBox box = program.OpenBoxes().back();
     EXPECT_EQ(box.text, c.text);
     EXPECT_EQ(box.caption, "Orbelle");
-    EXPECT_EQ(box.flags, mb::kOk | mb::kIconExclamation);
+    EXPECT_EQ(box.flags, mb::kOk | mb::kIconExclamation | mb::kSetForeground | mb::kTopmost);
+    EXPECT_FALSE(box.behind);
     EXPECT_FALSE(box.owner);
     program.AnswerBox();
     EXPECT_TRUE(program.Running());
@@ -233,8 +269,8 @@ TEST_F(SystemEvents, AtShutdownADiscIsBeepedAtEjectedAndClosedTenSecondsLater) {
   EXPECT_FALSE(Handle(Message{msg::kQueryEndSession, 0, 0, {}}));
   EXPECT_EQ(
       Timeline(),
-      (Lines{"[1.000] cd audio open D", "[1.000] door close D", "[1.000] cd audio close D",
-             "[1.000] pause 200 ms",
+      (Lines{"[1.000] shutdown blocked: \"Closing CD/DVD drive doors\"", "[1.000] cd audio open D",
+             "[1.000] door close D", "[1.000] cd audio close D", "[1.000] pause 200 ms",
              // D: the beep, the eject, ten seconds, the close, still a disc
              "[1.200] volume D readable", "[1.200] beep 750 Hz, 450 ms",
              "[1.650] volume D readable", "[1.650] pause 300 ms", "[1.950] cd audio open D",
@@ -249,6 +285,44 @@ TEST_F(SystemEvents, AtShutdownADiscIsBeepedAtEjectedAndClosedTenSecondsLater) {
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Found disk in drive (D)");
   program.AnswerBox();
+}
+
+// Windows ends a program that sits over WM_QUERYENDSESSION longer than about
+// five seconds; an ejected disc alone takes ten. The block reason, held from
+// before the first door command until the warning is answered, keeps the
+// program alive, and the query is answered only when the work is done.
+TEST(SystemEventsAtShutdown, WorkLongerThanWindowsWaitsRunsToTheEndUnderABlockReason) {
+  Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}});
+  pc.world.Drive('D').discInside = true;
+  pc.world.Drive('E').discInside = true;
+  for (const char* drive : {"D", "E"}) {
+    pc.Store(std::string(drive) + " EjectDiskWhenDriveIsNotEmpty", "1");
+    pc.Store(std::string(drive) + " Warn if CD/DVD drive is not empty on system shutdown", "1");
+  }
+  auto& program = pc.Start();
+  const platform::WindowHandle options = program.WindowTitled("Orbelle 3")->handle;
+  pc.world.log.clear();
+  program.Send(options, msg::kQueryEndSession, 0);
+
+  ASSERT_TRUE(program.Running());
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);  // both discs went back in with their doors
+  EXPECT_EQ(program.OpenBoxes().back().text, "Found disk in drive (D, E)");
+  EXPECT_FALSE(program.OpenBoxes().back().behind);
+  EXPECT_EQ(program.ShutdownBlocks().at(options), "Closing CD/DVD drive doors");
+  EXPECT_TRUE(program.AwaitingReply());
+  const auto door = [&](const std::string& line) {
+    return std::find(pc.world.log.begin(), pc.world.log.end(), line) - pc.world.log.begin();
+  };
+  EXPECT_EQ(door("shutdown blocked: \"Closing CD/DVD drive doors\""), 0);
+  EXPECT_LT(door("door close E"), static_cast<std::ptrdiff_t>(pc.world.log.size()));
+
+  // The user is slow to answer: Windows waits, since the reason is shown.
+  pc.world.Advance(60000);
+  ASSERT_TRUE(program.Running());
+  program.AnswerBox();
+  EXPECT_TRUE(program.ShutdownBlocks().empty());
+  EXPECT_FALSE(program.AwaitingReply());
+  EXPECT_EQ(pc.world.log.back(), "shutdown block removed");
 }
 
 // --- sleep and resume ---------------------------------------------------------

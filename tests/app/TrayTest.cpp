@@ -1,6 +1,7 @@
 // The tray icon and its menu as the user and the shell meet them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "support/Computer.h"
@@ -113,6 +114,63 @@ TEST(Tray, AProgramStartedBeforeTheShellGetsItsIconWhenTheShellComesUp) {
   Computer::Close(program);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_TRUE(pc.world.tray.Icons().empty());
+}
+
+std::size_t Count(const std::vector<std::string>& calls, const std::string& call) {
+  return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), call));
+}
+
+// At logon the shell may be up but not ready: it refuses the add and sends no
+// "TaskbarCreated" afterwards. The program tries again every three seconds
+// and stops as soon as the icon is there.
+TEST(Tray, AnIconTheBusyShellRefusedIsTriedAgainUntilItIsThere) {
+  Computer pc;
+  pc.world.tray.refuseAdds = 3;
+  auto& program = pc.Start();
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+  pc.world.Advance(6000);
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+  pc.world.Advance(3000);
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  EXPECT_EQ(program.TrayIcon()->tip, kTip);
+  pc.world.Advance(600000);
+  const auto calls = program.Calls();
+  EXPECT_EQ(Count(calls, "tray icon add failed: no shell"), 3u);
+  EXPECT_EQ(Count(calls, "tray icon added"), 1u);
+  // The icon works like one added at once.
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Exit"});
+  EXPECT_TRUE(pc.world.tray.Icons().empty());
+}
+
+TEST(Tray, TheRetryGivesUpAfterThreeMinutesAndAShellRestartStillBringsTheIcon) {
+  Computer pc;
+  pc.world.tray.refuseAdds = 1000;
+  auto& program = pc.Start();
+  pc.world.Advance(600000);
+  // The first add and sixty more, three seconds apart.
+  EXPECT_EQ(Count(program.Calls(), "tray icon add failed: no shell"), 61u);
+  EXPECT_EQ(program.TrayIcon(), nullptr);
+  EXPECT_TRUE(program.Running());
+
+  pc.world.tray.refuseAdds = 0;
+  pc.world.RestartShell();
+  ASSERT_NE(program.TrayIcon(), nullptr);
+}
+
+TEST(Tray, AShellThatComesUpDuringTheRetryEndsIt) {
+  Computer pc;
+  pc.world.tray.shellRunning = false;
+  auto& program = pc.Start();
+  pc.world.Advance(3000);
+  EXPECT_EQ(Count(program.Calls(), "tray icon add failed: no shell"), 2u);
+  pc.world.RestartShell();
+  ASSERT_NE(program.TrayIcon(), nullptr);
+  const auto before = program.Calls().size();
+  pc.world.Advance(600000);
+  for (const std::string& call : CallsSince(program, before)) {
+    EXPECT_EQ(call.rfind("tray icon", 0), std::string::npos) << call;
+  }
 }
 
 TEST(Tray, TheMenuOpensAndClosesWithOneOfOurWindowsInFront) {

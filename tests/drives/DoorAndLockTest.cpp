@@ -134,7 +134,9 @@ TEST_F(Lock, BoxesNeedBothConditionsAndBeepsOnlyFollowSuccess) {
       const sim::SimBox box = program.OpenBoxes().back();
       EXPECT_EQ(box.text, c.box);
       EXPECT_EQ(box.caption, c.box);
-      EXPECT_EQ(box.flags, platform::mb::kOk | c.icon);
+      EXPECT_EQ(box.flags,
+                platform::mb::kOk | c.icon | platform::mb::kSetForeground | platform::mb::kTopmost);
+      EXPECT_FALSE(box.behind);
       EXPECT_FALSE(box.owner);
       // The flag already holds the outcome while the box waits.
       EXPECT_EQ(Drive('D').Locked, c.lock);

@@ -76,7 +76,9 @@ TEST(DriveScenario, ARefusedLockAtStartUpShowsTheErrorBoxOnlyWithTheDrivesOption
       EXPECT_EQ(box.caption,
                 "Unfortunately, the device cannot be locked right now. Please, retry later.");
       EXPECT_EQ(box.text, box.caption);
-      EXPECT_EQ(box.flags, platform::mb::kIconHand);
+      EXPECT_EQ(box.flags,
+                platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
+      EXPECT_FALSE(box.behind);
       program.AnswerBox();
     }
     EXPECT_TRUE(program.OpenBoxes().empty());

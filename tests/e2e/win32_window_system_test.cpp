@@ -72,6 +72,41 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   EXPECT_NE(SendMessageA(hwnd, WM_POWERBROADCAST, 0 /*PBT_APMQUERYSUSPEND*/, 0), 0);
 }
 
+// A message sent from another thread can be answered before its handling is
+// over; one sent from the same thread cannot. Answering again changes nothing.
+TEST_F(WindowSystemTest, OnlyAMessageFromAnotherThreadIsAnsweredEarly) {
+  std::vector<bool> replies;
+  platform::WindowEvents events;
+  events.onMessage = [&](const platform::Message& m) {
+    if (m.code != WM_USER + 9) return false;
+    replies.push_back(windows.ReplyToSender());
+    replies.push_back(windows.ReplyToSender());
+    return true;
+  };
+  const platform::WindowHandle window = windows.CreateTopWindow({}, events);
+  ASSERT_TRUE(window);
+  HWND hwnd = ToHwnd(window);
+
+  SendMessageA(hwnd, WM_USER + 9, 0, 0);
+  EXPECT_EQ(replies, (std::vector<bool>{false, false}));
+
+  replies.clear();
+  HANDLE sender = CreateThread(
+      nullptr, 0,
+      [](LPVOID target) -> DWORD {
+        SendMessageA(static_cast<HWND>(target), WM_USER + 9, 0, 0);
+        return 0;
+      },
+      hwnd, 0, nullptr);
+  ASSERT_NE(sender, nullptr);
+  // The sent message is handled only while this thread takes messages.
+  while (MsgWaitForMultipleObjects(1, &sender, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    windows.ProcessMessages();
+  }
+  CloseHandle(sender);
+  EXPECT_EQ(replies, (std::vector<bool>{true, true}));
+}
+
 TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   // The program itself is per-monitor aware through its manifest.
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);

@@ -94,7 +94,9 @@ TEST(HotKeyRegistration, TheSecondDriveGivenTheSameCombinationIsReportedAndThePa
   const sim::SimBox box = program.OpenBoxes().front();
   EXPECT_EQ(box.text, kAlreadyUsed + "\r\nCtrl + Shift + K");
   EXPECT_EQ(box.caption, "Orbelle");
-  EXPECT_EQ(box.flags, platform::mb::kIconHand);
+  EXPECT_EQ(box.flags,
+            platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
+  EXPECT_FALSE(box.behind);
   EXPECT_EQ(box.owner, OptionsWindow(program));
   EXPECT_EQ(pc.world.hotKeys.size(), 1u);
   EXPECT_EQ(Holder(pc.world, kControl | kShift, 'K'),
