@@ -105,9 +105,15 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
 }
 
 void Win32WindowSystem::RescaleControls(Window& window) {
-  FreeFonts(window);
+  // The controls hold the old fonts until they are given the new ones: a
+  // control asked to paint in between would draw with a deleted font.
+  Window old;
+  old.font = std::exchange(window.font, nullptr);
+  old.boldFont = std::exchange(window.boldFont, nullptr);
+  old.linkFont = std::exchange(window.linkFont, nullptr);
   MakeFonts(window);
   for (const auto& control : window.controls) PlaceControl(window, *control);
+  FreeFonts(old);
 }
 
 // --- creation and state ------------------------------------------------------
@@ -500,45 +506,19 @@ bool Win32WindowSystem::HandleCommand(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-bool Win32WindowSystem::HandleDialogKey(const MSG& msg) {
-  // Only the key going down: when it is used up here no character follows.
-  if (msg.message != WM_KEYDOWN || msg.hwnd == nullptr) return false;
-  if (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE && msg.wParam != VK_TAB) return false;
-  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  auto it = windows_.find(root);
-  if (it == windows_.end() || root == msg.hwnd) return false;
-  // An opened drop-down list takes Enter and Esc itself, to close.
-  for (HWND up = msg.hwnd; up != nullptr && up != root; up = GetParent(up)) {
-    auto control = controls_.find(up);
-    if (control != controls_.end() &&
-        control->second->params.kind == platform::ControlKind::DropDownList &&
-        SendMessageA(up, CB_GETDROPPEDSTATE, 0, 0) != 0) {
-      return false;
+int Win32WindowSystem::DefaultButtonId(const Window& window) const {
+  // A push button with the focus is the default while it has it.
+  const HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(window.hwnd, focus) && IsPushButton(focus)) {
+    return GetDlgCtrlID(focus);
+  }
+  for (const auto& control : window.controls) {
+    if (control->params.defaultButton && ::IsWindowVisible(control->hwnd) &&
+        ::IsWindowEnabled(control->hwnd)) {
+      return GetDlgCtrlID(control->hwnd);
     }
   }
-  switch (msg.wParam) {
-    case VK_RETURN: {
-      HWND target = IsPushButton(msg.hwnd) ? msg.hwnd : nullptr;
-      for (const auto& control : it->second->controls) {
-        if (target == nullptr && control->params.defaultButton &&
-            ::IsWindowVisible(control->hwnd) && ::IsWindowEnabled(control->hwnd)) {
-          target = control->hwnd;
-        }
-      }
-      if (target == nullptr) return false;
-      SendMessageA(target, BM_CLICK, 0, 0);
-      return true;
-    }
-    case VK_ESCAPE:
-      // As the title bar's close box: the program decides what closing means.
-      PostMessageA(root, WM_CLOSE, 0, 0);
-      return true;
-    default: {
-      const bool back = GetKeyState(VK_SHIFT) < 0;
-      if (HWND next = GetNextDlgTabItem(root, GetFocus(), back ? TRUE : FALSE)) SetFocus(next);
-      return true;
-    }
-  }
+  return 0;
 }
 
 LRESULT CALLBACK Win32WindowSystem::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

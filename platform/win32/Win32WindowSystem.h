@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -96,6 +97,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
     HFONT font = nullptr;
     HFONT boldFont = nullptr;
     HFONT linkFont = nullptr;
+    std::string icon;  // the resource its title-bar icons are drawn from
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
     std::vector<std::unique_ptr<Control>> controls;
   };
   struct Timer {
@@ -108,13 +112,16 @@ class Win32WindowSystem final : public platform::WindowSystem {
   LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
   // Translates and dispatches one message taken from the queue.
   void Dispatch(MSG& msg);
+  // Loads the window's icons at its DPI and shows them, destroying the ones
+  // they replace.
+  void SetWindowIcons(Window& window) const;
+  static void FreeIcons(Window& window);
+  // The id of the button Enter presses: the focused push button, else the
+  // visible and enabled default button; 0 for none.
+  int DefaultButtonId(const Window& window) const;
   void DispatchPending();
 
   // Win32Controls.cpp
-  // The keys a dialog answers itself, pressed on one of our windows' controls:
-  // Enter clicks the focused or the default button, Esc asks the window to
-  // close, Tab moves the focus. Returns true when the message was used up.
-  bool HandleDialogKey(const MSG& msg);
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
   // A message a window receives on behalf of one of its controls; returns
