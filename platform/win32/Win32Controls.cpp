@@ -5,6 +5,7 @@
 #include "platform/win32/Win32WindowSystem.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -26,6 +27,54 @@ bool IsPushButton(HWND hwnd) {
   if (lstrcmpiA(cls, WC_BUTTONA) != 0) return false;
   const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+// The 32-bit straight-alpha strip `strip` (square pictures side by side)
+// with each picture `side` pixels wide; a new bitmap the caller deletes, or
+// null. Each target pixel averages a 4 x 4 grid of source samples, the colours
+// weighted by their alpha so that transparent pixels lend no colour to edges.
+HBITMAP ScaleStrip(HBITMAP strip, int side) {
+  BITMAP info{};
+  if (GetObjectA(strip, sizeof info, &info) != sizeof info || info.bmBitsPixel != 32 ||
+      info.bmBits == nullptr || info.bmHeight <= 0) {
+    return nullptr;
+  }
+  const int fromSide = info.bmHeight;
+  const int count = info.bmWidth / fromSide;
+  const int width = side * count;
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = width;
+  header.bmiHeader.biHeight = side;  // bottom-up, as the loaded strip
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  header.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP scaled = CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (scaled == nullptr) return nullptr;
+  const auto* from = static_cast<const BYTE*>(info.bmBits);
+  auto* to = static_cast<BYTE*>(bits);
+  constexpr int kSamples = 4;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int picture = x / side;
+      unsigned sum[4] = {};  // blue, green, red weighted by alpha; alpha
+      for (int sy = 0; sy < kSamples; ++sy) {
+        for (int sx = 0; sx < kSamples; ++sx) {
+          const int fx =
+              picture * fromSide + ((x % side) * kSamples + sx) * fromSide / (side * kSamples);
+          const int fy = (y * kSamples + sy) * fromSide / (side * kSamples);
+          const BYTE* p = from + static_cast<std::ptrdiff_t>(fy) * info.bmWidthBytes + fx * 4;
+          for (int c = 0; c < 3; ++c) sum[c] += static_cast<unsigned>(p[c]) * p[3];
+          sum[3] += p[3];
+        }
+      }
+      BYTE* q = to + (static_cast<std::ptrdiff_t>(y) * width + x) * 4;
+      for (int c = 0; c < 3; ++c) q[c] = static_cast<BYTE>(sum[3] == 0 ? 0 : sum[c] / sum[3]);
+      q[3] = static_cast<BYTE>(sum[3] / (kSamples * kSamples));
+    }
+  }
+  return scaled;
 }
 
 }  // namespace
@@ -104,6 +153,38 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
   }
 }
 
+void Win32WindowSystem::SetBarPictures(HINSTANCE instance, const Window& window, Control& control) {
+  if (control.params.image.empty()) return;
+  // A strip of square pictures with an alpha channel, as high as each is wide,
+  // drawn for 96 dpi.
+  auto* strip = static_cast<HBITMAP>(
+      LoadImageA(instance, control.params.image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  BITMAP info{};
+  if (strip == nullptr || GetObjectA(strip, sizeof info, &info) != sizeof info ||
+      info.bmHeight <= 0) {
+    if (strip != nullptr) DeleteObject(strip);
+    return;
+  }
+  const int side = ScaleToDpi(info.bmHeight, window.dpi);
+  if (side != info.bmHeight) {
+    if (HBITMAP scaled = ScaleStrip(strip, side)) {
+      DeleteObject(strip);
+      strip = scaled;
+    }
+  }
+  GetObjectA(strip, sizeof info, &info);
+  HIMAGELIST images =
+      ImageList_Create(info.bmHeight, info.bmHeight, ILC_COLOR32, info.bmWidth / info.bmHeight, 1);
+  if (images != nullptr) {
+    ImageList_Add(images, strip, nullptr);
+    SendMessageA(control.hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    // The bar no longer draws from the old list.
+    if (control.images != nullptr) ImageList_Destroy(control.images);
+    control.images = images;
+  }
+  DeleteObject(strip);
+}
+
 void Win32WindowSystem::RescaleControls(Window& window) {
   // The controls hold the old fonts until they are given the new ones: a
   // control asked to paint in between would draw with a deleted font.
@@ -112,7 +193,12 @@ void Win32WindowSystem::RescaleControls(Window& window) {
   old.boldFont = std::exchange(window.boldFont, nullptr);
   old.linkFont = std::exchange(window.linkFont, nullptr);
   MakeFonts(window);
-  for (const auto& control : window.controls) PlaceControl(window, *control);
+  for (const auto& control : window.controls) {
+    if (control->params.kind == platform::ControlKind::ButtonBar) {
+      SetBarPictures(window.system->instance_, window, *control);
+    }
+    PlaceControl(window, *control);
+  }
   FreeFonts(old);
 }
 
@@ -228,22 +314,7 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
     }
     case ControlKind::ButtonBar: {
       SendMessageA(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-      // A strip of square pictures with an alpha channel, as high as each is wide.
-      auto* strip = static_cast<HBITMAP>(params.image.empty()
-                                             ? nullptr
-                                             : LoadImageA(instance_, params.image.c_str(),
-                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-      BITMAP info{};
-      if (strip != nullptr && GetObjectA(strip, sizeof info, &info) == sizeof info &&
-          info.bmHeight > 0) {
-        const int side = info.bmHeight;
-        control->images = ImageList_Create(side, side, ILC_COLOR32, info.bmWidth / side, 1);
-        if (control->images != nullptr) {
-          ImageList_Add(control->images, strip, nullptr);
-          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(control->images));
-        }
-      }
-      if (strip != nullptr) DeleteObject(strip);
+      SetBarPictures(instance_, window, *control);
       break;
     }
     case ControlKind::Picture:

@@ -51,7 +51,9 @@ bool Win32Tray::AddIcon(platform::WindowHandle owner, const std::string& icon,
   events_ = std::move(events);
   iconName_ = icon;
   // The notification area sits on the primary monitor, at the system's DPI
-  // until it tells the owner otherwise.
+  // until it tells the owner otherwise. The icon is the one LoadIconMetric
+  // (LIM_SMALL) would give, without loading the common controls library
+  // before the icon is up.
   if (dpi_ == 0) dpi_ = GetDpiForSystem();
   HICON old = std::exchange(icon_, LoadIconAtDpi(windows_.Instance(), icon, SM_CXSMICON, dpi_));
   // An elevated program would otherwise never hear that the shell restarted.

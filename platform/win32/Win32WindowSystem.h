@@ -131,7 +131,11 @@ class Win32WindowSystem final : public platform::WindowSystem {
   static void PlaceControl(const Window& window, const Control& control);
   static void MakeFonts(Window& window);
   static void FreeFonts(Window& window);
-  // After the window's DPI changed: new fonts, every control placed again.
+  // The bar's pictures at the window's DPI, in a new image list that
+  // replaces the one it had.
+  static void SetBarPictures(HINSTANCE instance, const Window& window, Control& control);
+  // After the window's DPI changed: new fonts and bar pictures, every control
+  // placed again.
   static void RescaleControls(Window& window);
   // The controls die with their window; their handles must not be found again.
   void ForgetControls(const Window& window);

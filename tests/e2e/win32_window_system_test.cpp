@@ -349,10 +349,11 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
   auto* images = reinterpret_cast<HIMAGELIST>(SendMessageA(hwnd, TB_GETIMAGELIST, 0, 0));
   ASSERT_NE(images, nullptr);
   EXPECT_EQ(ImageList_GetImageCount(images), 2) << "the common options and a drive";
+  const int side = ScaleToDpi(32, GetDpiForWindow(ToHwnd(window)));
   int width = 0, height = 0;
   ImageList_GetIconSize(images, &width, &height);
-  EXPECT_EQ(width, 32);
-  EXPECT_EQ(height, 32);
+  EXPECT_EQ(width, side) << "the 32-pixel pictures at the window's DPI";
+  EXPECT_EQ(height, side);
   EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & TBSTYLE_LIST, 0) << "captions under the pictures";
 
   EXPECT_EQ(windows.AddBarButton(bar, "Common options", 0), 0);
@@ -370,7 +371,37 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
 
   RECT common{};
   SendMessageA(hwnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&common));
-  EXPECT_GE(common.bottom - common.top, 32 + 10) << "room for the caption under the picture";
+  EXPECT_GE(common.bottom - common.top, side + 10) << "room for the caption under the picture";
+
+  // Moved to 192 dpi: pictures drawn again at twice their size, their edges
+  // still transparent and their middles solid; the buttons grow with them.
+  RECT suggested{0, 0, 600, 200};
+  SendMessageA(ToHwnd(window), WM_DPICHANGED, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  images = reinterpret_cast<HIMAGELIST>(SendMessageA(hwnd, TB_GETIMAGELIST, 0, 0));
+  ASSERT_NE(images, nullptr);
+  ImageList_GetIconSize(images, &width, &height);
+  EXPECT_EQ(width, 64);
+  EXPECT_EQ(ImageList_GetImageCount(images), 2);
+  IMAGEINFO picture{};
+  ASSERT_TRUE(ImageList_GetImageInfo(images, 0, &picture));
+  BITMAPINFO header{};
+  header.bmiHeader = {sizeof header.bmiHeader, 64, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC screen = GetDC(nullptr);
+  const int left = picture.rcImage.left;
+  ASSERT_EQ(left % 64, 0);
+  std::vector<DWORD> strip(static_cast<std::size_t>(picture.rcImage.right) * 64);
+  header.bmiHeader.biWidth = picture.rcImage.right;
+  GetDIBits(screen, picture.hbmImage, 0, 64, strip.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  auto alpha = [&](int x, int y) {
+    return strip[static_cast<std::size_t>(y) * picture.rcImage.right + left + x] >> 24;
+  };
+  EXPECT_EQ(alpha(0, 0), 0u) << "a transparent corner";
+  EXPECT_EQ(alpha(32, 32), 255u) << "a solid middle";
+  RECT grown{};
+  SendMessageA(hwnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&grown));
+  EXPECT_GE(grown.bottom - grown.top, 64 + 10);
 
   auto caption = [&](int index) {
     char text[64] = {};
