@@ -261,6 +261,19 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
   }
 }
 
+void Win32WindowSystem::PressCancel(const Window& window) {
+  for (const auto& control : window.controls) {
+    if (!control->params.cancelButton) continue;
+    // A cancel button the window cannot press now makes Esc do nothing.
+    if (!::IsWindowVisible(control->hwnd) || !::IsWindowEnabled(control->hwnd)) return;
+    const std::function<void()> onClick = control->events.onClick;  // may run long
+    if (onClick) onClick();
+    return;
+  }
+  const std::function<void()> onCloseRequest = window.events.onCloseRequest;
+  if (onCloseRequest) onCloseRequest();
+}
+
 // --- timers, boxes, loops --------------------------------------------------
 
 platform::TimerHandle Win32WindowSystem::StartTimer(platform::WindowHandle owner,
@@ -388,10 +401,10 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
       return 0;
     }
     case WM_COMMAND:
-      // Esc, from IsDialogMessage: no control has the id IDCANCEL, so it is
-      // the close box's request.
+      // Esc, from IsDialogMessage (no control has the id IDCANCEL): the
+      // window's cancel button, else the close box's request.
       if (wParam == IDCANCEL && lParam == 0) {
-        if (events.onCloseRequest) events.onCloseRequest();
+        PressCancel(window);
         return 0;
       }
       {

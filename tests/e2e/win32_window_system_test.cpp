@@ -709,6 +709,48 @@ TEST_F(WindowSystemTest, TheTrayIconIsTheSmallIconOfTheNotificationAreasDpi) {
   tray.DeleteIcon();
 }
 
+// Esc presses a window's cancel button when it has one it can press, and
+// asks the window to close when it has none.
+TEST_F(WindowSystemTest, EscPressesTheCancelButtonElseTheCloseBox) {
+  struct Case {
+    bool withCancel;
+    bool cancelEnabled;
+    Strings expected;
+  };
+  for (const Case& c :
+       {Case{true, true, {"Cancel"}}, Case{true, false, {}}, Case{false, false, {"close"}}}) {
+    Strings seen;
+    platform::WindowHandle dialog;
+    platform::WindowEvents events;
+    events.onCloseRequest = [&] { seen.push_back("close"); };
+    events.onMessage = [&](const platform::Message& m) {
+      if (m.code == WM_USER + 1) windows.ShowWindow(dialog, false);
+      return m.code == WM_USER + 1;
+    };
+    dialog = windows.CreateTopWindow({}, events);
+    platform::ControlSpec params;
+    params.kind = ControlKind::Button;
+    params.rect = {8, 8, 80, 24};
+    params.text = "OK";
+    params.defaultButton = true;
+    HWND ok = Hwnd(windows.CreateControl(dialog, params, {}));
+    params.text = "Cancel";
+    params.defaultButton = false;
+    params.cancelButton = c.withCancel;
+    params.rect.y = 40;
+    platform::ControlEvents cancelEvents;
+    cancelEvents.onClick = [&] { seen.push_back("Cancel"); };
+    HWND cancel = Hwnd(windows.CreateControl(dialog, params, cancelEvents));
+    ::EnableWindow(cancel, c.cancelEnabled || !c.withCancel ? TRUE : FALSE);
+    PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 1);  // ShowModal gives OK the focus
+    windows.Post(dialog, WM_USER + 1, 0, 0);
+    windows.ShowModal(dialog);
+    EXPECT_EQ(seen, c.expected) << "cancel button " << c.withCancel << ", enabled "
+                                << c.cancelEnabled;
+    DestroyWindow(ToHwnd(dialog));
+  }
+}
+
 // An opened list takes Enter and Esc to close itself; the window stays.
 TEST_F(WindowSystemTest, EscOnAnOpenedDropDownListClosesOnlyTheList) {
   constexpr UINT kOpen = WM_USER + 1, kNote = WM_USER + 2, kEnd = WM_USER + 3;
