@@ -789,7 +789,7 @@ TEST_F(WindowSystemTest, EscOnAnOpenedDropDownListClosesOnlyTheList) {
 // control that has the focus at that moment, as the keyboard would send it.
 TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
   constexpr UINT kFocus = WM_USER + 1, kNoteFocus = WM_USER + 2, kShift = WM_USER + 3,
-                 kEnable = WM_USER + 4, kEnd = WM_USER + 5;
+                 kEnable = WM_USER + 4, kEnd = WM_USER + 5, kNextControl = WM_USER + 6;
   std::vector<std::string> seen;
   std::vector<HWND> focusSeen;
   platform::WindowHandle dialog;
@@ -816,6 +816,9 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
         return true;
       case kEnd:
         windows.ShowWindow(dialog, false);
+        return true;
+      case kNextControl:  // lParam: backwards
+        SendMessageA(ToHwnd(dialog), WM_NEXTDLGCTL, static_cast<WPARAM>(m.lParam), 0);
         return true;
       default:
         return false;
@@ -861,13 +864,20 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
   post(kEnable, ok, 1);
   post(kFocus, remove);
   key(remove, VK_RETURN);
+  // Windows' IsDialogMessage may move the focus by asking the window itself,
+  // as it asks a dialog.
+  post(kNextControl, nullptr, 0);
+  post(kNoteFocus, nullptr);
+  post(kNextControl, nullptr, 1);
+  post(kNoteFocus, nullptr);
   key(remove, VK_ESCAPE);  // Cancel, which for our windows is the close box
   post(kEnd, nullptr);
   windows.ShowModal(dialog);
 
   EXPECT_EQ(seen, (Strings{"Cancel", "OK", "Remove hot key", "close"}));
-  EXPECT_EQ(focusSeen, (std::vector<HWND>{cancel, remove}))
-      << "Tab from OK to Cancel, Shift+Tab twice from Cancel back to Remove";
+  EXPECT_EQ(focusSeen, (std::vector<HWND>{cancel, remove, ok, remove}))
+      << "Tab from OK to Cancel, Shift+Tab twice from Cancel back to Remove; "
+         "WM_NEXTDLGCTL on to OK and back";
   EXPECT_FALSE(SendMessageA(ctrl, BM_GETCHECK, 0, 0)) << "Enter does not tick the box";
 }
 
