@@ -64,7 +64,8 @@ HBITMAP ScaleStrip(HBITMAP strip, int side) {
           const int fx =
               picture * fromSide + ((x % side) * kSamples + sx) * fromSide / (side * kSamples);
           const int fy = (y * kSamples + sy) * fromSide / (side * kSamples);
-          const BYTE* p = from + static_cast<std::ptrdiff_t>(fy) * info.bmWidthBytes + fx * 4;
+          const BYTE* p = from + static_cast<std::ptrdiff_t>(fy) * info.bmWidthBytes +
+                          static_cast<std::ptrdiff_t>(fx) * 4;
           for (int c = 0; c < 3; ++c) sum[c] += static_cast<unsigned>(p[c]) * p[3];
           sum[3] += p[3];
         }
@@ -577,7 +578,7 @@ bool Win32WindowSystem::HandleCommand(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-int Win32WindowSystem::DefaultButtonId(const Window& window) const {
+int Win32WindowSystem::DefaultButtonId(const Window& window) {
   // A push button with the focus is the default while it has it.
   const HWND focus = GetFocus();
   if (focus != nullptr && IsChild(window.hwnd, focus) && IsPushButton(focus)) {

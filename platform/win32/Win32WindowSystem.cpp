@@ -315,7 +315,8 @@ void Win32WindowSystem::Dispatch(MSG& msg) {
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd != nullptr) {
     const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto it = windows_.find(root);
-    if (it != windows_.end() && !it->second->controls.empty() && IsDialogMessageA(root, &msg)) {
+    if (it != windows_.end() && !it->second->controls.empty() &&
+        IsDialogMessageA(root, &msg) != FALSE) {
       return;
     }
   }
@@ -397,7 +398,7 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
       HWND next = LOWORD(lParam) != 0
                       ? reinterpret_cast<HWND>(wParam)
                       : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0 ? TRUE : FALSE);
-      if (next != nullptr && IsChild(hwnd, next)) SetFocus(next);
+      if (next != nullptr && GetAncestor(next, GA_ROOT) == hwnd) SetFocus(next);
       return 0;
     }
     case WM_COMMAND:

@@ -118,7 +118,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   static void FreeIcons(Window& window);
   // The id of the button Enter presses: the focused push button, else the
   // visible and enabled default button; 0 for none.
-  int DefaultButtonId(const Window& window) const;
+  static int DefaultButtonId(const Window& window);
   // Esc: the window's cancel button as if clicked, else its close request.
   static void PressCancel(const Window& window);
   void DispatchPending();
