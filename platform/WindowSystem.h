@@ -42,7 +42,8 @@ struct WindowEvents {
   // returned the backend's default handling answers the sender; for
   // WM_QUERYENDSESSION and WM_POWERBROADCAST that answer is consent.
   std::function<bool(const Message&)> onMessage;
-  // A close request (WM_CLOSE, the title bar's close box). The window is
+  // A close request (WM_CLOSE, the title bar's close box, Esc when the window
+  // has no cancel button). The window is
   // neither hidden nor destroyed by the backend: the callback decides.
   std::function<void()> onCloseRequest;
   // The window became visible (true) or hidden (false).
@@ -82,6 +83,9 @@ struct ControlSpec {
   // Button: the one a window's keyboard input goes to when it is shown
   // (BS_DEFPUSHBUTTON with the focus); at most one per window.
   bool defaultButton = false;
+  // Button: the one Esc presses; a window without one takes Esc as its close
+  // box (onCloseRequest). At most one per window.
+  bool cancelButton = false;
 };
 
 // Callbacks of a control; which ones fire depends on the kind.

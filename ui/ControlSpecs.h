@@ -34,6 +34,11 @@ inline platform::ControlSpec AsDefault(platform::ControlSpec params) {
   return params;
 }
 
+inline platform::ControlSpec AsCancel(platform::ControlSpec params) {
+  params.cancelButton = true;
+  return params;
+}
+
 inline platform::ControlEvents OnClick(std::function<void()> onClick) {
   platform::ControlEvents events;
   events.onClick = std::move(onClick);

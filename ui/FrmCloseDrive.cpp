@@ -33,8 +33,9 @@ TFrmCloseDrive::TFrmCloseDrive(WindowSystem& windows, TProgramState& state,
                              OnClick([this] { Dismiss(true); }))),
       // Not Close: Enter typed on into this window, meant for the one the
       // dialog came up over, must not shut a door.
-      CancelButton(AddControl(AsDefault(Params(ControlKind::Button, {168, 80, 100, 25}, "Cancel")),
-                              OnClick([this] { Dismiss(false); }))),
+      CancelButton(
+          AddControl(AsCancel(AsDefault(Params(ControlKind::Button, {168, 80, 100, 25}, "Cancel"))),
+                     OnClick([this] { Dismiss(false); }))),
       state_(state),
       driveTable_(driveTable),
       texts_(texts),

@@ -26,7 +26,7 @@ TFrmHotKey::TFrmHotKey(WindowSystem& windows, const TInterfaceTexts& texts)
       Divider(AddControl(Params(ControlKind::Divider, {12, 124, 226, 2}))),
       OkButton(AddControl(AsDefault(Params(ControlKind::Button, {50, 134, 90, 25}, "OK")),
                           OnClick([this] { Finish(true, false); }))),
-      CancelButton(AddControl(Params(ControlKind::Button, {148, 134, 90, 25}, "Cancel"),
+      CancelButton(AddControl(AsCancel(Params(ControlKind::Button, {148, 134, 90, 25}, "Cancel")),
                               OnClick([this] { Finish(false, false); }))),
       texts_(texts) {
   FillKeyList();

@@ -49,6 +49,11 @@ ControlSpec AsDefault(ControlSpec params) {
   return params;
 }
 
+ControlSpec AsCancel(ControlSpec params) {
+  params.cancelButton = true;
+  return params;
+}
+
 ControlEvents OnClick(std::function<void()> onClick) {
   ControlEvents events;
   events.onClick = std::move(onClick);
@@ -193,9 +198,10 @@ TOptionsWindow::TOptionsWindow(Platform& platform, WindowHandle window, TProgram
           Add(AsDefault(Params(ControlKind::Button, {292, 562, 80, 25}, "OK")), OnClick([this] {
                 if (events_.onOk) events_.onOk();
               }))),
-      CancelButton(Add(Params(ControlKind::Button, {378, 562, 80, 25}, "Cancel"), OnClick([this] {
-                         if (events_.onCancel) events_.onCancel();
-                       }))),
+      CancelButton(
+          Add(AsCancel(Params(ControlKind::Button, {378, 562, 80, 25}, "Cancel")), OnClick([this] {
+                if (events_.onCancel) events_.onCancel();
+              }))),
       HelpButton(Add(Params(ControlKind::Button, {464, 562, 80, 25}, "Help"), OnClick([this] {
                        if (events_.onHelp) events_.onHelp();
                      }))),

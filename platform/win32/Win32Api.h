@@ -41,6 +41,16 @@ inline int ScaleToDpi(int value, UINT dpi) {
   return MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
 }
 
+// The icon resource `name` drawn for the size `metric` (SM_CXICON,
+// SM_CXSMICON) has at `dpi`; the caller destroys it. Not LR_SHARED: a shared
+// icon is whichever size was loaded first, the 32-pixel one squeezed into a
+// 16-pixel place.
+inline HICON LoadIconAtDpi(HINSTANCE instance, const std::string& name, int metric, UINT dpi) {
+  if (name.empty()) return nullptr;
+  const int size = GetSystemMetricsForDpi(metric, dpi);
+  return static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON, size, size, 0));
+}
+
 // A function of a system library that is loaded when first needed rather than
 // with the program; nullptr when the library or the function is missing. Only
 // the system folder is searched: a DLL of that name beside the program must

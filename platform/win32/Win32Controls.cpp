@@ -5,6 +5,7 @@
 #include "platform/win32/Win32WindowSystem.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -84,6 +85,55 @@ bool AddRealBarSeparator(HWND bar, int index) {
   return true;
 }
 
+// The 32-bit straight-alpha strip `strip` (square pictures side by side)
+// with each picture `side` pixels wide; a new bitmap the caller deletes, or
+// null. Each target pixel averages a 4 x 4 grid of source samples, the colours
+// weighted by their alpha so that transparent pixels lend no colour to edges.
+HBITMAP ScaleStrip(HBITMAP strip, int side) {
+  BITMAP info{};
+  if (GetObjectA(strip, sizeof info, &info) != sizeof info || info.bmBitsPixel != 32 ||
+      info.bmBits == nullptr || info.bmHeight <= 0) {
+    return nullptr;
+  }
+  const int fromSide = info.bmHeight;
+  const int count = info.bmWidth / fromSide;
+  const int width = side * count;
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = width;
+  header.bmiHeader.biHeight = side;  // bottom-up, as the loaded strip
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  header.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP scaled = CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (scaled == nullptr) return nullptr;
+  const auto* from = static_cast<const BYTE*>(info.bmBits);
+  auto* to = static_cast<BYTE*>(bits);
+  constexpr int kSamples = 4;
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int picture = x / side;
+      unsigned sum[4] = {};  // blue, green, red weighted by alpha; alpha
+      for (int sy = 0; sy < kSamples; ++sy) {
+        for (int sx = 0; sx < kSamples; ++sx) {
+          const int fx =
+              picture * fromSide + ((x % side) * kSamples + sx) * fromSide / (side * kSamples);
+          const int fy = (y * kSamples + sy) * fromSide / (side * kSamples);
+          const BYTE* p = from + static_cast<std::ptrdiff_t>(fy) * info.bmWidthBytes +
+                          static_cast<std::ptrdiff_t>(fx) * 4;
+          for (int c = 0; c < 3; ++c) sum[c] += static_cast<unsigned>(p[c]) * p[3];
+          sum[3] += p[3];
+        }
+      }
+      BYTE* q = to + (static_cast<std::ptrdiff_t>(y) * width + x) * 4;
+      for (int c = 0; c < 3; ++c) q[c] = static_cast<BYTE>(sum[3] == 0 ? 0 : sum[c] / sum[3]);
+      q[3] = static_cast<BYTE>(sum[3] / (kSamples * kSamples));
+    }
+  }
+  return scaled;
+}
+
 }  // namespace
 
 // --- the handle map, fonts and places ------------------------------------
@@ -161,12 +211,54 @@ void Win32WindowSystem::PlaceControl(const Window& window, const Control& contro
   }
 }
 
+void Win32WindowSystem::SetBarPictures(HINSTANCE instance, const Window& window, Control& control) {
+  if (control.params.image.empty()) return;
+  // A strip of square pictures with an alpha channel, as high as each is wide,
+  // drawn for 96 dpi.
+  auto* strip = static_cast<HBITMAP>(
+      LoadImageA(instance, control.params.image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  BITMAP info{};
+  if (strip == nullptr || GetObjectA(strip, sizeof info, &info) != sizeof info ||
+      info.bmHeight <= 0) {
+    if (strip != nullptr) DeleteObject(strip);
+    return;
+  }
+  const int side = ScaleToDpi(info.bmHeight, window.dpi);
+  if (side != info.bmHeight) {
+    if (HBITMAP scaled = ScaleStrip(strip, side)) {
+      DeleteObject(strip);
+      strip = scaled;
+    }
+  }
+  GetObjectA(strip, sizeof info, &info);
+  HIMAGELIST images =
+      ImageList_Create(info.bmHeight, info.bmHeight, ILC_COLOR32, info.bmWidth / info.bmHeight, 1);
+  if (images != nullptr) {
+    ImageList_Add(images, strip, nullptr);
+    SendMessageA(control.hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    // The bar no longer draws from the old list.
+    if (control.images != nullptr) ImageList_Destroy(control.images);
+    control.images = images;
+  }
+  DeleteObject(strip);
+}
+
 void Win32WindowSystem::RescaleControls(Window& window) {
-  FreeFonts(window);
+  // The controls hold the old fonts until they are given the new ones: a
+  // control asked to paint in between would draw with a deleted font.
+  Window old;
+  old.font = std::exchange(window.font, nullptr);
+  old.boldFont = std::exchange(window.boldFont, nullptr);
+  old.linkFont = std::exchange(window.linkFont, nullptr);
   MakeFonts(window);
   for (const auto& control : window.controls) {
-    if (control->hwnd != nullptr) PlaceControl(window, *control);
+    if (control->hwnd == nullptr) continue;
+    if (control->params.kind == platform::ControlKind::ButtonBar) {
+      SetBarPictures(window.system->instance_, window, *control);
+    }
+    PlaceControl(window, *control);
   }
+  FreeFonts(old);
 }
 
 // --- creation and state ------------------------------------------------------
@@ -334,22 +426,7 @@ bool Win32WindowSystem::RealiseControl(Window& window, Control& control) {
     }
     case ControlKind::ButtonBar: {
       SendMessageA(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-      // A strip of square pictures with an alpha channel, as high as each is wide.
-      auto* strip = static_cast<HBITMAP>(params.image.empty()
-                                             ? nullptr
-                                             : LoadImageA(instance_, params.image.c_str(),
-                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-      BITMAP info{};
-      if (strip != nullptr && GetObjectA(strip, sizeof info, &info) == sizeof info &&
-          info.bmHeight > 0) {
-        const int side = info.bmHeight;
-        control.images = ImageList_Create(side, side, ILC_COLOR32, info.bmWidth / side, 1);
-        if (control.images != nullptr) {
-          ImageList_Add(control.images, strip, nullptr);
-          SendMessageA(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(control.images));
-        }
-      }
-      if (strip != nullptr) DeleteObject(strip);
+      SetBarPictures(instance_, window, control);
       for (const BarEntry& entry : control.bar) {
         if (entry.separator) {
           AddRealBarSeparator(hwnd, control.barButtons);
@@ -675,45 +752,19 @@ bool Win32WindowSystem::HandleCommand(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-bool Win32WindowSystem::HandleDialogKey(const MSG& msg) {
-  // Only the key going down: when it is used up here no character follows.
-  if (msg.message != WM_KEYDOWN || msg.hwnd == nullptr) return false;
-  if (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE && msg.wParam != VK_TAB) return false;
-  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  auto it = windows_.find(root);
-  if (it == windows_.end() || root == msg.hwnd) return false;
-  // An opened drop-down list takes Enter and Esc itself, to close.
-  for (HWND up = msg.hwnd; up != nullptr && up != root; up = GetParent(up)) {
-    auto control = controls_.find(up);
-    if (control != controls_.end() &&
-        control->second->params.kind == platform::ControlKind::DropDownList &&
-        SendMessageA(up, CB_GETDROPPEDSTATE, 0, 0) != 0) {
-      return false;
+int Win32WindowSystem::DefaultButtonId(const Window& window) {
+  // A push button with the focus is the default while it has it.
+  const HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(window.hwnd, focus) && IsPushButton(focus)) {
+    return GetDlgCtrlID(focus);
+  }
+  for (const auto& control : window.controls) {
+    if (control->params.defaultButton && ::IsWindowVisible(control->hwnd) &&
+        ::IsWindowEnabled(control->hwnd)) {
+      return GetDlgCtrlID(control->hwnd);
     }
   }
-  switch (msg.wParam) {
-    case VK_RETURN: {
-      HWND target = IsPushButton(msg.hwnd) ? msg.hwnd : nullptr;
-      for (const auto& control : it->second->controls) {
-        if (target == nullptr && control->params.defaultButton &&
-            ::IsWindowVisible(control->hwnd) && ::IsWindowEnabled(control->hwnd)) {
-          target = control->hwnd;
-        }
-      }
-      if (target == nullptr) return false;
-      SendMessageA(target, BM_CLICK, 0, 0);
-      return true;
-    }
-    case VK_ESCAPE:
-      // As the title bar's close box: the program decides what closing means.
-      PostMessageA(root, WM_CLOSE, 0, 0);
-      return true;
-    default: {
-      const bool back = GetKeyState(VK_SHIFT) < 0;
-      if (HWND next = GetNextDlgTabItem(root, GetFocus(), back ? TRUE : FALSE)) SetFocus(next);
-      return true;
-    }
-  }
+  return 0;
 }
 
 LRESULT CALLBACK Win32WindowSystem::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

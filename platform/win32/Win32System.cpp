@@ -61,7 +61,9 @@ bool Win32InstanceLock::TryAcquire(const std::string& name) {
 
 bool Win32HotKeys::Register(platform::WindowHandle window, int id, std::uint32_t modifiers,
                             std::uint32_t virtualKey) {
-  return RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey) != FALSE;
+  // MOD_NOREPEAT: a held key sends one WM_HOTKEY, not one per auto-repeat,
+  // so holding a door's key does not open, close and open the door again.
+  return RegisterHotKey(ToHwnd(window), id, modifiers | MOD_NOREPEAT, virtualKey) != FALSE;
 }
 
 bool Win32HotKeys::Unregister(platform::WindowHandle window, int id) {

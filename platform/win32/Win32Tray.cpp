@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace orbl::win32 {
 
@@ -22,6 +23,7 @@ Win32Tray::Win32Tray(Win32WindowSystem& windows)
 }
 
 Win32Tray::~Win32Tray() {
+  if (icon_ != nullptr) DestroyIcon(icon_);
   for (const auto& [name, bitmap] : bitmaps_) {
     if (bitmap != nullptr) DeleteObject(bitmap);
   }
@@ -47,9 +49,13 @@ bool Win32Tray::AddIcon(platform::WindowHandle owner, const std::string& icon,
   owner_ = ToHwnd(owner);
   tip_ = tip;
   events_ = std::move(events);
-  icon_ = static_cast<HICON>(LoadImageA(windows_.Instance(), icon.c_str(), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXSMICON),
-                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  iconName_ = icon;
+  // The notification area sits on the primary monitor, at the system's DPI
+  // until it tells the owner otherwise. The icon is the one LoadIconMetric
+  // (LIM_SMALL) would give, without loading the common controls library
+  // before the icon is up.
+  if (dpi_ == 0) dpi_ = GetDpiForSystem();
+  HICON old = std::exchange(icon_, LoadIconAtDpi(windows_.Instance(), icon, SM_CXSMICON, dpi_));
   // An elevated program would otherwise never hear that the shell restarted.
   if (taskbarCreated_ != 0) {
     ChangeWindowMessageFilterEx(owner_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
@@ -60,7 +66,22 @@ bool Win32Tray::AddIcon(platform::WindowHandle owner, const std::string& icon,
   // its icons. Either way ours is there already, and adding it again fails.
   shown_ = Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
   if (!shown_) shown_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  if (old != nullptr) DestroyIcon(old);
   return shown_;
+}
+
+void Win32Tray::OnDpiChanged(UINT dpi) {
+  if (dpi == 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  HICON icon = LoadIconAtDpi(windows_.Instance(), iconName_, SM_CXSMICON, dpi_);
+  if (icon == nullptr) return;
+  HICON old = std::exchange(icon_, icon);
+  if (shown_) {
+    NOTIFYICONDATAA data = IconData();
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+  }
+  // Only now that the shell shows the new one.
+  if (old != nullptr) DestroyIcon(old);
 }
 
 bool Win32Tray::DeleteIcon() {
@@ -96,6 +117,10 @@ bool Win32Tray::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
         break;
     }
     return true;
+  }
+  if (msg == WM_DPICHANGED) {
+    OnDpiChanged(HIWORD(wParam));
+    return false;
   }
   if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
     const platform::TrayEvents events = events_;

@@ -35,12 +35,17 @@ class Win32Tray final : public platform::Tray {
                       platform::WindowHandle owner) override;
   platform::Point CursorPos() const override;
 
+  // What the shell is given for the icon: owner, id, callback message, the
+  // icon drawn at the small-icon size of the notification area's DPI, the tip.
+  NOTIFYICONDATAA IconData() const;
+
   // The private message through which the shell reports mouse events over the icon.
   static constexpr UINT kCallbackMessage = WM_APP + 1;
 
  private:
   bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-  NOTIFYICONDATAA IconData() const;
+  // The owner moved to another DPI: the icon is drawn again at its size.
+  void OnDpiChanged(UINT dpi);
   // Shows the picture resource `image` beside the item; an empty or missing
   // resource leaves the item without one.
   void SetItemImage(HMENU menu, UINT item, BOOL byPosition, const std::string& image);
@@ -48,7 +53,9 @@ class Win32Tray final : public platform::Tray {
   Win32WindowSystem& windows_;
   UINT taskbarCreated_ = 0;
   HWND owner_ = nullptr;
-  HICON icon_ = nullptr;
+  std::string iconName_;
+  UINT dpi_ = 0;
+  HICON icon_ = nullptr;  // ours: the shell copies it
   std::string tip_;
   platform::TrayEvents events_;
   bool shown_ = false;

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32WindowSystem.h"
 
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "platform/win32/Win32Helpers.h"
@@ -44,12 +45,6 @@ std::vector<std::byte> CopyBroadcast(WPARAM event, LPARAM lParam) {
   return {p, p + length};
 }
 
-HICON LoadIconResource(HINSTANCE instance, const std::string& name, int metric) {
-  if (name.empty()) return nullptr;
-  const int size = GetSystemMetrics(metric);
-  return static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON, size, size, LR_SHARED));
-}
-
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
@@ -75,7 +70,30 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
-  for (auto& [hwnd, window] : windows_) FreeFonts(*window);
+  for (auto& [hwnd, window] : windows_) {
+    FreeFonts(*window);
+    FreeIcons(*window);
+  }
+}
+
+void Win32WindowSystem::SetWindowIcons(Window& window) const {
+  for (auto [which, metric, held] : {std::tuple{ICON_BIG, SM_CXICON, &window.bigIcon},
+                                     std::tuple{ICON_SMALL, SM_CXSMICON, &window.smallIcon}}) {
+    HICON icon = LoadIconAtDpi(instance_, window.icon, metric, window.dpi);
+    if (icon == nullptr) continue;
+    SendMessageA(window.hwnd, WM_SETICON, static_cast<WPARAM>(which),
+                 reinterpret_cast<LPARAM>(icon));
+    // Only now that the window shows the new one.
+    if (*held != nullptr) DestroyIcon(*held);
+    *held = icon;
+  }
+}
+
+void Win32WindowSystem::FreeIcons(Window& window) {
+  for (HICON* icon : {&window.bigIcon, &window.smallIcon}) {
+    if (*icon != nullptr) DestroyIcon(*icon);
+    *icon = nullptr;
+  }
 }
 
 void Win32WindowSystem::AddMessageHook(MessageHook hook) {
@@ -95,7 +113,9 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   if (params.minimizeBox) style |= WS_MINIMIZEBOX;
   if (params.maximizeBox) style |= WS_MAXIMIZEBOX;
-  const DWORD exStyle = params.topmost ? WS_EX_TOPMOST : 0;
+  // WS_EX_CONTROLPARENT: Tab reaches the controls of a child that holds others.
+  DWORD exStyle = WS_EX_CONTROLPARENT;
+  if (params.topmost) exStyle |= WS_EX_TOPMOST;
 
   auto outerSize = [&](UINT dpi) {
     RECT rc{0, 0, ScaleToDpi(params.clientWidth, dpi), ScaleToDpi(params.clientHeight, dpi)};
@@ -130,12 +150,8 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   }
   SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, flags);
 
-  if (HICON big = LoadIconResource(instance_, params.icon, SM_CXICON)) {
-    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  }
-  if (HICON small = LoadIconResource(instance_, params.icon, SM_CXSMICON)) {
-    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-  }
+  window.icon = params.icon;
+  SetWindowIcons(window);
   window.ready = true;
   return FromHwnd(hwnd);
 }
@@ -247,6 +263,19 @@ void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
   }
 }
 
+void Win32WindowSystem::PressCancel(const Window& window) {
+  for (const auto& control : window.controls) {
+    if (!control->params.cancelButton) continue;
+    // A cancel button the window cannot press now makes Esc do nothing.
+    if (!::IsWindowVisible(control->hwnd) || !::IsWindowEnabled(control->hwnd)) return;
+    const std::function<void()> onClick = control->events.onClick;  // may run long
+    if (onClick) onClick();
+    return;
+  }
+  const std::function<void()> onCloseRequest = window.events.onCloseRequest;
+  if (onCloseRequest) onCloseRequest();
+}
+
 // --- timers, boxes, loops --------------------------------------------------
 
 platform::TimerHandle Win32WindowSystem::StartTimer(platform::WindowHandle owner,
@@ -299,7 +328,18 @@ bool Win32WindowSystem::Post(platform::WindowHandle window, std::uint32_t code,
 }
 
 void Win32WindowSystem::Dispatch(MSG& msg) {
-  if (HandleDialogKey(msg)) return;
+  // A window of ours with controls takes the keys of a dialog: Tab and
+  // Shift+Tab between controls, Enter for the default button, Esc as Cancel.
+  // IsDialogMessage sends the window what it decided (DM_GETDEFID, WM_COMMAND
+  // with IDCANCEL); HandleMessage answers as a dialog's procedure would.
+  if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd != nullptr) {
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    auto it = windows_.find(root);
+    if (it != windows_.end() && !it->second->controls.empty() &&
+        IsDialogMessageA(root, &msg) != FALSE) {
+      return;
+    }
+  }
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
 }
@@ -346,6 +386,7 @@ LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
       it = it->second.owner == hwnd ? system.timers_.erase(it) : std::next(it);
     }
     FreeFonts(*window);
+    FreeIcons(*window);
     system.windows_.erase(hwnd);
   }
   return result;
@@ -367,6 +408,31 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
   }
 
   switch (msg) {
+    case DM_GETDEFID: {
+      const int id = DefaultButtonId(window);
+      return id == 0 ? 0 : MAKELRESULT(id, DC_HASDEFID);
+    }
+    case WM_NEXTDLGCTL: {
+      // What a dialog's procedure does for it; IsDialogMessage may ask this
+      // of any window it handles Tab for.
+      HWND next = LOWORD(lParam) != 0
+                      ? reinterpret_cast<HWND>(wParam)
+                      : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0 ? TRUE : FALSE);
+      if (next != nullptr && GetAncestor(next, GA_ROOT) == hwnd) SetFocus(next);
+      return 0;
+    }
+    case WM_COMMAND:
+      // Esc, from IsDialogMessage (no control has the id IDCANCEL): the
+      // window's cancel button, else the close box's request.
+      if (wParam == IDCANCEL && lParam == 0) {
+        PressCancel(window);
+        return 0;
+      }
+      {
+        LRESULT result = 0;
+        if (HandleControlMessage(msg, wParam, lParam, result)) return result;
+      }
+      break;
     case WM_CLOSE:
       // Never DefWindowProc: it would destroy the window behind the program's back.
       if (events.onCloseRequest) events.onCloseRequest();
@@ -408,7 +474,8 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
       RescaleControls(window);
-      return 0;
+      SetWindowIcons(window);
+      break;  // the hooks see it too: the tray's icon follows the DPI
     }
     default: {
       // Notifications and colour requests of our controls come to their window.

@@ -125,6 +125,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
     HFONT font = nullptr;
     HFONT boldFont = nullptr;
     HFONT linkFont = nullptr;
+    std::string icon;  // the resource its title-bar icons are drawn from
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
     std::vector<std::unique_ptr<Control>> controls;
     bool controlsRealised = false;
   };
@@ -138,13 +141,18 @@ class Win32WindowSystem final : public platform::WindowSystem {
   LRESULT HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam);
   // Translates and dispatches one message taken from the queue.
   void Dispatch(MSG& msg);
+  // Loads the window's icons at its DPI and shows them, destroying the ones
+  // they replace.
+  void SetWindowIcons(Window& window) const;
+  static void FreeIcons(Window& window);
+  // The id of the button Enter presses: the focused push button, else the
+  // visible and enabled default button; 0 for none.
+  static int DefaultButtonId(const Window& window);
+  // Esc: the window's cancel button as if clicked, else its close request.
+  static void PressCancel(const Window& window);
   void DispatchPending();
 
   // Win32Controls.cpp
-  // The keys a dialog answers itself, pressed on one of our windows' controls:
-  // Enter clicks the focused or the default button, Esc asks the window to
-  // close, Tab moves the focus. Returns true when the message was used up.
-  bool HandleDialogKey(const MSG& msg);
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
   // A message a window receives on behalf of one of its controls; returns
@@ -156,7 +164,11 @@ class Win32WindowSystem final : public platform::WindowSystem {
   static void PlaceControl(const Window& window, const Control& control);
   static void MakeFonts(Window& window);
   static void FreeFonts(Window& window);
-  // After the window's DPI changed: new fonts, every control placed again.
+  // The bar's pictures at the window's DPI, in a new image list that
+  // replaces the one it had.
+  static void SetBarPictures(HINSTANCE instance, const Window& window, Control& control);
+  // After the window's DPI changed: new fonts and bar pictures, every control
+  // placed again.
   static void RescaleControls(Window& window);
   // The controls die with their window; their handles must not be found again.
   void ForgetControls(const Window& window);

@@ -231,6 +231,26 @@ inline void ClickButton(HWND button) {
         "could not click \"" + TextOf(button) + "\"");
 }
 
+// The control of `window`'s thread that has the keyboard focus; null when none.
+inline HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// A key pressed and let go on the control that has the focus in `window`, as
+// the keyboard would deliver it (the program's loop sees it go by); `window`
+// itself when none has it.
+inline void PressKey(HWND window, WORD virtualKey) {
+  HWND focus = FocusOf(window);
+  if (focus == nullptr || GetAncestor(focus, GA_ROOT) != window) focus = window;
+  const UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+  Check(PostMessageA(focus, WM_KEYDOWN, virtualKey, MAKELPARAM(1, scan)) != FALSE &&
+            PostMessageA(focus, WM_KEYUP, virtualKey, MAKELPARAM(1, scan | 0xC000)) != FALSE,
+        "could not press a key in \"" + TextOf(window) + "\"");
+}
+
 // Memory in another process, for the messages whose answer is written through
 // a pointer that the system does not carry across processes.
 class RemoteBuffer {

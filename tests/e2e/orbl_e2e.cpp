@@ -672,7 +672,8 @@ void HotKeyPressed(const std::string& path) {
 }
 
 // A removal of D's medium, with the close-now option stored on, brings up the
-// close-now dialog for D with its countdown on the Close button; Cancel leaves.
+// close-now dialog for D with its countdown on the Close button and the focus
+// on Cancel, its default button: Enter leaves.
 void RemovalDialog(const std::string& path) {
   ClearSettings();
   StoreDriveOption('D', " ShowDialogToCloseDriveImmediately", "1");
@@ -713,16 +714,80 @@ void RemovalDialog(const std::string& path) {
       3000);
   const bool drive = has("Drive D:");
   HWND cancel = dialog == nullptr ? nullptr : FindWindowExA(dialog, nullptr, "Button", "Cancel");
-  if (cancel != nullptr) PostMessageA(cancel, BM_CLICK, 0, 0);
-  send.join();
+  // Cancel is the default: Enter, pressed as the dialog comes up, keeps the door open.
+  const bool cancelFocused =
+      cancel != nullptr && WaitFor([&] { return FocusOf(dialog) == cancel; }, kExitTimeout);
+  if (dialog != nullptr) PressKey(dialog, VK_RETURN);
+  // At least 13 of the countdown's seconds were left when it was read: a wait
+  // shorter than that is not ended by the countdown pressing OK.
+  const bool hidden = WaitFor([&] { return dialog != nullptr && !IsWindowVisible(dialog); }, 5000);
+  send.join();  // the dialog ran inside the broadcast's handling
   Check(dialog != nullptr, "no \"Close Drive\" dialog after the removal");
   Check(drive, "the dialog does not name drive D");
   std::string shown;
   for (const std::string& text : texts) shown += " \"" + text + "\"";
   Check(counting, "the Close button shows no countdown; the dialog shows" + shown);
   Check(cancel != nullptr, "no Cancel button");
-  Check(WaitFor([&] { return !IsWindowVisible(dialog); }, kExitTimeout), "Cancel left it up");
-  Note("\"Close Drive\" for D: with a counting Close button; Cancel hid it");
+  Check(cancelFocused, "the focus is not on Cancel but on \"" + TextOf(FocusOf(dialog)) + "\"");
+  Check(hidden, "Enter left it up");
+  Note("\"Close Drive\" for D: with a counting Close button; Enter pressed Cancel and hid it");
+  RequestClose(app);
+  Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
+  ClearSettings();
+}
+
+// Tab, Enter and Esc in the options window and the hot key dialog, pressed on
+// the focused control as the keyboard would: Tab moves to the next control,
+// Enter presses the default button (OK) from a check box, Esc is Cancel.
+void DialogKeys(const std::string& path) {
+  ClearSettings();
+  Program program(path, "options");
+  HWND app = program.WaitRunning();
+  HWND options = WaitForWindow(program.Pid(), kOptionsTitle);
+  HWND ok = NeedControl(options, "Button", "OK");
+  Check(WaitFor([&] { return FocusOf(options) == ok; }, kStartTimeout),
+        "the options window opens with the focus elsewhere than on OK");
+  HWND afterOk = GetNextDlgTabItem(options, ok, FALSE);
+  Check(afterOk != nullptr && afterOk != ok, "no control follows OK in the tab order");
+  PressKey(options, VK_TAB);
+  Check(
+      WaitFor([&] { return FocusOf(options) == afterOk; }, kExitTimeout),
+      "Tab from OK went to \"" + TextOf(FocusOf(options)) + "\", not \"" + TextOf(afterOk) + "\"");
+  Note("Tab moved the focus from OK to \"" + TextOf(afterOk) + "\"");
+
+  Check(ClickBarButton(NeedControl(options, TOOLBARCLASSNAMEA, ""), "D:"), "no drive D: button");
+  HWND change = NeedControl(options, "Button", "Change...");
+  Check(WaitFor([&] { return IsWindowVisible(change) != FALSE; }, kExitTimeout),
+        "the drive page does not show its hot keys");
+  HWND shown = GetWindow(change, GW_HWNDPREV);  // the bold text left of the button
+  const std::string before = ControlText(shown);
+  auto editHotKey = [&](const char* box, WORD key) {
+    ClickButton(change);
+    HWND dialog = WaitForWindow(program.Pid(), "Hot Key Options");
+    ChooseEntry(NeedControl(dialog, "ComboBox", ""), 5);
+    HWND tick = NeedControl(dialog, "Button", box);
+    ClickButton(tick);
+    Check(WaitFor([&] { return FocusOf(dialog) == tick; }, kExitTimeout),
+          std::string("clicking \"") + box + "\" did not give it the focus");
+    PressKey(dialog, key);
+    Check(WaitFor([&] { return !IsWindowVisible(dialog); }, kExitTimeout),
+          std::string(key == VK_RETURN ? "Enter" : "Esc") + " left the hot key dialog up");
+    Check(IsWindowVisible(options) != FALSE, "the options window went with the hot key dialog");
+  };
+  editHotKey("Alt", VK_ESCAPE);
+  Check(ControlText(shown) == before, "Esc kept the change: \"" + ControlText(shown) + "\"");
+  Note("Esc in the hot key dialog left \"" + before + "\" as it was");
+  editHotKey("Ctrl", VK_RETURN);
+  const std::string after = ControlText(shown);
+  Check(after != before && after.rfind("Ctrl + ", 0) == 0,
+        "Enter on a check box did not press OK: \"" + after + "\"");
+  Note("Enter on the Ctrl box pressed OK: \"" + after + "\"");
+
+  PressKey(options, VK_ESCAPE);
+  Check(WaitFor([&] { return !IsWindowVisible(options); }, kExitTimeout),
+        "Esc left the options window up");
+  Check(program.Running() && Responds(app), "the program ended with its options window");
+  Note("Esc closed the options window, the program runs on");
   RequestClose(app);
   Check(program.WaitExit(kExitTimeout, "after WM_CLOSE") == 0, "exit code");
   ClearSettings();
@@ -1102,7 +1167,8 @@ int Run(int argc, char** argv) {
       {"options-window", OptionsWindowCase},
       {"language-german", LanguageGerman},
       {"hot-key-dialog", HotKeyDialog},
-      {"autostart", Autostart}};
+      {"autostart", Autostart},
+      {"dialog-keys", DialogKeys}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());

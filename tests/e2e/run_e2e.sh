@@ -20,7 +20,8 @@ if [ ${#cases[@]} -eq 0 ]; then
   cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
          options-argument system-messages start-after-kill lock-refused-at-start
          tray-menu-open-door hot-key-conflict hot-key-pressed shutdown-warning
-         removal-dialog options-window language-german hot-key-dialog autostart)
+         removal-dialog options-window language-german hot-key-dialog autostart
+         dialog-keys)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 

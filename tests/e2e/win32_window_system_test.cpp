@@ -25,6 +25,21 @@ class WindowSystemTest : public ::testing::Test {
   Win32WindowSystem windows{GetModuleHandleA(nullptr)};
 };
 
+// The width of an icon's images; 0 for a handle that is no icon (any more).
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return 0;
+  BITMAP mask{};
+  GetObjectA(info.hbmMask, sizeof mask, &mask);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  return mask.bmWidth;
+}
+
+int SmallIconAt(UINT dpi) {
+  return GetSystemMetricsForDpi(SM_CXSMICON, dpi);
+}
+
 TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   int closes = 0;
   int doubleClicks = 0;
@@ -134,12 +149,16 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   EXPECT_EQ(r.right - r.left, MulDiv(80, dpi, 96));
 
   // Moved to a monitor of 192 dpi: the system suggests the new outer size.
+  auto* oldFont = reinterpret_cast<HFONT>(SendMessageA(Hwnd(control), WM_GETFONT, 0, 0));
   RECT suggested{0, 0, 500, 300};
   SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
   GetWindowRect(Hwnd(control), &r);
   MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.left, 16);
   EXPECT_EQ(r.right - r.left, 160);
+  auto* newFont = reinterpret_cast<HFONT>(SendMessageA(Hwnd(control), WM_GETFONT, 0, 0));
+  EXPECT_EQ(GetObjectType(newFont), static_cast<DWORD>(OBJ_FONT)) << "the control's font lives";
+  EXPECT_EQ(GetObjectType(oldFont), 0u) << "the one it replaced is freed";
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
 }
 
@@ -512,10 +531,11 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
   auto* images = reinterpret_cast<HIMAGELIST>(SendMessageA(hwnd, TB_GETIMAGELIST, 0, 0));
   ASSERT_NE(images, nullptr);
   EXPECT_EQ(ImageList_GetImageCount(images), 2) << "the common options and a drive";
+  const int side = ScaleToDpi(32, GetDpiForWindow(ToHwnd(window)));
   int width = 0, height = 0;
   ImageList_GetIconSize(images, &width, &height);
-  EXPECT_EQ(width, 32);
-  EXPECT_EQ(height, 32);
+  EXPECT_EQ(width, side) << "the 32-pixel pictures at the window's DPI";
+  EXPECT_EQ(height, side);
   EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & TBSTYLE_LIST, 0) << "captions under the pictures";
 
   EXPECT_EQ(windows.AddBarButton(bar, "Common options", 0), 0);
@@ -533,7 +553,37 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
 
   RECT common{};
   SendMessageA(hwnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&common));
-  EXPECT_GE(common.bottom - common.top, 32 + 10) << "room for the caption under the picture";
+  EXPECT_GE(common.bottom - common.top, side + 10) << "room for the caption under the picture";
+
+  // Moved to 192 dpi: pictures drawn again at twice their size, their edges
+  // still transparent and their middles solid; the buttons grow with them.
+  RECT suggested{0, 0, 600, 200};
+  SendMessageA(ToHwnd(window), WM_DPICHANGED, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  images = reinterpret_cast<HIMAGELIST>(SendMessageA(hwnd, TB_GETIMAGELIST, 0, 0));
+  ASSERT_NE(images, nullptr);
+  ImageList_GetIconSize(images, &width, &height);
+  EXPECT_EQ(width, 64);
+  EXPECT_EQ(ImageList_GetImageCount(images), 2);
+  IMAGEINFO picture{};
+  ASSERT_TRUE(ImageList_GetImageInfo(images, 0, &picture));
+  BITMAPINFO header{};
+  header.bmiHeader = {sizeof header.bmiHeader, 64, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC screen = GetDC(nullptr);
+  const int left = picture.rcImage.left;
+  ASSERT_EQ(left % 64, 0);
+  std::vector<DWORD> strip(static_cast<std::size_t>(picture.rcImage.right) * 64);
+  header.bmiHeader.biWidth = picture.rcImage.right;
+  GetDIBits(screen, picture.hbmImage, 0, 64, strip.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  auto alpha = [&](int x, int y) {
+    return strip[static_cast<std::size_t>(y) * picture.rcImage.right + left + x] >> 24;
+  };
+  EXPECT_EQ(alpha(0, 0), 0u) << "a transparent corner";
+  EXPECT_EQ(alpha(32, 32), 255u) << "a solid middle";
+  RECT grown{};
+  SendMessageA(hwnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&grown));
+  EXPECT_GE(grown.bottom - grown.top, 64 + 10);
 
   auto caption = [&](int index) {
     char text[64] = {};
@@ -797,16 +847,171 @@ TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
   EXPECT_EQ(SendMessageA(missing, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
 }
 
-TEST_F(WindowSystemTest, EnterClicksTheDefaultButtonEscAsksToCloseTabMovesOn) {
-  std::vector<std::string> seen;
+// Not LR_SHARED: a shared icon keeps the size it was first loaded at, and the
+// title bar would show the 32-pixel picture squeezed. Each size follows the DPI.
+TEST_F(WindowSystemTest, TitleBarIconsAreDrawnForTheirSizeAtTheWindowsDpi) {
+  SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  platform::WindowSpec params;
+  params.icon = "TRAY";
+  HWND first = ToHwnd(windows.CreateTopWindow(params, {}));
+  HWND second = ToHwnd(windows.CreateTopWindow(params, {}));
+  const UINT dpi = GetDpiForWindow(first);
+  auto icon = [](HWND hwnd, WPARAM which) {
+    return reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, which, 0));
+  };
+  for (HWND hwnd : {first, second}) {
+    EXPECT_EQ(IconWidth(icon(hwnd, ICON_SMALL)), SmallIconAt(dpi));
+    EXPECT_EQ(IconWidth(icon(hwnd, ICON_BIG)), GetSystemMetricsForDpi(SM_CXICON, dpi));
+  }
+
+  const HICON before = icon(first, ICON_SMALL);
+  for (UINT moved : {96u, 144u}) {
+    RECT suggested{0, 0, 300, 200};
+    SendMessageA(first, WM_DPICHANGED, MAKEWPARAM(moved, moved),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(IconWidth(icon(first, ICON_SMALL)), SmallIconAt(moved)) << moved << " dpi";
+    EXPECT_EQ(IconWidth(icon(first, ICON_BIG)), GetSystemMetricsForDpi(SM_CXICON, moved));
+  }
+  EXPECT_EQ(IconWidth(before), 0) << "the replaced icon is destroyed";
+  EXPECT_EQ(IconWidth(icon(second, ICON_SMALL)), SmallIconAt(dpi)) << "the other keeps its own";
+  SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+}
+
+TEST_F(WindowSystemTest, TheTrayIconIsTheSmallIconOfTheNotificationAreasDpi) {
+  Win32Tray tray(windows);
+  const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
+  tray.AddIcon(owner, "TRAY", "Orbelle", {});
+  const HICON first = tray.IconData().hIcon;
+  EXPECT_EQ(IconWidth(first), SmallIconAt(GetDpiForSystem()));
+  tray.AddIcon(owner, "TRAY", "Orbelle", {});  // as after "TaskbarCreated"
+  EXPECT_EQ(IconWidth(tray.IconData().hIcon), SmallIconAt(GetDpiForSystem()));
+  EXPECT_EQ(IconWidth(first), 0) << "the icon of the first showing is destroyed";
+
+  for (UINT dpi : {96u, 144u}) {
+    RECT suggested{0, 0, 100, 100};
+    SendMessageA(ToHwnd(owner), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(IconWidth(tray.IconData().hIcon), SmallIconAt(dpi)) << dpi << " dpi";
+  }
+  EXPECT_EQ(SmallIconAt(96), 16);
+  tray.DeleteIcon();
+}
+
+// Esc presses a window's cancel button when it has one it can press, and
+// asks the window to close when it has none.
+TEST_F(WindowSystemTest, EscPressesTheCancelButtonElseTheCloseBox) {
+  struct Case {
+    bool withCancel;
+    bool cancelEnabled;
+    Strings expected;
+  };
+  for (const Case& c :
+       {Case{true, true, {"Cancel"}}, Case{true, false, {}}, Case{false, false, {"close"}}}) {
+    Strings seen;
+    platform::WindowHandle dialog;
+    platform::WindowEvents events;
+    events.onCloseRequest = [&] { seen.push_back("close"); };
+    events.onMessage = [&](const platform::Message& m) {
+      if (m.code == WM_USER + 1) windows.ShowWindow(dialog, false);
+      return m.code == WM_USER + 1;
+    };
+    dialog = windows.CreateTopWindow({}, events);
+    windows.RealiseControls(dialog);  // the test reaches the buttons before the showing
+    platform::ControlSpec params;
+    params.kind = ControlKind::Button;
+    params.rect = {8, 8, 80, 24};
+    params.text = "OK";
+    params.defaultButton = true;
+    HWND ok = Hwnd(windows.CreateControl(dialog, params, {}));
+    params.text = "Cancel";
+    params.defaultButton = false;
+    params.cancelButton = c.withCancel;
+    params.rect.y = 40;
+    platform::ControlEvents cancelEvents;
+    cancelEvents.onClick = [&] { seen.push_back("Cancel"); };
+    HWND cancel = Hwnd(windows.CreateControl(dialog, params, cancelEvents));
+    ::EnableWindow(cancel, c.cancelEnabled || !c.withCancel ? TRUE : FALSE);
+    PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 1);  // ShowModal gives OK the focus
+    windows.Post(dialog, WM_USER + 1, 0, 0);
+    windows.ShowModal(dialog);
+    EXPECT_EQ(seen, c.expected) << "cancel button " << c.withCancel << ", enabled "
+                                << c.cancelEnabled;
+    DestroyWindow(ToHwnd(dialog));
+  }
+}
+
+// An opened list takes Enter and Esc to close itself; the window stays.
+TEST_F(WindowSystemTest, EscOnAnOpenedDropDownListClosesOnlyTheList) {
+  constexpr UINT kOpen = WM_USER + 1, kNote = WM_USER + 2, kEnd = WM_USER + 3;
+  int closeRequests = 0;
+  bool droppedAfterEsc = true;
   platform::WindowHandle dialog;
-  HWND focusAfterTab = nullptr;
+  HWND list = nullptr;
+  platform::WindowEvents events;
+  events.onCloseRequest = [&] { ++closeRequests; };
+  events.onMessage = [&](const platform::Message& m) {
+    if (m.code == kOpen) {
+      SetFocus(list);
+      SendMessageA(list, CB_SHOWDROPDOWN, TRUE, 0);
+    }
+    if (m.code == kNote) droppedAfterEsc = SendMessageA(list, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    if (m.code == kEnd) windows.ShowWindow(dialog, false);
+    return m.code == kOpen || m.code == kNote || m.code == kEnd;
+  };
+  dialog = windows.CreateTopWindow({}, events);
+  platform::ControlSpec params;
+  params.kind = ControlKind::DropDownList;
+  params.rect = {8, 8, 120, 24};
+  const platform::ControlHandle control = windows.CreateControl(dialog, params, {});
+  list = Hwnd(control);
+  for (const char* item : {"F9", "F10"}) windows.AddItem(control, item);
+  windows.Post(dialog, kOpen, 0, 0);
+  PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 1);
+  windows.Post(dialog, kNote, 0, 0);
+  windows.Post(dialog, kEnd, 0, 0);
+  windows.ShowModal(dialog);
+  EXPECT_FALSE(droppedAfterEsc);
+  EXPECT_EQ(closeRequests, 0);
+}
+
+// The keys go through IsDialogMessage in the modal loop; each is posted to the
+// control that has the focus at that moment, as the keyboard would send it.
+TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
+  constexpr UINT kFocus = WM_USER + 1, kNoteFocus = WM_USER + 2, kShift = WM_USER + 3,
+                 kEnable = WM_USER + 4, kEnd = WM_USER + 5, kNextControl = WM_USER + 6;
+  std::vector<std::string> seen;
+  std::vector<HWND> focusSeen;
+  platform::WindowHandle dialog;
   platform::WindowEvents windowEvents;
   windowEvents.onCloseRequest = [&] { seen.push_back("close"); };
   windowEvents.onMessage = [&](const platform::Message& m) {
-    if (m.code == WM_USER + 2) focusAfterTab = GetFocus();
-    if (m.code == WM_USER + 1) windows.ShowWindow(dialog, false);
-    return m.code == WM_USER + 1 || m.code == WM_USER + 2;
+    const auto target = reinterpret_cast<HWND>(m.wParam);
+    switch (m.code) {
+      case kFocus:
+        SetFocus(target);
+        return true;
+      case kNoteFocus:
+        focusSeen.push_back(GetFocus());
+        return true;
+      case kShift: {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = m.lParam != 0 ? 0x80 : 0;
+        SetKeyboardState(keys);
+        return true;
+      }
+      case kEnable:
+        ::EnableWindow(target, m.lParam != 0);
+        return true;
+      case kEnd:
+        windows.ShowWindow(dialog, false);
+        return true;
+      case kNextControl:  // lParam: backwards
+        SendMessageA(ToHwnd(dialog), WM_NEXTDLGCTL, static_cast<WPARAM>(m.lParam), 0);
+        return true;
+      default:
+        return false;
+    }
   };
   dialog = windows.CreateTopWindow({}, windowEvents);
   windows.RealiseControls(dialog);
@@ -815,7 +1020,7 @@ TEST_F(WindowSystemTest, EnterClicksTheDefaultButtonEscAsksToCloseTabMovesOn) {
     platform::ControlSpec params;
     params.kind = kind;
     params.text = text;
-    params.rect = {8, top += 30, 100, 24};  // a button clicks only with the pointer on it
+    params.rect = {8, top += 30, 100, 24};
     params.defaultButton = byDefault;
     platform::ControlEvents events;
     events.onClick = [&seen, text] { seen.push_back(text); };
@@ -825,17 +1030,44 @@ TEST_F(WindowSystemTest, EnterClicksTheDefaultButtonEscAsksToCloseTabMovesOn) {
   HWND remove = make(ControlKind::Button, "Remove hot key", false);
   HWND ok = make(ControlKind::Button, "OK", true);
   HWND cancel = make(ControlKind::Button, "Cancel", false);
+  auto post = [&](UINT code, HWND target, LPARAM lParam = 0) {
+    windows.Post(dialog, code, reinterpret_cast<std::uint64_t>(target), lParam);
+  };
+  auto key = [&](HWND focused, WPARAM vk) {
+    PostMessageA(focused, WM_KEYDOWN, vk, 1);
+    PostMessageA(focused, WM_KEYUP, vk, 0xC0000001);
+  };
 
-  PostMessageA(ok, WM_KEYDOWN, VK_TAB, 0);  // the focus starts on the default button
-  windows.Post(dialog, WM_USER + 2, 0, 0);
-  PostMessageA(ctrl, WM_KEYDOWN, VK_RETURN, 0);    // the default button
-  PostMessageA(remove, WM_KEYDOWN, VK_RETURN, 0);  // a focused push button takes it itself
-  PostMessageA(ctrl, WM_KEYDOWN, VK_ESCAPE, 0);
-  windows.Post(dialog, WM_USER + 1, 0, 0);
+  key(ok, VK_TAB);  // ShowModal puts the focus on the default button
+  post(kNoteFocus, nullptr);
+  key(cancel, VK_RETURN);  // a focused push button is the one Enter presses
+  post(kShift, nullptr, 1);
+  key(cancel, VK_TAB);
+  key(ok, VK_TAB);
+  post(kNoteFocus, nullptr);
+  post(kShift, nullptr, 0);
+  post(kFocus, ctrl);
+  key(ctrl, VK_RETURN);  // on a check box: the default button, the box unticked
+  post(kEnable, ok, 0);
+  post(kFocus, ctrl);
+  key(ctrl, VK_RETURN);  // a disabled default button: nothing
+  post(kEnable, ok, 1);
+  post(kFocus, remove);
+  key(remove, VK_RETURN);
+  // Windows' IsDialogMessage may move the focus by asking the window itself,
+  // as it asks a dialog.
+  post(kNextControl, nullptr, 0);
+  post(kNoteFocus, nullptr);
+  post(kNextControl, nullptr, 1);
+  post(kNoteFocus, nullptr);
+  key(remove, VK_ESCAPE);  // Cancel, which for our windows is the close box
+  post(kEnd, nullptr);
   windows.ShowModal(dialog);
-  windows.ProcessMessages();  // Esc's close request was queued behind the hiding
-  EXPECT_EQ(seen, (Strings{"OK", "Remove hot key", "close"}));
-  EXPECT_EQ(focusAfterTab, cancel) << "Tab goes from OK to the next control";
+
+  EXPECT_EQ(seen, (Strings{"Cancel", "OK", "Remove hot key", "close"}));
+  EXPECT_EQ(focusSeen, (std::vector<HWND>{cancel, remove, ok, remove}))
+      << "Tab from OK to Cancel, Shift+Tab twice from Cancel back to Remove; "
+         "WM_NEXTDLGCTL on to OK and back";
   EXPECT_FALSE(SendMessageA(ctrl, BM_GETCHECK, 0, 0)) << "Enter does not tick the box";
 }
 

@@ -169,9 +169,11 @@ TEST_F(FrmCloseDriveTest, TheWindowIsBuiltHiddenBeforeStartUpAndOffersNoWayOutBu
   EXPECT_EQ(params(Dialog().Picture).image, "FRMCLOSEDRIVE_IMAGELIST1");
   EXPECT_TRUE(params(Dialog().DriveLabel).bold);
   EXPECT_EQ(params(Dialog().Divider).kind, platform::ControlKind::Divider);
-  // Enter typed on into the dialog must not shut a door.
+  // Enter typed on into the dialog must not shut a door; Esc is Cancel too.
   EXPECT_TRUE(params(Dialog().CancelButton).defaultButton);
   EXPECT_FALSE(params(Dialog().CloseButton).defaultButton);
+  EXPECT_TRUE(params(Dialog().CancelButton).cancelButton);
+  EXPECT_FALSE(params(Dialog().CloseButton).cancelButton);
 
   Eject('D');
   ShowFor('D');

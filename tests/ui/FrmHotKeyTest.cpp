@@ -66,13 +66,14 @@ TEST_F(FrmHotKeyTest, IsBuiltHiddenAsATopmostCentredDialogWithTheKeyList) {
   EXPECT_EQ(window->params.icon, "TRAY");
   EXPECT_FALSE(window->params.minimizeBox || window->params.maximizeBox);
 
-  // Top to bottom, with OK the one button Enter goes to.
+  // Top to bottom, with OK the one button Enter goes to and Cancel Esc's.
   std::vector<std::string> controls;
   for (const sim::SimControl* c : program.Controls(Dialog().Handle)) {
-    controls.push_back(c->text + (c->params.defaultButton ? " [default]" : ""));
+    controls.push_back(c->text + (c->params.defaultButton ? " [default]" : "") +
+                       (c->params.cancelButton ? " [cancel]" : ""));
   }
   EXPECT_EQ(controls, (Lines{"Main key:", "", "Ctrl", "Alt", "Shift", "Win", "Remove hot key", "",
-                             "OK [default]", "Cancel"}));
+                             "OK [default]", "Cancel [cancel]"}));
   const auto items = Windows().Items(Dialog().KeyList);
   EXPECT_EQ(items, KeyList(frmMain->Texts));
   EXPECT_EQ(items.size(), 60u);

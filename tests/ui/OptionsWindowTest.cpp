@@ -82,6 +82,7 @@ TEST_F(OptionsWindowTest, IsBuiltWithTheBarThePagesAndTheBuiltState) {
   EXPECT_EQ(Text(W().StartAutoCheck), " Start automatically");
   EXPECT_TRUE(Ticked(W().StartAutoCheck));
   EXPECT_TRUE(C(W().OkButton).params.defaultButton);
+  EXPECT_TRUE(C(W().CancelButton).params.cancelButton);
   EXPECT_EQ(Text(W().SiteLink), kMakerSite);
   EXPECT_EQ(C(W().SiteLink).params.kind, platform::ControlKind::LinkLabel);
   EXPECT_EQ(C(W().DoubleClickList).items, kDoubleList);
