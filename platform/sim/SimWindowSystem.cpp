@@ -253,7 +253,7 @@ int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
   // comes to the front only through a visible owner or by asking for it.
   const SimWindow* ownerWindow = s_.Window(owner);
   const std::uint32_t front = mb::kSetForeground | mb::kTopmost;
-  box.behind = (!ownerWindow || !ownerWindow->visible) && (flags & front) != front;
+  box.behind = (ownerWindow == nullptr || !ownerWindow->visible) && (flags & front) != front;
   s_.Call("box \"" + caption + "\" opened" + (box.behind ? " behind" : ""));
   s_.world.Log("message box \"" + caption + "\": " + text);
   if (s_.boxAnswerer) box.answer = s_.boxAnswerer(box);
@@ -284,7 +284,7 @@ bool SimWindowSystem::BlockShutdown(WindowHandle window, const std::string& reas
 }
 
 bool SimWindowSystem::UnblockShutdown(WindowHandle window) {
-  if (!s_.shutdownBlocks.erase(window)) {
+  if (s_.shutdownBlocks.erase(window) == 0) {
     s_.Call("shutdown block of " + s_.Describe(window) + " taken back refused");
     return false;
   }

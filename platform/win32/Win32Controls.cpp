@@ -454,14 +454,18 @@ bool Win32WindowSystem::RealiseControl(Window& window, Control& control) {
 
   PlaceControl(window, control);
   controls_[hwnd] = &control;
-  // A new child goes to the bottom of the z-order, under any group box made
-  // before it: the group boxes go back under it, in the order they were made.
+  KeepGroupBoxesUnder(window, hwnd);
+  return true;
+}
+
+// A new child goes to the bottom of the z-order, under any group box made
+// before it: the group boxes go back under it, in the order they were made.
+void Win32WindowSystem::KeepGroupBoxesUnder(const Window& window, HWND child) {
   for (const auto& c : window.controls) {
-    if (c->params.kind == ControlKind::Group && c->hwnd != nullptr && c->hwnd != hwnd) {
+    if (c->params.kind == platform::ControlKind::Group && c->hwnd != nullptr && c->hwnd != child) {
       SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
-  return true;
 }
 
 void Win32WindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {

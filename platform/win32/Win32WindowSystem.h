@@ -161,6 +161,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   bool HandleCommand(WPARAM wParam, LPARAM lParam);
   void RealiseControls(Window& window);
   bool RealiseControl(Window& window, Control& control);
+  static void KeepGroupBoxesUnder(const Window& window, HWND child);
   static void PlaceControl(const Window& window, const Control& control);
   static void MakeFonts(Window& window);
   static void FreeFonts(Window& window);
