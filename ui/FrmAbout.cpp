@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "settings/Launches.h"
-#include "ui/ControlSpecs.h"
+#include "ui/ControlParams.h"
 
 namespace orbl {
 

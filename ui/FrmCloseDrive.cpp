@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/AsciiCase.h"
-#include "ui/ControlSpecs.h"
+#include "ui/ControlParams.h"
 
 namespace orbl {
 

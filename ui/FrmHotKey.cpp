@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/ControlSpecs.h"
+#include "ui/ControlParams.h"
 #include "ui/VirtualKeys.h"
 
 namespace orbl {

@@ -28,11 +28,11 @@ TEST(HarnessHelpersTest, WorkTheControlsAsTheUserWould) {
     platform::WindowHandle window;
     platform::WindowEvents events;
     events.onCloseRequest = [&] { windows.ShowWindow(window, false); };
-    platform::WindowSpec spec;
-    spec.title = "Orbelle 3";
-    spec.clientWidth = 400;
-    spec.clientHeight = 200;
-    window = windows.CreateTopWindow(spec, events);
+    platform::WindowSpec windowParams;
+    windowParams.title = "Orbelle 3";
+    windowParams.clientWidth = 400;
+    windowParams.clientHeight = 200;
+    window = windows.CreateTopWindow(windowParams, events);
 
     auto make = [&](ControlKind kind, platform::Rect rect, const std::string& text,
                     platform::ControlEvents handlers) {
