@@ -51,17 +51,26 @@ inline HICON LoadIconAtDpi(HINSTANCE instance, const std::string& name, int metr
   return static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON, size, size, 0));
 }
 
-// A function of a system library that is loaded when first needed rather than
-// with the program; nullptr when the library or the function is missing. Only
-// the system folder is searched: a DLL of that name beside the program must
-// not be picked up. The library stays loaded until the process ends.
+// A system library loaded when first needed rather than with the program.
+// Only the system folder is searched: a DLL of that name beside the program
+// must not be picked up.
+inline HMODULE LoadSystemLibrary(const char* library) {
+  return LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// nullptr when the module or the function is missing.
 template <typename Function>
-Function LoadSystemFunction(const char* library, const char* name) {
-  HMODULE module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+Function FindFunction(HMODULE module, const char* name) {
   if (module == nullptr) return nullptr;
   // Through the generic function pointer type, which converts to any other
   // without a warning.
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// A function of a system library that stays loaded until the process ends.
+template <typename Function>
+Function LoadSystemFunction(const char* library, const char* name) {
+  return FindFunction<Function>(LoadSystemLibrary(library), name);
 }
 
 inline std::string WindowText(HWND hwnd) {

@@ -88,27 +88,38 @@ namespace {
 
 constexpr DWORD kOpenFlags = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT;
 
-// winmm, and msacm32 with it, load at the first door command rather than with
-// the program: the tray icon comes up sooner, and a start without drives never
-// needs them.
-MCIERROR SendMciCommand(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters) {
-  using SendCommand = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
-  static const auto send = LoadSystemFunction<SendCommand>("winmm.dll", "mciSendCommandA");
-  if (send == nullptr) return MCIERR_DEVICE_NOT_INSTALLED;
-  return send(device, message, flags, parameters);
+}  // namespace
+
+MCIERROR Win32DoorDevice::Send(MCIDEVICEID device, UINT message, DWORD_PTR flags,
+                               DWORD_PTR parameters) const {
+  if (send_ == nullptr) return MCIERR_DEVICE_NOT_INSTALLED;
+  return send_(device, message, flags, parameters);
 }
 
-}  // namespace
+// winmm brings msacm32 and the sound stack with it, about 0.7 MB that a
+// resident program would carry for a door command now and then. So it is
+// loaded for each command and let go once no device is open any more.
+void Win32DoorDevice::ReleaseLibraryWhenIdle() {
+  if (!open_.empty() || winmm_ == nullptr) return;
+  send_ = nullptr;
+  FreeLibrary(winmm_);
+  winmm_ = nullptr;
+}
 
 std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter) {
   // The element names a drive by its letter alone; anything else could name a
   // file or another device.
   if (DriveRootPath(letter).empty()) return std::nullopt;
+  if (winmm_ == nullptr) {
+    winmm_ = LoadSystemLibrary("winmm.dll");
+    send_ = FindFunction<SendCommand>(winmm_, "mciSendCommandA");
+  }
   OpenBlock block;
   block.element[0] = letter;
   block.parms.lpstrDeviceType = "CDAudio";
   block.parms.lpstrElementName = block.element;
-  if (SendMciCommand(0, MCI_OPEN, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms)) != 0) {
+  if (Send(0, MCI_OPEN, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms)) != 0) {
+    ReleaseLibraryWhenIdle();
     return std::nullopt;
   }
   const DeviceId device = block.parms.wDeviceID;
@@ -121,8 +132,8 @@ std::optional<platform::DoorDevice::DeviceId> Win32DoorDevice::Open(char letter)
 bool Win32DoorDevice::SetDoor(DeviceId device, bool open) {
   // An empty parameter block rather than none: some drivers refuse a null one.
   MCI_SET_PARMS set{};
-  return SendMciCommand(device, MCI_SET, open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED,
-                        reinterpret_cast<DWORD_PTR>(&set)) == 0;
+  return Send(device, MCI_SET, open ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED,
+              reinterpret_cast<DWORD_PTR>(&set)) == 0;
 }
 
 // The same flags word and block as the open, so that the close names the very
@@ -136,7 +147,8 @@ void Win32DoorDevice::Close(DeviceId device) {
   block.parms.wDeviceID = static_cast<MCIDEVICEID>(device);
   block.parms.lpstrDeviceType = "CDAudio";
   block.parms.lpstrElementName = block.element;
-  SendMciCommand(device, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms));
+  Send(device, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms));
+  ReleaseLibraryWhenIdle();
 }
 
 platform::RemovalLock::Handle Win32RemovalLock::OpenDevice(char letter) {

@@ -56,7 +56,14 @@ class Win32DoorDevice final : public platform::DoorDevice {
     char element[2] = {};
     MCI_OPEN_PARMSA parms{};
   };
+  using SendCommand = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
+
+  MCIERROR Send(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters) const;
+  void ReleaseLibraryWhenIdle();
+
   std::map<DeviceId, OpenBlock> open_;
+  HMODULE winmm_ = nullptr;
+  SendCommand send_ = nullptr;
 };
 
 class Win32RemovalLock final : public platform::RemovalLock {

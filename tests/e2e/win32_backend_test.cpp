@@ -236,17 +236,28 @@ TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
   EXPECT_FALSE(volumes.IsReadable('q'));
   EXPECT_FALSE(volumes.IsReadable('.'));
 
+  // The multimedia library is held only while a device is open.
+  const auto winmmLoaded = [] { return GetModuleHandleA("winmm.dll") != nullptr; };
   Win32DoorDevice door;
   EXPECT_FALSE(door.Open('?').has_value()) << "only a drive letter names a device";
+  EXPECT_FALSE(door.Open('q').has_value()) << "no such drive";
+  EXPECT_FALSE(winmmLoaded()) << "a failed open let go of it";
   // The emulated drive has a CD audio device; the door command may fail, but
   // it returns, and the device closes again with the open's flags.
   const auto device = door.Open('d');
   ASSERT_TRUE(device.has_value());
+  EXPECT_TRUE(winmmLoaded());
   door.SetDoor(*device, false);
+  const auto other = door.Open('F');
+  ASSERT_TRUE(other.has_value());
   door.Close(*device);
+  EXPECT_TRUE(winmmLoaded()) << "F: is still open";
+  door.Close(*other);
+  EXPECT_FALSE(winmmLoaded());
   const auto again = door.Open('D');
   ASSERT_TRUE(again.has_value()) << "the first open was not closed";
   door.Close(*again);
+  EXPECT_FALSE(winmmLoaded());
 
   Win32RemovalLock removal;
   EXPECT_FALSE(removal.SendMediaRemoval(platform::RemovalLock::kInvalid, 0xFFFFFFFF));
