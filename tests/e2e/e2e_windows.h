@@ -128,19 +128,27 @@ inline bool Responds(HWND hwnd) {
   return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
 }
 
+// A visible top-level window of process `pid` (any when 0) of class `cls`
+// titled `title` (empty: any), waited for; null when none shows in time.
+inline HWND WaitForVisible(DWORD pid, const std::string& cls, const std::string& title,
+                           DWORD timeoutMs = kStartTimeout) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND hwnd : TopWindows(pid, cls, title)) {
+          if (IsWindowVisible(hwnd)) found = hwnd;
+        }
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 // The pop-up menu that process `pid` shows, waited for; `failure` says what
 // went wrong when none shows.
 inline HWND WaitForMenu(DWORD pid, const std::string& failure) {
-  HWND menu = nullptr;
-  Check(WaitFor(
-            [&] {
-              for (HWND hwnd : TopWindows(pid, "#32768", "")) {
-                if (IsWindowVisible(hwnd)) menu = hwnd;
-              }
-              return menu != nullptr;
-            },
-            kStartTimeout),
-        failure);
+  HWND menu = WaitForVisible(pid, "#32768", "");
+  Check(menu != nullptr, failure);
   return menu;
 }
 
@@ -158,18 +166,24 @@ inline HWND OpenTrayMenu(DWORD pid) {
 // --- the program's controls --------------------------------------------------
 
 // A visible top-level window of process `pid` titled `title`, waited for.
-inline HWND WaitForWindow(DWORD pid, const std::string& title, DWORD timeoutMs = kStartTimeout) {
-  HWND found = nullptr;
-  Check(WaitFor(
-            [&] {
-              for (HWND hwnd : TopWindows(pid, "", title)) {
-                if (IsWindowVisible(hwnd)) found = hwnd;
-              }
-              return found != nullptr;
-            },
-            timeoutMs),
-        "no visible window \"" + title + "\"");
+inline HWND WaitForWindow(DWORD pid, const std::string& title, const std::string& cls = "") {
+  HWND found = WaitForVisible(pid, cls, title);
+  Check(found != nullptr, "no visible window \"" + title + "\"");
   return found;
+}
+
+// Starts `path` with `arguments` (may be empty); the caller closes the handles.
+inline PROCESS_INFORMATION StartProcess(const std::string& path,
+                                        const std::string& arguments = {}) {
+  std::string commandLine = "\"" + path + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  Check(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info) != FALSE,
+        "could not start " + path + " (error " + std::to_string(GetLastError()) + ")");
+  return info;
 }
 
 // A Unicode text in the ANSI code page, the one the program's texts are in.
@@ -348,31 +362,6 @@ inline bool IsTicked(HWND box) {
   return state == BST_CHECKED;
 }
 
-// The up-down control whose buddy is the number field `field`; null when none.
-inline HWND ArrowsOf(HWND field) {
-  for (HWND sibling = GetWindow(GetParent(field), GW_CHILD); sibling != nullptr;
-       sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-    DWORD_PTR buddy = 0;
-    if (ClassOf(sibling) == UPDOWN_CLASSA && SendWithin(sibling, UDM_GETBUDDY, 0, 0, 5000, buddy) &&
-        reinterpret_cast<HWND>(buddy) == field) {
-      return sibling;
-    }
-  }
-  return nullptr;
-}
-
-// One press of the upper (up) or lower arrow with the mouse; the program's
-// handling of the step has run on return.
-inline void PressArrow(HWND arrows, bool up) {
-  RECT r{};
-  GetClientRect(arrows, &r);
-  const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
-  DWORD_PTR result = 0;
-  Check(SendWithin(arrows, WM_LBUTTONDOWN, MK_LBUTTON, at, 5000, result) &&
-            SendWithin(arrows, WM_LBUTTONUP, 0, at, 5000, result),
-        "the arrows do not answer");
-}
-
 // The captions of a toolbar's buttons with their positions, separators left out.
 inline std::vector<std::pair<DWORD_PTR, std::string>> BarButtons(HWND toolbar) {
   std::vector<std::pair<DWORD_PTR, std::string>> buttons;
@@ -522,85 +511,6 @@ inline void CaptureWindow(HWND hwnd, const std::string& path) {
   std::fwrite(&info, sizeof info, 1, out);
   std::fwrite(rows.data(), 1, rows.size(), out);
   Check(std::fclose(out) == 0, "cannot write " + path);
-}
-
-// Whether the pop-up menu `menu` of another process shows `text` as one of its
-// items. Under Wine the items cannot be read from outside the menu's process;
-// their pictures can: the text is drawn here as the system draws an item, in
-// the menu font and colours of the session, and looked for pixel for pixel in
-// the menu as the screen shows it.
-inline bool MenuShowsText(HWND menu, const std::string& text) {
-  // Physical pixels and the session's own metrics, whatever this process declared.
-  const DPI_AWARENESS_CONTEXT previous =
-      SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
-  int width = 0;
-  int height = 0;
-  const std::vector<std::uint32_t> shown = ScreenPixels(menu, width, height);
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  SetThreadDpiAwarenessContext(previous);
-
-  // The menu's background is the colour most of its pixels have.
-  std::map<std::uint32_t, int> counts;
-  for (std::uint32_t p : shown) ++counts[p & 0xFFFFFF];
-  std::uint32_t background = 0;
-  int most = 0;
-  for (const auto& [colour, count] : counts) {
-    if (count > most) {
-      background = colour;
-      most = count;
-    }
-  }
-
-  HFONT font = CreateFontIndirectA(&metrics.lfMenuFont);
-  const int w = static_cast<int>(text.size()) * 2 * std::abs(metrics.lfMenuFont.lfHeight) + 16;
-  const int h = 3 * std::abs(metrics.lfMenuFont.lfHeight) + 16;
-  Canvas drawn(w, h);
-  const COLORREF back = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
-  RECT all{0, 0, w, h};
-  HBRUSH brush = CreateSolidBrush(back);
-  FillRect(drawn.Dc(), &all, brush);
-  DeleteObject(brush);
-  HGDIOBJ old = SelectObject(drawn.Dc(), font);
-  SetBkColor(drawn.Dc(), back);
-  SetTextColor(drawn.Dc(), GetSysColor(COLOR_MENUTEXT));
-  RECT at{4, 4, w, h};
-  DrawTextA(drawn.Dc(), text.c_str(), -1, &at, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
-  SelectObject(drawn.Dc(), old);
-  DeleteObject(font);
-
-  // The inked part of the drawing is the pattern to look for.
-  const std::vector<std::uint32_t> pixels = drawn.Pixels();
-  int left = w, top = h, right = -1, bottom = -1;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      if ((pixels[static_cast<std::size_t>(y * w + x)] & 0xFFFFFF) == background) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  Check(right >= 0, "\"" + text + "\" draws nothing in the menu font");
-  const int pw = right - left + 1;
-  const int ph = bottom - top + 1;
-  const auto matches = [&](int x0, int y0) {
-    for (int y = 0; y < ph; ++y) {
-      for (int x = 0; x < pw; ++x) {
-        const std::uint32_t want = pixels[static_cast<std::size_t>((top + y) * w + left + x)];
-        const std::uint32_t have = shown[static_cast<std::size_t>((y0 + y) * width + x0 + x)];
-        if (((want ^ have) & 0xFFFFFF) != 0) return false;
-      }
-    }
-    return true;
-  };
-  for (int y0 = 0; y0 + ph <= height; ++y0) {
-    for (int x0 = 0; x0 + pw <= width; ++x0) {
-      if (matches(x0, y0)) return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace orbl::e2e

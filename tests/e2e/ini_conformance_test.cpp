@@ -232,13 +232,5 @@ TEST(IniConformance, EveryKeyReadsAsThePrivateProfileReaderReadsIt) {
   }
 }
 
-TEST(IniConformance, AnAbsentFileGivesTheDefault) {
-  const std::string path = TempFolder() + "orbl_ini_absent.ini";
-  DeleteFileA(path.c_str());
-  const TIniFile none;
-  EXPECT_EQ(SystemRead(path, {"Main", "A"}, "<default>"), "<default>");
-  EXPECT_EQ(none.ReadText("Main", "A", "<default>"), "<default>");
-}
-
 }  // namespace
 }  // namespace orbl

@@ -61,13 +61,7 @@ void Running(const std::string& program) {
 }
 
 void Start(const std::string& program) {
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  Check(CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info) != FALSE,
-        "could not start " + program);
+  const PROCESS_INFORMATION info = StartProcess(program);
   const DWORD idle = WaitForInputIdle(info.hProcess, kStartTimeout);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
@@ -112,20 +106,6 @@ void Uninstalled(const std::string& root) {
 // NSIS's own buttons on every page: 1 goes on (Next, Install, Finish, Close).
 constexpr int kNextButton = 1;
 
-HWND WaitForWizard(DWORD pid, const std::string& title) {
-  HWND wizard = nullptr;
-  Check(WaitFor(
-            [&] {
-              for (HWND hwnd : TopWindows(pid, "#32770", title)) {
-                if (IsWindowVisible(hwnd)) wizard = hwnd;
-              }
-              return wizard != nullptr;
-            },
-            kStartTimeout),
-        "no window \"" + title + "\"");
-  return wizard;
-}
-
 // The page's control of class `cls` with text `text`, waited for: it shows
 // once the wizard has moved on to that page.
 HWND WaitForPageControl(HWND wizard, const std::string& cls, const std::string& text) {
@@ -138,11 +118,6 @@ HWND WaitForPageControl(HWND wizard, const std::string& cls, const std::string& 
             kStartTimeout),
         "no " + cls + " \"" + text + "\" in \"" + TextOf(wizard) + "\"");
   return control;
-}
-
-bool Checked(HWND box) {
-  DWORD_PTR state = 0;
-  return SendWithin(box, BM_GETCHECK, 0, 0, 5000, state) && state == BST_CHECKED;
 }
 
 // Clicks the button that goes on once it takes clicks; `caption` (without its
@@ -164,27 +139,21 @@ void GoOn(HWND wizard, const std::string& caption) {
 
 // The installer with its pages: per user, the default folder, started at the end.
 void SetupPages(const std::string& setup, const std::string& folder) {
-  std::string commandLine = "\"" + setup + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  Check(CreateProcessA(setup.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info) != FALSE,
-        "could not start " + setup);
+  const PROCESS_INFORMATION info = StartProcess(setup);
   CloseHandle(info.hThread);
-  HWND wizard = WaitForWizard(info.dwProcessId, "Orbelle Setup");
+  HWND wizard = WaitForWindow(info.dwProcessId, "Orbelle Setup", "#32770");
   GoOn(wizard, "Next >");  // the welcome page
   HWND onlyMe =
       WaitForPageControl(wizard, "Button", "Only for me (no administrator rights needed)");
-  Check(Checked(onlyMe), "\"Only for me\" is not the choice made");
-  Check(!Checked(NeedControl(wizard, "Button",
-                             "For everyone on this computer (needs administrator rights)")),
+  Check(IsTicked(onlyMe), "\"Only for me\" is not the choice made");
+  Check(!IsTicked(NeedControl(wizard, "Button",
+                              "For everyone on this computer (needs administrator rights)")),
         "\"For everyone\" is chosen too");
   GoOn(wizard, "Next >");
   WaitForPageControl(wizard, "Edit", folder);
   GoOn(wizard, "Install");
   HWND start = WaitForPageControl(wizard, "Button", "Start Orbelle");
-  Check(Checked(start), "\"Start Orbelle\" is not ticked");
+  Check(IsTicked(start), "\"Start Orbelle\" is not ticked");
   GoOn(wizard, "Finish");
   const DWORD ended = WaitForSingleObject(info.hProcess, kExitTimeout);
   DWORD code = 1;
@@ -196,22 +165,16 @@ void SetupPages(const std::string& setup, const std::string& folder) {
 
 // The uninstaller with its pages, the box that removes the settings ticked.
 void UninstallPages(const std::string& uninstaller, const std::string& folder) {
-  std::string commandLine = "\"" + uninstaller + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  Check(CreateProcessA(uninstaller.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info) != FALSE,
-        "could not start " + uninstaller);
+  const PROCESS_INFORMATION info = StartProcess(uninstaller);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   // The pages are those of its copy in the temporary folder, another process.
-  HWND wizard = WaitForWizard(0, "Orbelle Uninstall");
+  HWND wizard = WaitForWindow(0, "Orbelle Uninstall", "#32770");
   HWND removeBox = WaitForPageControl(
       wizard, "Button", "Also remove my settings (drive options, hot keys, language)");
-  Check(!Checked(removeBox), "removing the settings is ticked from the start");
+  Check(!IsTicked(removeBox), "removing the settings is ticked from the start");
   ClickButton(removeBox);
-  Check(WaitFor([&] { return Checked(removeBox); }, kStartTimeout), "the box does not tick");
+  Check(WaitFor([&] { return IsTicked(removeBox); }, kStartTimeout), "the box does not tick");
   GoOn(wizard, "Next >");
   WaitForPageControl(wizard, "Edit", folder + "\\");
   GoOn(wizard, "Uninstall");

@@ -17,11 +17,9 @@ if [ $# -gt 0 ] && [ "$1" != "--" ]; then unit_tests=$(realpath "$1"); shift; fi
 [ $# -gt 0 ] && [ "$1" = "--" ] && shift
 cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
-  cases=(resources start-and-close second-instance restart taskbar-created tray-menu-exit
-         options-argument system-messages start-after-kill lock-refused-at-start
-         tray-menu-open-door hot-key-conflict hot-key-pressed shutdown-warning
-         removal-dialog options-window language-german hot-key-dialog autostart
-         dialog-keys)
+  cases=(resources start-and-close second-instance start-after-kill options-argument
+         lock-refused-at-start hot-key-conflict shutdown-warning removal-dialog options-window
+         language-german hot-key-dialog)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 

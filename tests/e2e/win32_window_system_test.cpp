@@ -22,6 +22,24 @@ class WindowSystemTest : public ::testing::Test {
   // The real control; the window must have been shown or realised.
   HWND Hwnd(platform::ControlHandle control) const { return windows.ControlWindow(control); }
 
+  // A window whose controls are real from the start, as after a first showing.
+  platform::WindowHandle RealWindow(const platform::WindowSpec& params = {},
+                                    platform::WindowEvents events = {}) {
+    const platform::WindowHandle window = windows.CreateTopWindow(params, std::move(events));
+    windows.RealiseControls(window);
+    return window;
+  }
+
+  platform::ControlHandle Make(platform::WindowHandle window, ControlKind kind,
+                               const std::string& text = {}, platform::Rect rect = {},
+                               platform::ControlEvents events = {}) {
+    platform::ControlSpec params;
+    params.kind = kind;
+    params.text = text;
+    params.rect = rect;
+    return windows.CreateControl(window, params, std::move(events));
+  }
+
   Win32WindowSystem windows{GetModuleHandleA(nullptr)};
 };
 
@@ -233,30 +251,6 @@ TEST_F(WindowSystemTest, TimersTickUntilStopped) {
   windows.StopTimer(other);
 }
 
-TEST_F(WindowSystemTest, ShowModalDisablesTheOthersUntilHidden) {
-  const platform::WindowHandle other = windows.CreateTopWindow({}, {});
-  const platform::WindowHandle hidden = windows.CreateTopWindow({}, {});
-  windows.ShowWindow(other, true);
-  bool otherEnabledInside = true;
-  bool hiddenEnabledInside = false;
-  platform::WindowHandle dialog;
-  platform::WindowEvents events;
-  events.onCloseRequest = [&] {
-    otherEnabledInside = windows.IsWindowEnabled(other);
-    hiddenEnabledInside = windows.IsWindowEnabled(hidden);
-    windows.ShowWindow(dialog, false);
-  };
-  dialog = windows.CreateTopWindow({}, events);
-  // Queued before the loop starts: the nested loop must dispatch it.
-  windows.Post(dialog, WM_CLOSE, 0, 0);
-  windows.ShowModal(dialog);
-  EXPECT_FALSE(otherEnabledInside);
-  EXPECT_TRUE(hiddenEnabledInside) << "only visible windows are disabled";
-  EXPECT_TRUE(windows.IsWindowEnabled(other));
-  EXPECT_FALSE(windows.IsWindowVisible(dialog));
-  windows.ShowWindow(other, false);
-}
-
 TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
   std::vector<std::size_t> sizes;
   platform::WindowEvents events;
@@ -296,14 +290,10 @@ TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
 // An ampersand in a text is the character itself, on every kind of control
 // that shows text: none of them underlines the next letter instead.
 TEST_F(WindowSystemTest, AnAmpersandIsShownAsItselfNotAsAnAccessKey) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
+  const platform::WindowHandle window = RealWindow();
   for (ControlKind kind :
        {ControlKind::Label, ControlKind::Group, ControlKind::CheckBox, ControlKind::Button}) {
-    platform::ControlSpec params;
-    params.kind = kind;
-    params.text = "Closing & locking";
-    const auto control = windows.CreateControl(window, params, {});
+    const auto control = Make(window, kind, "Closing & locking");
     ASSERT_TRUE(control);
     EXPECT_EQ(windows.ControlText(control), "Closing & locking");
     windows.SetControlText(control, "A && B &");
@@ -316,72 +306,6 @@ TEST_F(WindowSystemTest, AnAmpersandIsShownAsItselfNotAsAnAccessKey) {
       EXPECT_NE(GetWindowLongA(hwnd, GWL_STYLE) & SS_NOPREFIX, 0);
     }
   }
-}
-
-TEST_F(WindowSystemTest, ControlsKeepAndReportTheirState) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
-  int clicks = 0;
-  platform::ControlSpec button;
-  button.kind = ControlKind::Button;
-  button.text = "OK";
-  platform::ControlEvents onClick;
-  onClick.onClick = [&] { ++clicks; };
-  const auto ok = windows.CreateControl(window, button, onClick);
-  ASSERT_TRUE(ok);
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(100, BN_CLICKED),
-               reinterpret_cast<LPARAM>(Hwnd(ok)));
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(windows.ControlText(ok), "OK");
-  windows.SetControlText(ok, "Close (15)");
-  EXPECT_EQ(windows.ControlText(ok), "Close (15)");
-  EXPECT_TRUE(windows.IsControlVisible(ok));
-  windows.SetControlVisible(ok, false);
-  EXPECT_FALSE(windows.IsControlVisible(ok));
-
-  platform::ControlSpec check;
-  check.kind = ControlKind::CheckBox;
-  const auto box = windows.CreateControl(window, check, {});
-  windows.SetChecked(box, true);
-  EXPECT_TRUE(windows.IsChecked(box));
-
-  platform::ControlSpec list;
-  list.kind = ControlKind::DropDownList;
-  const auto drop = windows.CreateControl(window, list, {});
-  EXPECT_EQ(windows.Selection(drop), -1);
-  for (const char* item : {"None", "Open/Close drive D:", "Show options dialog"}) {
-    windows.AddItem(drop, item);
-  }
-  EXPECT_EQ(windows.Items(drop), (Strings{"None", "Open/Close drive D:", "Show options dialog"}));
-  windows.SetSelection(drop, 2);
-  EXPECT_EQ(windows.Selection(drop), 2);
-  windows.SetSelection(drop, 3);
-  EXPECT_EQ(windows.Selection(drop), -1) << "beyond the entries";
-
-  platform::ControlSpec listParams;
-  listParams.kind = ControlKind::List;
-  const auto languages = windows.CreateControl(window, listParams, {});
-  windows.AddItem(languages, "English");
-  windows.AddItem(languages, "Deutsch");
-  windows.SetSelection(languages, 1);
-  EXPECT_EQ(windows.Selection(languages), 1);
-  windows.SetSelection(languages, 7);
-  EXPECT_EQ(windows.Selection(languages), -1) << "beyond the entries";
-  windows.SetSelection(drop, 2);
-  windows.ClearItems(drop);
-  EXPECT_TRUE(windows.Items(drop).empty());
-
-  platform::ControlSpec number;
-  number.kind = ControlKind::NumberField;
-  number.minimum = 1;
-  number.maximum = 999;
-  const auto seconds = windows.CreateControl(window, number, {});
-  windows.SetArrowPosition(seconds, 15);
-  EXPECT_EQ(windows.ArrowPosition(seconds), 15);
-  EXPECT_EQ(windows.ControlText(seconds), "15");
-  windows.SetArrowPosition(seconds, 5000);  // beyond the range: clamped, and the text says so
-  EXPECT_EQ(windows.ArrowPosition(seconds), 999);
-  EXPECT_EQ(windows.ControlText(seconds), "999");
 }
 
 // A press and release of the left button at `at`, in the control's client
@@ -510,14 +434,30 @@ TEST_F(WindowSystemTest, ControlsBecomeRealWithTheirStateWhenTheWindowIsFirstSho
   SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Hwnd(hidden)), BN_CLICKED),
                reinterpret_cast<LPARAM>(Hwnd(hidden)));
   EXPECT_EQ(clicks, 1);
+
+  // The real controls take the setters as the recorded ones did.
   windows.SetControlText(label, "after");
   EXPECT_EQ(WindowText(Hwnd(label)), "after");
+  windows.SetChecked(box, false);
+  EXPECT_FALSE(windows.IsChecked(box));
+  for (const auto& [control, last] : {std::pair{drop, 2}, std::pair{list, 1}}) {
+    windows.SetSelection(control, last);
+    EXPECT_EQ(windows.Selection(control), last);
+    windows.SetSelection(control, last + 1);
+    EXPECT_EQ(windows.Selection(control), -1) << "beyond the entries";
+  }
+  windows.ClearItems(drop);
+  EXPECT_TRUE(windows.Items(drop).empty());
+  windows.SetArrowPosition(field, 5000);
+  EXPECT_EQ(windows.ArrowPosition(field), 999);
+  EXPECT_EQ(windows.ControlText(field), "999") << "clamped, and the text says so";
+  windows.SetControlVisible(shownLater, false);
+  EXPECT_FALSE(windows.IsControlVisible(shownLater));
   windows.ShowWindow(window, false);
 }
 
 TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsPresses) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
+  const platform::WindowHandle window = RealWindow();
   platform::ControlSpec params;
   params.kind = ControlKind::ButtonBar;
   params.rect = {0, 0, 552, 46};
@@ -615,8 +555,7 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
 }
 
 TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
+  const platform::WindowHandle window = RealWindow();
   platform::ControlSpec params;
   params.kind = ControlKind::NumberField;
   params.rect = {10, 10, 60, 22};
@@ -668,8 +607,7 @@ TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused
 }
 
 TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
+  const platform::WindowHandle window = RealWindow();
   platform::ControlSpec params;
   params.kind = ControlKind::LinkLabel;
   params.text = "www.corvantis.com";
@@ -721,8 +659,7 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
 }
 
 TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
+  const platform::WindowHandle window = RealWindow();
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
@@ -753,57 +690,38 @@ TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
   }
 }
 
-TEST_F(WindowSystemTest, GroupBoxesLieUnderTheControlsInsideThem) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
-  auto make = [&](ControlKind kind, const char* text) {
-    platform::ControlSpec params;
-    params.kind = kind;
-    params.text = text;
-    return Hwnd(windows.CreateControl(window, params, {}));
-  };
-  HWND sleep = make(ControlKind::Group, "Sleep Mode");
-  HWND warn = make(ControlKind::CheckBox, "Warn");
-  HWND shutdown = make(ControlKind::Group, "Shutting Down");
-  HWND close = make(ControlKind::CheckBox, "Close");
-  std::vector<HWND> order;  // top first
-  for (HWND child = GetWindow(ToHwnd(window), GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    order.push_back(child);
-  }
-  EXPECT_EQ(order, (std::vector<HWND>{warn, close, sleep, shutdown}))
-      << "check boxes above the groups, each in the order made (the tab order)";
-}
-
-TEST_F(WindowSystemTest, TheWindowsBackgroundShowsInsideAGroupBox) {
+// Group boxes lie under the controls inside them, each in the order made (the
+// tab order), and paint no background of their own: the window's shows.
+TEST_F(WindowSystemTest, GroupBoxesLieUnderTheirControlsAndShowTheWindowsBackground) {
   platform::WindowSpec params;
   params.clientWidth = 240;
   params.clientHeight = 140;
-  const platform::WindowHandle window = windows.CreateTopWindow(params, {});
-  windows.RealiseControls(window);
-  platform::ControlSpec group;
-  group.kind = ControlKind::Group;
-  group.text = "Sleep Mode";
-  group.rect = {8, 8, 224, 120};
-  windows.CreateControl(window, group, {});
+  const platform::WindowHandle window = RealWindow(params);
   HWND hwnd = ToHwnd(window);
+  HWND sleep = Hwnd(Make(window, ControlKind::Group, "Sleep Mode", {8, 8, 224, 120}));
+  HWND warn = Hwnd(Make(window, ControlKind::CheckBox, "Warn"));
+  HWND shutdown = Hwnd(Make(window, ControlKind::Group, "Shutting Down"));
+  HWND close = Hwnd(Make(window, ControlKind::CheckBox, "Close"));
+  std::vector<HWND> order;  // top first
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    order.push_back(child);
+  }
+  EXPECT_EQ(order, (std::vector<HWND>{warn, close, sleep, shutdown}));
+
   windows.ShowWindow(window, true);
   UpdateWindow(hwnd);
   HDC dc = GetDC(hwnd);
-  const COLORREF inside =
-      GetPixel(dc, ScaleToDpi(120, GetDpiForWindow(hwnd)), ScaleToDpi(70, GetDpiForWindow(hwnd)));
+  const UINT dpi = GetDpiForWindow(hwnd);
+  const COLORREF inside = GetPixel(dc, ScaleToDpi(120, dpi), ScaleToDpi(70, dpi));
   ReleaseDC(hwnd, dc);
   windows.ShowWindow(window, false);
-  EXPECT_EQ(inside, GetSysColor(COLOR_BTNFACE)) << "a group box paints no background of its own";
+  EXPECT_EQ(inside, GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
-  platform::ControlSpec params;
-  params.kind = ControlKind::DropDownList;
-  params.rect = {10, 10, 150, 21};
-  const auto list = windows.CreateControl(window, params, {});
+  const platform::WindowHandle window = RealWindow();
+  const auto list = Make(window, ControlKind::DropDownList, "", {10, 10, 150, 21});
   HWND hwnd = Hwnd(list);
   EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "choose only";
   for (int i = 0; i < 60; ++i) windows.AddItem(list, "Key " + std::to_string(i));
@@ -822,8 +740,7 @@ TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
 }
 
 TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  windows.RealiseControls(window);
+  const platform::WindowHandle window = RealWindow();
   platform::ControlSpec params;
   params.kind = ControlKind::Picture;
   params.rect = {12, 12, 32, 32};
@@ -832,13 +749,7 @@ TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
   EXPECT_NE(GetWindowLongA(shown, GWL_STYLE) & SS_ICON, 0);
   auto* icon = reinterpret_cast<HICON>(SendMessageA(shown, STM_GETIMAGE, IMAGE_ICON, 0));
   ASSERT_NE(icon, nullptr);
-  ICONINFO iconInfo{};
-  ASSERT_TRUE(GetIconInfo(icon, &iconInfo));
-  BITMAP mask{};
-  GetObjectA(iconInfo.hbmMask, sizeof mask, &mask);
-  EXPECT_EQ(mask.bmWidth, ScaleToDpi(32, GetDpiForWindow(ToHwnd(window))));
-  DeleteObject(iconInfo.hbmMask);
-  if (iconInfo.hbmColor != nullptr) DeleteObject(iconInfo.hbmColor);
+  EXPECT_EQ(IconWidth(icon), ScaleToDpi(32, GetDpiForWindow(ToHwnd(window))));
 
   params.image = "NOSUCHICON";
   HWND missing = Hwnd(windows.CreateControl(window, params, {}));
@@ -1075,6 +986,8 @@ TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
   platform::WindowHandle options;
   platform::WindowHandle hotKey;
   HWND change = nullptr;
+  const platform::WindowHandle hidden = windows.CreateTopWindow({}, {});
+  bool hiddenEnabledInside = false;
   bool optionsEnabledInside = true;
   bool optionsEnabledAfter = false;
   HWND activeAfter = nullptr;
@@ -1084,6 +997,7 @@ TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
   hotKeyEvents.onMessage = [&](const platform::Message& m) {
     if (m.code != WM_USER + 1) return false;
     optionsEnabledInside = windows.IsWindowEnabled(options);
+    hiddenEnabledInside = windows.IsWindowEnabled(hidden);
     windows.ShowWindow(hotKey, false);  // as its OK button does
     return true;
   };
@@ -1106,76 +1020,71 @@ TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
   };
   platform::WindowSpec large;
   large.title = "Orbelle 3";
-  options = windows.CreateTopWindow(large, optionsEvents);
-  windows.RealiseControls(options);
-  platform::ControlSpec button;
-  button.kind = ControlKind::Button;
-  button.text = "Change...";
-  change = Hwnd(windows.CreateControl(options, button, {}));
-  button.text = "OK";
-  button.defaultButton = true;
-  windows.CreateControl(options, button, {});
+  options = RealWindow(large, optionsEvents);
+  change = Hwnd(Make(options, ControlKind::Button, "Change..."));
+  platform::ControlSpec ok;
+  ok.kind = ControlKind::Button;
+  ok.text = "OK";
+  ok.defaultButton = true;
+  windows.CreateControl(options, ok, {});
 
+  // Queued before the loops start: the nested loops must dispatch them.
   windows.Post(options, WM_USER + 1, 0, 0);
   windows.ShowModal(options);
   EXPECT_FALSE(optionsEnabledInside);
+  EXPECT_TRUE(hiddenEnabledInside) << "only visible windows are disabled";
   EXPECT_TRUE(optionsEnabledAfter);
   EXPECT_EQ(activeAfter, ToHwnd(options));
   EXPECT_EQ(focusAfter, change);
   EXPECT_FALSE(windows.IsWindowVisible(hotKey));
 }
 
-TEST_F(WindowSystemTest, MenuCommandsRunTheirItemsAction) {
-  Win32Tray tray(windows);
-  const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
-  const platform::MenuHandle menu = tray.CreatePopupMenu();
-  const platform::MenuHandle drivesMenu = tray.AddSubMenu(menu, "Lock Device");
-  std::vector<std::string> chosen;
-  const auto d = tray.AddMenuItem(drivesMenu, "D:", [&] { chosen.push_back("D:"); });
-  tray.AddSeparator(menu);
-  const auto exitItem = tray.AddMenuItem(menu, "Exit", [&] { chosen.push_back("Exit"); });
-  ASSERT_NE(d, exitItem);
-
-  // What TrackPopupMenu posts to the owner once an item was chosen.
-  windows.Post(owner, WM_COMMAND, exitItem.value, 0);
-  windows.Post(owner, WM_COMMAND, d.value, 0);
-  windows.ProcessMessages();
-  EXPECT_EQ(chosen, (Strings{"Exit", "D:"}));
-
-  tray.SetMenuItemText(menu, exitItem, "Beenden");
-  tray.SetSubMenuText(menu, drivesMenu, "Sperren");
-  char text[64] = {};
-  GetMenuStringA(ToHmenu(menu), static_cast<UINT>(exitItem.value), text, sizeof text, MF_BYCOMMAND);
-  EXPECT_STREQ(text, "Beenden");
-  GetMenuStringA(ToHmenu(menu), 0, text, sizeof text, MF_BYPOSITION);
-  EXPECT_STREQ(text, "Sperren");
-}
-
-TEST_F(WindowSystemTest, MenuItemsShowTheirPicturesUntilTheTrayGoes) {
+TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
   HBITMAP shown = nullptr;
   {
     Win32Tray tray(windows);
+    const platform::WindowHandle owner = windows.CreateTopWindow({}, {});
     const platform::MenuHandle menu = tray.CreatePopupMenu();
-    const platform::MenuHandle sub =
-        tray.AddSubMenu(menu, "Unlock Device", "FRMMAIN_N16_BMP_BITMAP");
-    const auto item = tray.AddMenuItem(menu, "Help!", nullptr, "FRMMAIN_N16_BMP_BITMAP");
+    std::vector<std::string> chosen;
+    const platform::MenuHandle drives =
+        tray.AddSubMenu(menu, "Lock Device", "FRMMAIN_N16_BMP_BITMAP");
+    const auto d = tray.AddMenuItem(drives, "D:", [&] { chosen.push_back("D:"); });
+    const auto help = tray.AddMenuItem(menu, "Help!", nullptr, "FRMMAIN_N16_BMP_BITMAP");
     const auto missing = tray.AddMenuItem(menu, "Options...", nullptr, "NOSUCHBITMAP");
-    const auto plain = tray.AddMenuItem(menu, "Exit", nullptr);
-    ASSERT_TRUE(sub);
+    tray.AddSeparator(menu);
+    const auto exitItem = tray.AddMenuItem(menu, "Exit", [&] { chosen.push_back("Exit"); });
+    ASSERT_TRUE(drives);
+    ASSERT_NE(d, exitItem);
 
-    auto bitmapOf = [&](UINT which, BOOL byPosition) {
+    // What TrackPopupMenu posts to the owner once an item was chosen.
+    windows.Post(owner, WM_COMMAND, exitItem.value, 0);
+    windows.Post(owner, WM_COMMAND, d.value, 0);
+    windows.ProcessMessages();
+    EXPECT_EQ(chosen, (Strings{"Exit", "D:"}));
+
+    const auto text = [&](std::uint64_t which, UINT by) {
+      char buffer[64] = {};
+      GetMenuStringA(ToHmenu(menu), static_cast<UINT>(which), buffer, sizeof buffer, by);
+      return std::string(buffer);
+    };
+    EXPECT_EQ(text(exitItem.value, MF_BYCOMMAND), "Exit");
+    tray.SetMenuItemText(menu, exitItem, "Beenden");
+    tray.SetSubMenuText(menu, drives, "Sperren");
+    EXPECT_EQ(text(exitItem.value, MF_BYCOMMAND), "Beenden");
+    EXPECT_EQ(text(0, MF_BYPOSITION), "Sperren");
+
+    const auto bitmapOf = [&](std::uint64_t which, BOOL byPosition) {
       MENUITEMINFOA info{};
       info.cbSize = sizeof info;
       info.fMask = MIIM_BITMAP;
-      EXPECT_TRUE(GetMenuItemInfoA(ToHmenu(menu), which, byPosition, &info));
+      EXPECT_TRUE(GetMenuItemInfoA(ToHmenu(menu), static_cast<UINT>(which), byPosition, &info));
       return info.hbmpItem;
     };
     shown = bitmapOf(0, TRUE);
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(bitmapOf(static_cast<UINT>(item.value), FALSE), shown) << "loaded once, shared";
-    EXPECT_EQ(bitmapOf(static_cast<UINT>(missing.value), FALSE), nullptr);
-    EXPECT_EQ(bitmapOf(static_cast<UINT>(plain.value), FALSE), nullptr);
-
+    EXPECT_EQ(bitmapOf(help.value, FALSE), shown) << "loaded once, shared";
+    EXPECT_EQ(bitmapOf(missing.value, FALSE), nullptr);
+    EXPECT_EQ(bitmapOf(exitItem.value, FALSE), nullptr);
     // A 32-bit section: the menu blends its alpha channel.
     DIBSECTION section{};
     ASSERT_EQ(GetObjectA(shown, sizeof section, &section), static_cast<int>(sizeof section));
