@@ -308,13 +308,14 @@ class SendFromThread {
 
 // --- cases ------------------------------------------------------------------------
 
-// One start with drives C: (fixed), D: and F: (CD-ROM): the windows and the
+// One start with drives C: (fixed), D: and F: (CD-ROM), and the argument
+// "Options", which is not "options": the windows, all hidden, and the
 // tray icon with its tip, the shell restarting, the system's power and
 // device broadcasts answered without a box, and everything a close request to
 // the application window leaves.
 void StartAndClose(const std::string& path) {
   ClearSettings();
-  Program program(path);
+  Program program(path, "Options");
   HWND app = program.WaitRunning();
   Check(!IsWindowVisible(app), "the application window is visible");
   HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
@@ -402,57 +403,7 @@ void StartAfterKill(const std::string& path) {
   }
 }
 
-// The argument "options", exactly so, opens the options window during
-// start-up; closing it hides it and the program runs on. "Options" does not.
-void OptionsArgument(const std::string& path) {
-  for (const char* argument : {"options", "Options"}) {
-    const bool opens = argument == std::string("options");
-    Program program(path, argument);
-    HWND app = program.WaitRunning();
-    HWND options = nullptr;
-    const bool shown = WaitFor(
-        [&] {
-          options = TopWindow(program.Pid(), "", kOptionsTitle);
-          return options != nullptr && IsWindowVisible(options);
-        },
-        opens ? kStartTimeout : 0);
-    Check(shown == opens,
-          std::string("\"") + argument + "\" opened the options window: " + (shown ? "yes" : "no"));
-    if (opens) {
-      PostMessageA(options, WM_CLOSE, 0, 0);
-      Check(WaitFor([&] { return !IsWindowVisible(options); }, kExitTimeout),
-            "closing the options window does not hide it");
-      Check(program.Running() && Responds(app), "the program ended with its options window");
-    }
-    program.Close(app);
-  }
-}
-
 // --- drives ------------------------------------------------------------------------
-
-// A shutdown query with a disc in D and F (every emulated CD-ROM drive reads as
-// holding one), F not warning: the box names D, and after OK the query is
-// consented to.
-void ShutdownWarning(const std::string& path) {
-  ClearSettings();
-  StoreDriveOption('F', " Warn if CD/DVD drive is not empty on system shutdown", "0");
-  Program program(path);
-  HWND app = program.WaitRunning();
-  HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
-  Check(options != nullptr, "no options window");
-  // The box runs inside the handling of the query.
-  SendFromThread query(options, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-  HWND box = WaitForBox(program.Pid(), kStartTimeout);
-  Check(box != nullptr, "no disc warning at the shutdown query");
-  const BoxLook look = AnswerBox(box);
-  Check(look.text == "Found disk in drive (D)", "the warning reads \"" + look.text + "\"");
-  Check(look.caption == "Orbelle", "the warning's caption is \"" + look.caption + "\"");
-  Check(look.icon == "warning", "the warning shows the icon: " + look.icon);
-  Check(!look.owned, "the warning has an owner");
-  Check(query.Consented(), "the shutdown query was not consented to");
-  Note("\"" + look.text + "\", then consent");
-  program.Close(app);
-}
 
 // Wine refuses every media-removal request, so a drive marked to be locked at
 // start-up shows the failure box when, and only when, its message option is
@@ -493,6 +444,11 @@ void LockRefusedAtStart(const std::string& path) {
     Check(!look.owned, "the box has an owner");
     Check(look.icon == "error", "the box shows the icon: " + look.icon);
     Note("option on: \"" + look.caption + "\" with the error icon");
+    // The box came up inside start-up; the icon answers only from the message
+    // loop after it, and so after the hot keys were registered.
+    HWND menu = OpenTrayMenu(program.Pid());
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    Check(WaitFor([&] { return !IsWindowVisible(menu); }, kExitTimeout), "the menu did not close");
 
     auto key = [](WORD vk, bool up) {
       INPUT input{};
@@ -564,46 +520,63 @@ void HotKeyConflict(const std::string& path) {
 
 // A removal of D's medium, with the close-now option stored on, brings up the
 // close-now dialog for D with its countdown on the Close button and the focus
-// on Cancel, its default button: Enter leaves.
-void RemovalDialog(const std::string& path) {
+// on Cancel, its default button: Enter leaves. Then a shutdown query with a
+// disc in D and F (every emulated CD-ROM drive reads as holding one), F not
+// warning: the box names D, and after OK the query is consented to.
+void RemovalAndShutdown(const std::string& path) {
   ClearSettings();
   StoreDriveOption('D', " ShowDialogToCloseDriveImmediately", "1");
+  StoreDriveOption('F', " Warn if CD/DVD drive is not empty on system shutdown", "0");
   Program program(path);
   HWND app = program.WaitRunning();
   HWND options = TopWindow(program.Pid(), "", kOptionsTitle);
   Check(options != nullptr, "no options window");
   const Broadcast removal{sizeof(Broadcast), 2 /*DBT_DEVTYP_VOLUME*/, 0, 1u << 3, 0};
-  // The dialog runs inside the handling of the broadcast.
-  SendFromThread send(options, WM_DEVICECHANGE, 0x8004 /*DBT_DEVICEREMOVECOMPLETE*/,
-                      reinterpret_cast<LPARAM>(&removal));
-  HWND dialog = WaitForWindow(program.Pid(), "Close Drive");
-  std::vector<std::string> texts;
-  const auto has = [&](const std::string& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-  };
-  // The captions are set as the dialog shows, a moment after it is visible.
-  const bool counting = WaitFor(
-      [&] {
-        texts.clear();
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-          texts.push_back(TextOf(child));
-        }
-        return has("OK (15)") || has("OK (14)") || has("OK (13)");
-      },
-      3000);
-  std::string shown;
-  for (const std::string& text : texts) shown += " \"" + text + "\"";
-  Check(counting && has("Drive D:"),
-        "no countdown on the Close button or no \"Drive D:\"; the dialog shows" + shown);
-  HWND cancel = FindWindowExA(dialog, nullptr, "Button", "Cancel");
-  Check(cancel != nullptr && WaitFor([&] { return FocusOf(dialog) == cancel; }, kExitTimeout),
-        "the focus is not on Cancel but on \"" + TextOf(FocusOf(dialog)) + "\"");
-  PressKey(dialog, VK_RETURN);
-  // At least 13 of the countdown's seconds were left when it was read: a wait
-  // shorter than that is not ended by the countdown pressing OK.
-  Check(WaitFor([&] { return !IsWindowVisible(dialog); }, 5000), "Enter left it up");
-  Note("\"Close Drive\" for D: with a counting Close button; Enter pressed Cancel and hid it");
+  {
+    // The dialog runs inside the handling of the broadcast.
+    SendFromThread send(options, WM_DEVICECHANGE, 0x8004 /*DBT_DEVICEREMOVECOMPLETE*/,
+                        reinterpret_cast<LPARAM>(&removal));
+    HWND dialog = WaitForWindow(program.Pid(), "Close Drive");
+    std::vector<std::string> texts;
+    const auto has = [&](const std::string& text) {
+      return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    // The captions are set as the dialog shows, a moment after it is visible.
+    const bool counting = WaitFor(
+        [&] {
+          texts.clear();
+          for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+               child = GetWindow(child, GW_HWNDNEXT)) {
+            texts.push_back(TextOf(child));
+          }
+          return has("OK (15)") || has("OK (14)") || has("OK (13)");
+        },
+        3000);
+    std::string shown;
+    for (const std::string& text : texts) shown += " \"" + text + "\"";
+    Check(counting && has("Drive D:"),
+          "no countdown on the Close button or no \"Drive D:\"; the dialog shows" + shown);
+    HWND cancel = FindWindowExA(dialog, nullptr, "Button", "Cancel");
+    Check(cancel != nullptr && WaitFor([&] { return FocusOf(dialog) == cancel; }, kExitTimeout),
+          "the focus is not on Cancel but on \"" + TextOf(FocusOf(dialog)) + "\"");
+    PressKey(dialog, VK_RETURN);
+    // At least 13 of the countdown's seconds were left when it was read: a wait
+    // shorter than that is not ended by the countdown pressing OK.
+    Check(WaitFor([&] { return !IsWindowVisible(dialog); }, 5000), "Enter left it up");
+    Note("\"Close Drive\" for D: with a counting Close button; Enter pressed Cancel and hid it");
+  }
+
+  // The box runs inside the handling of the query.
+  SendFromThread query(options, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+  HWND box = WaitForBox(program.Pid(), kStartTimeout);
+  Check(box != nullptr, "no disc warning at the shutdown query");
+  const BoxLook look = AnswerBox(box);
+  Check(look.text == "Found disk in drive (D)", "the warning reads \"" + look.text + "\"");
+  Check(look.caption == "Orbelle", "the warning's caption is \"" + look.caption + "\"");
+  Check(look.icon == "warning", "the warning shows the icon: " + look.icon);
+  Check(!look.owned, "the warning has an owner");
+  Check(query.Consented(), "the shutdown query was not consented to");
+  Note("\"" + look.text + "\", then consent");
   program.Close(app);
   ClearSettings();
 }
@@ -718,7 +691,11 @@ void OptionsWindowCase(const std::string& path) {
   Check(IsTicked(VisibleControl(options, "Button", showDialog)) &&
             !IsTicked(VisibleControl(options, "Button", beep)),
         "the showing after Cancel shows the cancelled changes");
-  Press(options, "Cancel");
+  // Its close box hides it, and the program runs on.
+  PostMessageA(options, WM_CLOSE, 0, 0);
+  Check(WaitFor([&] { return !IsWindowVisible(options); }, kExitTimeout),
+        "the close box does not hide the options window");
+  Check(program.Running() && Responds(app), "the program ended with its options window");
   Note("Cancel stored nothing, and the next showing had the stored values");
 
   options = OpenOptions(program);
@@ -960,11 +937,9 @@ int Run(int argc, char** argv) {
       {"start-and-close", StartAndClose},
       {"second-instance", SecondInstance},
       {"start-after-kill", StartAfterKill},
-      {"options-argument", OptionsArgument},
-      {"shutdown-warning", ShutdownWarning},
       {"lock-refused-at-start", LockRefusedAtStart},
       {"hot-key-conflict", HotKeyConflict},
-      {"removal-dialog", RemovalDialog},
+      {"removal-and-shutdown", RemovalAndShutdown},
       {"options-window", OptionsWindowCase},
       {"language-german", LanguageGerman},
       {"hot-key-dialog", HotKeyDialog}};

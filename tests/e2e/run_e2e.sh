@@ -17,9 +17,8 @@ if [ $# -gt 0 ] && [ "$1" != "--" ]; then unit_tests=$(realpath "$1"); shift; fi
 [ $# -gt 0 ] && [ "$1" = "--" ] && shift
 cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
-  cases=(resources start-and-close second-instance start-after-kill options-argument
-         lock-refused-at-start hot-key-conflict shutdown-warning removal-dialog options-window
-         language-german hot-key-dialog)
+  cases=(resources start-and-close second-instance start-after-kill lock-refused-at-start
+         hot-key-conflict removal-and-shutdown options-window language-german hot-key-dialog)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 
