@@ -39,35 +39,6 @@ class FrmCloseDriveTest : public DriveFixture {
   }
 };
 
-TEST_F(FrmCloseDriveTest, TheCountdownShowsTheStartTwiceAndEndsWithoutTouchingTheDoor) {
-  Start();
-  Eject('D');
-  Forget();
-  ShowFor('D');
-  ASSERT_TRUE(Up());
-  EXPECT_EQ(State().CloseDialogDrive, 0);
-  EXPECT_EQ(DriveText(), "Drive D:");
-  std::vector<std::string> seen = {CloseText()};
-  for (int second = 1; second <= 14; ++second) {
-    world.Advance(1000);
-    seen.push_back(CloseText());
-  }
-  EXPECT_EQ(seen, (Lines{"OK (15)", "OK (15)", "OK (14)", "OK (13)", "OK (12)", "OK (11)",
-                         "OK (10)", "OK (9)", "OK (8)", "OK (7)", "OK (6)", "OK (5)", "OK (4)",
-                         "OK (3)", "OK (2)"}));
-  ASSERT_TRUE(Up());
-  world.Advance(1000);
-  EXPECT_FALSE(Up());
-  // The time-out, started first, comes before the tick due at the same time.
-  EXPECT_EQ(CloseText(), "OK (2)");
-  EXPECT_FALSE(Dialog().CloseChosen);
-  EXPECT_EQ(State().CloseDialogDrive, -1);
-  EXPECT_TRUE(world.Drive('D').doorOpen);
-  EXPECT_EQ(Devices(), Lines{});
-  // Both timers went with the dialog.
-  EXPECT_FALSE(program.NextTimerDue().has_value());
-}
-
 TEST_F(FrmCloseDriveTest, CloseShutsTheDoorAtOnceAndLocksOnlyWhenAskedWithoutABox) {
   Start();
   // D closes only; E locks after its close, with every box and beep it has.
@@ -167,8 +138,36 @@ TEST_F(FrmCloseDriveTest, TheWindowIsBuiltHiddenBeforeStartUpAndOffersNoWayOutBu
   EXPECT_FALSE(Up());
 }
 
+// The countdown shows its start twice and ends without touching the door; its
+// words come from the language, its count from the timer.
 TEST_F(FrmCloseDriveTest, TheWordsComeFromTheLanguageAndTheCountFromTheTimer) {
   Start();
+  Eject('D');
+  Forget();
+  ShowFor('D');
+  ASSERT_TRUE(Up());
+  EXPECT_EQ(State().CloseDialogDrive, 0);
+  EXPECT_EQ(DriveText(), "Drive D:");
+  std::vector<std::string> seen = {CloseText()};
+  for (int second = 1; second <= 14; ++second) {
+    world.Advance(1000);
+    seen.push_back(CloseText());
+  }
+  EXPECT_EQ(seen, (Lines{"OK (15)", "OK (15)", "OK (14)", "OK (13)", "OK (12)", "OK (11)",
+                         "OK (10)", "OK (9)", "OK (8)", "OK (7)", "OK (6)", "OK (5)", "OK (4)",
+                         "OK (3)", "OK (2)"}));
+  ASSERT_TRUE(Up());
+  world.Advance(1000);
+  EXPECT_FALSE(Up());
+  // The time-out, started first, comes before the tick due at the same time.
+  EXPECT_EQ(CloseText(), "OK (2)");
+  EXPECT_FALSE(Dialog().CloseChosen);
+  EXPECT_EQ(State().CloseDialogDrive, -1);
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+  EXPECT_EQ(Devices(), Lines{});
+  // Both timers went with the dialog.
+  EXPECT_FALSE(program.NextTimerDue().has_value());
+
   struct Case {
     std::int32_t interval;
     std::string word;

@@ -180,28 +180,9 @@ TEST_F(OptionsWindowTest, CancelKeepsPagesStoredBySwitchesUntilTheNextShowing) {
   EXPECT_EQ(Stored("E EjectDiskWhenDriveIsNotEmpty"), "1");
 }
 
+// The arrows step from the value of the drive shown and stop at 10 and 600;
+// a stored number outside their range is shown and stored back unchanged.
 TEST_F(OptionsWindowTest, TheIntervalArrowsStopAtTenAndSixHundred) {
-  Store("D edtAutocloseInterval", "5");
-  Store("E edtAutocloseInterval", "40");
-  Start();
-  Open();
-  Page('E');
-  // The arrows step from the value of the drive shown.
-  program.PressArrow(W().IntervalField, 1);
-  EXPECT_EQ(Text(W().IntervalField), "41");
-  Page('D');
-  // A stored value outside the arrows' range is shown and kept as it is.
-  EXPECT_EQ(Text(W().IntervalField), "5");
-  program.PressArrow(W().IntervalField, -100);
-  EXPECT_EQ(Text(W().IntervalField), "10");
-  program.PressArrow(W().IntervalField, 1000);
-  EXPECT_EQ(Text(W().IntervalField), "600");
-  Click(W().OkButton);
-  EXPECT_EQ(Stored("D edtAutocloseInterval"), "600");
-  EXPECT_EQ(Stored("D edtDiskLimit"), "20");
-}
-
-TEST_F(OptionsWindowTest, NumbersOutsideTheArrowsPassThroughThePageUnchanged) {
   const std::vector<std::pair<std::string, std::string>> values = {
       {"D edtDiskLimit", "-7"},
       {"E edtDiskLimit", "99999"},
@@ -212,9 +193,26 @@ TEST_F(OptionsWindowTest, NumbersOutsideTheArrowsPassThroughThePageUnchanged) {
   Start();
   Open();
   Page('D');
+  EXPECT_EQ(Text(W().IntervalField), "2147483647");
   Page('E');
   Click(W().OkButton);
   for (const auto& [name, text] : values) EXPECT_EQ(Stored(name), text) << name;
+
+  Store("D edtAutocloseInterval", "5");
+  Store("E edtAutocloseInterval", "40");
+  Open();
+  Page('E');
+  program.PressArrow(W().IntervalField, 1);
+  EXPECT_EQ(Text(W().IntervalField), "41");
+  Page('D');
+  EXPECT_EQ(Text(W().IntervalField), "5");
+  program.PressArrow(W().IntervalField, -100);
+  EXPECT_EQ(Text(W().IntervalField), "10");
+  program.PressArrow(W().IntervalField, 1000);
+  EXPECT_EQ(Text(W().IntervalField), "600");
+  Click(W().OkButton);
+  EXPECT_EQ(Stored("D edtAutocloseInterval"), "600");
+  EXPECT_EQ(Stored("D edtDiskLimit"), "-7");
 }
 
 // Whatever way the last showing ended, the next opens on the common page;
