@@ -142,20 +142,18 @@ TEST(IniFile, GivesTheDefaultWithoutTrailingSpaces) {
   EXPECT_EQ(TIniFile("[M]\nA=\"a  \"\n").ReadText("M", "A", "x"), "a  ");
 }
 
+// Find tells an empty value from an absent key; Keys lists every key line in
+// file order, duplicates and lines without '=' included.
 TEST(IniFile, FindTellsAnEmptyValueFromAnAbsentKey) {
-  const TIniFile file("[M]\nEmpty=\nBare\n");
+  const TIniFile file("A=0\n[M]\nEmpty=\nBare\nK=1\nK=2\n[T]\n[M]\nL=3\n");
   EXPECT_EQ(file.Find("M", "Empty"), std::optional<std::string>(""));
   EXPECT_EQ(file.Find("M", "Bare"), std::nullopt);
   EXPECT_EQ(file.Find("M", "Absent"), std::nullopt);
   EXPECT_EQ(file.Find("Other", "Empty"), std::nullopt);
   EXPECT_EQ(TIniFile().Find("M", "Empty"), std::nullopt);
-}
-
-TEST(IniFile, ListsEveryKeyLineInFileOrder) {
-  const TIniFile file("A=0\n[S]\nK=1\nK=2\nBare\n[T]\n[S]\nL=3\n");
   std::vector<std::string> listed;
   for (const auto& k : file.Keys()) listed.push_back(k.section + "/" + k.key);
-  EXPECT_EQ(listed, (std::vector<std::string>{"/A", "S/K", "S/K", "S/Bare", "S/L"}));
+  EXPECT_EQ(listed, (std::vector<std::string>{"/A", "M/Empty", "M/Bare", "M/K", "M/K", "M/L"}));
 }
 
 }  // namespace

@@ -53,12 +53,6 @@ class FakeFiles : public platform::Files {
   mutable std::vector<std::string> searches;
 };
 
-TEST(LanguageFiles, LieInTheLanguageFolderBesideTheProgram) {
-  const FakeFiles files;
-  EXPECT_EQ(LanguageFolder(files), "C:\\Orbelle\\Language");
-  EXPECT_EQ(DefaultLanguageFile(files), "C:\\Orbelle\\Language\\English.ini");
-}
-
 TEST(LanguageFiles, ListEntriesAreBothNamesOrAnEmptyPair) {
   const struct {
     const char* content;
@@ -76,8 +70,11 @@ TEST(LanguageFiles, ListEntriesAreBothNamesOrAnEmptyPair) {
   for (const auto& c : cases) EXPECT_EQ(LanguageListEntry(TIniFile(c.content)), c.entry);
 }
 
+// The folder beside the program, listed as it lists itself; a file that
+// cannot be read is listed with empty names and read as no file at all.
 TEST(LanguageFiles, AreFoundInTheOrderTheFolderListsThem) {
   FakeFiles files;
+  EXPECT_EQ(DefaultLanguageFile(files), "C:\\Orbelle\\Language\\English.ini");
   EXPECT_TRUE(FindLanguageFiles(files).empty()) << "no folder";
   EXPECT_EQ(files.searches, (std::vector<std::string>{"C:\\Orbelle\\Language|*.INI"}));
 
@@ -85,31 +82,21 @@ TEST(LanguageFiles, AreFoundInTheOrderTheFolderListsThem) {
     files.Add("L" + std::to_string(299 - i) + ".ini",
               "[Main]\nLangNameEng=E" + std::to_string(i) + "\nLangNameNative=N\n");
   }
+  files.Add("Locked.ini", "[Main]\nLangNameEng=Locked\nLangNameNative=Locked\n");
+  files.unreadable.insert("C:\\Orbelle\\Language\\Locked.ini");
   const std::vector<TLanguageEntry> found = FindLanguageFiles(files);
-  ASSERT_EQ(found.size(), 300u);
+  ASSERT_EQ(found.size(), 301u);
   for (int i = 0; i < 300; ++i) {
     EXPECT_EQ(found[i].Name, "E" + std::to_string(i) + " (N)");
     EXPECT_EQ(found[i].Path, "C:\\Orbelle\\Language\\L" + std::to_string(299 - i) + ".ini");
   }
-}
-
-TEST(LanguageFiles, AFileThatCannotBeReadIsListedWithEmptyNames) {
-  FakeFiles files;
-  files.Add("German.ini", "[Main]\nLangNameEng=German\nLangNameNative=Deutsch\n");
-  files.Add("Locked.ini", "[Main]\nLangNameEng=Locked\nLangNameNative=Locked\n");
-  files.unreadable.insert("C:\\Orbelle\\Language\\Locked.ini");
-  const std::vector<TLanguageEntry> found = FindLanguageFiles(files);
-  ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0].Name, "German (Deutsch)");
-  EXPECT_EQ(found[1].Name, " ()");
-  EXPECT_EQ(found[1].Path, "C:\\Orbelle\\Language\\Locked.ini");
-
-  // Read as no file at all: every text keeps its value.
+  EXPECT_EQ(found[300].Name, " ()");
+  EXPECT_EQ(found[300].Path, "C:\\Orbelle\\Language\\Locked.ini");
   TInterfaceTexts texts;
   texts.Msg_Locked = "Verrouill\xE9 !";
-  ReadInterfaceTexts(TIniFile::Load(files, found[1].Path), texts);
+  ReadInterfaceTexts(TIniFile::Load(files, found[300].Path), texts);
   EXPECT_EQ(texts.Msg_Locked, "Verrouill\xE9 !");
-  EXPECT_EQ(ReadTranslatorInfo(TIniFile::Load(files, found[1].Path)).Name, "UNKNOWN");
+  EXPECT_EQ(ReadTranslatorInfo(TIniFile::Load(files, found[300].Path)).Name, "UNKNOWN");
 }
 
 std::vector<std::string> Values(const TInterfaceTexts& texts) {
@@ -136,45 +123,36 @@ TEST(InterfaceTexts, EachIsReadFromItsOwnSectionAndKey) {
   }
 }
 
+// A key the file lacks keeps its text, from the built-in table or from the
+// language before; a present empty value empties it. The current text is the
+// default handed to the reader, which drops its trailing spaces, as the
+// system's reader does.
 TEST(InterfaceTexts, AKeyTheFileLacksKeepsItsText) {
   TInterfaceTexts texts;
-  const std::vector<std::string> builtIn = Values(texts);
-  ReadInterfaceTexts(TIniFile("[Messages]\nMsg_Locked=Verrouill\xE9\n"), texts);
-  ReadCloseNowTexts(TIniFile("[Messages]\nMsg_Locked=Verrouill\xE9\n"), texts);
-  std::vector<std::string> expected = builtIn;
+  std::vector<std::string> expected = Values(texts);
+  const TIniFile locked("[Messages]\nMsg_Locked=Verrouill\xE9\n");
+  ReadInterfaceTexts(locked, texts);
+  ReadCloseNowTexts(locked, texts);
   const auto& keys = test::InterfaceTextKeys();
   for (std::size_t i = 0; i < keys.size(); ++i) {
     if (std::string(keys[i].key) == "Msg_Locked") expected[i] = "Verrouill\xE9";
   }
   EXPECT_EQ(Values(texts), expected);
 
-  // A second language without Ctrl_Key leaves the first one's name.
-  ReadInterfaceTexts(TIniFile("[Keys]\nCtrl_Key=Strg\n"), texts);
+  ReadInterfaceTexts(TIniFile("[Keys]\nCtrl_Key=Strg\nEsc_Key=\"Esc \"\n"), texts);
+  EXPECT_EQ(texts.Esc_Key, "Esc ");
   ReadInterfaceTexts(TIniFile("[Keys]\nAlt_Key=Alt Gr\n"), texts);
   EXPECT_EQ(texts.Ctrl_Key, "Strg");
   EXPECT_EQ(texts.Alt_Key, "Alt Gr");
   EXPECT_EQ(texts.Msg_Locked, "Verrouill\xE9");
-}
+  EXPECT_EQ(texts.Esc_Key, "Esc");
 
-TEST(InterfaceTexts, APresentEmptyValueSetsAnEmptyText) {
-  TInterfaceTexts texts;
   ReadInterfaceTexts(TIniFile("[Main]\nHelpFile=\n[Keys]\nKey_None=\"\"\nWin_Key\n"), texts);
   ReadCloseNowTexts(TIniFile("[CloseImmediatelyWindow]\nMsg_Drive=   \n"), texts);
   EXPECT_EQ(texts.HelpFile, "");
   EXPECT_EQ(texts.Key_None, "");
   EXPECT_EQ(texts.Win_Key, "Win") << "a line without '=' is no value";
   EXPECT_EQ(texts.Msg_Drive, "");
-}
-
-// The current text is the default handed to the reader, which drops its
-// trailing spaces: a text a file set with a trailing space (in quotes) loses
-// it at the next file that lacks the key, as the system's reader does.
-TEST(InterfaceTexts, ACurrentTextLosesTrailingSpacesWhenItIsTheDefault) {
-  TInterfaceTexts texts;
-  ReadInterfaceTexts(TIniFile("[Keys]\nEsc_Key=\"Esc \"\n"), texts);
-  EXPECT_EQ(texts.Esc_Key, "Esc ");
-  ReadInterfaceTexts(TIniFile(""), texts);
-  EXPECT_EQ(texts.Esc_Key, "Esc");
 }
 
 TEST(TranslatorInfo, ComesFromMainWithUnknownForAnAbsentKey) {

@@ -43,22 +43,8 @@ KeySet KeysOf(const TIniFile& file) {
   return keys;
 }
 
-TEST(ShippedLanguageFiles, AreThereAndEveryKeyIsReadable) {
-  for (const char* name : kShipped) {
-    const std::string content = Shipped(name);
-    ASSERT_FALSE(content.empty()) << name;
-    const TIniFile file(content);
-    // A key given twice, or a section opened twice, would hide a text.
-    const std::vector<TIniFile::KeyName> keys = file.Keys();
-    EXPECT_EQ(KeysOf(file).size(), keys.size()) << name << ": a key given twice";
-    for (const auto& k : keys) {
-      EXPECT_TRUE(file.Find(k.section, k.key).has_value())
-          << name << " [" << k.section << "] " << k.key;
-      EXPECT_FALSE(k.section.empty()) << name << ": a line before the first section: " << k.key;
-    }
-  }
-}
-
+// Each file holds every key the program reads, once, and no other; a key
+// given twice, or a section opened twice, would hide a text.
 TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramReadsAndNoOther) {
   KeySet expected;
   for (const auto& k : test::InterfaceTextKeys()) {
@@ -70,7 +56,13 @@ TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramReadsAndNoOther) {
   for (const char* key : test::FileDetailKeys()) expected.insert({"main", AsciiLower(key)});
 
   for (const char* name : kShipped) {
-    const KeySet keys = KeysOf(TIniFile(Shipped(name)));
+    const TIniFile file(Shipped(name));
+    const KeySet keys = KeysOf(file);
+    EXPECT_EQ(keys.size(), file.Keys().size()) << name << ": a key given twice";
+    for (const auto& k : file.Keys()) {
+      EXPECT_TRUE(file.Find(k.section, k.key).has_value())
+          << name << " [" << k.section << "] " << k.key;
+    }
     for (const auto& k : expected) {
       EXPECT_EQ(keys.count(k), 1u) << name << " lacks [" << k.first << "] " << k.second;
     }
@@ -81,107 +73,42 @@ TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramReadsAndNoOther) {
   }
 }
 
+// The one deliberate difference from the built-in texts: English.ini names
+// the shipped help page, the built-in name a help file that is not shipped.
 TEST(ShippedLanguageFiles, EnglishGivesTheBuiltInTexts) {
   const TIniFile english(Shipped("English.ini"));
   const TInterfaceTexts builtIn;
-  for (const auto& k : test::InterfaceTextKeys()) {
-    // The one deliberate difference: English.ini names the shipped help
-    // page, the built-in name a help file that is not shipped.
-    if (std::string(k.key) == "HelpFile") continue;
-    EXPECT_EQ(english.Find(k.section, k.key), builtIn.*k.member) << k.key;
-  }
-  for (const auto& k : test::WindowCaptionKeys()) {
-    EXPECT_EQ(english.Find(k.section, k.key), std::string(k.builtIn)) << k.section << " " << k.key;
-  }
-  EXPECT_EQ(LanguageListEntry(english), "English (English)");
-
-  // With English.ini read over them, the texts are the built-in ones.
   TInterfaceTexts read;
-  read.HelpFile = builtIn.HelpFile;
   ReadInterfaceTexts(english, read);
   ReadCloseNowTexts(english, read);
   EXPECT_EQ(read.HelpFile, "orbelle-help.html");
   read.HelpFile = builtIn.HelpFile;
-  for (const auto& k : test::InterfaceTextKeys()) EXPECT_EQ(read.*k.member, builtIn.*k.member);
-}
-
-// The captions the running program shows before any language is applied
-// are the ones English.ini gives.
-TEST(ShippedLanguageFiles, EnglishGivesTheCaptionsTheProgramIsBuiltWith) {
-  const TIniFile english(Shipped("English.ini"));
-  test::Computer pc({{'D', platform::DriveType::CdRom}});
-  auto& program = pc.Start();
-  program.TrayRightClick();
-  std::vector<std::string> menu;
-  for (const std::string& text : program.MenuTexts()) {
-    if (text != "-") menu.push_back(text);
-  }
-  std::vector<std::string> fromFile;
-  for (const char* key : {"MnuUnlock", "MenuLock", "MnuClose", "MnuOpen", "MnuOptions", "MnuHelp",
-                          "MnuAbout", "MnuExit"}) {
-    fromFile.push_back(english.ReadText("Menu", key, "<absent>"));
-  }
-  EXPECT_EQ(menu, fromFile);
-  program.ChooseMenuItem({});
-
-  const sim::SimWindow* closeNow =
-      program.WindowTitled(*english.Find("CloseImmediatelyWindow", "Caption"));
-  ASSERT_NE(closeNow, nullptr) << "no window titled as [CloseImmediatelyWindow] Caption";
-  for (const char* key : {"CloseImmediately", "CancelCloseImmediately"}) {
-    EXPECT_NE(program.FindControl(closeNow->handle, *english.Find("CloseImmediatelyWindow", key)),
-              nullptr)
-        << key;
-  }
-  test::Computer::Close(program);
-}
-
-// Windows-1252 text that happens to be valid UTF-8 would mean the file was
-// saved in the wrong encoding: a lead byte followed by the continuation
-// bytes it announces.
-bool HasUtf8Sequence(const std::string& bytes) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    std::size_t follow = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      follow = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      follow = 2;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      follow = 3;
-    } else {
-      continue;
+  for (const auto& k : test::InterfaceTextKeys()) {
+    EXPECT_EQ(read.*k.member, builtIn.*k.member) << k.key;
+    if (std::string(k.key) != "HelpFile") {
+      EXPECT_EQ(english.Find(k.section, k.key), builtIn.*k.member) << k.key;
     }
-    if (i + follow >= bytes.size()) continue;
-    bool continued = true;
-    for (std::size_t j = 1; j <= follow; ++j) {
-      continued = continued && (static_cast<unsigned char>(bytes[i + j]) & 0xC0) == 0x80;
-    }
-    if (continued) return true;
   }
-  return false;
+  for (const auto& k : test::WindowCaptionKeys()) {
+    EXPECT_EQ(english.Find(k.section, k.key), std::string(k.builtIn)) << k.section << " " << k.key;
+  }
 }
 
 TEST(ShippedLanguageFiles, AreWindows1252) {
-  EXPECT_TRUE(
-      HasUtf8Sequence("Fran\xC3\xA7"
-                      "ais"));
-  EXPECT_FALSE(
-      HasUtf8Sequence("Fran\xE7"
-                      "ais \xDC"
-                      "ber \xC9"
-                      "chap"));
   for (const char* name : kShipped) {
     const std::string bytes = Shipped(name);
-    EXPECT_FALSE(HasUtf8Sequence(bytes)) << name;
     EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF") << name;
-    for (const char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
       // No control characters but the line ends; 0x81, 0x8D, 0x8F, 0x90 and
       // 0x9D are no characters in Windows-1252.
-      const auto byte = static_cast<unsigned char>(c);
-      const bool control = byte < 0x20 && c != '\r' && c != '\n';
+      const auto byte = static_cast<unsigned char>(bytes[i]);
+      const bool control = byte < 0x20 && byte != '\r' && byte != '\n';
       const bool unassigned =
           byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
       EXPECT_FALSE(control || unassigned || byte == 0x7F) << name << ": byte " << int{byte};
+      // A Latin letter saved as UTF-8: a lead byte and its continuation byte.
+      const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+      EXPECT_FALSE(byte >= 0xC2 && byte <= 0xDF && (next & 0xC0) == 0x80) << name << " at " << i;
     }
   }
   // The translations use their letters, not stand-ins.
@@ -195,10 +122,22 @@ TEST(ShippedLanguageFiles, EachWorksAsTheProgramUsesIt) {
                                                       {"French.ini",
                                                        "French (Fran\xE7"
                                                        "ais)"}};
+  // Laid into a program folder as the Windows build lays them, the files are
+  // found and listed by their names.
+  test::Computer pc({{'D', platform::DriveType::CdRom}});
   for (const char* name : kShipped) {
+    pc.world.files[std::string("C:\\Program Files\\Orbelle\\Language\\") + name] = Shipped(name);
+  }
+  auto& program = pc.Start();
+  const std::vector<TLanguageEntry> found = FindLanguageFiles(program.Platform().files);
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found.front().Path, DefaultLanguageFile(program.Platform().files));
+  test::Computer::Close(program);
+  for (const TLanguageEntry& entry : found) {
+    const std::string name = entry.Path.substr(entry.Path.rfind('\\') + 1);
     SCOPED_TRACE(name);
     const TIniFile file(Shipped(name));
-    EXPECT_EQ(LanguageListEntry(file), entries.at(name));
+    EXPECT_EQ(entry.Name, entries.at(name));
     const TTranslatorInfo translator = ReadTranslatorInfo(file);
     EXPECT_NE(translator.Name, "UNKNOWN");
     EXPECT_TRUE(translator.Email.ends_with("@example.org")) << translator.Email;
@@ -228,25 +167,6 @@ TEST(ShippedLanguageFiles, EachWorksAsTheProgramUsesIt) {
   }
 }
 
-// Laid into a program folder as the Windows build and orbl3_sim lay them,
-// the files are found and listed by their names.
-TEST(ShippedLanguageFiles, AreFoundInTheProgramFolder) {
-  test::Computer pc({{'D', platform::DriveType::CdRom}});
-  for (const char* name : kShipped) {
-    pc.world.files[std::string("C:\\Program Files\\Orbelle\\Language\\") + name] = Shipped(name);
-  }
-  auto& program = pc.Start();
-  const std::vector<TLanguageEntry> found = FindLanguageFiles(program.Platform().files);
-  std::vector<std::string> names;
-  for (const TLanguageEntry& entry : found) names.push_back(entry.Name);
-  EXPECT_EQ(names, (std::vector<std::string>{"English (English)",
-                                             "French (Fran\xE7"
-                                             "ais)",
-                                             "German (Deutsch)"}));
-  EXPECT_EQ(found.front().Path, DefaultLanguageFile(program.Platform().files));
-  test::Computer::Close(program);
-}
-
 // The help page the files name is shipped, and it is a page of its own: no
 // script and nothing fetched from elsewhere.
 TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
@@ -271,12 +191,6 @@ TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
     EXPECT_NE(page.find(escaped), std::string::npos) << "the help page lacks \"" << caption << '"';
   }
 }
-
-}  // namespace
-}  // namespace orbl
-
-namespace orbl {
-namespace {
 
 // Every title, control text, list entry and bar caption of the program's
 // windows, in the order they were built.
@@ -329,13 +243,13 @@ std::vector<std::string> EveryTextAfterStartUp(const std::string& language, bool
   return texts;
 }
 
-}  // namespace
-
 // English.ini, applied by start-up and again by every showing of the options
-// window, leaves every window exactly as the program builds it: a misspelt
-// key in the file or in the program would leave a text of its own here.
+// window, leaves every window exactly as the program builds it; with every
+// value marked, every text but those that are no words comes from the file.
+// A key misspelt in the file or in the program, or one never read, shows here.
 TEST(ShippedLanguageFiles, EnglishLeavesEveryWindowAsBuilt) {
   for (bool showOptions : {false, true}) {
+    SCOPED_TRACE(showOptions ? "options shown" : "after start-up");
     auto builtIn = EveryTextAfterStartUp("", showOptions);
     auto english = EveryTextAfterStartUp(Shipped("English.ini"), showOptions);
     // The differences there must be: the language list lists the file, and
@@ -345,23 +259,12 @@ TEST(ShippedLanguageFiles, EnglishLeavesEveryWindowAsBuilt) {
                   english.end());
     std::replace(builtIn.begin(), builtIn.end(), std::string("Interval:"),
                  std::string("Interval (seconds):"));
-    EXPECT_EQ(english.size(), builtIn.size());
-    for (std::size_t i = 0; i < std::min(english.size(), builtIn.size()); ++i) {
-      EXPECT_EQ(english[i], builtIn[i]) << "text " << i << (showOptions ? " (shown)" : "");
-    }
+    EXPECT_EQ(english, builtIn);
     EXPECT_GT(builtIn.size(), 80u);
-  }
-}
 
-// Every text of every window comes from the file, but for those that are
-// no words of a language: a key the program misspells, or one it never
-// reads, would leave its text unmarked here.
-TEST(ShippedLanguageFiles, EveryWordOfEveryWindowComesFromTheFile) {
-  for (bool showOptions : {false, true}) {
-    const auto marked = EveryTextAfterStartUp(MarkedEnglish(), showOptions);
     std::set<std::string> unmarked;
-    for (std::size_t i = 0; i < marked.size(); ++i) {
-      if (marked[i].find('~') == std::string::npos) unmarked.insert(marked[i]);
+    for (const std::string& text : EveryTextAfterStartUp(MarkedEnglish(), showOptions)) {
+      if (text.find('~') == std::string::npos) unmarked.insert(text);
     }
     // No words: titles and names without a key, numbers, drive letters, the
     // web address; the modifier boxes and the close-now dialog's lines take
@@ -385,8 +288,9 @@ TEST(ShippedLanguageFiles, EveryWordOfEveryWindowComesFromTheFile) {
                                       "[Orbelle]",
                                       "https://www.example.com/orbelle/"};
     if (!showOptions) expected.insert("menu -");
-    EXPECT_EQ(unmarked, expected) << (showOptions ? "(shown)" : "");
+    EXPECT_EQ(unmarked, expected);
   }
 }
 
+}  // namespace
 }  // namespace orbl

@@ -51,6 +51,18 @@ class FrmHotKeyTest : public DriveFixture {
     return 0;
   }
   void Choose(const std::string& name) { program.SelectItem(Dialog().KeyList, EntryOf(name)); }
+  // What the boxes and the list show, as "Ctrl+Alt+Delete".
+  std::string Showing() {
+    std::string text;
+    for (const auto& [box, name] : {std::pair{Dialog().WinBox, "Win+"},
+                                    {Dialog().CtrlBox, "Ctrl+"},
+                                    {Dialog().AltBox, "Alt+"},
+                                    {Dialog().ShiftBox, "Shift+"}}) {
+      if (Windows().IsChecked(box)) text += name;
+    }
+    return text + SelectedName();
+  }
+  void Click(platform::ControlHandle control) { program.ClickControl(control); }
 
   THotKeyDef edited;
 };
@@ -80,91 +92,45 @@ TEST_F(FrmHotKeyTest, IsBuiltHiddenAsATopmostCentredDialogWithTheKeyList) {
   EXPECT_EQ(program.Controls(Dialog().Handle)[1]->params.kind, platform::ControlKind::DropDownList);
 }
 
-TEST_F(FrmHotKeyTest, ShowsAStoredHotKeyTickedAndSelected) {
+// Each showing shows its hot key, clearing what the last one ticked; each way
+// out writes its outcome.
+TEST_F(FrmHotKeyTest, EachWayOutWritesItsOutcome) {
   Start();
   Edit({false, true, true, false, kDelete});
-  EXPECT_TRUE(Windows().IsChecked(Dialog().CtrlBox));
-  EXPECT_TRUE(Windows().IsChecked(Dialog().AltBox));
-  EXPECT_FALSE(Windows().IsChecked(Dialog().ShiftBox));
-  EXPECT_FALSE(Windows().IsChecked(Dialog().WinBox));
-  EXPECT_EQ(SelectedName(), "Delete");
-  program.ClickControl(Dialog().CancelButton);
+  EXPECT_EQ(Showing(), "Ctrl+Alt+Delete");
+  Click(Dialog().CancelButton);
   EXPECT_FALSE(Up());
-
-  // The next showing clears what the last one ticked.
   Edit({true, false, false, true, 'Q'});
-  EXPECT_FALSE(Windows().IsChecked(Dialog().CtrlBox));
-  EXPECT_FALSE(Windows().IsChecked(Dialog().AltBox));
-  EXPECT_TRUE(Windows().IsChecked(Dialog().ShiftBox));
-  EXPECT_TRUE(Windows().IsChecked(Dialog().WinBox));
-  EXPECT_EQ(SelectedName(), "Q");
-  program.ClickControl(Dialog().CancelButton);
-}
+  EXPECT_EQ(Showing(), "Win+Shift+Q");
+  Click(Dialog().CancelButton);
 
-TEST_F(FrmHotKeyTest, EachWayOutWritesItsOutcome) {
   struct Case {
     const char* name;
-    THotKeyDef stored;
-    std::function<void()> user;
+    const char* key;  // chosen after Shift is ticked
+    std::function<void()> leave;
     THotKeyDef expected;
     bool ok;
     bool remove;
   };
   const THotKeyDef ctrlA{false, true, false, false, 'A'};
-  const auto tickShiftChooseF5 = [&] {
-    program.ClickControl(Dialog().ShiftBox);
-    Choose("F5");
-  };
+  const auto ok = [&] { Click(Dialog().OkButton); };
   const Case cases[] = {
-      {"OK with changes",
-       ctrlA,
-       [&] {
-         tickShiftChooseF5();
-         program.ClickControl(Dialog().OkButton);
-       },
-       {false, true, false, true, kF5},
-       true,
-       false},
+      {"OK with changes", "F5", ok, {false, true, false, true, kF5}, true, false},
       // No key is no hot key: the ticked Ctrl must not be stored with it.
-      {"OK with <NONE> and Ctrl ticked",
-       ctrlA,
-       [&] {
-         Choose("<NONE>");
-         program.ClickControl(Dialog().OkButton);
-       },
-       {},
-       true,
-       false},
+      {"OK with <NONE>", "<NONE>", ok, {}, true, false},
       {"Remove whatever the controls show",
-       ctrlA,
-       [&] {
-         tickShiftChooseF5();
-         program.ClickControl(Dialog().RemoveButton);
-       },
+       "F5",
+       [&] { Click(Dialog().RemoveButton); },
        {},
        false,
        true},
-      {"Cancel", ctrlA,
-       [&] {
-         tickShiftChooseF5();
-         program.ClickControl(Dialog().CancelButton);
-       },
-       ctrlA, false, false},
-      {"close box", ctrlA,
-       [&] {
-         tickShiftChooseF5();
-         program.CloseWindowByUser(Dialog().Handle);
-       },
-       ctrlA, false, false},
+      {"Cancel", "F5", [&] { Click(Dialog().CancelButton); }, ctrlA, false, false},
+      {"close box", "F5", [&] { program.CloseWindowByUser(Dialog().Handle); }, ctrlA, false, false},
       // Another program may hide the window: no button was pressed this time.
-      {"hidden from outside", ctrlA,
-       [&] {
-         tickShiftChooseF5();
-         program.Inject([&] { Windows().ShowWindow(Dialog().Handle, false); });
-       },
-       ctrlA, false, false},
+      {"hidden from outside", "F5",
+       [&] { program.Inject([&] { Windows().ShowWindow(Dialog().Handle, false); }); }, ctrlA, false,
+       false},
   };
-  Start();
   for (const Case& c : cases) {
     // Each showing follows one that ended with OK or Remove, so that flags
     // left over from it would show.
@@ -172,10 +138,11 @@ TEST_F(FrmHotKeyTest, EachWayOutWritesItsOutcome) {
       SCOPED_TRACE(std::string(c.name) +
                    (before == Dialog().OkButton ? " after OK" : " after Remove"));
       Edit({});
-      program.ClickControl(before);
-
-      Edit(c.stored);
-      c.user();
+      Click(before);
+      Edit(ctrlA);
+      Click(Dialog().ShiftBox);
+      Choose(c.key);
+      c.leave();
       EXPECT_FALSE(Up());
       EXPECT_EQ(Describe(edited), Describe(c.expected));
       EXPECT_EQ(Dialog().OkPressed, c.ok);
@@ -192,20 +159,20 @@ TEST_F(FrmHotKeyTest, AKeyTheListLacksSurvivesAnOkThatDidNotChooseOne) {
   Start();
   Edit({false, true, false, false, kF13});
   EXPECT_EQ(SelectedName(), "(none)");
-  program.ClickControl(Dialog().CtrlBox);
-  program.ClickControl(Dialog().AltBox);
-  program.ClickControl(Dialog().OkButton);
+  Click(Dialog().CtrlBox);
+  Click(Dialog().AltBox);
+  Click(Dialog().OkButton);
   EXPECT_EQ(Describe(edited), Describe({false, false, true, false, kF13}));
 
   // Choosing an entry replaces it, "<NONE>" included.
   Edit({false, true, false, false, kF13});
   Choose("<NONE>");
-  program.ClickControl(Dialog().OkButton);
+  Click(Dialog().OkButton);
   EXPECT_EQ(Describe(edited), Describe({}));
 
   // A listed key does not linger for the next hot key that lacks a key.
   Edit({false, false, true, false, 'Z'});
-  program.ClickControl(Dialog().CancelButton);
+  Click(Dialog().CancelButton);
   program.Inject([this] {
     Dialog().ShowHotKey({});
     edited = Dialog().ReadHotKey();
@@ -223,7 +190,7 @@ TEST_F(FrmHotKeyTest, KeyNamesFollowTheLanguageInUse) {
   EXPECT_EQ(Windows().ControlText(Dialog().ShiftBox), "Shift");
   Choose("<KEINE>");
   Choose("Leertaste");
-  program.ClickControl(Dialog().OkButton);
+  Click(Dialog().OkButton);
   EXPECT_EQ(Describe(edited), Describe({false, true, false, false, 32}));
 
   // A later language change reaches the list and the boxes at the next showing.
@@ -235,7 +202,7 @@ TEST_F(FrmHotKeyTest, KeyNamesFollowTheLanguageInUse) {
   EXPECT_EQ(Windows().Items(Dialog().KeyList).at(1), "Espace");
   EXPECT_EQ(Windows().ControlText(Dialog().ShiftBox), "Maj");
   Choose("Espace");
-  program.ClickControl(Dialog().OkButton);
+  Click(Dialog().OkButton);
   EXPECT_EQ(edited.Key, 32);
 }
 
