@@ -11,8 +11,9 @@ using Door = DriveFixture;
 
 TEST_F(Door, OpenAndCloseEachOpenTheDeviceSendOneCommandAndCloseIt) {
   Start();
-  Do([](TDriveControl& c) { c.OpenDoor('D'); });
-  EXPECT_EQ(Devices(), (Lines{"cd audio open D", "door open D", "cd audio close D"}));
+  // The letter reaches the device in the case the caller passed.
+  Do([](TDriveControl& c) { c.OpenDoor('d'); });
+  EXPECT_EQ(Devices(), (Lines{"cd audio open d", "door open D", "cd audio close D"}));
   EXPECT_TRUE(world.Drive('D').doorOpen);
   // The same three steps on a door that is already open: the drive decides.
   Do([](TDriveControl& c) { c.OpenDoor('D'); });
@@ -36,12 +37,6 @@ TEST_F(Door, AFailedOpenSendsNothingMoreAndARefusedCommandStillClosesTheDevice) 
   Do([](TDriveControl& c) { c.OpenDoor('E'); });
   EXPECT_EQ(Devices(), (Lines{"cd audio open E", "door open E refused", "cd audio close E"}));
   EXPECT_TRUE(program.BoxHistory().empty() && world.beeps.empty());
-}
-
-TEST_F(Door, TheLetterReachesTheDeviceInTheCaseTheCallerPassed) {
-  Start();
-  Do([](TDriveControl& c) { c.OpenDoor('d'); });
-  EXPECT_EQ(Devices(), (Lines{"cd audio open d", "door open D", "cd audio close D"}));
 }
 
 TEST_F(Door, StartUpProbesEveryDriveLastAndMovesNoDoor) {
@@ -197,22 +192,12 @@ TEST_F(Lock, AnUnlockSendsOneAllowPerLockThisRunMade) {
 TEST_F(Lock, TheDiscTestAsksTheVolume) {
   Start();
   world.Drive('D').discInside = true;
-  bool d = false, e = true, x = true;
-  Do([&](TDriveControl& c) {
-    d = c.IsDiscPresent('D');
-    e = c.IsDiscPresent('e');
-    x = c.IsDiscPresent('X');
+  Do([](TDriveControl& c) {
+    EXPECT_TRUE(c.IsDiscPresent('D'));
+    EXPECT_FALSE(c.IsDiscPresent('e'));
+    EXPECT_FALSE(c.IsDiscPresent('X'));
   });
-  EXPECT_TRUE(d);
-  EXPECT_FALSE(e);
-  EXPECT_FALSE(x);
   EXPECT_TRUE(program.BoxHistory().empty());
-}
-
-TEST_F(Lock, TheWarningBeepIsOneLongTone) {
-  Start();
-  Do([](TDriveControl& c) { c.BeepWarning(); });
-  EXPECT_EQ(world.beeps, (Tones{{750, 450}}));
 }
 
 TEST_F(Lock, LettersOutsideTheTableReachNoDevice) {
