@@ -214,12 +214,7 @@ TEST(Lifecycle, EveryWayOutStoresTheSettingsAndTakesTheIconAndTheAtomsAlong) {
       {"close request during start-up",
        {"options"},
        [](sim::SimProcess& p) { Computer::Close(p); }},
-      {"menu Exit",
-       {},
-       [](sim::SimProcess& p) {
-         p.TrayRightClick();
-         p.ChooseMenuItem({"Exit"});
-       }},
+      {"menu Exit", {}, [](sim::SimProcess& p) { Computer::Choose(p, {"Exit"}); }},
       {"options window destroyed",
        {},
        [](sim::SimProcess& p) { p.DestroyWindow(p.WindowTitled("Orbelle 3")->handle); }},

@@ -25,8 +25,7 @@ TEST(Tray, TheIconGoesUpBeforeTheOtherWindowsAreBuilt) {
   ASSERT_NE(program.TrayIcon(), nullptr);
   EXPECT_EQ(program.TrayIcon()->windowsWhenAdded, std::vector<std::string>{"Orbelle"});
   // The icon works once start-up is over.
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Exit"});
+  Computer::Choose(program, {"Exit"});
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
@@ -92,8 +91,7 @@ TEST(Tray, AnIconTheBusyShellRefusedIsTriedAgainUntilItIsThere) {
   EXPECT_EQ(Count(calls, "tray icon add failed: no shell"), 3u);
   EXPECT_EQ(Count(calls, "tray icon added"), 1u);
   // The icon works like one added at once.
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Exit"});
+  Computer::Choose(program, {"Exit"});
   EXPECT_TRUE(pc.world.tray.Icons().empty());
 }
 
@@ -146,8 +144,7 @@ TEST(Tray, TheMenuOpensAndClosesWithOneOfOurWindowsInFront) {
                                       "menu closed", "foreground \"Orbelle 3\""}));
   // From the second menu on, the application window stands in front.
   from = program.Calls().size();
-  program.TrayRightClick();
-  program.ChooseMenuItem({});
+  Computer::Choose(program, {});
   EXPECT_EQ(CallsSince(program, from),
             (std::vector<std::string>{"foreground \"Orbelle\"", "menu tracked by \"Orbelle 3\"",
                                       "menu closed", "foreground \"Orbelle\""}));
@@ -164,8 +161,7 @@ TEST(Tray, TheDoubleClickRunsTheStoredActionUnlessAWindowOfOursIsUp) {
   EXPECT_TRUE(pc.world.Drive('D').doorOpen);
   EXPECT_FALSE(pc.world.Drive('F').doorOpen);
 
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Options..."});
+  Computer::Choose(program, {"Options..."});
   const auto* options = program.WindowTitled("Orbelle 3");
   ASSERT_TRUE(options->visible);
   pc.world.deviceLog.clear();

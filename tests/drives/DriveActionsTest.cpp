@@ -8,16 +8,14 @@ namespace orbl::test {
 namespace {
 
 TEST(IntervalMs, NeverBelowOneSecondNorAboveWhatATimerTakes) {
-  const std::pair<std::int32_t, std::uint32_t> cases[] = {
-      {15, 15000u},
-      {1, 1000u},
-      {0, 1000u},
-      {-1, 1000u},
-      {INT32_MIN, 1000u},
-      {2147483, 2147483000u},
-      {2147484, kMaxTimerMs},
-      {INT32_MAX, kMaxTimerMs},
-  };
+  const std::pair<std::int32_t, std::uint32_t> cases[] = {{15, 15000u},
+                                                          {1, 1000u},
+                                                          {0, 1000u},
+                                                          {-1, 1000u},
+                                                          {INT32_MIN, 1000u},
+                                                          {2147483, 2147483000u},
+                                                          {2147484, kMaxTimerMs},
+                                                          {INT32_MAX, kMaxTimerMs}};
   for (auto [seconds, ms] : cases) EXPECT_EQ(IntervalMs(seconds), ms) << seconds;
 }
 

@@ -12,8 +12,7 @@ using Lines = std::vector<std::string>;
 TEST(DriveScenario, AnOpenFromTheMenuIsClosedAgainAfterTheDefaultInterval) {
   Computer pc({{'D', platform::DriveType::CdRom}});
   auto& program = pc.Start();
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Open Door", "D:"});
+  Computer::Choose(program, {"Open Door", "D:"});
   pc.world.deviceLog.clear();
   pc.world.Advance(15000);
   EXPECT_EQ(pc.world.deviceLog, (Lines{"cd audio open D", "door close D", "cd audio close D"}));
@@ -86,14 +85,11 @@ TEST(DriveScenario, OpenCloseAndAFailedOpenAsTheDriveSeesThem) {
   auto& program = pc.Start();
   pc.world.Advance(1000 - pc.world.Now());
   const std::size_t from = pc.world.timedLog.size();
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Open Door", "D:"});
+  Computer::Choose(program, {"Open Door", "D:"});
   pc.world.Advance(2000);
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Close Door", "D:"});
+  Computer::Choose(program, {"Close Door", "D:"});
   pc.world.Drive('F').noDoorDevice = true;
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Open Door", "F:"});
+  Computer::Choose(program, {"Open Door", "F:"});
   EXPECT_EQ(DriveLines(pc.world, from),
             (Lines{"[1.000] pause 300 ms", "[1.300] cd audio open D", "[1.300] door open D",
                    "[1.300] cd audio close D", "[3.300] cd audio open D", "[3.300] door close D",
@@ -108,8 +104,7 @@ TEST(DriveScenario, MenuLockTwiceThenUnlockFreesTheEjectButton) {
   auto& program = pc.Start();
   pc.world.deviceLog.clear();
   for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
-    program.TrayRightClick();
-    program.ChooseMenuItem({item, "D:"});
+    Computer::Choose(program, {item, "D:"});
   }
   EXPECT_EQ(pc.world.deviceLog,
             (Lines{"open device D", "lock D", "close device D", "open device D", "lock D",
@@ -132,8 +127,7 @@ TEST(DriveScenario, ALockHeldByAnotherProgramSurvivesOurUnlock) {
   other.Kill();  // the count belongs to the drive, not to the process
   auto& program = pc.Start();
   for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
-    program.TrayRightClick();
-    program.ChooseMenuItem({item, "D:"});
+    Computer::Choose(program, {item, "D:"});
   }
   EXPECT_EQ(pc.world.Drive('D').lockCount, 1);
   EXPECT_FALSE(pc.world.PressEjectButton('D'));
