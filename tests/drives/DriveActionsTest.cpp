@@ -8,14 +8,16 @@ namespace orbl::test {
 namespace {
 
 TEST(IntervalMs, NeverBelowOneSecondNorAboveWhatATimerTakes) {
-  const std::pair<std::int32_t, std::uint32_t> cases[] = {{15, 15000u},
-                                                          {1, 1000u},
-                                                          {0, 1000u},
-                                                          {-1, 1000u},
-                                                          {INT32_MIN, 1000u},
-                                                          {2147483, 2147483000u},
-                                                          {2147484, kMaxTimerMs},
-                                                          {INT32_MAX, kMaxTimerMs}};
+  const std::pair<std::int32_t, std::uint32_t> cases[] = {
+      {15, 15000u},
+      {1, 1000u},
+      {0, 1000u},
+      {-1, 1000u},
+      {INT32_MIN, 1000u},
+      {2147483, 2147483000u},
+      {2147484, kMaxTimerMs},
+      {INT32_MAX, kMaxTimerMs},
+  };
   for (auto [seconds, ms] : cases) EXPECT_EQ(IntervalMs(seconds), ms) << seconds;
 }
 
@@ -89,7 +91,7 @@ TEST_F(Actions, LockWithOpenCloseUnlocksBeforeOpeningAndLocksAfterClosing) {
   EXPECT_EQ(world.Drive('D').lockCount, 1);
 }
 
-TEST_F(Actions, ToggleAllDoorsOpensEveryClosedDriveThenClosesEveryOpenOne) {
+TEST_F(Actions, ToggleAllDoorsAndLocksAlternateByTheProgramsOwnFlag) {
   Start();
   Drive('E').DoorOpen = true;  // believed open already: not opened again
   Do([](TDriveControl& c) { c.ToggleAllDoors(); });
@@ -100,10 +102,8 @@ TEST_F(Actions, ToggleAllDoorsOpensEveryClosedDriveThenClosesEveryOpenOne) {
                               "cd audio open E", "door close E", "cd audio close E"}));
   EXPECT_FALSE(State().AllDoorsOpened);
   EXPECT_FALSE(Drive('D').DoorOpen || Drive('E').DoorOpen);
-}
 
-TEST_F(Actions, ToggleAllLocksAlternatesWhateverTheDrivesSay) {
-  Start();
+  // The locks alternate likewise, whatever the drives say.
   Drive('D').Locked = true;
   Drive('E').ShowMessagesWhenLockingUnlocking = true;
   Do([](TDriveControl& c) { c.ToggleAllLocks(); });
@@ -285,17 +285,14 @@ TEST_F(AutoClose, ThePeriodicCloseSendsTheCommandAndLeavesTheBeliefAlone) {
   Do([](TDriveControl& c) { c.ToggleDoor('E'); });
   EXPECT_EQ(Devices(), (Lines{"cd audio open E", "door close E", "cd audio close E",
                               "open device E", "lock E", "close device E"}));
-}
-
-TEST_F(AutoClose, ThePeriodicTimerTicksThroughTheProgram) {
-  Start();
+  // The timer ticks through the program, for each drive with the option.
   Drive('D').TryToCloseEverySomeSeconds = true;
   program.Inject([this] {
     frmMain->PeriodicCloseTimer.SetInterval(IntervalMs(0));
     frmMain->PeriodicCloseTimer.SetEnabled(true);
   });
   world.Advance(3000);
-  EXPECT_EQ(Devices().size(), 9u);
+  EXPECT_EQ(Devices().size(), 18u);
 }
 
 }  // namespace

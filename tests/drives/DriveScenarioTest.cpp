@@ -20,47 +20,42 @@ TEST(DriveScenario, AnOpenFromTheMenuIsClosedAgainAfterTheDefaultInterval) {
   EXPECT_FALSE(program.NextTimerDue().has_value());
 }
 
-TEST(DriveScenario, ADriveMarkedForItLocksAtStartUpWithItsBox) {
-  Computer pc;
-  pc.Store("D Lock this drive on starting program", "1");
-  pc.Store("D ShowMessagesWhenLockingUnlocking", "1");
-  pc.Store("F Lock this drive on starting program", "1");  // no box for F
+// Start-up waits in each box, so the later locks and the probes come after
+// it. A refused lock shows its error box only with the drive's option, and
+// no lock beeps without success.
+TEST(DriveScenario, DrivesMarkedForItLockAtStartUpWithTheirBoxes) {
+  Computer pc({{'D', platform::DriveType::CdRom},
+               {'F', platform::DriveType::CdRom},
+               {'G', platform::DriveType::CdRom}});
+  for (const char* drive : {"D", "F", "G"}) {
+    pc.Store(std::string(drive) + " Lock this drive on starting program", "1");
+    pc.Store(std::string(drive) + " BeepWhenLockingUnlocking", *drive == 'D' ? "0" : "1");
+    pc.Store(std::string(drive) + " ShowMessagesWhenLockingUnlocking", *drive == 'F' ? "0" : "1");
+  }
   pc.world.Drive('F').lockRefused = true;
+  pc.world.Drive('G').lockRefused = true;
   auto& program = pc.Start();
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Locked!");
-  // Start-up waits in the box: F's lock and the probes come after it.
   EXPECT_EQ(pc.world.deviceLog, (Lines{"open device D", "lock D", "close device D"}));
   program.AnswerBox();
-  EXPECT_EQ(pc.world.deviceLog, (Lines{"open device D", "lock D", "close device D", "open device F",
-                                       "lock F refused", "close device F", "cd audio open D",
-                                       "cd audio close D", "cd audio open F", "cd audio close F"}));
-  EXPECT_EQ(program.BoxHistory().size(), 1u);
-}
-
-TEST(DriveScenario, ARefusedLockAtStartUpShowsTheErrorBoxOnlyWithTheDrivesOption) {
-  for (const char* option : {"1", "0"}) {
-    Computer pc({{'D', platform::DriveType::CdRom}});
-    pc.Store("D Lock this drive on starting program", "1");
-    pc.Store("D ShowMessagesWhenLockingUnlocking", option);
-    pc.Store("D BeepWhenLockingUnlocking", "1");
-    pc.world.Drive('D').lockRefused = true;
-    auto& program = pc.Start();
-    if (option == std::string("1")) {
-      ASSERT_EQ(program.OpenBoxes().size(), 1u);
-      const sim::SimBox box = program.OpenBoxes().back();
-      EXPECT_EQ(box.caption,
-                "Unfortunately, the device cannot be locked right now. Please, retry later.");
-      EXPECT_EQ(box.text, box.caption);
-      EXPECT_EQ(box.flags,
-                platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
-      EXPECT_FALSE(box.behind);
-      program.AnswerBox();
-    }
-    EXPECT_TRUE(program.OpenBoxes().empty());
-    EXPECT_TRUE(pc.world.beeps.empty());
-    Computer::Close(program);
-  }
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  const sim::SimBox box = program.OpenBoxes().back();
+  EXPECT_EQ(box.caption,
+            "Unfortunately, the device cannot be locked right now. Please, retry later.");
+  EXPECT_EQ(box.text, box.caption);
+  EXPECT_EQ(box.flags,
+            platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
+  EXPECT_FALSE(box.behind);
+  program.AnswerBox();
+  EXPECT_EQ(pc.world.deviceLog,
+            (Lines{"open device D", "lock D", "close device D", "open device F", "lock F refused",
+                   "close device F", "open device G", "lock G refused", "close device G",
+                   "cd audio open D", "cd audio close D", "cd audio open F", "cd audio close F",
+                   "cd audio open G", "cd audio close G"}));
+  EXPECT_EQ(program.BoxHistory().size(), 2u);
+  EXPECT_TRUE(pc.world.beeps.empty());
+  Computer::Close(program);
 }
 
 // The lines of the timed log from position `from` on that concern drives.
