@@ -23,119 +23,62 @@ constexpr std::uint32_t kDbtDevTypHandle = 6;
 constexpr std::uint64_t kDbtDeviceArrival = 0x8000;
 constexpr std::uint64_t kDbtDeviceRemovePending = 0x8003;
 
-struct Case {
-  std::string name;
-  std::uint32_t code = kDeviceChange;
-  std::uint64_t wParam = kDbtDeviceRemoveComplete;
-  std::int64_t lParam = 0x12340000;
-  std::vector<std::byte> bytes;
-  std::optional<DeviceRemoval> expected;
-};
-
 const DeviceRemoval kUnreadable{false, {}};
 
-std::vector<char> Letters(const std::string& letters) {
-  return {letters.begin(), letters.end()};
+DeviceRemoval Read(const std::string& letters) {
+  return {true, {letters.begin(), letters.end()}};
 }
 
-TEST(DeviceBroadcast, RemovalsAndTheLettersOfTheirUnitMasks) {
-  const std::vector<Case> cases = {
-      {.name = "the disc of E",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u << 4),
-       .expected = DeviceRemoval{true, Letters("E")}},
-      {.name = "A, P and Z by their own bits",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u | 1u << 15 | 1u << 25),
-       .expected = DeviceRemoval{true, Letters("APZ")}},
-      {.name = "bits above Z are ignored",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 0xFC000000u | 1u << 3),
-       .expected = DeviceRemoval{true, Letters("D")}},
-      {.name = "every bit",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 0xFFFFFFFFu),
-       .expected = DeviceRemoval{true, Letters("ABCDEFGHIJKLMNOPQRSTUVWXYZ")}},
-      {.name = "no bit",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 0),
-       .expected = DeviceRemoval{true, {}}},
-      {.name = "declared without padding",
-       .bytes = test::VolumeBroadcast(18, kDbtDevTypVolume, 1u << 6, 18),
-       .expected = DeviceRemoval{true, Letters("G")}},
-      {.name = "declared up to the mask's end",
-       .bytes = test::VolumeBroadcast(16, kDbtDevTypVolume, 1u << 6),
-       .expected = DeviceRemoval{true, Letters("G")}},
-      {.name = "declared larger than sent: read what was sent",
-       .bytes = test::VolumeBroadcast(0xFFFFFFFFu, kDbtDevTypVolume, 1u << 6, 16),
-       .expected = DeviceRemoval{true, Letters("G")}},
-  };
-  for (const Case& c : cases) {
-    const Message message{c.code, c.wParam, c.lParam, c.bytes};
-    EXPECT_EQ(DecodeDeviceRemoval(message), c.expected) << c.name;
-  }
+std::vector<std::byte> Volume(std::uint32_t declared, std::uint32_t mask, std::size_t sent = 20) {
+  return test::VolumeBroadcast(declared, kDbtDevTypVolume, mask, sent);
 }
 
-TEST(DeviceBroadcast, ABroadcastThatCannotBeReadIsARemovalWithoutLetters) {
-  const std::vector<Case> cases = {
-      {.name = "declared one byte short of the mask",
-       .bytes = test::VolumeBroadcast(15, kDbtDevTypVolume, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "declared as a bare header, a mask after it",
-       .bytes = test::VolumeBroadcast(12, kDbtDevTypVolume, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "declared as nothing",
-       .bytes = test::VolumeBroadcast(0, kDbtDevTypVolume, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "sent one byte short of the mask",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u << 4, 15),
-       .expected = kUnreadable},
-      {.name = "sent a header only",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u << 4, 12),
-       .expected = kUnreadable},
-      {.name = "less than a size field",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u << 4, 3),
-       .expected = kUnreadable},
-      {.name = "a port",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypPort, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "a device handle",
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypHandle, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "an OEM device",
-       .bytes = test::VolumeBroadcast(20, 0, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "a type with the volume's low byte",
-       .bytes = test::VolumeBroadcast(20, 0x102, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "bytes without a pointer",
-       .lParam = 0,
-       .bytes = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u << 4),
-       .expected = kUnreadable},
-      {.name = "a pointer without bytes", .bytes = {}, .expected = kUnreadable},
-  };
-  for (const Case& c : cases) {
-    const Message message{c.code, c.wParam, c.lParam, c.bytes};
-    EXPECT_EQ(DecodeDeviceRemoval(message), c.expected) << c.name;
-  }
-}
+struct Case {
+  const char* name;
+  std::vector<std::byte> bytes;
+  std::optional<DeviceRemoval> expected;  // none: not a completed removal
+  std::uint64_t wParam = kDbtDeviceRemoveComplete;
+  std::uint32_t code = kDeviceChange;
+  std::int64_t lParam = 0x12340000;
+};
 
-TEST(DeviceBroadcast, OnlyACompletedRemovalCounts) {
-  const std::vector<std::byte> e = test::VolumeBroadcast(20, kDbtDevTypVolume, 1u << 4);
-  const std::vector<Case> cases = {
-      {.name = "an arrival", .wParam = kDbtDeviceArrival, .bytes = e, .expected = {}},
-      {.name = "a removal still pending",
-       .wParam = kDbtDeviceRemovePending,
-       .bytes = e,
-       .expected = {}},
-      {.name = "the removal's code above 32 bits",
-       .wParam = 0x1'0000'0000u | kDbtDeviceRemoveComplete,
-       .bytes = e,
-       .expected = {}},
-      {.name = "another message",
-       .code = platform::msg::kPowerBroadcast,
-       .bytes = e,
-       .expected = {}},
-      {.name = "a hot key", .code = platform::msg::kHotKey, .bytes = e, .expected = {}},
+TEST(DeviceBroadcast, RemovalsTheLettersOfTheirUnitMasksAndWhatCannotBeRead) {
+  const std::vector<std::byte> e = Volume(20, 1u << 4);
+  const Case cases[] = {
+      {"the disc of E", e, Read("E")},
+      {"A, P and Z by their own bits", Volume(20, 1u | 1u << 15 | 1u << 25), Read("APZ")},
+      {"bits above Z are ignored", Volume(20, 0xFC000000u | 1u << 3), Read("D")},
+      {"every bit", Volume(20, 0xFFFFFFFFu), Read("ABCDEFGHIJKLMNOPQRSTUVWXYZ")},
+      {"no bit", Volume(20, 0), Read("")},
+      {"declared without padding", Volume(18, 1u << 6, 18), Read("G")},
+      {"declared up to the mask's end", Volume(16, 1u << 6), Read("G")},
+      {"declared larger than sent: read what was sent", Volume(0xFFFFFFFFu, 1u << 6, 16),
+       Read("G")},
+      // Unreadable, yet still a removal.
+      {"declared one byte short of the mask", Volume(15, 1u << 4), kUnreadable},
+      {"declared as a bare header, a mask after it", Volume(12, 1u << 4), kUnreadable},
+      {"declared as nothing", Volume(0, 1u << 4), kUnreadable},
+      {"sent one byte short of the mask", Volume(20, 1u << 4, 15), kUnreadable},
+      {"sent a header only", Volume(20, 1u << 4, 12), kUnreadable},
+      {"less than a size field", Volume(20, 1u << 4, 3), kUnreadable},
+      {"a port", test::VolumeBroadcast(20, kDbtDevTypPort, 1u << 4), kUnreadable},
+      {"a device handle", test::VolumeBroadcast(20, kDbtDevTypHandle, 1u << 4), kUnreadable},
+      {"an OEM device", test::VolumeBroadcast(20, 0, 1u << 4), kUnreadable},
+      {"a type with the volume's low byte", test::VolumeBroadcast(20, 0x102, 1u << 4), kUnreadable},
+      {"bytes without a pointer", e, kUnreadable, kDbtDeviceRemoveComplete, kDeviceChange, 0},
+      {"a pointer without bytes", {}, kUnreadable},
+      // Only a completed removal counts.
+      {"an arrival", e, std::nullopt, kDbtDeviceArrival},
+      {"a removal still pending", e, std::nullopt, kDbtDeviceRemovePending},
+      {"the removal's code above 32 bits", e, std::nullopt,
+       0x1'0000'0000u | kDbtDeviceRemoveComplete},
+      {"another message", e, std::nullopt, kDbtDeviceRemoveComplete,
+       platform::msg::kPowerBroadcast},
+      {"a hot key", e, std::nullopt, kDbtDeviceRemoveComplete, platform::msg::kHotKey},
   };
   for (const Case& c : cases) {
-    const Message message{c.code, c.wParam, c.lParam, c.bytes};
-    EXPECT_EQ(DecodeDeviceRemoval(message), std::nullopt) << c.name;
+    EXPECT_EQ(DecodeDeviceRemoval(Message{c.code, c.wParam, c.lParam, c.bytes}), c.expected)
+        << c.name;
   }
 }
 

@@ -3,39 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
-#include "platform/sim/SimProcess.h"
+#include "drives/DriveFixture.h"
 
 namespace orbl {
 namespace {
 
-using platform::DriveType;
-
-class FrmMainAfterStartUp : public ::testing::Test {
- protected:
-  void Start() {
-    program.Start([this](platform::Platform& p) {
-      const auto appWindow = p.windows.CreateTopWindow({}, {});
-      frmMain.emplace(p, appWindow, p.atoms.Add("ORBL"));
-      frmMain->StartUp();
-      p.windows.RunLoop();
-    });
-  }
-  void TearDown() override {
-    program.Inject([this] { frmMain.reset(); });
-  }
-
-  sim::SimWorld world;
-  sim::SimProcess program{world};
-  std::optional<TFrmMain> frmMain;
-};
+// The program started on the simulated computer, its frmMain at hand.
+using FrmMainAfterStartUp = test::DriveFixture;
 
 TEST_F(FrmMainAfterStartUp, HoldsOneRecordPerOpticalDriveWithItsHotKeyAtoms) {
-  world.AddDrive('C', DriveType::Fixed);
-  world.AddDrive('D', DriveType::CdRom);
-  world.AddDrive('F', DriveType::CdRom);
-  Start();
+  Start({'D', 'F'});
   ASSERT_EQ(frmMain->DriveTable.size(), 2u);
   EXPECT_EQ(frmMain->DriveTable[0].Letter, 'D');
   EXPECT_EQ(frmMain->DriveTable[1].Letter, 'F');
@@ -58,7 +35,7 @@ TEST_F(FrmMainAfterStartUp, HoldsOneRecordPerOpticalDriveWithItsHotKeyAtoms) {
 }
 
 TEST_F(FrmMainAfterStartUp, StartsWithTheDocumentedStateAndNoTimerRunning) {
-  Start();
+  Start({});
   const TFrmMain& m = *frmMain;
   EXPECT_TRUE(m.DriveTable.empty());
   EXPECT_EQ(m.ActionLists.Double,
@@ -83,7 +60,7 @@ TEST_F(FrmMainAfterStartUp, StartsWithTheDocumentedStateAndNoTimerRunning) {
 TEST_F(FrmMainAfterStartUp, ReadsTheAutostartEntryRegardlessOfCase) {
   world.SetText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orbelle",
                 "c:\\program files\\ORBELLE\\ORBL3.EXE");
-  Start();
+  Start({});
   EXPECT_TRUE(frmMain->Options.AutoStart);
 }
 
@@ -92,7 +69,7 @@ TEST_F(FrmMainAfterStartUp, ReadsTheAutostartEntryRegardlessOfCase) {
 TEST_F(FrmMainAfterStartUp, AQuotedAutostartPathIsThisProgramToo) {
   world.SetText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orbelle",
                 "\"C:\\Program Files\\Orbelle\\orbl3.exe\"");
-  Start();
+  Start({});
   EXPECT_TRUE(frmMain->Options.AutoStart);
 }
 

@@ -1,6 +1,7 @@
 // The whole program from start to exit on a simulated computer.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "support/Computer.h"
@@ -11,7 +12,7 @@ namespace {
 
 using platform::DriveType;
 
-TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
+TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverythingAndFreesEveryAtom) {
   Computer pc;  // C: fixed, D: and F: optical
   auto& program = pc.Start();
   EXPECT_TRUE(program.Running());
@@ -27,10 +28,16 @@ TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
   // The CD audio devices are probed at the end of start-up; no door moved.
   EXPECT_EQ(pc.world.deviceLog, (std::vector<std::string>{"cd audio open D", "cd audio close D",
                                                           "cd audio open F", "cd audio close F"}));
+  // "ORBL" and two per optical drive, named after the drive and the options window.
+  EXPECT_EQ(pc.world.AtomCount(), 5u);
+  const auto handle = program.WindowTitled("Orbelle 3")->handle.value;
+  EXPECT_NE(pc.world.FindAtom("Orbelle drive D close" + std::to_string(handle)), 0);
+  EXPECT_NE(pc.world.FindAtom("Orbelle drive F lock" + std::to_string(handle)), 0);
 
   Computer::Close(program);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(program.TrayIcon(), nullptr);
+  EXPECT_EQ(pc.world.AtomCount(), 0u);
 
   EXPECT_EQ(pc.StoredNames(), LayoutNames());
   EXPECT_EQ(pc.world.Value(kSettingsKey, "DriveCount")->data,
@@ -44,50 +51,40 @@ TEST(Lifecycle, FirstStartKeepsTheDefaultsAndTheExitStoresEverything) {
   EXPECT_EQ(pc.Stored("C edtAutocloseInterval"), std::nullopt);
 }
 
-TEST(Lifecycle, StoredOptionsComeBackAfterARestart) {
-  Computer pc({{'E', DriveType::CdRom}});
+// D is new and has no stored options, E has good ones, F junk: a missing or
+// bad value costs only its own field, and the next save repairs it.
+TEST(Lifecycle, StoredOptionsSurviveRestartsBesideNewDrivesAndJunk) {
+  Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}, {'F', DriveType::CdRom}});
   pc.Store("E edtAutocloseInterval", "30");
   pc.Store("E Lock this drive on starting program", "256");
-  pc.Store("Double - Letter", "E");
-  pc.Store("Double - Action", "1");
-  auto& first = pc.Start();
-  Computer::Close(first);
-  EXPECT_EQ(pc.Stored("E edtAutocloseInterval"), "30");
-  EXPECT_EQ(pc.Stored("E Lock this drive on starting program"), "0");  // 256 loaded as false
-  EXPECT_EQ(pc.Stored("Double - Letter"), "E");
-  EXPECT_EQ(pc.Stored("Double - Action"), "1");
-}
-
-TEST(Lifecycle, ANewDriveDoesNotCostAnotherDriveItsStoredOptions) {
-  // E has stored options; D is new and has none yet.
-  Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}});
-  pc.Store("E edtAutocloseInterval", "30");
   pc.Store("E ShowDialogToCloseDriveImmediately", "1");
+  pc.world.SetNumber(kSettingsKey, "F edtAutocloseInterval", 45);  // a number, not a text
+  pc.Store("F edtDiskLimit", "twenty");
+  pc.Store("F Lock-close-ORBL-open-etc", "1");
+  pc.Store("Double - Letter", "E");
+  pc.Store("Double - Action", "9999999999");
   pc.Store("Double - Item", "4");
   Computer::Close(pc.Start());
-  EXPECT_EQ(pc.Stored("E edtAutocloseInterval"), "30");
-  EXPECT_EQ(pc.Stored("E ShowDialogToCloseDriveImmediately"), "1");
-  EXPECT_EQ(pc.Stored("Double - Item"), "4");
-  EXPECT_EQ(pc.Stored("D edtAutocloseInterval"), "15");
+  const std::pair<const char*, const char*> stored[] = {
+      {"D edtAutocloseInterval", "15"},
+      {"E edtAutocloseInterval", "30"},
+      {"E Lock this drive on starting program", "0"},  // 256 loaded as false
+      {"E ShowDialogToCloseDriveImmediately", "1"},
+      {"F edtAutocloseInterval", "15"},
+      {"F edtDiskLimit", "20"},
+      {"F Lock-close-ORBL-open-etc", "1"},
+      {"Double - Letter", "E"},
+      {"Double - Action", "0"},
+      {"Double - Item", "4"},
+  };
+  for (auto [name, text] : stored) EXPECT_EQ(pc.Stored(name), text) << name;
 
+  // A stored action of the list's range comes back as it was.
+  pc.Store("Double - Action", "1");
   Computer::Close(pc.Start());
-  EXPECT_EQ(pc.Stored("E edtAutocloseInterval"), "30");
-  EXPECT_EQ(pc.Stored("E ShowDialogToCloseDriveImmediately"), "1");
-}
-
-TEST(Lifecycle, WrongTypesAndJunkAreSkippedAndRepairedByTheNextSave) {
-  Computer pc({{'D', DriveType::CdRom}});
-  pc.world.SetNumber(kSettingsKey, "D edtAutocloseInterval", 45);  // a number, not a text
-  pc.Store("D edtDiskLimit", "twenty");
-  pc.Store("D Lock-close-ORBL-open-etc", "1");
-  pc.Store("Double - Action", "9999999999");
-  pc.Store("Double - Item", "2");
-  Computer::Close(pc.Start());
-  EXPECT_EQ(pc.Stored("D edtAutocloseInterval"), "15");
-  EXPECT_EQ(pc.Stored("D edtDiskLimit"), "20");
-  EXPECT_EQ(pc.Stored("D Lock-close-ORBL-open-etc"), "1");
-  EXPECT_EQ(pc.Stored("Double - Action"), "0");
-  EXPECT_EQ(pc.Stored("Double - Item"), "2");
+  for (auto [name, text] : stored) {
+    EXPECT_EQ(pc.Stored(name), std::string(name) == "Double - Action" ? "1" : text) << name;
+  }
 }
 
 TEST(Lifecycle, ASecondStartEndsAtOnceAndLeavesTheFirstAlone) {
@@ -129,18 +126,6 @@ TEST(Lifecycle, AKilledInstanceDoesNotLockLaterStartsOut) {
   EXPECT_TRUE(pc.Start().Running());
 }
 
-TEST(Lifecycle, ExitGivesBackEveryAtomItAdded) {
-  Computer pc;
-  auto& program = pc.Start();
-  // "ORBL" and two per optical drive, named after the drive and the options window.
-  EXPECT_EQ(pc.world.AtomCount(), 5u);
-  const auto handle = program.WindowTitled("Orbelle 3")->handle.value;
-  EXPECT_NE(pc.world.FindAtom("Orbelle drive D close" + std::to_string(handle)), 0);
-  EXPECT_NE(pc.world.FindAtom("Orbelle drive F lock" + std::to_string(handle)), 0);
-  Computer::Close(program);
-  EXPECT_EQ(pc.world.AtomCount(), 0u);
-}
-
 TEST(Lifecycle, AComputerWithoutOpticalDrives) {
   Computer pc({{'C', DriveType::Fixed}});
   auto& program = pc.Start();
@@ -153,10 +138,10 @@ TEST(Lifecycle, AComputerWithoutOpticalDrives) {
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(pc.world.Value(kSettingsKey, "DriveCount")->data,
             (std::vector<std::byte>(4, std::byte{0})));
-  EXPECT_EQ(pc.StoredNames(), LayoutNames(kProgramWideValueCount));
+  EXPECT_EQ(pc.StoredNames(), LayoutNames(""));
 }
 
-TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
+TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItemWithItsPictures) {
   Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}, {'F', DriveType::CdRom}});
   auto& program = pc.Start();
   program.TrayRightClick();
@@ -164,8 +149,16 @@ TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
       program.MenuTexts(),
       (std::vector<std::string>{"Unlock Device", "Lock Device", "-", "Close Door", "Open Door", "-",
                                 "Options...", "-", "Help!", "-", "About Orbelle", "-", "Exit"}));
+  // Position by position: separators, About and Exit carry none.
+  EXPECT_EQ(program.MenuImages(),
+            (std::vector<std::string>{"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "",
+                                      "FRMMAIN_N19_BMP_BITMAP", "FRMMAIN_N20_BMP_BITMAP", "",
+                                      "FRMMAIN_N22_BMP_BITMAP", "", "FRMMAIN_N24_BMP_BITMAP", "",
+                                      "", "", ""}));
   for (const char* item : {"Unlock Device", "Lock Device", "Close Door", "Open Door"}) {
     EXPECT_EQ(program.MenuTexts({item}), (std::vector<std::string>{"D:", "E:", "F:"})) << item;
+    // The drive letters in the sub-menus stand alone.
+    EXPECT_EQ(program.MenuImages({item}), std::vector<std::string>(3)) << item;
   }
   // An item that opens a sub-menu, or none at all, cannot be chosen.
   EXPECT_THROW(program.ChooseMenuItem({"Open Door"}), std::logic_error);
@@ -173,24 +166,6 @@ TEST(Lifecycle, TheTrayMenuListsEveryOpticalDriveUnderEachDriveItem) {
   EXPECT_TRUE(program.MenuOpen());
   program.ChooseMenuItem({});  // dismissed
   EXPECT_TRUE(program.Running());
-}
-
-TEST(Lifecycle, TheTrayMenusPicturesSitBesideTheirItems) {
-  Computer pc({{'D', DriveType::CdRom}});
-  auto& program = pc.Start();
-  program.TrayRightClick();
-  ASSERT_TRUE(program.MenuOpen());
-  // Position by position: separators, About and Exit carry none.
-  EXPECT_EQ(program.MenuImages(),
-            (std::vector<std::string>{"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "",
-                                      "FRMMAIN_N19_BMP_BITMAP", "FRMMAIN_N20_BMP_BITMAP", "",
-                                      "FRMMAIN_N22_BMP_BITMAP", "", "FRMMAIN_N24_BMP_BITMAP", "",
-                                      "", "", ""}));
-  // The drive letters in the sub-menus stand alone.
-  for (const char* item : {"Unlock Device", "Lock Device", "Close Door", "Open Door"}) {
-    EXPECT_EQ(program.MenuImages({item}), (std::vector<std::string>{""})) << item;
-  }
-  program.ChooseMenuItem({});
 }
 
 TEST(Lifecycle, ExitEndsWithZeroEvenWhenTheSettingsCannotBeWritten) {
@@ -209,6 +184,11 @@ TEST(Lifecycle, TheArgumentOptionsOpensTheOptionsWindowDuringStartUp) {
   auto& program = pc.Start({"options"});
   const auto* options = program.WindowTitled("Orbelle 3");
   ASSERT_TRUE(options->visible);
+  // The tray's menu stays shut meanwhile, and nothing comes to the front.
+  const auto from = program.Calls().size();
+  program.TrayRightClick();
+  EXPECT_FALSE(program.MenuOpen());
+  EXPECT_EQ(program.Calls().size(), from);
   // Start-up waits for the window; its close box only hides it.
   program.CloseWindowByUser(options->handle);
   EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
@@ -220,22 +200,37 @@ TEST(Lifecycle, TheArgumentOptionsOpensTheOptionsWindowDuringStartUp) {
   }
 }
 
-TEST(Lifecycle, ALogOffWhileStartUpShowsTheOptionsWindowStillExitsInOrder) {
-  Computer pc;
-  auto& program = pc.Start({"options"});
-  ASSERT_TRUE(program.WindowTitled("Orbelle 3")->visible);
-  Computer::Close(program);
-  EXPECT_EQ(program.ExitCode(), 0);
-  EXPECT_EQ(pc.StoredNames(), LayoutNames());
-  EXPECT_EQ(pc.world.AtomCount(), 0u);
-}
-
-TEST(Lifecycle, DestroyingTheOptionsWindowEndsTheProgramInOrder) {
-  Computer pc;
-  auto& program = pc.Start();
-  program.DestroyWindow(program.WindowTitled("Orbelle 3")->handle);
-  EXPECT_EQ(program.ExitCode(), 0);
-  EXPECT_EQ(pc.StoredNames(), LayoutNames());
+// Windows leaves an icon its program did not remove in the notification
+// area until the mouse passes over it, so every way out must remove it. A
+// log-off may come while start-up still waits for the options window.
+TEST(Lifecycle, EveryWayOutStoresTheSettingsAndTakesTheIconAndTheAtomsAlong) {
+  struct Way {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::function<void(sim::SimProcess&)> leave;
+  };
+  const Way ways[] = {
+      {"close request", {}, [](sim::SimProcess& p) { Computer::Close(p); }},
+      {"close request during start-up",
+       {"options"},
+       [](sim::SimProcess& p) { Computer::Close(p); }},
+      {"menu Exit", {}, [](sim::SimProcess& p) { Computer::Choose(p, {"Exit"}); }},
+      {"options window destroyed",
+       {},
+       [](sim::SimProcess& p) { p.DestroyWindow(p.WindowTitled("Orbelle 3")->handle); }},
+  };
+  for (const Way& way : ways) {
+    Computer pc;
+    auto& program = pc.Start(way.arguments);
+    ASSERT_EQ(program.WindowTitled("Orbelle 3")->visible, !way.arguments.empty()) << way.name;
+    way.leave(program);
+    EXPECT_EQ(program.ExitCode(), 0) << way.name;
+    EXPECT_EQ(pc.StoredNames(), LayoutNames()) << way.name;
+    EXPECT_EQ(pc.world.AtomCount(), 0u) << way.name;
+    EXPECT_EQ(program.TrayIcon(), nullptr) << way.name;
+    EXPECT_TRUE(pc.world.tray.Icons().empty()) << way.name;
+    EXPECT_EQ(program.RefusedCalls(), std::vector<std::string>{}) << way.name;
+  }
 }
 
 }  // namespace

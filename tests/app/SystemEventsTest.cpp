@@ -149,8 +149,6 @@ TEST_F(SystemEvents, ARemovalDuringTheDialogQueuesItsDriveInsteadOfASecondDialog
   EXPECT_EQ(shown, (std::vector<int>{1}));
 }
 
-// The shortest interval decides; only when every drive waits "for ever"
-// is there nothing to time.
 // The close-now dialog waits for the user; the removal broadcast goes on to
 // the other programs at once, answered before the dialog opens. Without a
 // dialog the handling is short and the sender hears when it is over.
@@ -186,6 +184,8 @@ TEST_F(SystemEvents, ARemovalThatOpensTheDialogAnswersTheBroadcastFirst) {
   }
 }
 
+// The shortest interval decides; only when every drive waits "for ever"
+// is there nothing to time.
 TEST_F(SystemEvents, ARemovalWithNothingToTimeIsLeftAlone) {
   Start();
   for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
@@ -203,11 +203,9 @@ TEST_F(SystemEvents, ARemovalWithNothingToTimeIsLeftAlone) {
   EXPECT_TRUE(shown.empty());
 }
 
-TEST(SystemEventsWithoutDrives, ARemovalArmsNoTimer) {
-  Computer pc({{'C', DriveType::Fixed}});
-  auto& program = pc.Start();
-  program.Send(program.WindowTitled("Orbelle 3")->handle, msg::kDeviceChange,
-               msg::kDbtDeviceRemoveComplete, VolumeBroadcast(20, 2, 0xFFFFFFFFu));
+TEST_F(SystemEvents, WithoutDrivesARemovalArmsNoTimer) {
+  Start({});
+  Removal(VolumeBroadcast(20, 2, 0xFFFFFFFFu));
   EXPECT_FALSE(program.NextTimerDue().has_value());
 }
 
@@ -399,29 +397,22 @@ TEST_F(SystemEvents, AResumeDuringTheSleepWarningFindsTheProgramAsleep) {
 }
 
 // The sleep lock of D shows its box; E locked by the user meanwhile is the
-// user's lock all the same, D's is not.
+// user's lock all the same, D's is not, and the sleep lock that follows
+// leaves E, believed locked, alone.
 TEST_F(SystemEvents, SleepLocksAreNotTheUsersAndALockDuringTheirBoxIs) {
   Start();
-  Drive('D').LockWhenGoingToSleepMode = true;
+  for (TDriveRecord& drive : frmMain->DriveTable) drive.LockWhenGoingToSleepMode = true;
   Drive('D').ShowMessagesWhenLockingUnlocking = true;
   Send(msg::kPowerBroadcast, msg::kPbtApmQuerySuspend);
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Locked!");
   Do([](TDriveControl& control) { control.LockDrive('E'); });
   program.AnswerBox();
+  EXPECT_EQ(Devices(), (Lines{"open device D", "lock D", "close device D", "open device E",
+                              "lock E", "close device E"}));
   EXPECT_TRUE(Drive('D').Locked && Drive('E').Locked);
   EXPECT_EQ(State().UserLockedDrives, (std::set<char>{'e'}));
   EXPECT_TRUE(State().ShowLockMessages && State().TrackUserLocks);
-}
-
-TEST_F(SystemEvents, TheSleepLockLeavesADriveBelievedLockedAlone) {
-  Start();
-  for (TDriveRecord& drive : frmMain->DriveTable) drive.LockWhenGoingToSleepMode = true;
-  Do([](TDriveControl& control) { control.MenuLockDrive("E:"); });
-  Forget();
-  Send(msg::kPowerBroadcast, msg::kPbtApmSuspend);
-  EXPECT_EQ(Devices(), (Lines{"open device D", "lock D", "close device D"}));
-  EXPECT_EQ(State().UserLockedDrives, (std::set<char>{'e'}));
 }
 
 // The system may let go of a lock while asleep; the program believes D is
@@ -482,18 +473,9 @@ TEST_F(SystemEvents, AHotKeyTogglesTheDoorOrLockOfTheDriveWhoseIdentifierMatches
     for (const std::string& line : Timeline()) drives.push_back(line.substr(line.find(' ') + 1));
     EXPECT_EQ(drives, c.drives) << c.what;
   }
-}
-
-// An identifier of 0 means the atom could not be added: no key was
-// registered for it, so a message with 0 is nobody's.
-TEST_F(SystemEvents, AHotKeyWithoutIdentifierIsNeverDispatched) {
-  Start();
-  for (TDriveRecord& drive : frmMain->DriveTable) {
-    drive.HotKeyClose.Key = 'K';
-    drive.HotKeyLock.Key = 'L';
-    drive.CloseHotKeyId = 0;
-    drive.LockHotKeyId = 0;
-  }
+  // An identifier of 0 means the atom could not be added: no key was
+  // registered for it, so a message with 0 is nobody's.
+  for (TDriveRecord& drive : frmMain->DriveTable) drive.CloseHotKeyId = drive.LockHotKeyId = 0;
   Forget();
   Send(msg::kHotKey, 0);
   EXPECT_TRUE(Devices().empty());

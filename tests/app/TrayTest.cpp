@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "support/Computer.h"
 
@@ -26,40 +25,13 @@ TEST(Tray, TheIconGoesUpBeforeTheOtherWindowsAreBuilt) {
   ASSERT_NE(program.TrayIcon(), nullptr);
   EXPECT_EQ(program.TrayIcon()->windowsWhenAdded, std::vector<std::string>{"Orbelle"});
   // The icon works once start-up is over.
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Exit"});
+  Computer::Choose(program, {"Exit"});
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
-// Windows leaves an icon its program did not remove in the notification
-// area until the mouse passes over it, so every way out must remove it.
-TEST(Tray, EveryWayOutTakesTheIconAlong) {
-  struct Way {
-    const char* name;
-    std::function<void(sim::SimProcess&)> leave;
-  };
-  const Way ways[] = {
-      {"close request", [](sim::SimProcess& p) { Computer::Close(p); }},
-      {"menu Exit",
-       [](sim::SimProcess& p) {
-         p.TrayRightClick();
-         p.ChooseMenuItem({"Exit"});
-       }},
-      {"options window destroyed",
-       [](sim::SimProcess& p) { p.DestroyWindow(p.WindowTitled("Orbelle 3")->handle); }},
-  };
-  for (const Way& way : ways) {
-    Computer pc;
-    auto& program = pc.Start();
-    way.leave(program);
-    EXPECT_EQ(program.ExitCode(), 0) << way.name;
-    EXPECT_EQ(program.TrayIcon(), nullptr) << way.name;
-    EXPECT_TRUE(pc.world.tray.Icons().empty()) << way.name;
-    EXPECT_EQ(program.RefusedCalls(), std::vector<std::string>{}) << way.name;
-  }
-}
-
-TEST(Tray, AKilledProgramLeavesAGhostIconUntilTheMousePassesOverIt) {
+// A killed program's icon stays as a ghost until the mouse passes over it,
+// and a new shell shows none; the live program adds its own icon again.
+TEST(Tray, GhostIconsGoWithTheMouseOrTheShellAndTheProgramAddsItsOwnAgain) {
   Computer pc;
   auto& killed = pc.Start();
   killed.Kill();
@@ -72,19 +44,14 @@ TEST(Tray, AKilledProgramLeavesAGhostIconUntilTheMousePassesOverIt) {
   ASSERT_NE(next.TrayIcon(), nullptr);
   EXPECT_FALSE(next.TrayIcon()->ghost);
   EXPECT_EQ(pc.world.tray.Icons().size(), 2u);
-
   pc.world.MouseOverTray();
   EXPECT_EQ(killed.TrayIcon(), nullptr);
   ASSERT_NE(next.TrayIcon(), nullptr);
   EXPECT_EQ(pc.world.tray.Icons().size(), 1u);
-}
 
-TEST(Tray, AShellRestartTakesEveryIconAndTheProgramAddsItsOwnAgain) {
-  Computer pc;
-  pc.Start().Kill();  // leaves a ghost, which the new shell does not show either
+  next.Kill();  // another ghost, which the new shell does not show either
   auto& program = pc.Start();
   const auto before = program.Calls().size();
-
   pc.world.RestartShell();
   ASSERT_EQ(pc.world.tray.Icons().size(), 1u);
   ASSERT_NE(program.TrayIcon(), nullptr);
@@ -99,20 +66,6 @@ TEST(Tray, AShellRestartTakesEveryIconAndTheProgramAddsItsOwnAgain) {
   program.TrayRightClick();
   EXPECT_TRUE(program.MenuOpen());
   program.ChooseMenuItem({"Exit"});
-  EXPECT_TRUE(pc.world.tray.Icons().empty());
-}
-
-TEST(Tray, AProgramStartedBeforeTheShellGetsItsIconWhenTheShellComesUp) {
-  Computer pc;
-  pc.world.tray.shellRunning = false;
-  auto& program = pc.Start();
-  EXPECT_TRUE(program.Running());  // hot keys and system events work without an icon
-  EXPECT_EQ(program.TrayIcon(), nullptr);
-
-  pc.world.RestartShell();
-  ASSERT_NE(program.TrayIcon(), nullptr);
-  Computer::Close(program);
-  EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_TRUE(pc.world.tray.Icons().empty());
 }
 
@@ -138,8 +91,7 @@ TEST(Tray, AnIconTheBusyShellRefusedIsTriedAgainUntilItIsThere) {
   EXPECT_EQ(Count(calls, "tray icon add failed: no shell"), 3u);
   EXPECT_EQ(Count(calls, "tray icon added"), 1u);
   // The icon works like one added at once.
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Exit"});
+  Computer::Choose(program, {"Exit"});
   EXPECT_TRUE(pc.world.tray.Icons().empty());
 }
 
@@ -158,10 +110,14 @@ TEST(Tray, TheRetryGivesUpAfterThreeMinutesAndAShellRestartStillBringsTheIcon) {
   ASSERT_NE(program.TrayIcon(), nullptr);
 }
 
+// Hot keys and system events work without an icon; a shell that comes up
+// while the program retries brings the icon and ends the retry.
 TEST(Tray, AShellThatComesUpDuringTheRetryEndsIt) {
   Computer pc;
   pc.world.tray.shellRunning = false;
   auto& program = pc.Start();
+  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(program.TrayIcon(), nullptr);
   pc.world.Advance(3000);
   EXPECT_EQ(Count(program.Calls(), "tray icon add failed: no shell"), 2u);
   pc.world.RestartShell();
@@ -171,6 +127,9 @@ TEST(Tray, AShellThatComesUpDuringTheRetryEndsIt) {
   for (const std::string& call : CallsSince(program, before)) {
     EXPECT_EQ(call.rfind("tray icon", 0), std::string::npos) << call;
   }
+  Computer::Close(program);
+  EXPECT_EQ(program.ExitCode(), 0);
+  EXPECT_TRUE(pc.world.tray.Icons().empty());
 }
 
 TEST(Tray, TheMenuOpensAndClosesWithOneOfOurWindowsInFront) {
@@ -185,29 +144,11 @@ TEST(Tray, TheMenuOpensAndClosesWithOneOfOurWindowsInFront) {
                                       "menu closed", "foreground \"Orbelle 3\""}));
   // From the second menu on, the application window stands in front.
   from = program.Calls().size();
-  program.TrayRightClick();
-  program.ChooseMenuItem({});
+  Computer::Choose(program, {});
   EXPECT_EQ(CallsSince(program, from),
             (std::vector<std::string>{"foreground \"Orbelle\"", "menu tracked by \"Orbelle 3\"",
                                       "menu closed", "foreground \"Orbelle\""}));
 }
-
-TEST(Tray, ARightClickWhileTheOptionsWindowShowsOpensNoMenu) {
-  Computer pc;
-  auto& program = pc.Start({"options"});
-  ASSERT_TRUE(program.WindowTitled("Orbelle 3")->visible);
-  const auto from = program.Calls().size();
-  program.TrayRightClick();
-  EXPECT_FALSE(program.MenuOpen());
-  // Nothing comes to the front either.
-  EXPECT_EQ(CallsSince(program, from), std::vector<std::string>{});
-}
-
-}  // namespace
-}  // namespace orbl::test
-
-namespace orbl::test {
-namespace {
 
 // The double-click runs the stored pair; the options window, once up, keeps
 // the icon's menu and its double-click away until it is closed again.
@@ -220,8 +161,7 @@ TEST(Tray, TheDoubleClickRunsTheStoredActionUnlessAWindowOfOursIsUp) {
   EXPECT_TRUE(pc.world.Drive('D').doorOpen);
   EXPECT_FALSE(pc.world.Drive('F').doorOpen);
 
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Options..."});
+  Computer::Choose(program, {"Options..."});
   const auto* options = program.WindowTitled("Orbelle 3");
   ASSERT_TRUE(options->visible);
   pc.world.deviceLog.clear();
@@ -236,25 +176,16 @@ TEST(Tray, TheDoubleClickRunsTheStoredActionUnlessAWindowOfOursIsUp) {
   EXPECT_FALSE(pc.world.Drive('D').doorOpen);
 }
 
-TEST(Tray, TheDoubleClickCanShowTheOptionsWindow) {
-  Computer pc;
-  pc.Store("Double - Action", "5");
-  auto& program = pc.Start();
-  program.TrayDoubleClick();
-  EXPECT_TRUE(program.WindowTitled("Orbelle 3")->visible);
-}
-
-TEST(Tray, TheDefaultDoubleClickDoesNothingAndOptionsOpensTheWindow) {
-  Computer pc;
-  auto& program = pc.Start();
-  const auto before = pc.world.deviceLog.size();
-  program.TrayDoubleClick();
-  EXPECT_EQ(pc.world.deviceLog.size(), before);
-  EXPECT_FALSE(program.WindowTitled("Orbelle 3")->visible);
-
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Options..."});
-  EXPECT_TRUE(program.WindowTitled("Orbelle 3")->visible);
+TEST(Tray, TheDefaultDoubleClickDoesNothingAndActionFiveShowsTheOptionsWindow) {
+  for (const char* action : {"", "5"}) {
+    Computer pc;
+    if (*action != '\0') pc.Store("Double - Action", action);
+    auto& program = pc.Start();
+    const auto before = pc.world.deviceLog.size();
+    program.TrayDoubleClick();
+    EXPECT_EQ(pc.world.deviceLog.size(), before) << action;
+    EXPECT_EQ(program.WindowTitled("Orbelle 3")->visible, *action != '\0') << action;
+  }
 }
 
 }  // namespace

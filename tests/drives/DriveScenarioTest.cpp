@@ -9,34 +9,10 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(DriveScenario, TheTrayMenuSubItemsRunTheirDriveOperations) {
-  Computer pc;  // C fixed, D and F optical
-  auto& program = pc.Start();
-  pc.world.deviceLog.clear();
-  auto choose = [&](const char* item, const char* drive) {
-    program.TrayRightClick();
-    program.ChooseMenuItem({item, drive});
-    auto lines = pc.world.deviceLog;
-    pc.world.deviceLog.clear();
-    return lines;
-  };
-  EXPECT_EQ(choose("Open Door", "F:"),
-            (Lines{"cd audio open F", "door open F", "cd audio close F"}));
-  EXPECT_TRUE(pc.world.Drive('F').doorOpen);
-  EXPECT_EQ(choose("Close Door", "F:"),
-            (Lines{"cd audio open F", "door close F", "cd audio close F"}));
-  EXPECT_EQ(choose("Lock Device", "D:"), (Lines{"open device D", "lock D", "close device D"}));
-  EXPECT_EQ(choose("Lock Device", "D:"), (Lines{"open device D", "lock D", "close device D"}));
-  EXPECT_EQ(choose("Unlock Device", "D:"),
-            (Lines{"open device D", "unlock D", "unlock D", "close device D"}));
-  EXPECT_TRUE(program.BoxHistory().empty());
-}
-
 TEST(DriveScenario, AnOpenFromTheMenuIsClosedAgainAfterTheDefaultInterval) {
   Computer pc({{'D', platform::DriveType::CdRom}});
   auto& program = pc.Start();
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Open Door", "D:"});
+  Computer::Choose(program, {"Open Door", "D:"});
   pc.world.deviceLog.clear();
   pc.world.Advance(15000);
   EXPECT_EQ(pc.world.deviceLog, (Lines{"cd audio open D", "door close D", "cd audio close D"}));
@@ -44,47 +20,42 @@ TEST(DriveScenario, AnOpenFromTheMenuIsClosedAgainAfterTheDefaultInterval) {
   EXPECT_FALSE(program.NextTimerDue().has_value());
 }
 
-TEST(DriveScenario, ADriveMarkedForItLocksAtStartUpWithItsBox) {
-  Computer pc;
-  pc.Store("D Lock this drive on starting program", "1");
-  pc.Store("D ShowMessagesWhenLockingUnlocking", "1");
-  pc.Store("F Lock this drive on starting program", "1");  // no box for F
+// Start-up waits in each box, so the later locks and the probes come after
+// it. A refused lock shows its error box only with the drive's option, and
+// no lock beeps without success.
+TEST(DriveScenario, DrivesMarkedForItLockAtStartUpWithTheirBoxes) {
+  Computer pc({{'D', platform::DriveType::CdRom},
+               {'F', platform::DriveType::CdRom},
+               {'G', platform::DriveType::CdRom}});
+  for (const char* drive : {"D", "F", "G"}) {
+    pc.Store(std::string(drive) + " Lock this drive on starting program", "1");
+    pc.Store(std::string(drive) + " BeepWhenLockingUnlocking", *drive == 'D' ? "0" : "1");
+    pc.Store(std::string(drive) + " ShowMessagesWhenLockingUnlocking", *drive == 'F' ? "0" : "1");
+  }
   pc.world.Drive('F').lockRefused = true;
+  pc.world.Drive('G').lockRefused = true;
   auto& program = pc.Start();
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Locked!");
-  // Start-up waits in the box: F's lock and the probes come after it.
   EXPECT_EQ(pc.world.deviceLog, (Lines{"open device D", "lock D", "close device D"}));
   program.AnswerBox();
-  EXPECT_EQ(pc.world.deviceLog, (Lines{"open device D", "lock D", "close device D", "open device F",
-                                       "lock F refused", "close device F", "cd audio open D",
-                                       "cd audio close D", "cd audio open F", "cd audio close F"}));
-  EXPECT_EQ(program.BoxHistory().size(), 1u);
-}
-
-TEST(DriveScenario, ARefusedLockAtStartUpShowsTheErrorBoxOnlyWithTheDrivesOption) {
-  for (const char* option : {"1", "0"}) {
-    Computer pc({{'D', platform::DriveType::CdRom}});
-    pc.Store("D Lock this drive on starting program", "1");
-    pc.Store("D ShowMessagesWhenLockingUnlocking", option);
-    pc.Store("D BeepWhenLockingUnlocking", "1");
-    pc.world.Drive('D').lockRefused = true;
-    auto& program = pc.Start();
-    if (option == std::string("1")) {
-      ASSERT_EQ(program.OpenBoxes().size(), 1u);
-      const sim::SimBox box = program.OpenBoxes().back();
-      EXPECT_EQ(box.caption,
-                "Unfortunately, the device cannot be locked right now. Please, retry later.");
-      EXPECT_EQ(box.text, box.caption);
-      EXPECT_EQ(box.flags,
-                platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
-      EXPECT_FALSE(box.behind);
-      program.AnswerBox();
-    }
-    EXPECT_TRUE(program.OpenBoxes().empty());
-    EXPECT_TRUE(pc.world.beeps.empty());
-    Computer::Close(program);
-  }
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  const sim::SimBox box = program.OpenBoxes().back();
+  EXPECT_EQ(box.caption,
+            "Unfortunately, the device cannot be locked right now. Please, retry later.");
+  EXPECT_EQ(box.text, box.caption);
+  EXPECT_EQ(box.flags,
+            platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
+  EXPECT_FALSE(box.behind);
+  program.AnswerBox();
+  EXPECT_EQ(pc.world.deviceLog,
+            (Lines{"open device D", "lock D", "close device D", "open device F", "lock F refused",
+                   "close device F", "open device G", "lock G refused", "close device G",
+                   "cd audio open D", "cd audio close D", "cd audio open F", "cd audio close F",
+                   "cd audio open G", "cd audio close G"}));
+  EXPECT_EQ(program.BoxHistory().size(), 2u);
+  EXPECT_TRUE(pc.world.beeps.empty());
+  Computer::Close(program);
 }
 
 // The lines of the timed log from position `from` on that concern drives.
@@ -109,14 +80,11 @@ TEST(DriveScenario, OpenCloseAndAFailedOpenAsTheDriveSeesThem) {
   auto& program = pc.Start();
   pc.world.Advance(1000 - pc.world.Now());
   const std::size_t from = pc.world.timedLog.size();
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Open Door", "D:"});
+  Computer::Choose(program, {"Open Door", "D:"});
   pc.world.Advance(2000);
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Close Door", "D:"});
+  Computer::Choose(program, {"Close Door", "D:"});
   pc.world.Drive('F').noDoorDevice = true;
-  program.TrayRightClick();
-  program.ChooseMenuItem({"Open Door", "F:"});
+  Computer::Choose(program, {"Open Door", "F:"});
   EXPECT_EQ(DriveLines(pc.world, from),
             (Lines{"[1.000] pause 300 ms", "[1.300] cd audio open D", "[1.300] door open D",
                    "[1.300] cd audio close D", "[3.300] cd audio open D", "[3.300] door close D",
@@ -129,10 +97,14 @@ TEST(DriveScenario, OpenCloseAndAFailedOpenAsTheDriveSeesThem) {
 TEST(DriveScenario, MenuLockTwiceThenUnlockFreesTheEjectButton) {
   Computer pc;
   auto& program = pc.Start();
+  pc.world.deviceLog.clear();
   for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
-    program.TrayRightClick();
-    program.ChooseMenuItem({item, "D:"});
+    Computer::Choose(program, {item, "D:"});
   }
+  EXPECT_EQ(pc.world.deviceLog,
+            (Lines{"open device D", "lock D", "close device D", "open device D", "lock D",
+                   "close device D", "open device D", "unlock D", "unlock D", "close device D"}));
+  EXPECT_TRUE(program.BoxHistory().empty());
   EXPECT_EQ(pc.world.Drive('D').lockCount, 0);
   EXPECT_TRUE(pc.world.PressEjectButton('D'));
   EXPECT_TRUE(pc.world.Drive('D').doorOpen);
@@ -150,8 +122,7 @@ TEST(DriveScenario, ALockHeldByAnotherProgramSurvivesOurUnlock) {
   other.Kill();  // the count belongs to the drive, not to the process
   auto& program = pc.Start();
   for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
-    program.TrayRightClick();
-    program.ChooseMenuItem({item, "D:"});
+    Computer::Choose(program, {item, "D:"});
   }
   EXPECT_EQ(pc.world.Drive('D').lockCount, 1);
   EXPECT_FALSE(pc.world.PressEjectButton('D'));

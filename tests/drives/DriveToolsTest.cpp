@@ -46,20 +46,8 @@ TEST(FindDriveIndex, IgnoresCaseAndGivesMinusOneForUnknownLetters) {
   EXPECT_EQ(FindDriveIndex(table, 'E'), -1);
   EXPECT_EQ(FindDriveIndex(table, '\0'), -1);
   EXPECT_EQ(FindDriveIndex(TDriveTable{}, 'D'), -1);
-}
-
-TEST(DriveRecord, ANewRecordHasAnUpperCaseLetterAndNoRunTimeState) {
-  const TDriveRecord r = NewDriveRecord('e');
-  EXPECT_EQ(r.Letter, 'E');
-  EXPECT_FALSE(r.DoorOpen || r.Locked);
-  EXPECT_EQ(r.CloseHotKeyId, 0);
-  EXPECT_EQ(r.LockHotKeyId, 0);
-}
-
-TEST(DriveNames, AllForms) {
   EXPECT_EQ(DriveCaption('d'), "D:");
-  EXPECT_EQ(HotKeyAtomName('d', "close", 65562), "Orbelle drive D close65562");
-  EXPECT_EQ(HotKeyAtomName('D', "lock", 65562), "Orbelle drive D lock65562");
+  EXPECT_EQ(HotKeyAtomName('d', "lock", 65562), "Orbelle drive D lock65562");
 }
 
 }  // namespace

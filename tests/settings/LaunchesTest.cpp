@@ -150,8 +150,7 @@ TEST(Launches, TheTrayHelpItemOpensTheLanguagesHelpFileOrTheBuiltInOne) {
     pc.world.files["C:\\Program Files\\Orbelle\\Language\\English.ini"] = c.language;
     auto& program = pc.Start();
     pc.world.log.clear();
-    program.TrayRightClick();
-    program.ChooseMenuItem({"Help!"});
+    Computer::Choose(program, {"Help!"});
     EXPECT_EQ(pc.world.launches, std::vector<std::string>{c.opened});
     EXPECT_EQ(pc.world.log, std::vector<std::string>{std::string("shell open \"") + c.opened +
                                                      "\" (show mode 3)"});

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
+#include <tuple>
 
 #include "drives/DriveTools.h"
 #include "platform/sim/SimProcess.h"
@@ -72,75 +72,11 @@ DriveOptions StoredOptionsOf(const TDriveRecord& r) {
 }
 
 // What the drive scan gives a new record before anything is loaded.
-const DriveOptions kNewDriveOptions = {
-    {"SpyForEjecting", 1},
-    {"AutoCloseAfterInterval", 1},
-    {"AutocloseInterval", 15},
-    {"TryToCloseEverySomeSeconds", 0},
-    {"DiskLimit", 20},
-    {"CloseOnShutdown", 1},
-    {"WarnIfNotEmptyOnShutdown", 1},
-    {"LockOnStart", 0},
-    {"LockWithOpenClose", 0},
-    {"WarnAboutDiscWhenGoingToSleepMode", 0},
-    {"EjectDiskWhenDriveIsNotEmpty", 0},
-    {"BeepWhenDriveIsNotEmpty", 0},
-    {"ShowMessagesWhenLockingUnlocking", 0},
-    {"BeepWhenLockingUnlocking", 0},
-    {"LockWhenGoingToSleepMode", 0},
-    {"UnlockLockWhenExitingFromSleepMode", 0},
-    {"ShowDialogToCloseDriveImmediately", 0},
-    {"HotKeyClose.Win", 0},
-    {"HotKeyClose.Ctrl", 0},
-    {"HotKeyClose.Alt", 0},
-    {"HotKeyClose.Shift", 0},
-    {"HotKeyClose.Key", 0},
-    {"HotKeyLock.Win", 0},
-    {"HotKeyLock.Ctrl", 0},
-    {"HotKeyLock.Alt", 0},
-    {"HotKeyLock.Shift", 0},
-    {"HotKeyLock.Key", 0},
-};
-
-// Each per-drive name with the one field it must reach and a value unlike that
-// field's default. The four numbers differ from each other, so two number rows
-// that traded fields show as well as two flags that did.
-struct PerDriveName {
-  const char* suffix;
-  const char* field;
-  std::int32_t planted;
-};
-constexpr PerDriveName kPerDriveNames[] = {
-    {" Spy for ejecting CD/DVD door with disk", "SpyForEjecting", 0},
-    {" Automatically close the CD/DVD door after specified time interval", "AutoCloseAfterInterval",
-     0},
-    {" edtDiskLimit", "DiskLimit", 41},
-    {" Close CD/DVD door on system shutdown", "CloseOnShutdown", 0},
-    {" Warn if CD/DVD drive is not empty on system shutdown", "WarnIfNotEmptyOnShutdown", 0},
-    {" Try to close CD/DVD door every some seconds", "TryToCloseEverySomeSeconds", 1},
-    {" edtAutocloseInterval", "AutocloseInterval", 42},
-    {" Lock this drive on starting program", "LockOnStart", 1},
-    {" Lock-close-ORBL-open-etc", "LockWithOpenClose", 1},
-    {" WarnAboutDiscWhenGoingToSleepMode", "WarnAboutDiscWhenGoingToSleepMode", 1},
-    {" EjectDiskWhenDriveIsNotEmpty", "EjectDiskWhenDriveIsNotEmpty", 1},
-    {" BeepWhenDriveIsNotEmpty", "BeepWhenDriveIsNotEmpty", 1},
-    {" ShowMessagesWhenLockingUnlocking", "ShowMessagesWhenLockingUnlocking", 1},
-    {" BeepWhenLockingUnlocking", "BeepWhenLockingUnlocking", 1},
-    {" LockWhenGoingToSleepMode", "LockWhenGoingToSleepMode", 1},
-    {" UnlockLockWhenExitingFromSleepMode", "UnlockLockWhenExitingFromSleepMode", 1},
-    {" ShowDialogToCloseDriveImmediately", "ShowDialogToCloseDriveImmediately", 1},
-    {" HotKeyClose-Win", "HotKeyClose.Win", 1},
-    {" HotKeyClose-Ctrl", "HotKeyClose.Ctrl", 1},
-    {" HotKeyClose-Alt", "HotKeyClose.Alt", 1},
-    {" HotKeyClose-Shift", "HotKeyClose.Shift", 1},
-    {" HotKeyClose-Key", "HotKeyClose.Key", 43},
-    {" HotKeyLock-Win", "HotKeyLock.Win", 1},
-    {" HotKeyLock-Ctrl", "HotKeyLock.Ctrl", 1},
-    {" HotKeyLock-Alt", "HotKeyLock.Alt", 1},
-    {" HotKeyLock-Shift", "HotKeyLock.Shift", 1},
-    {" HotKeyLock-Key", "HotKeyLock.Key", 44},
-};
-static_assert(std::size(kPerDriveNames) == 27);
+DriveOptions NewDriveOptions() {
+  DriveOptions options;
+  for (const test::PerDriveName& row : test::kPerDriveNames) options[row.field] = row.byDefault;
+  return options;
+}
 
 class RegistrySettings : public ::testing::Test {
  protected:
@@ -158,77 +94,80 @@ TEST_F(RegistrySettings, SaveWritesTheStoredLayoutNameForNameInOrder) {
 
   const sim::SimRegistryKey* key = world.FindKey(kStoredKeyPath);
   ASSERT_NE(key, nullptr);
-  std::vector<std::pair<std::string, std::string>> stored;
+  std::vector<std::string> stored, expected;
   for (const std::string& name : key->order) {
-    stored.emplace_back(name, RegistryTypeName(key->values.at(name).type));
+    stored.push_back(name + " " + RegistryTypeName(key->values.at(name).type));
   }
-  std::vector<std::pair<std::string, std::string>> expected;
-  for (const test::StoredName& value : test::kLayoutOfDrivesDAndF) {
-    expected.emplace_back(value.name, value.type);
+  for (const std::string& name : test::LayoutNames()) {
+    expected.push_back(name + (name == "DriveCount" ? " REG_DWORD" : " REG_SZ"));
   }
   EXPECT_EQ(stored, expected);
 }
 
 TEST_F(RegistrySettings, SaveWritesEachValueInItsTextForm) {
   drives[1].AutocloseInterval = -5;
-  drives[1].LockOnStart = true;
+  options.Language = "E.ini";
   options.DoubleLetter = 'F';
   options.DoubleAction = 1;
+  options.DoubleItem = 4;
   SaveSettings(store, drives, options);
 
   EXPECT_EQ(Raw("DriveCount").data, Bytes({2, 0, 0, 0}));
   // Texts count their terminating NUL; a NUL letter is two zero bytes.
-  EXPECT_EQ(Raw("Currently used language").data, Bytes({0}));
+  EXPECT_EQ(Raw("Currently used language").data, Bytes({'E', '.', 'i', 'n', 'i', 0}));
   EXPECT_EQ(Raw("Single - Letter").data, Bytes({0, 0}));
   EXPECT_EQ(Raw("Double - Letter").data, Bytes({'F', 0}));
   EXPECT_EQ(Raw("F edtAutocloseInterval").data, Bytes({'-', '5', 0}));
-  EXPECT_EQ(world.Text(kStoredKeyPath, "F Lock this drive on starting program"), "1");
-  EXPECT_EQ(world.Text(kStoredKeyPath, "D Lock this drive on starting program"), "0");
-  EXPECT_EQ(world.Text(kStoredKeyPath, "D edtDiskLimit"), "20");
   EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Action"), "1");
+  EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Item"), "4");
 }
 
-TEST(StoredDriveOptions, ANewDriveHoldsTheDefaults) {
+TEST(StoredDriveOptions, ANewDriveHoldsTheDefaultsAnUpperCaseLetterAndNoRunTimeState) {
   const TDriveRecord r = NewDriveRecord('e');
-  EXPECT_EQ(StoredOptionsOf(r), kNewDriveOptions);
+  EXPECT_EQ(StoredOptionsOf(r), NewDriveOptions());
+  EXPECT_EQ(r.Letter, 'E');
+  EXPECT_FALSE(r.DoorOpen || r.Locked || r.CloseHotKeyId != 0 || r.LockHotKeyId != 0);
 }
 
 TEST(AppOptions, StartWithTheDefaults) {
   const TAppOptions o;
-  EXPECT_EQ(o.Language, "");
-  EXPECT_TRUE(o.LanguageFiles.empty());
-  EXPECT_EQ(o.LanguageIndex, 0);
-  EXPECT_EQ(o.SingleLetter, '\0');
-  EXPECT_EQ(o.SingleAction, 0);
-  EXPECT_EQ(o.DoubleLetter, '\0');
-  EXPECT_EQ(o.DoubleAction, 0);
-  EXPECT_EQ(o.DoubleItem, 0);
-  EXPECT_FALSE(o.AutoStart);
+  EXPECT_TRUE(o.Language.empty() && o.LanguageFiles.empty() && !o.AutoStart);
+  EXPECT_EQ(std::tie(o.LanguageIndex, o.SingleLetter, o.SingleAction, o.DoubleLetter,
+                     o.DoubleAction, o.DoubleItem),
+            std::make_tuple(0, '\0', 0, '\0', 0, 0));
 }
 
-TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndNoOther) {
-  std::set<std::string> fields;
-  for (const PerDriveName& row : kPerDriveNames) fields.insert(row.field);
-  ASSERT_EQ(fields.size(), kNewDriveOptions.size());
+// Both ways for every name: the one value planted under F's name loads into
+// its own field and no other, and the save writes each field under its own name.
+TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndIsSavedFromIt) {
+  const DriveOptions defaults = NewDriveOptions();
+  ASSERT_EQ(defaults.size(), StoredOptionsOf(drives[0]).size());
 
-  for (const PerDriveName& row : kPerDriveNames) {
+  for (const test::PerDriveName& row : test::kPerDriveNames) {
     SCOPED_TRACE(row.suffix);
-    ASSERT_NE(kNewDriveOptions.at(row.field), row.planted);
+    ASSERT_NE(row.byDefault, row.planted);
     // Both drives hold the defaults under every name, then F's one value differs.
     for (const std::string letter : {"D", "F"}) {
-      for (const PerDriveName& other : kPerDriveNames) {
-        world.SetText(kStoredKeyPath, letter + other.suffix,
-                      std::to_string(kNewDriveOptions.at(other.field)));
+      for (const test::PerDriveName& other : test::kPerDriveNames) {
+        world.SetText(kStoredKeyPath, letter + other.suffix, std::to_string(other.byDefault));
       }
     }
     world.SetText(kStoredKeyPath, std::string("F") + row.suffix, std::to_string(row.planted));
 
     TDriveTable loaded = {NewDriveRecord('D'), NewDriveRecord('F')};
     ASSERT_TRUE(LoadSettings(store, loaded, options));
-    DriveOptions expected = kNewDriveOptions;
+    DriveOptions expected = defaults;
     expected.at(row.field) = row.planted;
     EXPECT_EQ(StoredOptionsOf(loaded[1]), expected);
-    EXPECT_EQ(StoredOptionsOf(loaded[0]), kNewDriveOptions);
+    EXPECT_EQ(StoredOptionsOf(loaded[0]), defaults);
+
+    world.FindKey(kStoredKeyPath)->values.clear();
+    SaveSettings(store, loaded, options);
+    for (const test::PerDriveName& other : test::kPerDriveNames) {
+      EXPECT_EQ(world.Text(kStoredKeyPath, std::string("F") + other.suffix),
+                std::to_string(expected.at(other.field)))
+          << other.suffix;
+    }
   }
 }
 
@@ -246,58 +185,6 @@ TEST_F(RegistrySettings, TheProgramWideNamesLoadAndTheSingleClickPairIsNotRead) 
   EXPECT_EQ(options.DoubleItem, 5);
   EXPECT_EQ(options.SingleLetter, '\0');
   EXPECT_EQ(options.SingleAction, 0);
-}
-
-TEST_F(RegistrySettings, RoundTripOfEveryField) {
-  TDriveRecord& d = drives[0];
-  d.SpyForEjecting = false;
-  d.AutoCloseAfterInterval = false;
-  d.AutocloseInterval = 600;
-  d.TryToCloseEverySomeSeconds = true;
-  d.DiskLimit = 300;
-  d.CloseOnShutdown = false;
-  d.WarnIfNotEmptyOnShutdown = false;
-  d.LockOnStart = d.LockWithOpenClose = d.WarnAboutDiscWhenGoingToSleepMode = true;
-  d.EjectDiskWhenDriveIsNotEmpty = d.BeepWhenDriveIsNotEmpty = true;
-  d.ShowMessagesWhenLockingUnlocking = d.BeepWhenLockingUnlocking = true;
-  d.LockWhenGoingToSleepMode = d.UnlockLockWhenExitingFromSleepMode = true;
-  d.ShowDialogToCloseDriveImmediately = true;
-  d.HotKeyClose = {true, false, true, false, 116};
-  d.HotKeyLock = {false, true, false, true, 75};
-  options.Language = "C:\\Orbelle\\Language\\Deutsch.ini";
-  options.DoubleLetter = 'D';
-  options.DoubleAction = 2;
-  options.DoubleItem = 4;
-  SaveSettings(store, drives, options);
-
-  TDriveTable loaded = {NewDriveRecord('D'), NewDriveRecord('F')};
-  TAppOptions loadedOptions;
-  ASSERT_TRUE(LoadSettings(store, loaded, loadedOptions));
-  const TDriveRecord& l = loaded[0];
-  EXPECT_EQ(std::tie(l.SpyForEjecting, l.AutoCloseAfterInterval, l.AutocloseInterval,
-                     l.TryToCloseEverySomeSeconds, l.DiskLimit, l.CloseOnShutdown,
-                     l.WarnIfNotEmptyOnShutdown, l.LockOnStart, l.LockWithOpenClose),
-            std::tie(d.SpyForEjecting, d.AutoCloseAfterInterval, d.AutocloseInterval,
-                     d.TryToCloseEverySomeSeconds, d.DiskLimit, d.CloseOnShutdown,
-                     d.WarnIfNotEmptyOnShutdown, d.LockOnStart, d.LockWithOpenClose));
-  EXPECT_EQ(std::tie(l.WarnAboutDiscWhenGoingToSleepMode, l.EjectDiskWhenDriveIsNotEmpty,
-                     l.BeepWhenDriveIsNotEmpty, l.ShowMessagesWhenLockingUnlocking,
-                     l.BeepWhenLockingUnlocking, l.LockWhenGoingToSleepMode,
-                     l.UnlockLockWhenExitingFromSleepMode, l.ShowDialogToCloseDriveImmediately),
-            std::tie(d.WarnAboutDiscWhenGoingToSleepMode, d.EjectDiskWhenDriveIsNotEmpty,
-                     d.BeepWhenDriveIsNotEmpty, d.ShowMessagesWhenLockingUnlocking,
-                     d.BeepWhenLockingUnlocking, d.LockWhenGoingToSleepMode,
-                     d.UnlockLockWhenExitingFromSleepMode, d.ShowDialogToCloseDriveImmediately));
-  for (auto [a, b] : {std::pair{l.HotKeyClose, d.HotKeyClose}, {l.HotKeyLock, d.HotKeyLock}}) {
-    EXPECT_EQ(std::tie(a.Win, a.Ctrl, a.Alt, a.Shift, a.Key),
-              std::tie(b.Win, b.Ctrl, b.Alt, b.Shift, b.Key));
-  }
-  EXPECT_EQ(loadedOptions.Language, options.Language);
-  EXPECT_EQ(loadedOptions.DoubleLetter, 'D');
-  EXPECT_EQ(loadedOptions.DoubleAction, 2);
-  EXPECT_EQ(loadedOptions.DoubleItem, 4);
-  // The single-click pair is written for the layout's sake but never read.
-  EXPECT_EQ(loadedOptions.SingleAction, 0);
 }
 
 TEST_F(RegistrySettings, ABadValueSpoilsOnlyItsOwnField) {

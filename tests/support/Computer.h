@@ -39,6 +39,12 @@ struct Computer {
     program.Post(program.WindowTitled("Orbelle")->handle, platform::msg::kClose);
   }
 
+  // Opens the tray icon's menu and chooses an item by its path (none: dismissed).
+  static void Choose(sim::SimProcess& program, const std::vector<std::string>& path) {
+    program.TrayRightClick();
+    program.ChooseMenuItem(path);
+  }
+
   std::optional<std::string> Stored(const std::string& name) {
     return world.Text(kSettingsKey, name);
   }

@@ -6,91 +6,66 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace orbl::test {
 
-struct StoredName {
-  const char* name;
-  const char* type;  // "REG_SZ" or "REG_DWORD"
+// The program-wide values come first in every save; all are texts but the count.
+inline constexpr std::array<const char*, 7> kProgramWideNames = {
+    "DriveCount",      "Currently used language", "Single - Letter", "Single - Action",
+    "Double - Letter", "Double - Action",         "Double - Item"};
+
+// Each drive's values in their stored order, all texts: the name after the
+// letter, the record field it holds, the field's default for a new drive and a
+// value unlike it. The four numbers differ from each other, so two number rows
+// that traded fields show as well as two flags that did.
+struct PerDriveName {
+  const char* suffix;
+  const char* field;
+  std::int32_t byDefault;
+  std::int32_t planted;
+};
+inline constexpr PerDriveName kPerDriveNames[] = {
+    {" Spy for ejecting CD/DVD door with disk", "SpyForEjecting", 1, 0},
+    {" Automatically close the CD/DVD door after specified time interval", "AutoCloseAfterInterval",
+     1, 0},
+    {" edtDiskLimit", "DiskLimit", 20, 41},
+    {" Close CD/DVD door on system shutdown", "CloseOnShutdown", 1, 0},
+    {" Warn if CD/DVD drive is not empty on system shutdown", "WarnIfNotEmptyOnShutdown", 1, 0},
+    {" Try to close CD/DVD door every some seconds", "TryToCloseEverySomeSeconds", 0, 1},
+    {" edtAutocloseInterval", "AutocloseInterval", 15, 42},
+    {" Lock this drive on starting program", "LockOnStart", 0, 1},
+    {" Lock-close-ORBL-open-etc", "LockWithOpenClose", 0, 1},
+    {" WarnAboutDiscWhenGoingToSleepMode", "WarnAboutDiscWhenGoingToSleepMode", 0, 1},
+    {" EjectDiskWhenDriveIsNotEmpty", "EjectDiskWhenDriveIsNotEmpty", 0, 1},
+    {" BeepWhenDriveIsNotEmpty", "BeepWhenDriveIsNotEmpty", 0, 1},
+    {" ShowMessagesWhenLockingUnlocking", "ShowMessagesWhenLockingUnlocking", 0, 1},
+    {" BeepWhenLockingUnlocking", "BeepWhenLockingUnlocking", 0, 1},
+    {" LockWhenGoingToSleepMode", "LockWhenGoingToSleepMode", 0, 1},
+    {" UnlockLockWhenExitingFromSleepMode", "UnlockLockWhenExitingFromSleepMode", 0, 1},
+    {" ShowDialogToCloseDriveImmediately", "ShowDialogToCloseDriveImmediately", 0, 1},
+    {" HotKeyClose-Win", "HotKeyClose.Win", 0, 1},
+    {" HotKeyClose-Ctrl", "HotKeyClose.Ctrl", 0, 1},
+    {" HotKeyClose-Alt", "HotKeyClose.Alt", 0, 1},
+    {" HotKeyClose-Shift", "HotKeyClose.Shift", 0, 1},
+    {" HotKeyClose-Key", "HotKeyClose.Key", 0, 43},
+    {" HotKeyLock-Win", "HotKeyLock.Win", 0, 1},
+    {" HotKeyLock-Ctrl", "HotKeyLock.Ctrl", 0, 1},
+    {" HotKeyLock-Alt", "HotKeyLock.Alt", 0, 1},
+    {" HotKeyLock-Shift", "HotKeyLock.Shift", 0, 1},
+    {" HotKeyLock-Key", "HotKeyLock.Key", 0, 44},
 };
 
-// The program-wide values come first in every save.
-inline constexpr std::size_t kProgramWideValueCount = 7;
-
-// Everything one save writes when the optical drives are D and F, in order.
-inline constexpr std::array<StoredName, 61> kLayoutOfDrivesDAndF = {{
-    {"DriveCount", "REG_DWORD"},
-    {"Currently used language", "REG_SZ"},
-    {"Single - Letter", "REG_SZ"},
-    {"Single - Action", "REG_SZ"},
-    {"Double - Letter", "REG_SZ"},
-    {"Double - Action", "REG_SZ"},
-    {"Double - Item", "REG_SZ"},
-
-    {"D Spy for ejecting CD/DVD door with disk", "REG_SZ"},
-    {"D Automatically close the CD/DVD door after specified time interval", "REG_SZ"},
-    {"D edtDiskLimit", "REG_SZ"},
-    {"D Close CD/DVD door on system shutdown", "REG_SZ"},
-    {"D Warn if CD/DVD drive is not empty on system shutdown", "REG_SZ"},
-    {"D Try to close CD/DVD door every some seconds", "REG_SZ"},
-    {"D edtAutocloseInterval", "REG_SZ"},
-    {"D Lock this drive on starting program", "REG_SZ"},
-    {"D Lock-close-ORBL-open-etc", "REG_SZ"},
-    {"D WarnAboutDiscWhenGoingToSleepMode", "REG_SZ"},
-    {"D EjectDiskWhenDriveIsNotEmpty", "REG_SZ"},
-    {"D BeepWhenDriveIsNotEmpty", "REG_SZ"},
-    {"D ShowMessagesWhenLockingUnlocking", "REG_SZ"},
-    {"D BeepWhenLockingUnlocking", "REG_SZ"},
-    {"D LockWhenGoingToSleepMode", "REG_SZ"},
-    {"D UnlockLockWhenExitingFromSleepMode", "REG_SZ"},
-    {"D ShowDialogToCloseDriveImmediately", "REG_SZ"},
-    {"D HotKeyClose-Win", "REG_SZ"},
-    {"D HotKeyClose-Ctrl", "REG_SZ"},
-    {"D HotKeyClose-Alt", "REG_SZ"},
-    {"D HotKeyClose-Shift", "REG_SZ"},
-    {"D HotKeyClose-Key", "REG_SZ"},
-    {"D HotKeyLock-Win", "REG_SZ"},
-    {"D HotKeyLock-Ctrl", "REG_SZ"},
-    {"D HotKeyLock-Alt", "REG_SZ"},
-    {"D HotKeyLock-Shift", "REG_SZ"},
-    {"D HotKeyLock-Key", "REG_SZ"},
-
-    {"F Spy for ejecting CD/DVD door with disk", "REG_SZ"},
-    {"F Automatically close the CD/DVD door after specified time interval", "REG_SZ"},
-    {"F edtDiskLimit", "REG_SZ"},
-    {"F Close CD/DVD door on system shutdown", "REG_SZ"},
-    {"F Warn if CD/DVD drive is not empty on system shutdown", "REG_SZ"},
-    {"F Try to close CD/DVD door every some seconds", "REG_SZ"},
-    {"F edtAutocloseInterval", "REG_SZ"},
-    {"F Lock this drive on starting program", "REG_SZ"},
-    {"F Lock-close-ORBL-open-etc", "REG_SZ"},
-    {"F WarnAboutDiscWhenGoingToSleepMode", "REG_SZ"},
-    {"F EjectDiskWhenDriveIsNotEmpty", "REG_SZ"},
-    {"F BeepWhenDriveIsNotEmpty", "REG_SZ"},
-    {"F ShowMessagesWhenLockingUnlocking", "REG_SZ"},
-    {"F BeepWhenLockingUnlocking", "REG_SZ"},
-    {"F LockWhenGoingToSleepMode", "REG_SZ"},
-    {"F UnlockLockWhenExitingFromSleepMode", "REG_SZ"},
-    {"F ShowDialogToCloseDriveImmediately", "REG_SZ"},
-    {"F HotKeyClose-Win", "REG_SZ"},
-    {"F HotKeyClose-Ctrl", "REG_SZ"},
-    {"F HotKeyClose-Alt", "REG_SZ"},
-    {"F HotKeyClose-Shift", "REG_SZ"},
-    {"F HotKeyClose-Key", "REG_SZ"},
-    {"F HotKeyLock-Win", "REG_SZ"},
-    {"F HotKeyLock-Ctrl", "REG_SZ"},
-    {"F HotKeyLock-Alt", "REG_SZ"},
-    {"F HotKeyLock-Shift", "REG_SZ"},
-    {"F HotKeyLock-Key", "REG_SZ"},
-}};
-
-// The first `count` names of the list above: all of them for drives D and F,
-// kProgramWideValueCount for a computer without optical drives.
-inline std::vector<std::string> LayoutNames(std::size_t count = kLayoutOfDrivesDAndF.size()) {
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < count; ++i) names.emplace_back(kLayoutOfDrivesDAndF.at(i).name);
+// Everything one save writes for the given optical drives, in order; a
+// computer without them stores the program-wide values alone.
+inline std::vector<std::string> LayoutNames(const std::string& letters = "DF") {
+  std::vector<std::string> names(kProgramWideNames.begin(), kProgramWideNames.end());
+  for (char letter : letters) {
+    for (const PerDriveName& row : kPerDriveNames)
+      names.push_back(letter + std::string(row.suffix));
+  }
   return names;
 }
 
