@@ -19,8 +19,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict -ffunction-sections -fdata-sections")
 # The release program is built for size: Wine reads the whole image into
 # private memory, and nothing in it is hot enough to want -O3's unrolling.
-# -g only fills orbl3.exe.debug; the program itself ships stripped.
-set(CMAKE_CXX_FLAGS_RELEASE "-Os -g -DNDEBUG" CACHE STRING "Flags of the release build")
+# -g only fills orbl3.exe.debug; the program itself ships stripped. Forced: a
+# build folder configured before these flags changed must not keep building
+# (and benchmarking) the old ones.
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -g -DNDEBUG" CACHE STRING "Flags of the release build" FORCE)
 
 # Everything static: the program folder must run on a bare Windows, without
 # libstdc++, libgcc or libwinpthread DLLs beside it.
