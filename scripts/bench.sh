@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     *) echo "usage: $0 [--runs N] [--idle SECONDS] [--short]" >&2; exit 2 ;;
   esac
 done
-start_settle=2
+start_settle=0.5
 # orbl3's automatic close runs 15 s after a removal (every drive's default
 # interval); the door commands after it take well under a second.
 autoclose_wait=18
@@ -172,9 +172,13 @@ for run in $(seq 1 "$runs"); do
   if [ $((run % 2)) -eq 1 ]; then order=(orbl3 bare); else order=(bare orbl3); fi
   session_step "run $run of $runs: ${order[*]}"
   for s in "${order[@]}"; do
-    # The session is busy for a while after a program starts or ends (the
-    # notification area, the wineserver): without a pause the program started
-    # first in a run pays for the last run's exits, by 35 to 90 ms here.
+    # A start after the idle windows finds the machine cold and took 35 to
+    # 90 ms longer than one right after another program's: whichever program
+    # went first in a run paid for it, and ten alternating runs left the
+    # medians to chance. So every measured start follows a throwaway start
+    # and exit of the bare program, and a short pause for its exit to settle.
+    ask "start warm-up ${title[bare]} ${path[bare]}"
+    ask "close warm-up"
     sleep "$start_settle"
     ask "start $s ${title[$s]} ${path[$s]}"
     read -r _ _ _ icon_ms idle_ms <<<"$answer"
