@@ -57,7 +57,7 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {
-  WindowSpec params;
+  WindowParams params;
   params.title = "Orbelle 3";
   params.clientWidth = 552;
   params.clientHeight = 596;

@@ -34,16 +34,16 @@ void RunProgram(Platform& p) {
   // first thing in frmMain's construction, the fallback takes it along.
   std::optional<TFrmMain> frmMain;
 
-  WindowSpec appSpec;
-  appSpec.title = "Orbelle";
-  appSpec.icon = "TRAY";
+  WindowParams appParams;
+  appParams.title = "Orbelle";
+  appParams.icon = "TRAY";
   WindowEvents appEvents;
   appEvents.onCloseRequest = [&] {
     if (frmMain) frmMain->ExitProgram();
     p.tray.DeleteIcon();
     p.files.ExitProcess(0);
   };
-  const WindowHandle appWindow = p.windows.CreateTopWindow(appSpec, std::move(appEvents));
+  const WindowHandle appWindow = p.windows.CreateTopWindow(appParams, std::move(appEvents));
 
   Atom instanceAtom = 0;
   if (!TakeInstanceGuard(p, instanceAtom)) {

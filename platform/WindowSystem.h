@@ -22,7 +22,7 @@ struct Rect {
   int height = 0;
 };
 
-struct WindowSpec {
+struct WindowParams {
   std::string title;
   int clientWidth = 0;
   int clientHeight = 0;
@@ -69,7 +69,7 @@ enum class ControlKind {
   ButtonBar,  // a row of buttons with images; items are added with AddBarButton
 };
 
-struct ControlSpec {
+struct ControlParams {
   ControlKind kind = ControlKind::Label;
   Rect rect;
   std::string text;
@@ -106,7 +106,7 @@ class WindowSystem {
   // Creates a hidden top-level window. Returns 0 on failure. No callback of
   // `events` runs before this returns: the object that owns the window may
   // still be under construction.
-  virtual WindowHandle CreateTopWindow(const WindowSpec& params, WindowEvents events) = 0;
+  virtual WindowHandle CreateTopWindow(const WindowParams& params, WindowEvents events) = 0;
   virtual void SetWindowTitle(WindowHandle window, const std::string& title) = 0;
   virtual std::string WindowTitle(WindowHandle window) const = 0;
   // Shows or hides the window without activating a modal loop.
@@ -125,7 +125,7 @@ class WindowSystem {
   // Controls. Every handle stays valid for the life of its window. Setting a
   // control's state from the program (text, tick, selection, arrows) fires no
   // event; events report the user's input only.
-  virtual ControlHandle CreateControl(WindowHandle parent, const ControlSpec& params,
+  virtual ControlHandle CreateControl(WindowHandle parent, const ControlParams& params,
                                       ControlEvents events) = 0;
   virtual void SetControlText(ControlHandle control, const std::string& text) = 0;
   virtual std::string ControlText(ControlHandle control) const = 0;

@@ -10,31 +10,31 @@
 
 namespace orbl::ui {
 
-inline platform::ControlSpec Params(platform::ControlKind kind, platform::Rect rect,
-                                    std::string text = {}) {
-  platform::ControlSpec params;
+inline platform::ControlParams Params(platform::ControlKind kind, platform::Rect rect,
+                                      std::string text = {}) {
+  platform::ControlParams params;
   params.kind = kind;
   params.rect = rect;
   params.text = std::move(text);
   return params;
 }
 
-inline platform::ControlSpec Bold(platform::ControlSpec params) {
+inline platform::ControlParams Bold(platform::ControlParams params) {
   params.bold = true;
   return params;
 }
 
-inline platform::ControlSpec WithImage(platform::ControlSpec params, std::string image) {
+inline platform::ControlParams WithImage(platform::ControlParams params, std::string image) {
   params.image = std::move(image);
   return params;
 }
 
-inline platform::ControlSpec AsDefault(platform::ControlSpec params) {
+inline platform::ControlParams AsDefault(platform::ControlParams params) {
   params.defaultButton = true;
   return params;
 }
 
-inline platform::ControlSpec AsCancel(platform::ControlSpec params) {
+inline platform::ControlParams AsCancel(platform::ControlParams params) {
   params.cancelButton = true;
   return params;
 }

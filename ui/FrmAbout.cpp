@@ -26,7 +26,7 @@ TFrmAbout::TFrmAbout(WindowSystem& windows, Shell& shell)
       shell_(shell) {}
 
 WindowHandle TFrmAbout::BuildWindow() {
-  WindowSpec params;
+  WindowParams params;
   params.title = "About Orbelle";
   params.clientWidth = 270;
   params.clientHeight = 137;
@@ -37,7 +37,7 @@ WindowHandle TFrmAbout::BuildWindow() {
   return windows_.CreateTopWindow(params, std::move(events));
 }
 
-ControlHandle TFrmAbout::AddControl(const ControlSpec& params, ControlEvents events) {
+ControlHandle TFrmAbout::AddControl(const ControlParams& params, ControlEvents events) {
   return windows_.CreateControl(Handle, params, std::move(events));
 }
 

@@ -36,7 +36,7 @@ class TFrmAbout {
 
  private:
   platform::WindowHandle BuildWindow();
-  platform::ControlHandle AddControl(const platform::ControlSpec& params,
+  platform::ControlHandle AddControl(const platform::ControlParams& params,
                                      platform::ControlEvents events = {});
   void Hide();
 

@@ -48,7 +48,7 @@ TFrmCloseDrive::TFrmCloseDrive(WindowSystem& windows, TProgramState& state,
 }
 
 WindowHandle TFrmCloseDrive::BuildWindow() {
-  WindowSpec params;
+  WindowParams params;
   params.title = "Close Drive";
   params.clientWidth = 296;
   params.clientHeight = 113;
@@ -64,7 +64,7 @@ WindowHandle TFrmCloseDrive::BuildWindow() {
   return windows_.CreateTopWindow(params, std::move(events));
 }
 
-ControlHandle TFrmCloseDrive::AddControl(const ControlSpec& params, ControlEvents events) {
+ControlHandle TFrmCloseDrive::AddControl(const ControlParams& params, ControlEvents events) {
   return windows_.CreateControl(Handle, params, std::move(events));
 }
 

@@ -66,7 +66,7 @@ class TFrmCloseDrive {
   };
 
   platform::WindowHandle BuildWindow();
-  platform::ControlHandle AddControl(const platform::ControlSpec& params,
+  platform::ControlHandle AddControl(const platform::ControlParams& params,
                                      platform::ControlEvents events = {});
   void ShowOne(int index);
   void ShowCount();

@@ -33,7 +33,7 @@ TFrmHotKey::TFrmHotKey(WindowSystem& windows, const TInterfaceTexts& texts)
 }
 
 WindowHandle TFrmHotKey::BuildWindow() {
-  WindowSpec params;
+  WindowParams params;
   params.title = "Hot Key Options";
   params.clientWidth = 250;
   params.clientHeight = 171;
@@ -49,7 +49,7 @@ WindowHandle TFrmHotKey::BuildWindow() {
   return windows_.CreateTopWindow(params, std::move(events));
 }
 
-ControlHandle TFrmHotKey::AddControl(const ControlSpec& params, ControlEvents events) {
+ControlHandle TFrmHotKey::AddControl(const ControlParams& params, ControlEvents events) {
   return windows_.CreateControl(Handle, params, std::move(events));
 }
 

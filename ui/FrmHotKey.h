@@ -66,7 +66,7 @@ class TFrmHotKey {
 
  private:
   platform::WindowHandle BuildWindow();
-  platform::ControlHandle AddControl(const platform::ControlSpec& params,
+  platform::ControlHandle AddControl(const platform::ControlParams& params,
                                      platform::ControlEvents events = {});
   void FillKeyList();
   void ShowModifierNames();

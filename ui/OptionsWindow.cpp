@@ -17,8 +17,8 @@ constexpr int kCheckLeft = 20;
 constexpr int kCheckWidth = 512;
 constexpr int kRowHeight = 20;
 
-ControlSpec Params(ControlKind kind, Rect rect, std::string text = {}) {
-  ControlSpec params;
+ControlParams Params(ControlKind kind, Rect rect, std::string text = {}) {
+  ControlParams params;
   params.kind = kind;
   params.rect = rect;
   params.text = std::move(text);
@@ -26,17 +26,17 @@ ControlSpec Params(ControlKind kind, Rect rect, std::string text = {}) {
 }
 
 // A control of a page other than the one shown first, or one never shown.
-ControlSpec Hidden(ControlSpec params) {
+ControlParams Hidden(ControlParams params) {
   params.visible = false;
   return params;
 }
 
-ControlSpec Bold(ControlSpec params) {
+ControlParams Bold(ControlParams params) {
   params.bold = true;
   return params;
 }
 
-ControlSpec Arrows(ControlSpec params, int minimum, int maximum, int built) {
+ControlParams Arrows(ControlParams params, int minimum, int maximum, int built) {
   params.minimum = minimum;
   params.maximum = maximum;
   params.step = 1;
@@ -44,12 +44,12 @@ ControlSpec Arrows(ControlSpec params, int minimum, int maximum, int built) {
   return params;
 }
 
-ControlSpec AsDefault(ControlSpec params) {
+ControlParams AsDefault(ControlParams params) {
   params.defaultButton = true;
   return params;
 }
 
-ControlSpec AsCancel(ControlSpec params) {
+ControlParams AsCancel(ControlParams params) {
   params.cancelButton = true;
   return params;
 }
@@ -79,7 +79,7 @@ TOptionsWindow::TOptionsWindow(Platform& platform, WindowHandle window, TProgram
       window_(window),
       DriveBar(Add(
           [] {
-            ControlSpec params = Params(ControlKind::ButtonBar, {0, 0, 552, 46});
+            ControlParams params = Params(ControlKind::ButtonBar, {0, 0, 552, 46});
             params.image = "FRMMAIN_IMAGELIST2";
             return params;
           }(),
@@ -216,7 +216,7 @@ TOptionsWindow::TOptionsWindow(Platform& platform, WindowHandle window, TProgram
   windows_.SetArrowPosition(DiskLimitField, 20);
 }
 
-ControlHandle TOptionsWindow::Add(const ControlSpec& params, ControlEvents events) {
+ControlHandle TOptionsWindow::Add(const ControlParams& params, ControlEvents events) {
   return windows_.CreateControl(window_, params, std::move(events));
 }
 

@@ -170,7 +170,7 @@ class TOptionsWindow {
   const platform::ControlHandle HelpButton;
 
  private:
-  platform::ControlHandle Add(const platform::ControlSpec& params,
+  platform::ControlHandle Add(const platform::ControlParams& params,
                               platform::ControlEvents events = {});
   platform::ControlHandle AddCheck(int y, const std::string& text, bool ticked = false);
   platform::ControlHandle AddLink(platform::Rect rect, const std::string& text,

@@ -23,7 +23,7 @@ namespace orbl::sim {
 
 struct SimWindow {
   platform::WindowHandle handle;
-  platform::WindowSpec params;
+  platform::WindowParams params;
   std::string title;
   bool visible = false;
   bool enabled = true;
@@ -34,7 +34,7 @@ struct SimWindow {
 struct SimControl {
   platform::ControlHandle handle;
   platform::WindowHandle parent;
-  platform::ControlSpec params;
+  platform::ControlParams params;
   std::string text;
   bool visible = true;
   bool checked = false;

@@ -21,7 +21,7 @@ std::string Hex(std::uint32_t code) {
 
 }  // namespace
 
-WindowHandle SimWindowSystem::CreateTopWindow(const WindowSpec& params, WindowEvents events) {
+WindowHandle SimWindowSystem::CreateTopWindow(const WindowParams& params, WindowEvents events) {
   SimWindow window;
   window.handle = s_.world.NewWindowHandle();
   window.params = params;
@@ -107,7 +107,7 @@ void SimWindowSystem::ShowModal(WindowHandle window) {
   s_.Call("modal loop for " + name + " left");
 }
 
-ControlHandle SimWindowSystem::CreateControl(WindowHandle parent, const ControlSpec& params,
+ControlHandle SimWindowSystem::CreateControl(WindowHandle parent, const ControlParams& params,
                                              ControlEvents events) {
   if (!s_.Window(parent)) {
     s_.Call("control in " + s_.Describe(parent) + " refused");

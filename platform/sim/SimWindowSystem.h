@@ -12,7 +12,7 @@ class SimWindowSystem final : public platform::WindowSystem {
  public:
   explicit SimWindowSystem(SimProcessState& state) : s_(state) {}
 
-  platform::WindowHandle CreateTopWindow(const platform::WindowSpec& params,
+  platform::WindowHandle CreateTopWindow(const platform::WindowParams& params,
                                          platform::WindowEvents events) override;
   void SetWindowTitle(platform::WindowHandle window, const std::string& title) override;
   std::string WindowTitle(platform::WindowHandle window) const override;
@@ -25,7 +25,7 @@ class SimWindowSystem final : public platform::WindowSystem {
   void ShowModal(platform::WindowHandle window) override;
 
   platform::ControlHandle CreateControl(platform::WindowHandle parent,
-                                        const platform::ControlSpec& params,
+                                        const platform::ControlParams& params,
                                         platform::ControlEvents events) override;
   void SetControlText(platform::ControlHandle control, const std::string& text) override;
   std::string ControlText(platform::ControlHandle control) const override;

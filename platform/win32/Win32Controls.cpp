@@ -264,7 +264,7 @@ void Win32WindowSystem::RescaleControls(Window& window) {
 // --- creation and state ------------------------------------------------------
 
 platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle parent,
-                                                         const platform::ControlSpec& params,
+                                                         const platform::ControlParams& params,
                                                          platform::ControlEvents events) {
   auto it = windows_.find(ToHwnd(parent));
   if (it == windows_.end()) return {};
@@ -316,7 +316,7 @@ bool Win32WindowSystem::RealiseControl(Window& window, Control& control) {
   }
 
   using platform::ControlKind;
-  const platform::ControlSpec& params = control.params;
+  const platform::ControlParams& params = control.params;
   const char* cls = WC_STATICA;
   // WS_CLIPSIBLINGS: a group box never paints over the controls inside it.
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control.visible ? WS_VISIBLE : 0);

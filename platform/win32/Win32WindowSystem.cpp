@@ -102,7 +102,7 @@ void Win32WindowSystem::AddMessageHook(MessageHook hook) {
 
 // --- windows -------------------------------------------------------------
 
-platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::WindowSpec& params,
+platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::WindowParams& params,
                                                           platform::WindowEvents events) {
   auto state = std::make_unique<Window>();
   state->system = this;

@@ -39,7 +39,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // The control's own window, or null while it is only recorded.
   HWND ControlWindow(platform::ControlHandle control) const;
 
-  platform::WindowHandle CreateTopWindow(const platform::WindowSpec& params,
+  platform::WindowHandle CreateTopWindow(const platform::WindowParams& params,
                                          platform::WindowEvents events) override;
   void SetWindowTitle(platform::WindowHandle window, const std::string& title) override;
   std::string WindowTitle(platform::WindowHandle window) const override;
@@ -52,7 +52,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   void ShowModal(platform::WindowHandle window) override;
 
   platform::ControlHandle CreateControl(platform::WindowHandle parent,
-                                        const platform::ControlSpec& params,
+                                        const platform::ControlParams& params,
                                         platform::ControlEvents events) override;
   void SetControlText(platform::ControlHandle control, const std::string& text) override;
   std::string ControlText(platform::ControlHandle control) const override;
@@ -98,7 +98,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
     int id = 0;                 // the child window's identifier
     HWND hwnd = nullptr;        // null until the window is first shown
     HWND arrows = nullptr;      // NumberField: its up-down control
-    platform::ControlSpec params;
+    platform::ControlParams params;
     platform::ControlEvents events;
     bool hovering = false;
     bool highlighted = false;  // LinkLabel: blue until the program says otherwise

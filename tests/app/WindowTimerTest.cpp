@@ -13,7 +13,7 @@ class WindowTimer : public ::testing::Test {
  protected:
   void SetUp() override {
     process.Start([this](platform::Platform& p) {
-      platform::WindowSpec params;
+      platform::WindowParams params;
       params.title = "Owner";
       const auto window = p.windows.CreateTopWindow(params, {});
       timer = std::make_unique<TWindowTimer>(p.windows, window, 1000,

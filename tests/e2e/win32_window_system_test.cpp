@@ -23,7 +23,7 @@ class WindowSystemTest : public ::testing::Test {
   HWND Hwnd(platform::ControlHandle control) const { return windows.ControlWindow(control); }
 
   // A window whose controls are real from the start, as after a first showing.
-  platform::WindowHandle RealWindow(const platform::WindowSpec& params = {},
+  platform::WindowHandle RealWindow(const platform::WindowParams& params = {},
                                     platform::WindowEvents events = {}) {
     const platform::WindowHandle window = windows.CreateTopWindow(params, std::move(events));
     windows.RealiseControls(window);
@@ -33,7 +33,7 @@ class WindowSystemTest : public ::testing::Test {
   platform::ControlHandle Make(platform::WindowHandle window, ControlKind kind,
                                const std::string& text = {}, platform::Rect rect = {},
                                platform::ControlEvents events = {}) {
-    platform::ControlSpec params;
+    platform::ControlParams params;
     params.kind = kind;
     params.text = text;
     params.rect = rect;
@@ -71,7 +71,7 @@ TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
   events.onCloseRequest = [&] { ++closes; };
   events.onDoubleClick = [&] { ++doubleClicks; };
   events.onVisibleChanged = [&](bool visible) { visibility.push_back(visible); };
-  platform::WindowSpec params;
+  platform::WindowParams params;
   params.title = "Orbelle test";
   params.clientWidth = 200;
   params.clientHeight = 100;
@@ -143,7 +143,7 @@ TEST_F(WindowSystemTest, OnlyAMessageFromAnotherThreadIsAnsweredEarly) {
 TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   // The program itself is per-monitor aware through its manifest.
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-  platform::WindowSpec params;
+  platform::WindowParams params;
   params.clientWidth = 200;
   params.clientHeight = 100;
   const platform::WindowHandle window = windows.CreateTopWindow(params, {});
@@ -156,7 +156,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   EXPECT_EQ(client.right, MulDiv(200, dpi, 96));
   EXPECT_EQ(client.bottom, MulDiv(100, dpi, 96));
 
-  platform::ControlSpec label;
+  platform::ControlParams label;
   label.rect = {8, 16, 80, 20};
   const auto control = windows.CreateControl(window, label, {});
   RECT r{};
@@ -181,7 +181,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
 }
 
 TEST_F(WindowSystemTest, TheSystemMenuLosesMinimiseAndClose) {
-  platform::WindowSpec params;
+  platform::WindowParams params;
   params.minimizeBox = true;
   const platform::WindowHandle window = windows.CreateTopWindow(params, {});
   HMENU menu = GetSystemMenu(ToHwnd(window), FALSE);
@@ -204,7 +204,7 @@ TEST_F(WindowSystemTest, ATopmostWindowShowsModallyWithTheFocusOnItsDefaultButto
     windows.ShowWindow(top, false);
     return true;
   };
-  platform::WindowSpec params;
+  platform::WindowParams params;
   params.topmost = true;
   top = windows.CreateTopWindow(params, events);
   windows.RealiseControls(top);
@@ -213,7 +213,7 @@ TEST_F(WindowSystemTest, ATopmostWindowShowsModallyWithTheFocusOnItsDefaultButto
   const platform::WindowHandle plain = windows.CreateTopWindow({}, {});
   EXPECT_EQ(GetWindowLongA(ToHwnd(plain), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
-  platform::ControlSpec button;
+  platform::ControlParams button;
   button.kind = ControlKind::Button;
   button.text = "OK (15)";
   const auto first = windows.CreateControl(top, button, {});
@@ -327,7 +327,7 @@ TEST_F(WindowSystemTest, ControlsBecomeRealWithTheirStateWhenTheWindowIsFirstSho
   const platform::WindowHandle neverShown = windows.CreateTopWindow({}, {});
   auto make = [&](platform::WindowHandle parent, ControlKind kind, bool visible = true,
                   platform::ControlEvents events = {}) {
-    platform::ControlSpec params;
+    platform::ControlParams params;
     params.kind = kind;
     params.text = "start";
     params.visible = visible;
@@ -458,7 +458,7 @@ TEST_F(WindowSystemTest, ControlsBecomeRealWithTheirStateWhenTheWindowIsFirstSho
 
 TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsPresses) {
   const platform::WindowHandle window = RealWindow();
-  platform::ControlSpec params;
+  platform::ControlParams params;
   params.kind = ControlKind::ButtonBar;
   params.rect = {0, 0, 552, 46};
   params.image = "FRMMAIN_IMAGELIST2";
@@ -556,7 +556,7 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesCaptionedUnderneathAndReportsP
 
 TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused) {
   const platform::WindowHandle window = RealWindow();
-  platform::ControlSpec params;
+  platform::ControlParams params;
   params.kind = ControlKind::NumberField;
   params.rect = {10, 10, 60, 22};
   params.minimum = 10;
@@ -608,7 +608,7 @@ TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused
 
 TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   const platform::WindowHandle window = RealWindow();
-  platform::ControlSpec params;
+  platform::ControlParams params;
   params.kind = ControlKind::LinkLabel;
   params.text = "www.corvantis.com";
   params.rect = {8, 560, 200, 16};
@@ -673,7 +673,7 @@ TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
         Case{ControlKind::CheckBox, false}, Case{ControlKind::Button, false},
         Case{ControlKind::DropDownList, false}, Case{ControlKind::Group, false},
         Case{ControlKind::NumberField, false}, Case{ControlKind::ButtonBar, false}}) {
-    platform::ControlSpec params;
+    platform::ControlParams params;
     params.kind = c.kind;
     params.bold = c.bold;
     params.rect = {0, 0, 100, 20};
@@ -693,7 +693,7 @@ TEST_F(WindowSystemTest, ControlsUseTheMessageFontAndBoldLabelsItsBoldCut) {
 // Group boxes lie under the controls inside them, each in the order made (the
 // tab order), and paint no background of their own: the window's shows.
 TEST_F(WindowSystemTest, GroupBoxesLieUnderTheirControlsAndShowTheWindowsBackground) {
-  platform::WindowSpec params;
+  platform::WindowParams params;
   params.clientWidth = 240;
   params.clientHeight = 140;
   const platform::WindowHandle window = RealWindow(params);
@@ -741,7 +741,7 @@ TEST_F(WindowSystemTest, ADropDownListOpensOnTwelveRows) {
 
 TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
   const platform::WindowHandle window = RealWindow();
-  platform::ControlSpec params;
+  platform::ControlParams params;
   params.kind = ControlKind::Picture;
   params.rect = {12, 12, 32, 32};
   params.image = "TRAY";
@@ -762,7 +762,7 @@ TEST_F(WindowSystemTest, APictureShowsAnIconResourceAtItsSize) {
 // title bar would show the 32-pixel picture squeezed. Each size follows the DPI.
 TEST_F(WindowSystemTest, TitleBarIconsAreDrawnForTheirSizeAtTheWindowsDpi) {
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-  platform::WindowSpec params;
+  platform::WindowParams params;
   params.icon = "TRAY";
   HWND first = ToHwnd(windows.CreateTopWindow(params, {}));
   HWND second = ToHwnd(windows.CreateTopWindow(params, {}));
@@ -828,7 +828,7 @@ TEST_F(WindowSystemTest, EscPressesTheCancelButtonElseTheCloseBox) {
     };
     dialog = windows.CreateTopWindow({}, events);
     windows.RealiseControls(dialog);  // the test reaches the buttons before the showing
-    platform::ControlSpec params;
+    platform::ControlParams params;
     params.kind = ControlKind::Button;
     params.rect = {8, 8, 80, 24};
     params.text = "OK";
@@ -870,7 +870,7 @@ TEST_F(WindowSystemTest, EscOnAnOpenedDropDownListClosesOnlyTheList) {
     return m.code == kOpen || m.code == kNote || m.code == kEnd;
   };
   dialog = windows.CreateTopWindow({}, events);
-  platform::ControlSpec params;
+  platform::ControlParams params;
   params.kind = ControlKind::DropDownList;
   params.rect = {8, 8, 120, 24};
   const platform::ControlHandle control = windows.CreateControl(dialog, params, {});
@@ -928,7 +928,7 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
   windows.RealiseControls(dialog);
   int top = 0;
   auto make = [&](ControlKind kind, const std::string& text, bool byDefault) {
-    platform::ControlSpec params;
+    platform::ControlParams params;
     params.kind = kind;
     params.text = text;
     params.rect = {8, top += 30, 100, 24};
@@ -1001,7 +1001,7 @@ TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
     windows.ShowWindow(hotKey, false);  // as its OK button does
     return true;
   };
-  platform::WindowSpec small;
+  platform::WindowParams small;
   small.title = "Hot Key Options";
   small.topmost = true;
   hotKey = windows.CreateTopWindow(small, hotKeyEvents);
@@ -1018,11 +1018,11 @@ TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
     windows.ShowWindow(options, false);
     return true;
   };
-  platform::WindowSpec large;
+  platform::WindowParams large;
   large.title = "Orbelle 3";
   options = RealWindow(large, optionsEvents);
   change = Hwnd(Make(options, ControlKind::Button, "Change..."));
-  platform::ControlSpec ok;
+  platform::ControlParams ok;
   ok.kind = ControlKind::Button;
   ok.text = "OK";
   ok.defaultButton = true;

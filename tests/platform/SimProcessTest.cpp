@@ -104,7 +104,7 @@ struct WaitingProgram {
   explicit WaitingProgram(SimWorld& inWorld, const std::string& title = "Main") : world(inWorld) {
     process.Start([this, title](Platform& p) {
       platform = &p;
-      platform::WindowSpec params;
+      platform::WindowParams params;
       params.title = title;
       window = p.windows.CreateTopWindow(params, {});
       p.windows.RunLoop();
@@ -209,7 +209,7 @@ TEST(SimProcess, InputThatNoUserCouldGiveThrows) {
   SimProcess& p = program.process;
   platform::ControlHandle hidden;
   p.Inject([&] {
-    platform::ControlSpec params;
+    platform::ControlParams params;
     params.kind = platform::ControlKind::Button;
     params.text = "OK";
     hidden = program.platform->windows.CreateControl(program.window, params, {});

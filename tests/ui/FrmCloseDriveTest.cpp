@@ -120,7 +120,7 @@ TEST_F(FrmCloseDriveTest, TheWindowIsBuiltHiddenBeforeStartUpAndOffersNoWayOutBu
   EXPECT_TRUE(window.systemMenuTrimmed);
   std::vector<std::string> controls;
   for (const sim::SimControl* c : program.Controls(Dialog().Handle)) {
-    const platform::ControlSpec& p = c->params;
+    const platform::ControlParams& p = c->params;
     controls.push_back(
         c->text + (p.kind == platform::ControlKind::Picture ? "picture " + p.image : "") +
         (p.kind == platform::ControlKind::Divider ? "divider" : "") + (p.bold ? " [bold]" : "") +
