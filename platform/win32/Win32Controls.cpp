@@ -286,18 +286,20 @@ platform::ControlHandle Win32WindowSystem::CreateControl(platform::WindowHandle 
   handles_[made.handle] = &made;
   window.controls.push_back(std::move(control));
   // A window already shown gets its new control at once.
-  if (window.controlsRealised) RealiseControl(window, made);
+  if (window.realised) RealiseControl(window, made);
   return platform::ControlHandle{made.handle};
 }
 
-void Win32WindowSystem::RealiseControls(platform::WindowHandle window) {
+void Win32WindowSystem::RealiseWindow(platform::WindowHandle window) {
   auto it = windows_.find(ToHwnd(window));
-  if (it != windows_.end()) RealiseControls(*it->second);
+  if (it != windows_.end()) RealiseWindow(*it->second);
 }
 
-void Win32WindowSystem::RealiseControls(Window& window) {
-  if (window.controlsRealised) return;
-  window.controlsRealised = true;
+void Win32WindowSystem::RealiseWindow(Window& window) {
+  if (window.realised) return;
+  window.realised = true;
+  MakeFonts(window);
+  SetWindowIcons(window);
   for (const auto& control : window.controls) RealiseControl(window, *control);
 }
 

@@ -58,7 +58,12 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kWindowClass;
   RegisterClassExA(&wc);
+}
 
+HWND Win32WindowSystem::TimerWindow() {
+  // Made at the first timer that needs it: until then the program has one
+  // window less to create on its way to the tray icon.
+  if (timerWindow_ != nullptr) return timerWindow_;
   auto state = std::make_unique<Window>();
   state->system = this;
   timerWindow_ = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
@@ -67,6 +72,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     state->ready = true;
     windows_[timerWindow_] = std::move(state);
   }
+  return timerWindow_;
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
@@ -132,8 +138,10 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
   windows_[hwnd] = std::move(state);
   window.dpi = GetDpiForWindow(hwnd);
   if (window.dpi == 0) window.dpi = USER_DEFAULT_SCREEN_DPI;
-  MakeFonts(window);
+  window.icon = params.icon;
 
+  // Placed again only when the window's DPI or its centring asks for it: the
+  // hidden application window, made before the tray icon, skips the call.
   const SIZE size = outerSize(window.dpi);
   int x = 0;
   int y = 0;
@@ -148,10 +156,9 @@ platform::WindowHandle Win32WindowSystem::CreateTopWindow(const platform::Window
       flags &= ~static_cast<UINT>(SWP_NOMOVE);
     }
   }
-  SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, flags);
-
-  window.icon = params.icon;
-  SetWindowIcons(window);
+  if ((flags & SWP_NOMOVE) == 0 || size.cx != first.cx || size.cy != first.cy) {
+    SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, flags);
+  }
   window.ready = true;
   return FromHwnd(hwnd);
 }
@@ -165,7 +172,7 @@ std::string Win32WindowSystem::WindowTitle(platform::WindowHandle window) const 
 }
 
 void Win32WindowSystem::ShowWindow(platform::WindowHandle window, bool visible) {
-  if (visible) RealiseControls(window);
+  if (visible) RealiseWindow(window);
   ::ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
 }
 
@@ -201,7 +208,7 @@ void Win32WindowSystem::RemoveSystemMenuItems(platform::WindowHandle window) {
 void Win32WindowSystem::ShowModal(platform::WindowHandle window) {
   HWND modal = ToHwnd(window);
   if (!IsWindow(modal)) return;
-  RealiseControls(window);
+  RealiseWindow(window);
 
   struct Collect {
     HWND modal;
@@ -283,7 +290,7 @@ platform::TimerHandle Win32WindowSystem::StartTimer(platform::WindowHandle owner
                                                     std::function<void()> onTick) {
   HWND hwnd = ToHwnd(owner);
   // WM_TIMER only reaches a window procedure of ours.
-  if (windows_.find(hwnd) == windows_.end()) hwnd = timerWindow_;
+  if (windows_.find(hwnd) == windows_.end()) hwnd = TimerWindow();
   if (hwnd == nullptr) return {};
   const UINT_PTR id = nextTimerId_++;
   if (SetTimer(hwnd, id, intervalMs, nullptr) == 0) return {};
@@ -473,8 +480,12 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
       SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      RescaleControls(window);
-      SetWindowIcons(window);
+      // A window not yet shown has neither fonts nor icons: it gets them at
+      // the new DPI when it is.
+      if (window.realised) {
+        RescaleControls(window);
+        SetWindowIcons(window);
+      }
       break;  // the hooks see it too: the tray's icon follows the DPI
     }
     default: {

@@ -31,11 +31,13 @@ class Win32WindowSystem final : public platform::WindowSystem {
   void AddMessageHook(MessageHook hook);
   HINSTANCE Instance() const { return instance_; }
 
-  // A window's controls are only recorded until it is first shown: a window
-  // the user never opens costs no child windows and no common controls. This
-  // makes them real now (ShowWindow and ShowModal do it themselves); the tests
-  // use it to reach the real controls of a window they never show.
-  void RealiseControls(platform::WindowHandle window);
+  // A window's controls are only recorded until it is first shown, and its
+  // fonts and title-bar icons are made only then: a window the user never
+  // opens costs no child windows, no common controls and no icons, and the
+  // windows made before the tray icon cost as little as they can. This makes
+  // the window complete now (ShowWindow and ShowModal do it themselves); the
+  // tests use it to reach what a window they never show would have.
+  void RealiseWindow(platform::WindowHandle window);
   // The control's own window, or null while it is only recorded.
   HWND ControlWindow(platform::ControlHandle control) const;
 
@@ -129,7 +131,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     std::vector<std::unique_ptr<Control>> controls;
-    bool controlsRealised = false;
+    bool realised = false;  // it has its fonts, icons and real controls
   };
   struct Timer {
     HWND owner = nullptr;
@@ -151,6 +153,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // Esc: the window's cancel button as if clicked, else its close request.
   static void PressCancel(const Window& window);
   void DispatchPending();
+  // The message-only window that owns the timers started without an owner of
+  // ours, made when the first of them starts.
+  HWND TimerWindow();
 
   // Win32Controls.cpp
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -159,7 +164,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // true with `result` set when it was one.
   bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool HandleCommand(WPARAM wParam, LPARAM lParam);
-  void RealiseControls(Window& window);
+  void RealiseWindow(Window& window);
   bool RealiseControl(Window& window, Control& control);
   static void KeepGroupBoxesUnder(const Window& window, HWND child);
   static void PlaceControl(const Window& window, const Control& control);
@@ -178,7 +183,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
   HINSTANCE instance_;
   // InitCommonControlsEx has run; it does before the first real control is made.
   bool commonControlsReady_ = false;
-  HWND timerWindow_ = nullptr;  // owns the timers started without an owner
+  HWND timerWindow_ = nullptr;
   std::unordered_map<HWND, std::unique_ptr<Window>> windows_;
   // By the handle the program holds, and by the real child windows (an up-down
   // control included) for the messages they send.

@@ -26,7 +26,7 @@ class WindowSystemTest : public ::testing::Test {
   platform::WindowHandle RealWindow(const platform::WindowParams& params = {},
                                     platform::WindowEvents events = {}) {
     const platform::WindowHandle window = windows.CreateTopWindow(params, std::move(events));
-    windows.RealiseControls(window);
+    windows.RealiseWindow(window);
     return window;
   }
 
@@ -147,7 +147,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   params.clientWidth = 200;
   params.clientHeight = 100;
   const platform::WindowHandle window = windows.CreateTopWindow(params, {});
-  windows.RealiseControls(window);
+  windows.RealiseWindow(window);
   HWND hwnd = ToHwnd(window);
   const int dpi = static_cast<int>(GetDpiForWindow(hwnd));
   EXPECT_EQ(dpi, 120) << "the session runs at 120 dpi";
@@ -207,7 +207,7 @@ TEST_F(WindowSystemTest, ATopmostWindowShowsModallyWithTheFocusOnItsDefaultButto
   platform::WindowParams params;
   params.topmost = true;
   top = windows.CreateTopWindow(params, events);
-  windows.RealiseControls(top);
+  windows.RealiseWindow(top);
   ASSERT_TRUE(top);
   EXPECT_NE(GetWindowLongA(ToHwnd(top), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
   const platform::WindowHandle plain = windows.CreateTopWindow({}, {});
@@ -764,12 +764,27 @@ TEST_F(WindowSystemTest, TitleBarIconsAreDrawnForTheirSizeAtTheWindowsDpi) {
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   platform::WindowParams params;
   params.icon = "TRAY";
-  HWND first = ToHwnd(windows.CreateTopWindow(params, {}));
-  HWND second = ToHwnd(windows.CreateTopWindow(params, {}));
+  const platform::WindowHandle firstWindow = windows.CreateTopWindow(params, {});
+  const platform::WindowHandle secondWindow = windows.CreateTopWindow(params, {});
+  HWND first = ToHwnd(firstWindow);
+  HWND second = ToHwnd(secondWindow);
   const UINT dpi = GetDpiForWindow(first);
   auto icon = [](HWND hwnd, WPARAM which) {
     return reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, which, 0));
   };
+  // Not loaded for a window never shown, such as the hidden application window.
+  EXPECT_EQ(icon(first, ICON_SMALL), nullptr);
+  EXPECT_EQ(icon(first, ICON_BIG), nullptr);
+  // A DPI change before the first showing is remembered for it.
+  RECT place{0, 0, 300, 200};
+  SendMessageA(second, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&place));
+  EXPECT_EQ(icon(second, ICON_SMALL), nullptr);
+  windows.ShowWindow(secondWindow, true);
+  windows.ShowWindow(secondWindow, false);
+  EXPECT_EQ(IconWidth(icon(second, ICON_SMALL)), SmallIconAt(144));
+  EXPECT_EQ(IconWidth(icon(second, ICON_BIG)), GetSystemMetricsForDpi(SM_CXICON, 144));
+  SendMessageA(second, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+  windows.RealiseWindow(firstWindow);
   for (HWND hwnd : {first, second}) {
     EXPECT_EQ(IconWidth(icon(hwnd, ICON_SMALL)), SmallIconAt(dpi));
     EXPECT_EQ(IconWidth(icon(hwnd, ICON_BIG)), GetSystemMetricsForDpi(SM_CXICON, dpi));
@@ -827,7 +842,7 @@ TEST_F(WindowSystemTest, EscPressesTheCancelButtonElseTheCloseBox) {
       return m.code == WM_USER + 1;
     };
     dialog = windows.CreateTopWindow({}, events);
-    windows.RealiseControls(dialog);  // the test reaches the buttons before the showing
+    windows.RealiseWindow(dialog);  // the test reaches the buttons before the showing
     platform::ControlParams params;
     params.kind = ControlKind::Button;
     params.rect = {8, 8, 80, 24};
@@ -925,7 +940,7 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
     }
   };
   dialog = windows.CreateTopWindow({}, windowEvents);
-  windows.RealiseControls(dialog);
+  windows.RealiseWindow(dialog);
   int top = 0;
   auto make = [&](ControlKind kind, const std::string& text, bool byDefault) {
     platform::ControlParams params;
