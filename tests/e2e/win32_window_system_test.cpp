@@ -240,15 +240,37 @@ TEST_F(WindowSystemTest, TimersTickUntilStopped) {
     windows.StopTimer(timer);  // stopping itself from its own tick is allowed
   });
   ASSERT_TRUE(timer);
-  const platform::TimerHandle other = windows.StartTimer({}, 60000, [] {});
-  ASSERT_TRUE(other);
-  EXPECT_NE(other, timer);
   // What the system sends when the interval is up, without waiting for it.
   SendMessageA(ToHwnd(owner), WM_TIMER, timer.value, 0);
   SendMessageA(ToHwnd(owner), WM_TIMER, timer.value, 0);
   EXPECT_EQ(ticks, 1);
+
+  // A timer without an owner of ours goes to a message-only window, made at
+  // the first such timer and shared by the next.
+  auto messageOnly = [] {
+    std::vector<HWND> found;
+    for (HWND w = nullptr;
+         (w = FindWindowExA(HWND_MESSAGE, w, "OrbelleWindow", nullptr)) != nullptr;) {
+      found.push_back(w);
+    }
+    return found;
+  };
+  const std::vector<HWND> before = messageOnly();
+  int otherTicks = 0;
+  const platform::TimerHandle other = windows.StartTimer({}, 60000, [&] { ++otherTicks; });
+  ASSERT_TRUE(other);
+  EXPECT_NE(other, timer);
+  const platform::TimerHandle third = windows.StartTimer({}, 60000, [] {});
+  std::vector<HWND> made = messageOnly();
+  std::erase_if(made, [&](HWND w) { return std::ranges::find(before, w) != before.end(); });
+  ASSERT_EQ(made.size(), 1U);
+  SendMessageA(made[0], WM_TIMER, other.value, 0);
+  EXPECT_EQ(otherTicks, 1);
   windows.StopTimer(other);
   windows.StopTimer(other);
+  windows.StopTimer(third);
+  SendMessageA(made[0], WM_TIMER, other.value, 0);
+  EXPECT_EQ(otherTicks, 1) << "stopped";
 }
 
 TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
