@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -146,6 +147,7 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   platform::WindowParams params;
   params.clientWidth = 200;
   params.clientHeight = 100;
+  params.centered = true;
   const platform::WindowHandle window = windows.CreateTopWindow(params, {});
   windows.RealiseWindow(window);
   HWND hwnd = ToHwnd(window);
@@ -155,6 +157,14 @@ TEST_F(WindowSystemTest, SizesFollowTheWindowsDpi) {
   GetClientRect(hwnd, &client);
   EXPECT_EQ(client.right, MulDiv(200, dpi, 96));
   EXPECT_EQ(client.bottom, MulDiv(100, dpi, 96));
+  // In the middle of the primary monitor's work area.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  RECT outer{};
+  GetWindowRect(hwnd, &outer);
+  EXPECT_LE(std::abs((outer.left + outer.right) - (monitor.rcWork.left + monitor.rcWork.right)), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 1);
 
   platform::ControlParams label;
   label.rect = {8, 16, 80, 20};
