@@ -88,6 +88,18 @@ struct ControlParams {
   bool cancelButton = false;
 };
 
+// What a control shows and holds, as the program last set it: the simulated
+// controls keep it as the control itself, the Windows backend only until the
+// control's window is made.
+struct ControlState {
+  std::string text;
+  bool visible = true;
+  bool checked = false;
+  std::vector<std::string> items;  // DropDownList, List
+  int selection = -1;              // DropDownList, List
+  int position = 0;                // NumberField: the arrows' position
+};
+
 // Callbacks of a control; which ones fire depends on the kind.
 struct ControlEvents {
   std::function<void()> onClick;  // Button, LinkLabel, CheckBox (after the tick changed)

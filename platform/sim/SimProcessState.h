@@ -31,16 +31,10 @@ struct SimWindow {
   platform::WindowEvents events;
 };
 
-struct SimControl {
+struct SimControl : platform::ControlState {
   platform::ControlHandle handle;
   platform::WindowHandle parent;
   platform::ControlParams params;
-  std::string text;
-  bool visible = true;
-  bool checked = false;
-  std::vector<std::string> items;
-  int selection = -1;
-  int position = 0;
   std::vector<std::string> barButtons;
   std::vector<bool> barSeparators;  // per bar index: a gap, not a button
   bool highlighted = false;         // LinkLabel: drawn blue

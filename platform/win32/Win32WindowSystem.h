@@ -95,7 +95,10 @@ class Win32WindowSystem final : public platform::WindowSystem {
     int image = -1;
     bool separator = false;
   };
-  struct Control {
+  // The ControlState is what the program set while the control is only
+  // recorded; once it is real, its window holds the state and that is no
+  // longer read.
+  struct Control : platform::ControlState {
     std::uintptr_t handle = 0;  // what the program holds: stable before and after realising
     int id = 0;                 // the child window's identifier
     HWND hwnd = nullptr;        // null until the window is first shown
@@ -106,15 +109,7 @@ class Win32WindowSystem final : public platform::WindowSystem {
     bool highlighted = false;  // LinkLabel: blue until the program says otherwise
     int barButtons = 0;
     HIMAGELIST images = nullptr;  // ButtonBar: its pictures, ours to destroy
-    // The state set while the control is only recorded; once it is real, its
-    // window holds the state and these are no longer read.
-    std::string text;
-    bool visible = true;
-    bool checked = false;
-    std::vector<std::string> items;
-    int selection = -1;
-    int position = 0;
-    std::vector<BarEntry> bar;
+    std::vector<BarEntry> bar;    // ButtonBar: recorded like the ControlState
   };
   struct Window {
     Win32WindowSystem* system = nullptr;
