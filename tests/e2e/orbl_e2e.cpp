@@ -953,8 +953,10 @@ int Run(int argc, char** argv) {
     Check(TopWindows(0, "", kAppTitle).empty(),
           "an orbl3.exe from an earlier case is still running");
     cases.at(argv[1])(argv[2]);
-  } catch (const Failure& failure) {
+  } catch (const std::exception& failure) {
+    // Flushed here: a case that fails must say why even if the exit goes wrong.
     std::printf("  FAILED: %s\n", failure.what());
+    std::fflush(stdout);
     return 1;
   }
   return 0;
