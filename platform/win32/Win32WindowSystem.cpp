@@ -399,6 +399,19 @@ LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
   return result;
 }
 
+void Win32WindowSystem::ChangeDpi(Window& window, UINT dpi, const RECT& suggested) const {
+  window.dpi = dpi;
+  SetWindowPos(window.hwnd, nullptr, suggested.left, suggested.top,
+               suggested.right - suggested.left, suggested.bottom - suggested.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // A window not yet shown has neither fonts nor icons: it gets them at the
+  // new DPI when it is.
+  if (window.realised) {
+    RescaleControls(window);
+    SetWindowIcons(window);
+  }
+}
+
 LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam, LPARAM lParam) {
   const HWND hwnd = window.hwnd;
   const platform::WindowEvents& events = window.events;
@@ -474,20 +487,9 @@ LRESULT Win32WindowSystem::HandleMessage(Window& window, UINT msg, WPARAM wParam
       }
       break;
     }
-    case WM_DPICHANGED: {
-      window.dpi = HIWORD(wParam);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      // A window not yet shown has neither fonts nor icons: it gets them at
-      // the new DPI when it is.
-      if (window.realised) {
-        RescaleControls(window);
-        SetWindowIcons(window);
-      }
+    case WM_DPICHANGED:
+      ChangeDpi(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       break;  // the hooks see it too: the tray's icon follows the DPI
-    }
     default: {
       // Notifications and colour requests of our controls come to their window.
       LRESULT result = 0;

@@ -142,6 +142,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // they replace.
   void SetWindowIcons(Window& window) const;
   static void FreeIcons(Window& window);
+  // WM_DPICHANGED: the window takes the size the system suggests, and its
+  // fonts, controls and icons follow the new DPI.
+  void ChangeDpi(Window& window, UINT dpi, const RECT& suggested) const;
   // The id of the button Enter presses: the focused push button, else the
   // visible and enabled default button; 0 for none.
   static int DefaultButtonId(const Window& window);
