@@ -58,6 +58,10 @@ class RemovalLock {
   // removal, all zero allows it); false on failure, also for kInvalid.
   virtual bool SendMediaRemoval(Handle device, std::uint32_t buffer) = 0;
   virtual void CloseDevice(Handle device) = 0;
+  // True when the system counts prevent requests per device (each allow
+  // takes one back, and the count outlives the program that sent them);
+  // false when the lock is a switch that one allow releases.
+  virtual bool CountsRequests() const { return true; }
 };
 
 class VolumeInfo {

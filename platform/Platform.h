@@ -5,6 +5,7 @@
 
 #include "platform/Atoms.h"
 #include "platform/Autostart.h"
+#include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/HotKeys.h"
@@ -31,6 +32,7 @@ struct Platform {
   Autostart& autostart;
   Files& files;
   Shell& shell;
+  Clock& clock;
 };
 
 }  // namespace orbl::platform

@@ -6,6 +6,7 @@
 #include <functional>
 #include <utility>
 
+#include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Sound.h"
 #include "platform/sim/SimWorld.h"
@@ -37,6 +38,16 @@ class SimDoor final : public platform::DoorDevice {
   std::optional<DeviceId> Open(char letter) override;
   bool SetDoor(DeviceId device, bool open) override;
   void Close(DeviceId device) override;
+
+ private:
+  SimWorld& w_;
+};
+
+class SimClock final : public platform::Clock {
+ public:
+  explicit SimClock(SimWorld& world) : w_(world) {}
+  std::uint64_t UptimeMs() const override { return w_.UptimeMs(); }
+  std::int64_t WallClockSeconds() const override { return w_.WallClockSeconds(); }
 
  private:
   SimWorld& w_;

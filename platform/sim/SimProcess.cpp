@@ -29,7 +29,8 @@ struct SimProcess::Backends {
         settings(s),
         autostart(settings, [&s] { return s.options.modulePath; }),
         files(s),
-        shell(s.world) {}
+        shell(s.world),
+        clock(s.world) {}
   SimWindowSystem windows;
   SimTray tray;
   SimAtoms atoms;
@@ -42,6 +43,7 @@ struct SimProcess::Backends {
   RegistryAutostart autostart;
   SimFiles files;
   SimShell shell;
+  SimClock clock;
 };
 
 SimProcess::SimProcess(SimWorld& world, Options options)
@@ -49,9 +51,9 @@ SimProcess::SimProcess(SimWorld& world, Options options)
       boxAnswerer(state_->boxAnswerer) {
   backends_ = std::make_unique<Backends>(*state_);
   Backends& b = *backends_;
-  platform_ = std::make_unique<platform::Platform>(
-      platform::Platform{b.windows, b.tray, b.atoms, b.instanceLock, b.hotKeys, b.drives, b.door,
-                         b.drives, b.drives, b.sound, b.settings, b.autostart, b.files, b.shell});
+  platform_ = std::make_unique<platform::Platform>(platform::Platform{
+      b.windows, b.tray, b.atoms, b.instanceLock, b.hotKeys, b.drives, b.door, b.drives, b.drives,
+      b.sound, b.settings, b.autostart, b.files, b.shell, b.clock});
   world.Scheduler().Register(this);
 }
 

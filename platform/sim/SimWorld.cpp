@@ -17,6 +17,19 @@ SimDrive& SimWorld::Drive(char letter) {
   return drives_[static_cast<std::size_t>(upper - 'A')];
 }
 
+void SimWorld::Reboot(std::uint64_t offMs) {
+  const std::int64_t wallNow = WallClockSeconds();
+  Pass(offMs);
+  bootedAt_ = Now();
+  wallAtBoot = wallNow + static_cast<std::int64_t>(offMs / 1000);
+  // What lives in the running system goes with it.
+  for (SimDrive& drive : drives_) drive.lockCount = 0;
+  atoms_.clear();
+  namedLocks.clear();
+  hotKeys.clear();
+  Log("reboot");
+}
+
 void SimWorld::AddDrive(char letter, platform::DriveType type) {
   SimDrive& drive = Drive(letter);
   drive.present = true;

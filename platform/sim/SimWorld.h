@@ -75,6 +75,17 @@ class SimWorld {
   void Advance(std::uint64_t ms) { scheduler_.Advance(ms); }
   void Pass(std::uint64_t ms) { scheduler_.Pass(ms); }
   SimScheduler& Scheduler() { return scheduler_; }
+  // The system's clocks as a program reads them: the uptime counts from the
+  // last boot, the wall clock runs with the virtual clock from `wallAtBoot`.
+  std::uint64_t UptimeMs() const { return Now() - bootedAt_; }
+  std::int64_t WallClockSeconds() const {
+    return wallAtBoot + static_cast<std::int64_t>(UptimeMs() / 1000);
+  }
+  std::int64_t wallAtBoot = 1'800'000'000;
+  // The computer starts again, `offMs` after this moment: the devices forget
+  // every prevent request, the uptime starts from zero. The registry and the
+  // files stay. Every simulated process must have ended.
+  void Reboot(std::uint64_t offMs = 60'000);
 
   // --- drives --------------------------------------------------------------
   SimDrive& Drive(char letter);  // 'A'..'Z', any case
@@ -152,6 +163,7 @@ class SimWorld {
 
  private:
   SimScheduler scheduler_;
+  std::uint64_t bootedAt_ = 0;
   std::array<SimDrive, 26> drives_{};
   std::map<std::string, SimRegistryKey> registry_;  // lower-case path -> key
   struct AtomEntry {

@@ -196,6 +196,19 @@ void Win32Sound::Sleep(std::uint32_t ms) {
   ::Sleep(ms);
 }
 
+std::uint64_t Win32Clock::UptimeMs() const {
+  return ::GetTickCount64();
+}
+
+std::int64_t Win32Clock::WallClockSeconds() const {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  // 100 ns steps since 1601-01-01; 11644473600 s lie between 1601 and 1970.
+  const std::uint64_t steps =
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32U) | now.dwLowDateTime;
+  return static_cast<std::int64_t>(steps / 10000000U) - 11644473600LL;
+}
+
 // --- registry ----------------------------------------------------------------------
 
 platform::SettingsStore::Key Win32Registry::OpenKey(const std::string& path,

@@ -84,6 +84,12 @@ class Win32Sound final : public platform::Sound {
   void Sleep(std::uint32_t ms) override;
 };
 
+class Win32Clock final : public platform::Clock {
+ public:
+  std::uint64_t UptimeMs() const override;
+  std::int64_t WallClockSeconds() const override;
+};
+
 class Win32Registry final : public platform::SettingsStore {
  public:
   Key OpenKey(const std::string& path, platform::KeyAccess access) override;

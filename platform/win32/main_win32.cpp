@@ -22,9 +22,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   Win32Files files;
   orbl::platform::RegistryAutostart autostart(settings, [&files] { return files.ModulePath(); });
   Win32Shell shell;
+  Win32Clock clock;
 
   orbl::platform::Platform platform{windows,         tray,      atoms,       instanceLock, hotKeys,
                                     driveEnumerator, door,      removalLock, volumes,      sound,
-                                    settings,        autostart, files,       shell};
+                                    settings,        autostart, files,       shell,        clock};
   orbl::RunProgram(platform);
 }
