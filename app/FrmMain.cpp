@@ -185,6 +185,7 @@ void TFrmMain::StartUp() {
   BuildDriveBar();
   ScanDrives();
   LoadSettings();  // now the per-drive values reach the drive records
+  DriveControl.TakeOverHeldLocks();
   DriveControl.LockDrivesOnStart();
   AppendAllDriveActions();
   RunOptionsShowStep();

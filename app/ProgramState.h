@@ -18,7 +18,6 @@ struct TProgramState {
   std::int32_t CloseDialogDrive = -1;
   bool AllDoorsOpened = false;
   bool AllDrivesLocked = false;
-  std::int32_t AutoClosePosition = 0;
   bool Asleep = false;
   bool JustResumed = false;
   std::int32_t SelectedDrive = -1;

@@ -152,6 +152,7 @@ void TDriveControl::SendLock(int index, std::uint32_t pauseMs, LockFor purpose) 
     return;
   }
   ++heldLocks_[drive.Letter];
+  StoreHeldLocks();
   if (purpose == LockFor::User && state_.TrackUserLocks) {
     state_.UserLockedDrives.insert(AsciiLower(drive.Letter));
   }
@@ -164,18 +165,30 @@ void TDriveControl::SendUnlock(int index) {
   // The system keeps one count of prevent requests per device, shared by
   // every program: one allow per lock we made takes ours away and leaves
   // another program's lock in force.
-  const int allows = std::max(1, HeldLocks(drive.Letter));
-  bool ok = true;
+  const int owed = HeldLocks(drive.Letter);
+  const int allows = std::max(1, owed);
+  int allowed = 0;
   {
     OpenVolumeDevice device(platform_.removalLock, drive.Letter);
     platform_.sound.Sleep(kUnlockPauseMs);
-    for (int i = 0; i < allows && ok; ++i) {
-      ok = platform_.removalLock.SendMediaRemoval(device.Get(), kAllowRemoval);
+    while (allowed < allows &&
+           platform_.removalLock.SendMediaRemoval(device.Get(), kAllowRemoval)) {
+      ++allowed;
     }
   }
-  heldLocks_.erase(drive.Letter);
+  // Only the allows that went through pay back a lock: the rest stay owed
+  // for the next unlock.
+  if (owed > 0) {
+    const int left = std::max(0, owed - allowed);
+    if (left > 0) {
+      heldLocks_[drive.Letter] = left;
+    } else {
+      heldLocks_.erase(drive.Letter);
+    }
+    StoreHeldLocks();
+  }
   drive.Locked = false;
-  if (!ok) {
+  if (allowed < allows) {
     if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
       ShowLockBox(texts_.MSG_CantUnLock, mb::kIconExclamation);
     }
@@ -186,6 +199,22 @@ void TDriveControl::SendUnlock(int index) {
   if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
     ShowLockBox(texts_.Msg_Unlocked, mb::kIconInformation);
   }
+}
+
+void TDriveControl::TakeOverHeldLocks() {
+  if (!platform_.removalLock.CountsRequests()) return;
+  std::string letters;
+  for (const TDriveRecord& drive : driveTable_) letters.push_back(UpperLetter(drive.Letter));
+  heldLocks_ = LoadHeldLocks(platform_.settings, CurrentBoot(platform_.clock), letters);
+  StoreHeldLocks();
+}
+
+// A lock that is a switch owes one allow whatever was sent: nothing to keep.
+void TDriveControl::StoreHeldLocks() {
+  if (!platform_.removalLock.CountsRequests()) return;
+  std::string letters;
+  for (const TDriveRecord& drive : driveTable_) letters.push_back(UpperLetter(drive.Letter));
+  SaveHeldLocks(platform_.settings, CurrentBoot(platform_.clock), letters, heldLocks_);
 }
 
 // No owner: the box must show even while every window of ours is hidden; to

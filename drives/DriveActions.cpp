@@ -41,7 +41,7 @@ void TDriveControl::OpenWithFollowUps(int index, char letter) {
   OpenDoor(letter);
   // Only the opened drive is closed again, after its own interval; another
   // drive's door is no business of this action.
-  if (drive.AutoCloseAfterInterval) ArmAutoClose({index});
+  if (drive.AutoCloseAfterInterval) ArmAutoClose(index);
   drive.DoorOpen = true;
 }
 
@@ -167,58 +167,59 @@ void TDriveControl::ProbeDoorDevices() {
 // --- the timers ----------------------------------------------------------------
 
 void TDriveControl::StartAutoClose() {
-  if (driveTable_.empty()) return;
-  std::vector<int> schedule(driveTable_.size());
-  for (std::size_t i = 0; i < schedule.size(); ++i) schedule[i] = static_cast<int>(i);
-  // Ordered by the intervals as the timer will run them, so that 0 and -5
-  // (both one second) count as equal and keep their table order.
-  std::stable_sort(schedule.begin(), schedule.end(), [&](int a, int b) {
-    return IntervalMs(driveTable_[static_cast<std::size_t>(a)].AutocloseInterval) <
-           IntervalMs(driveTable_[static_cast<std::size_t>(b)].AutocloseInterval);
-  });
-  ArmAutoClose(std::move(schedule));
+  for (std::size_t i = 0; i < driveTable_.size(); ++i) {
+    ArmAutoClose(static_cast<int>(i));
+  }
 }
 
-// Starts the schedule from its first step, and the timer from zero even when
-// its interval stays the same: a second eject 13 s after the first must get
-// its full interval, not the 2 s the first one had left.
-void TDriveControl::ArmAutoClose(std::vector<int> schedule) {
-  schedule_ = std::move(schedule);
-  state_.AutoClosePosition = 0;
-  const auto first = static_cast<std::size_t>(schedule_.front());
+// A second eject 13 s after the first must get its full interval, not the
+// 2 s the first one had left.
+void TDriveControl::ArmAutoClose(int index) {
+  const TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+  autoCloseDue_[UpperLetter(drive.Letter)] =
+      platform_.clock.UptimeMs() + IntervalMs(drive.AutocloseInterval);
+  RunAutoCloseTimerToNextDue();
+}
+
+std::optional<std::uint64_t> TDriveControl::AutoCloseDue(char letter) const {
+  const auto it = autoCloseDue_.find(UpperLetter(letter));
+  if (it == autoCloseDue_.end()) return std::nullopt;
+  return it->second;
+}
+
+void TDriveControl::RunAutoCloseTimerToNextDue() {
   autoCloseTimer_.SetEnabled(false);
-  autoCloseTimer_.SetInterval(IntervalMs(driveTable_[first].AutocloseInterval));
+  if (autoCloseDue_.empty()) return;
+  std::uint64_t next = UINT64_MAX;
+  for (const auto& [letter, due] : autoCloseDue_) next = std::min(next, due);
+  const std::uint64_t now = platform_.clock.UptimeMs();
+  // A timer may fire a little early by the uptime's measure; the tick then
+  // finds nothing due and waits the rest.
+  const std::uint64_t wait = next > now ? next - now : 1;
+  autoCloseTimer_.SetInterval(
+      static_cast<std::uint32_t>(std::min<std::uint64_t>(wait, kMaxTimerMs)));
   autoCloseTimer_.SetEnabled(true);
 }
 
 void TDriveControl::AutoCloseTimerTick() {
-  for (;;) {
-    const int step = state_.AutoClosePosition;
-    const int steps = static_cast<int>(schedule_.size());
-    if (driveTable_.empty() || step < 0 || step >= steps) {
-      autoCloseTimer_.SetEnabled(false);
-      return;
-    }
-    const int index = schedule_[static_cast<std::size_t>(step)];
+  // Every drive due by now, in table order; drives due at the same moment
+  // close one right after the other. The due times go before the first
+  // close, whose pauses let the clock run on.
+  const std::uint64_t now = platform_.clock.UptimeMs();
+  std::vector<int> due;
+  for (std::size_t i = 0; i < driveTable_.size(); ++i) {
+    const auto it = autoCloseDue_.find(UpperLetter(driveTable_[i].Letter));
+    if (it == autoCloseDue_.end() || it->second > now) continue;
+    autoCloseDue_.erase(it);
+    due.push_back(static_cast<int>(i));
+  }
+  for (int index : due) {
     const TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
     // Sent even when the door is believed closed: the user may have opened
     // it by hand.
     if (drive.AutoCloseAfterInterval) CloseWithFollowUps(index, drive.Letter);
-    if (step >= steps - 1) {
-      autoCloseTimer_.SetEnabled(false);
-      return;
-    }
-    state_.AutoClosePosition = step + 1;
-    const auto next = static_cast<std::size_t>(schedule_[static_cast<std::size_t>(step) + 1]);
-    const std::uint32_t wait =
-        IntervalMs(driveTable_[next].AutocloseInterval) - IntervalMs(drive.AutocloseInterval);
-    // Drives with the same interval close one right after the other. Two
-    // clamped huge intervals may differ by less than the shortest wait.
-    if (wait == 0) continue;
-    autoCloseTimer_.SetInterval(std::max<std::uint32_t>(wait, 1000));
-    autoCloseTimer_.SetEnabled(true);
-    return;
   }
+  RunAutoCloseTimerToNextDue();
 }
 
 // Retries the close of every drive that asks for it; DoorOpen stays as it is.

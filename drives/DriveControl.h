@@ -10,12 +10,14 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"
+#include "settings/HeldLocks.h"
 #include "settings/Orbl2Records.h"
 
 namespace orbl {
@@ -79,8 +81,12 @@ class TDriveControl {
   void BeepLocked();
   void BeepUnlocked();
   void BeepWarning();
-  // Prevent requests of this run on the drive that are still in force.
+  // Prevent requests of ours on the drive that are still in force, this
+  // run's and those taken over from an earlier run on the same boot.
   int HeldLocks(char letter) const;
+  // Start-up, before any lock: takes over the counts an earlier run stored on
+  // this boot, drops any other, and stores the result.
+  void TakeOverHeldLocks();
 
   // --- drive actions ---------------------------------------------------------
   void CloseWithFollowUps(int index, char letter);
@@ -103,12 +109,15 @@ class TDriveControl {
   void ProbeDoorDevices();
 
   // --- the timers -------------------------------------------------------------
-  // After a removal: closes the drives in order of their intervals.
+  // Each drive has at most one pending automatic close, due at an uptime.
+  // After a removal every drive of the table is due after its interval; an
+  // open action sets the opened drive's alone. One timer runs to the
+  // earliest due time.
   void StartAutoClose();
   void AutoCloseTimerTick();
   void PeriodicCloseTimerTick();
-  // Table positions the running auto-close schedule walks, step by step.
-  const std::vector<int>& AutoCloseSchedule() const { return schedule_; }
+  // The uptime (ms) at which the drive's automatic close is due, if pending.
+  std::optional<std::uint64_t> AutoCloseDue(char letter) const;
 
  private:
   void SendDoor(char letter, bool open);
@@ -119,7 +128,11 @@ class TDriveControl {
   void SendLock(int index, std::uint32_t pauseMs, LockFor purpose = LockFor::User);
   void SendUnlock(int index);
   void ShowLockBox(const std::string& text, std::uint32_t icon);
-  void ArmAutoClose(std::vector<int> schedule);
+  // Sets the drive's due time to its interval from now, restarting a
+  // pending one from zero.
+  void ArmAutoClose(int index);
+  void RunAutoCloseTimerToNextDue();
+  void StoreHeldLocks();
   void Beeps(std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> tones);
   int IndexOfCaption(const std::string& caption) const;
 
@@ -129,8 +142,8 @@ class TDriveControl {
   const TInterfaceTexts& texts_;
   TWindowTimer& autoCloseTimer_;
   std::function<void()> showOptions_;
-  std::vector<int> schedule_;
-  std::map<char, int> heldLocks_;  // upper-case letter -> prevent requests in force
+  std::map<char, std::uint64_t> autoCloseDue_;  // upper-case letter -> uptime in ms
+  THeldLocks heldLocks_;
   struct TDoorCommand {
     std::uint64_t serial = 0;
     bool open = false;

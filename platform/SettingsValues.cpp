@@ -16,6 +16,17 @@ std::optional<std::string> ReadTextValue(const SettingsStore& store, SettingsSto
   return text;
 }
 
+std::optional<std::uint32_t> ReadNumberValue(const SettingsStore& store, SettingsStore::Key key,
+                                             const std::string& name) {
+  const auto value = store.QueryValue(key, name);
+  if (!value || value->type != ValueType::Number || value->data.size() != 4) return std::nullopt;
+  std::uint32_t number = 0;
+  for (int i = 3; i >= 0; --i) {
+    number = (number << 8U) | static_cast<std::uint32_t>(value->data[static_cast<std::size_t>(i)]);
+  }
+  return number;
+}
+
 bool WriteTextValue(SettingsStore& store, SettingsStore::Key key, const std::string& name,
                     const std::string& text) {
   StoredValue value{ValueType::Text, {}};

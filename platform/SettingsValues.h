@@ -32,6 +32,10 @@ class OpenedKey {
 std::optional<std::string> ReadTextValue(const SettingsStore& store, SettingsStore::Key key,
                                          const std::string& name);
 
+// A 32-bit number value; anything else, or one of another length, is nullopt.
+std::optional<std::uint32_t> ReadNumberValue(const SettingsStore& store, SettingsStore::Key key,
+                                             const std::string& name);
+
 // Writes a text value with its terminating NUL counted.
 bool WriteTextValue(SettingsStore& store, SettingsStore::Key key, const std::string& name,
                     const std::string& text);

@@ -25,6 +25,7 @@ class SimDrives final : public platform::DriveEnumerator,
   Handle OpenDevice(char letter) override;
   bool SendMediaRemoval(Handle device, std::uint32_t buffer) override;
   void CloseDevice(Handle device) override;
+  bool CountsRequests() const override { return w_.removalLockCounts; }
 
   bool IsReadable(char letter) override;
 

@@ -96,6 +96,9 @@ class SimWorld {
   bool PressEjectButton(char letter);
   bool InsertDisc(char letter);
   bool RemoveDisc(char letter);
+  // What the removal lock tells the program about itself: a count (as on
+  // Windows) or a switch. The simulated devices count either way.
+  bool removalLockCounts = true;
 
   // --- registry (current user) ---------------------------------------------
   // Key paths compare without regard to case, as in the registry.

@@ -47,7 +47,6 @@ TEST_F(FrmMainAfterStartUp, StartsWithTheDocumentedStateAndNoTimerRunning) {
   EXPECT_EQ(m.State.CloseDialogDrive, -1);
   EXPECT_FALSE(m.State.AllDoorsOpened || m.State.AllDrivesLocked || m.State.Asleep ||
                m.State.JustResumed);
-  EXPECT_EQ(m.State.AutoClosePosition, 0);
   EXPECT_EQ(m.State.MenuForegroundWindow, m.Handle);
   // The hide step at start-up takes the drive page's built DiskLimit of 20 s.
   EXPECT_EQ(m.AutoCloseTimer.Interval(), 20000u);

@@ -64,14 +64,10 @@ TEST_F(SystemEvents, ARemovalWithoutAReadableVolumeNoticeArmsTheScheduleAndShows
       {"a declared size beyond the bytes", VolumeBroadcast(20, 2, both, 14)},
   };
   for (const Case& c : cases) {
-    program.Inject([this] {
-      frmMain->AutoCloseTimer.SetEnabled(false);
-      State().AutoClosePosition = 3;
-    });
+    program.Inject([this] { frmMain->AutoCloseTimer.SetEnabled(false); });
     Removal(c.data);
     EXPECT_TRUE(frmMain->AutoCloseTimer.Enabled()) << c.what;
     EXPECT_EQ(frmMain->AutoCloseTimer.Interval(), 12000u) << c.what;
-    EXPECT_EQ(State().AutoClosePosition, 0) << c.what;
   }
   EXPECT_TRUE(shown.empty());
   // Another device event arms nothing.

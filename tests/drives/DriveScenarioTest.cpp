@@ -2,6 +2,9 @@
 // user works the tray menu, when the program starts, and when nothing happens.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "settings/HeldLocks.h"
 #include "support/Computer.h"
 
 namespace orbl::test {
@@ -93,21 +96,71 @@ TEST(DriveScenario, OpenCloseAndAFailedOpenAsTheDriveSeesThem) {
 }
 
 // Two prevents from the tray menu need two allows, or the drive would stay
-// locked against its own eject button after the user unlocked it.
+// locked against its own eject button after the user unlocked it. An unlock
+// that fails pays back nothing: the next one still sends both.
 TEST(DriveScenario, MenuLockTwiceThenUnlockFreesTheEjectButton) {
   Computer pc;
   auto& program = pc.Start();
   pc.world.deviceLog.clear();
-  for (const char* item : {"Lock Device", "Lock Device", "Unlock Device"}) {
-    Computer::Choose(program, {item, "D:"});
-  }
+  for (const char* item : {"Lock Device", "Lock Device"}) Computer::Choose(program, {item, "D:"});
+  pc.world.Drive('D').deviceUnopenable = true;
+  Computer::Choose(program, {"Unlock Device", "D:"});
+  EXPECT_EQ(pc.world.Drive('D').lockCount, 2);
+  EXPECT_FALSE(pc.world.PressEjectButton('D'));
+  pc.world.Drive('D').deviceUnopenable = false;
+  Computer::Choose(program, {"Unlock Device", "D:"});
   EXPECT_EQ(pc.world.deviceLog,
             (Lines{"open device D", "lock D", "close device D", "open device D", "lock D",
-                   "close device D", "open device D", "unlock D", "unlock D", "close device D"}));
+                   "close device D", "open device D failed", "unlock on an invalid handle failed",
+                   "open device D", "unlock D", "unlock D", "close device D"}));
   EXPECT_TRUE(program.BoxHistory().empty());
   EXPECT_EQ(pc.world.Drive('D').lockCount, 0);
   EXPECT_TRUE(pc.world.PressEjectButton('D'));
   EXPECT_TRUE(pc.world.Drive('D').doorOpen);
+}
+
+// The device keeps its count after the program ends, until the computer
+// restarts. A later run on the same boot owes the earlier run's allows too;
+// after a restart, or from a stored count that makes no sense, it owes none.
+TEST(DriveScenario, LocksOfAnEarlierRunAreOwedOnlyOnTheSameBoot) {
+  Computer pc;
+  pc.Store("D Lock this drive on starting program", "1");
+  auto unlocks = [&pc](sim::SimProcess& program) {
+    pc.world.deviceLog.clear();
+    Computer::Choose(program, {"Unlock Device", "D:"});
+    return std::count(pc.world.deviceLog.begin(), pc.world.deviceLog.end(), "unlock D");
+  };
+  Computer::Close(pc.Start());
+  pc.world.Advance(3600 * 1000);
+  auto& second = pc.Start();
+  EXPECT_EQ(pc.world.Drive('D').lockCount, 2);
+  EXPECT_EQ(unlocks(second), 2);
+  EXPECT_TRUE(pc.world.PressEjectButton('D'));
+  pc.world.PressEjectButton('D');
+  // Locked by this run at its start, then the computer restarts.
+  Computer::Choose(second, {"Lock Device", "D:"});
+  Computer::Close(second);
+  pc.world.Reboot();
+  auto& third = pc.Start();
+  EXPECT_EQ(unlocks(third), 1);
+  Computer::Close(third);
+  for (const platform::StoredValue& junk :
+       {platform::StoredValue{platform::ValueType::Text, {std::byte{'3'}, std::byte{0}}},
+        platform::StoredValue{platform::ValueType::Number,
+                              {std::byte{0x88}, std::byte{0x13}, std::byte{0}, std::byte{0}}},
+        platform::StoredValue{platform::ValueType::Number, {std::byte{2}}}}) {
+    pc.world.MakeKey(kHeldLocksKey).values["D"] = junk;
+    auto& next = pc.Start();
+    EXPECT_EQ(unlocks(next), 1);
+    Computer::Close(next);
+  }
+  EXPECT_EQ(pc.world.Drive('D').lockCount, 0);
+  // A lock that is a switch owes nothing to a later run: nothing is kept.
+  pc.world.removalLockCounts = false;
+  pc.world.MakeKey(kHeldLocksKey).values.clear();
+  auto& last = pc.Start();
+  Computer::Choose(last, {"Lock Device", "D:"});
+  EXPECT_TRUE(pc.world.FindKey(kHeldLocksKey)->values.empty());
 }
 
 TEST(DriveScenario, ALockHeldByAnotherProgramSurvivesOurUnlock) {

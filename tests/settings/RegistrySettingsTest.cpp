@@ -7,6 +7,7 @@
 
 #include "drives/DriveTools.h"
 #include "platform/sim/SimProcess.h"
+#include "settings/HeldLocks.h"
 #include "support/StoredLayout.h"
 
 namespace orbl {
@@ -236,6 +237,22 @@ TEST_F(RegistrySettings, AMissingKeyChangesNothingAndAnUnwritableOneSavesNothing
   world.MakeKey(kStoredKeyPath).readOnly = true;
   SaveSettings(store, drives, options);
   EXPECT_TRUE(world.FindKey(kStoredKeyPath)->values.empty());
+}
+
+// The boot moment is the wall clock less the uptime: time sync moves it a
+// little; an uptime that went back is a new boot whatever the moments say.
+TEST(BootIdentity, OneBootWithinTheToleranceAndOnlyWhileTheUptimeGrows) {
+  const TBootIdentity stored{1'800'000'000, 500};
+  struct Row {
+    std::int64_t moment;
+    std::uint64_t uptime;
+    bool same;
+  };
+  for (const Row& r : {Row{1'800'000'000, 500, true}, Row{1'800'000'060, 9000, true},
+                       Row{1'799'999'940, 9000, true}, Row{1'800'000'061, 9000, false},
+                       Row{1'799'999'939, 9000, false}, Row{1'800'000'000, 499, false}}) {
+    EXPECT_EQ(SameBoot(stored, {r.moment, r.uptime}), r.same) << r.moment << " " << r.uptime;
+  }
 }
 
 TEST(LanguageIndex, TheLanguageInUseElseTheDefaultFileElseNone) {
