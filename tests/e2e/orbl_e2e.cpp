@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -410,6 +411,33 @@ void StartAfterKill(const std::string& path) {
 // on; so does its lock hot key pressed on the keyboard, which shows that a
 // registered hot key reaches the program. Without the box, Open Door -> D:
 // from the tray menu reaches the CD audio device and returns.
+// Start-up keeps, below the settings key, the locks of ours D holds (none:
+// the lock was refused) with the moment this boot began.
+void CheckHeldLocksKey() {
+  const std::string path = std::string(kSettingsKey) + "\\Held Locks";
+  auto number = [&](const char* name) -> std::optional<DWORD> {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    return value;
+  };
+  Check(number("D") == DWORD{0}, "the held lock count of D is missing or not 0");
+  const auto moment = number("Boot Moment");
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const auto wall = static_cast<long long>(
+      ((static_cast<unsigned long long>(now.dwHighDateTime) << 32U) | now.dwLowDateTime) /
+          10000000ULL -
+      11644473600ULL);
+  const long long boot = wall - static_cast<long long>(GetTickCount64() / 1000);
+  Check(moment && std::llabs(static_cast<long long>(*moment) - boot) <= 60,
+        "the stored boot moment is missing or not this boot's");
+  Note("the held locks key names D with no lock and this boot");
+}
+
 void LockRefusedAtStart(const std::string& path) {
   const std::string cantLock =
       "Unfortunately, the device cannot be locked right now. Please, retry later.";
@@ -444,6 +472,7 @@ void LockRefusedAtStart(const std::string& path) {
     Check(!look.owned, "the box has an owner");
     Check(look.icon == "error", "the box shows the icon: " + look.icon);
     Note("option on: \"" + look.caption + "\" with the error icon");
+    CheckHeldLocksKey();
     // The box came up inside start-up; the icon answers only from the message
     // loop after it, and so after the hot keys were registered.
     HWND menu = OpenTrayMenu(program.Pid());

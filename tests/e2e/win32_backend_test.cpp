@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 
 #include "platform/WindowsPath.h"
@@ -96,6 +97,19 @@ TEST(Registry, StoresTypedValuesAndRefusesWritesToReadOnlyKeys) {
   EXPECT_EQ(registry.OpenKey(path + "\\missing", platform::KeyAccess::Read), 0u);
   EXPECT_FALSE(registry.QueryValue(0, "x").has_value());
   RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+}
+
+TEST(Clock, TheUptimeAndTheWallClockAreTheSystems) {
+  Win32Clock clock;
+  const ULONGLONG before = GetTickCount64();
+  const std::uint64_t uptime = clock.UptimeMs();
+  EXPECT_LE(before, uptime);
+  EXPECT_LE(uptime, GetTickCount64());
+  // 2026-01-01 and 2100-01-01: a wrong epoch or unit lands far outside.
+  EXPECT_GT(clock.WallClockSeconds(), 1767225600);
+  EXPECT_LT(clock.WallClockSeconds(), 4102444800);
+  EXPECT_NEAR(static_cast<double>(clock.WallClockSeconds()),
+              static_cast<double>(std::time(nullptr)), 2.0);
 }
 
 TEST(Atoms, CountReferencesAndTheInstanceLockIsReentrant) {
