@@ -1,8 +1,9 @@
 // Runs Orbelle on the simulated platform and narrates what it does: a
 // computer with a fixed drive C: and two optical drives D: and F:, the
 // program folder holding the shipped language files and help page, a user who
-// opens D: from the tray menu, lets the program run for a minute (it closes
-// the door again after 15 s) and then logs off (a close request).
+// opens D: and, 5 s later, F: from the tray menu, lets the program run for a
+// minute (it closes each door again 15 s after its open) and then logs off (a
+// close request).
 //
 //   orbl3_sim [options]      the argument is handed to the program
 #include <algorithm>
@@ -79,8 +80,12 @@ int main(int argc, char** argv) {
   std::cout << "The user chooses Open Door -> D: in the tray menu ...\n";
   program.TrayRightClick();
   program.ChooseMenuItem({"Open Door", "D:"});
+  world.Advance(5000);
+  std::cout << "Five seconds later the user chooses Open Door -> F: ...\n";
+  program.TrayRightClick();
+  program.ChooseMenuItem({"Open Door", "F:"});
   std::cout << "Running. The user works for a minute ...\n";
-  world.Advance(60000);
+  world.Advance(55000);
 
   std::cout << "The user logs off: a close request to the application window.\n";
   program.Post(program.WindowTitled("Orbelle")->handle, orbl::platform::msg::kClose);
