@@ -473,21 +473,26 @@ TEST_F(OptionsWindowTest, OkRegistersAgainExactlyTheHotKeysWhoseCombinationChang
   constexpr std::uint32_t kCtrlAlt = kControl | kAlt;
   sim::SimProcess other(world);
   other.Start([](platform::Platform& p) {
-    p.hotKeys.Register(p.windows.CreateTopWindow({}, {}), 7, kCtrlAlt, 'E');
+    const auto window = p.windows.CreateTopWindow({}, {});
+    p.hotKeys.Register(window, 7, kCtrlAlt, 'E');
+    p.hotKeys.Register(window, 8, kCtrlAlt, 'N');
     p.windows.RunLoop();
   });
   for (const auto& [name, key] : {std::pair{"D HotKeyClose", "68"},
                                   {"D HotKeyLock", "76"},
                                   {"E HotKeyClose", "69"},
-                                  {"E HotKeyLock", "77"}}) {
+                                  {"E HotKeyLock", "77"},
+                                  {"F HotKeyLock", "78"}}) {
     Store(std::string(name) + "-Ctrl", "1");
     Store(std::string(name) + "-Alt", "1");
     Store(std::string(name) + "-Key", key);
   }
-  Start();
-  ASSERT_EQ(program.OpenBoxes().size(), 1u);
-  EXPECT_EQ(program.OpenBoxes().front().text, kAlreadyUsed + "\r\nCtrl + Alt + E");
-  program.AnswerBox();
+  Start({'D', 'E', 'F'});
+  for (const char key : {'E', 'N'}) {
+    ASSERT_EQ(program.OpenBoxes().size(), 1u);
+    EXPECT_EQ(program.OpenBoxes().front().text, kAlreadyUsed + "\r\nCtrl + Alt + " + key);
+    program.AnswerBox();
+  }
   const auto heldFor = [&](std::uint32_t key) -> int {
     const auto it = world.hotKeys.find({kCtrlAlt, key});
     if (it == world.hotKeys.end() || it->second.pid != program.Pid()) return 0;
@@ -501,12 +506,12 @@ TEST_F(OptionsWindowTest, OkRegistersAgainExactlyTheHotKeysWhoseCombinationChang
   SetHotKey(W().ChangeLockButton);  // none
   EXPECT_EQ(heldFor('K'), 0) << "nothing before OK";
   Click(W().OkButton);
-  EXPECT_EQ(program.BoxHistory().size(), 1u) << "E's refused key is not asked for again";
+  EXPECT_EQ(program.BoxHistory().size(), 2u) << "the refused keys are not asked for again";
   EXPECT_EQ(heldFor('K'), Drive('D').CloseHotKeyId);
   EXPECT_EQ(heldFor('D'), 0);
   EXPECT_EQ(heldFor('L'), 0);
   EXPECT_EQ(heldFor('M'), Drive('E').LockHotKeyId);
-  EXPECT_EQ(world.hotKeys.size(), 3u);
+  EXPECT_EQ(world.hotKeys.size(), 4u) << "K and M, and the other program's two";
   EXPECT_FALSE(world.PressHotKey(kCtrlAlt, 'D'));
   EXPECT_FALSE(world.Drive('D').doorOpen);
   EXPECT_TRUE(world.PressHotKey(kCtrlAlt, 'K'));
@@ -520,7 +525,7 @@ TEST_F(OptionsWindowTest, OkRegistersAgainExactlyTheHotKeysWhoseCombinationChang
   Page('E');
   SetHotKey(W().ChangeLockButton, "K");
   Click(W().OkButton);
-  EXPECT_EQ(program.BoxHistory().size(), 1u);
+  EXPECT_EQ(program.BoxHistory().size(), 2u);
   EXPECT_EQ(heldFor('M'), Drive('D').CloseHotKeyId);
   EXPECT_EQ(heldFor('K'), Drive('E').LockHotKeyId);
   EXPECT_TRUE(world.PressHotKey(kCtrlAlt, 'M'));
