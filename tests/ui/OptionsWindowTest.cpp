@@ -74,8 +74,9 @@ class OptionsWindowTest : public DriveFixture {
     Click(W().OkButton);
   }
   // Changes one hot key of the page through the hot key dialog: the key
-  // picked from its list, the modifiers as they were; no key removes it.
-  void SetHotKey(ControlHandle changeButton, const std::string& key = {}) {
+  // picked from its list, the modifiers as they were (Shift ticked if asked);
+  // no key removes it.
+  void SetHotKey(ControlHandle changeButton, const std::string& key = {}, bool tickShift = false) {
     Click(changeButton);
     TFrmHotKey& dialog = frmMain->FrmHotKey;
     if (key.empty()) {
@@ -86,6 +87,7 @@ class OptionsWindowTest : public DriveFixture {
     const auto entry = std::find(keys.begin(), keys.end(), key);
     ASSERT_NE(entry, keys.end()) << key;
     program.SelectItem(dialog.KeyList, static_cast<int>(entry - keys.begin()));
+    if (tickShift) Click(dialog.ShiftBox);
     Click(dialog.OkButton);
   }
 };
@@ -534,10 +536,13 @@ TEST_F(OptionsWindowTest, OkRegistersAgainExactlyTheHotKeysWhoseCombinationChang
   EXPECT_TRUE(Drive('E').Locked);
 
   // A combination another program holds: the start-up's box at once, and
-  // the drive's old combination is gone all the same.
+  // the drive's old combination is gone all the same. A refused one that
+  // only gains a modifier is a new combination.
   Open();
   Page('D');
   SetHotKey(W().ChangeCloseButton, "E");
+  Page('F');
+  SetHotKey(W().ChangeLockButton, "N", true);
   Click(W().OkButton);
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   const sim::SimBox box = program.OpenBoxes().front();
@@ -547,7 +552,10 @@ TEST_F(OptionsWindowTest, OkRegistersAgainExactlyTheHotKeysWhoseCombinationChang
             platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
   EXPECT_EQ(box.owner, frmMain->Handle);
   program.AnswerBox();
+  EXPECT_TRUE(program.OpenBoxes().empty());
   EXPECT_EQ(heldFor('M'), 0);
+  ASSERT_TRUE(world.hotKeys.contains({kCtrlAlt | platform::mod::kShift, 'N'}));
+  EXPECT_EQ(world.hotKeys.at({kCtrlAlt | platform::mod::kShift, 'N'}).id, Drive('F').LockHotKeyId);
   EXPECT_EQ(world.hotKeys.at({kCtrlAlt, 'E'}).pid, other.Pid());
   EXPECT_EQ(Stored("D HotKeyClose-Key"), "69");
 }
