@@ -279,6 +279,9 @@ void TFrmMain::OnOptionsOk() {
   if (!DriveTable.empty()) PeriodicCloseTimer.SetInterval(IntervalMs(DriveTable.front().DiskLimit));
   SaveSettings();
   OptionsWindow.RememberCommon();
+  // A changed hot key works from now on, not from the next start, and the
+  // combination it replaces no longer reaches the drive.
+  RegisterDriveHotKeys();
 }
 
 // Cancel, the close box and a close request: hidden, with the box as shown.
@@ -356,7 +359,8 @@ void TFrmMain::ReadAutoStart() {
 }
 
 void TFrmMain::RegisterDriveHotKeys() {
-  orbl::RegisterDriveHotKeys(platform_.hotKeys, platform_.windows, Handle, DriveTable, Texts);
+  orbl::RegisterDriveHotKeys(platform_.hotKeys, platform_.windows, Handle, DriveTable, Texts,
+                             registeredHotKeys_);
 }
 
 void TFrmMain::ScanDrives() {

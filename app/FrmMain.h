@@ -21,6 +21,7 @@
 #include "ui/FrmCloseDrive.h"
 #include "ui/FrmHotKey.h"
 #include "ui/OptionsWindow.h"
+#include "ui/VirtualKeys.h"
 
 namespace orbl {
 
@@ -162,6 +163,7 @@ class TFrmMain {
   void ShowOptionsIfAsked();
   void HideAppWindow();
   void ReadAutoStart();
+  // Start-up's pass, and OK's for the hot keys the user changed.
   void RegisterDriveHotKeys();
 
   // The options window's buttons and the language steps of the other windows.
@@ -182,9 +184,11 @@ class TFrmMain {
   void OnHotKey(std::uint64_t id);
   void OnOptionsDoubleClick();
   void ShowDiscWarning(const std::vector<char>& letters);
-  // Drives waiting for the close-now dialog while it shows for another.
-  // Drives waiting for the close-now dialog, with the door commands sent
-  // before they were queued.
+  // What each drive's hot key identifiers were last registered for.
+  std::vector<TRegisteredHotKeys> registeredHotKeys_;
+  // Drives waiting for the close-now dialog while it shows for another, with
+  // the door commands sent before they were queued. The only such queue: the
+  // dialog shows one drive per call.
   struct TQueuedDialog {
     int index;
     std::uint64_t mark;

@@ -24,7 +24,9 @@ bool RegistryAutostart::Enable() {
   SettingsStore::Key handle = store_.OpenKey(kRunKey, KeyAccess::ReadWrite);
   if (handle == 0) handle = store_.CreateKey(kRunKey);
   const OpenedKey key(store_, handle);
-  return key && WriteTextValue(store_, key.Get(), kAutostartValue, programPath_());
+  // Quoted: the shell splits an unquoted path at its first blank and would
+  // run "C:\Program.exe" for "C:\Program Files\...", if someone put one there.
+  return key && WriteTextValue(store_, key.Get(), kAutostartValue, '"' + programPath_() + '"');
 }
 
 bool RegistryAutostart::Disable() {

@@ -1,5 +1,6 @@
 // The Windows way of starting at log-on, on top of the settings store: the
-// value "Orbelle" under the current user's Run key holds the program's path.
+// value "Orbelle" under the current user's Run key holds the program's path,
+// in double quotes.
 // Shared by the Windows backend and the simulation, whose store is a registry.
 #pragma once
 
@@ -27,7 +28,7 @@ class RegistryAutostart final : public Autostart {
 
   // Whether a stored Run value names the program at `programPath`: ASCII
   // letters compared without regard to case, one pair of surrounding quotes
-  // ignored (the form the shell itself writes for paths with blanks).
+  // ignored (the form written now; older releases wrote the bare path).
   static bool NamesProgram(const std::string& stored, const std::string& programPath);
 
  private:

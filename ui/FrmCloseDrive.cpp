@@ -1,7 +1,5 @@
 #include "ui/FrmCloseDrive.h"
 
-#include <algorithm>
-#include <functional>
 #include <utility>
 
 #include "platform/AsciiCase.h"
@@ -81,27 +79,6 @@ void TFrmCloseDrive::ApplyLanguage(const TIniFile& file) {
 
 void TFrmCloseDrive::ShowForDrive(int index) {
   if (!Handle || index < 0 || index >= static_cast<int>(driveTable_.size())) return;
-  if (showing_) {
-    // The dialog belongs to one drive at a time; a nested showing would take
-    // the window over from the drive it counts down for.
-    const bool known = index == state_.CloseDialogDrive ||
-                       std::any_of(waiting_.begin(), waiting_.end(),
-                                   [&](const TWaiting& w) { return w.index == index; });
-    if (!known) waiting_.push_back({index, driveControl_.DoorMark()});
-    return;
-  }
-  showing_ = true;
-  ShowOne(index);
-  while (!waiting_.empty()) {
-    const TWaiting next = waiting_.front();
-    waiting_.pop_front();
-    const char letter = driveTable_[static_cast<std::size_t>(next.index)].Letter;
-    if (!driveControl_.ClosedSince(letter, next.doorMark)) ShowOne(next.index);
-  }
-  showing_ = false;
-}
-
-void TFrmCloseDrive::ShowOne(int index) {
   const TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
   state_.CloseDialogDrive = index;
   // The count shows what the time-out timer will wait, which is never less

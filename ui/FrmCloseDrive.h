@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
 #include "app/ProgramState.h"
@@ -31,10 +30,8 @@ class TFrmCloseDrive {
   TFrmCloseDrive& operator=(const TFrmCloseDrive&) = delete;
 
   // Shows the dialog for the drive at this table position and returns once it
-  // has been dismissed. A call that arrives while the dialog is up (a further
-  // ejection, through its message loop) only queues the drive and returns at
-  // once: its dialog follows when the current one is gone, unless its door
-  // has been shut meanwhile.
+  // has been dismissed. One drive per showing: the removal handler keeps the
+  // drives whose removal came while the dialog was up, and shows them after.
   void ShowForDrive(int index);
   bool Visible() const { return windows_.IsWindowVisible(Handle); }
 
@@ -60,15 +57,9 @@ class TFrmCloseDrive {
   const platform::ControlHandle CancelButton;
 
  private:
-  struct TWaiting {
-    int index = -1;
-    std::uint64_t doorMark = 0;  // the door commands when it was queued
-  };
-
   platform::WindowHandle BuildWindow();
   platform::ControlHandle AddControl(const platform::ControlParams& params,
                                      platform::ControlEvents events = {});
-  void ShowOne(int index);
   void ShowCount();
   void Tick();
   void Dismiss(bool closeChosen);
@@ -79,8 +70,6 @@ class TFrmCloseDrive {
   TDriveControl& driveControl_;
   TWindowTimer tickTimer_;
   TWindowTimer timeOutTimer_;
-  bool showing_ = false;
-  std::deque<TWaiting> waiting_;
 };
 
 }  // namespace orbl

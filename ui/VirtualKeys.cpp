@@ -60,16 +60,10 @@ int FunctionKeyNumber(const std::string& name) {
   return number <= kFunctionKeyCount ? number : 0;
 }
 
+// Registers a combination under an identifier that holds none; a combination
+// the system refuses is reported in the box start-up shows.
 void RegisterHotKey(HotKeys& hotKeys, WindowSystem& windows, WindowHandle mainWindow,
                     const THotKeyDef& hotKey, std::int32_t id, const TInterfaceTexts& texts) {
-  // Identifier 0 means the drive's atom could not be added. Registered under
-  // 0, the hot key would share its identifier with every other one that lost
-  // its atom, and its message could not tell them apart.
-  if (id == 0) return;
-  if (hotKey.Key == 0) {
-    hotKeys.Unregister(mainWindow, id);  // nothing to take back is no failure
-    return;
-  }
   const auto key = static_cast<std::uint32_t>(StoredKeyToVirtualKey(hotKey.Key));
   if (hotKeys.Register(mainWindow, id, HotKeyModifiers(hotKey), key)) return;
   // At start-up the owner is hidden and the program in the background: the
@@ -77,6 +71,14 @@ void RegisterHotKey(HotKeys& hotKeys, WindowSystem& windows, WindowHandle mainWi
   windows.ShowMessageBox(mainWindow,
                          texts.Msg_CantHotkeyExists + "\r\n" + HotKeyText(hotKey, texts), "Orbelle",
                          mb::kOk | mb::kIconHand | mb::kSetForeground | mb::kTopmost);
+}
+
+// Whether two hot keys press the same keys: every hot key without a key is
+// the same "none", and an older file's "=" is the newer one's.
+bool SameCombination(const THotKeyDef& a, const THotKeyDef& b) {
+  if (a.Key == 0 || b.Key == 0) return a.Key == b.Key;
+  return HotKeyModifiers(a) == HotKeyModifiers(b) &&
+         StoredKeyToVirtualKey(a.Key) == StoredKeyToVirtualKey(b.Key);
 }
 
 }  // namespace
@@ -147,10 +149,42 @@ std::int32_t StoredKeyToVirtualKey(std::int32_t key) {
 }
 
 void RegisterDriveHotKeys(HotKeys& hotKeys, WindowSystem& windows, WindowHandle mainWindow,
-                          const TDriveTable& drives, const TInterfaceTexts& texts) {
+                          const TDriveTable& drives, const TInterfaceTexts& texts,
+                          std::vector<TRegisteredHotKeys>& registered) {
+  struct Change {
+    THotKeyDef hotKey;
+    std::int32_t id;
+  };
+  std::vector<Change> changes;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    const TDriveRecord& drive = drives[i];
+    // A drive the last pass did not see has nothing known to keep.
+    const bool seen = i < registered.size();
+    if (!seen || !SameCombination(registered[i].Close, drive.HotKeyClose)) {
+      changes.push_back({drive.HotKeyClose, drive.CloseHotKeyId});
+    }
+    if (!seen || !SameCombination(registered[i].Lock, drive.HotKeyLock)) {
+      changes.push_back({drive.HotKeyLock, drive.LockHotKeyId});
+    }
+  }
+  registered.clear();
   for (const TDriveRecord& drive : drives) {
-    RegisterHotKey(hotKeys, windows, mainWindow, drive.HotKeyClose, drive.CloseHotKeyId, texts);
-    RegisterHotKey(hotKeys, windows, mainWindow, drive.HotKeyLock, drive.LockHotKeyId, texts);
+    registered.push_back({drive.HotKeyClose, drive.HotKeyLock});
+  }
+  // Identifier 0 means the drive's atom could not be added. Registered under
+  // 0, the hot key would share its identifier with every other one that lost
+  // its atom, and its message could not tell them apart.
+  //
+  // Windows keeps an identifier's old combination beside a new one until it
+  // is released. Every old one goes before any new one is asked for, so two
+  // hot keys that swapped their combinations both get them.
+  for (const Change& change : changes) {
+    if (change.id != 0) hotKeys.Unregister(mainWindow, change.id);  // none held is no failure
+  }
+  for (const Change& change : changes) {
+    if (change.id != 0 && change.hotKey.Key != 0) {
+      RegisterHotKey(hotKeys, windows, mainWindow, change.hotKey, change.id, texts);
+    }
   }
 }
 

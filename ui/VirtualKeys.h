@@ -56,14 +56,27 @@ std::uint32_t HotKeyModifiers(const THotKeyDef& hotKey);
 // stored; the registration goes through this, and the names agree already.
 std::int32_t StoredKeyToVirtualKey(std::int32_t key);
 
-// The start-up registration pass: for each drive in table order its open/close
-// hot key under CloseHotKeyId, then its lock/unlock hot key under LockHotKeyId.
-// A hot key without a key is unregistered; one that the system refuses is
-// reported in a box owned by `mainWindow` (it runs a nested loop) and the pass
-// goes on. An identifier of 0 (its atom could not be added) is left alone.
+// The combinations a drive's two identifiers were last registered for,
+// whether the system took them or not.
+struct TRegisteredHotKeys {
+  THotKeyDef Close;
+  THotKeyDef Lock;
+};
+
+// The registration pass of start-up and of OK in the options window. Each
+// drive's open/close hot key goes under CloseHotKeyId, its lock/unlock hot
+// key under LockHotKeyId, but only where the combination differs from what
+// `registered` (by table position) holds: at start-up, when it holds nothing,
+// every hot key. The old combinations of all changed identifiers are released
+// first; then the new ones are registered in table order, and one that the
+// system refuses is reported in a box owned by `mainWindow` (it runs a nested
+// loop) while the pass goes on. A hot key without a key is only released. An
+// identifier of 0 (its atom could not be added) is left alone. Afterwards
+// `registered` holds the drives' combinations.
 void RegisterDriveHotKeys(platform::HotKeys& hotKeys, platform::WindowSystem& windows,
                           platform::WindowHandle mainWindow, const TDriveTable& drives,
-                          const TInterfaceTexts& texts);
+                          const TInterfaceTexts& texts,
+                          std::vector<TRegisteredHotKeys>& registered);
 
 enum class HotKeyRole { OpenClose, LockUnlock };
 
@@ -74,9 +87,9 @@ struct HotKeyTarget {
 };
 
 // The drive and role a WM_HOTKEY's identifier (wParam) asks for, or nothing.
-// A hot key whose Key is now 0 is not answered, though the combination
-// registered at start-up stays in force until the next start; identifier 0 is
-// never answered.
+// A hot key whose Key is 0 is not answered (a record a page switch changed
+// before Cancel may differ from what is registered until the next showing
+// loads it again); identifier 0 is never answered.
 std::optional<HotKeyTarget> FindHotKeyTarget(const TDriveTable& drives, std::uint64_t id);
 
 }  // namespace orbl

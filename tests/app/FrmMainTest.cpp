@@ -63,8 +63,8 @@ TEST_F(FrmMainAfterStartUp, ReadsTheAutostartEntryRegardlessOfCase) {
   EXPECT_TRUE(frmMain->Options.AutoStart);
 }
 
-// The shell and many installers quote paths with blanks; such an entry still
-// starts this very program.
+// The form this release writes (the test above reads an older release's
+// bare path); the shell and many installers quote paths with blanks too.
 TEST_F(FrmMainAfterStartUp, AQuotedAutostartPathIsThisProgramToo) {
   world.SetText("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Orbelle",
                 "\"C:\\Program Files\\Orbelle\\orbl3.exe\"");

@@ -119,32 +119,6 @@ TEST_F(SystemEvents, TheDialogShowsForEachDriveOfTheMaskWithTheOptionInTableOrde
   }
 }
 
-// Each dialog returns only when dismissed; a removal that arrives meanwhile
-// queues its drive behind the ones already waiting, once.
-TEST_F(SystemEvents, ARemovalDuringTheDialogQueuesItsDriveInsteadOfASecondDialog) {
-  Start({'D', 'E', 'F'});
-  for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
-  bool removedMeanwhile = false;
-  int up = 0;
-  frmMain->onCloseNowDialog = [&](int index) {
-    EXPECT_EQ(up++, 0) << "a second dialog on top of the first";
-    shown.push_back(index);
-    if (!removedMeanwhile) {
-      removedMeanwhile = true;
-      const std::vector<std::byte> again =
-          VolumeBroadcast(20, 2, UnitBit('D') | UnitBit('F') | UnitBit('E'));
-      frmMain->HandleSystemMessage(
-          Message{msg::kDeviceChange, msg::kDbtDeviceRemoveComplete, 0x1000, again});
-    }
-    --up;
-  };
-  Removal(VolumeBroadcast(20, 2, UnitBit('D') | UnitBit('E')));
-  EXPECT_EQ(shown, (std::vector<int>{0, 1, 2}));
-  shown.clear();
-  Removal(VolumeBroadcast(20, 2, UnitBit('E')));
-  EXPECT_EQ(shown, (std::vector<int>{1}));
-}
-
 // The close-now dialog waits for the user; the removal broadcast goes on to
 // the other programs at once, answered before the dialog opens. Without a
 // dialog the handling is short and the sender hears when it is over.

@@ -698,9 +698,11 @@ void OptionsWindowCase(const std::string& path) {
   Tick(box, true);
   Press(options, "OK");
   WaitForSetting(value, "1");
-  Check(WaitFor([&] { return lstrcmpiA(RunValue("Orbelle").c_str(), path.c_str()) == 0; },
+  // Quoted: the shell must not split the path at a blank.
+  const std::string runValue = "\"" + path + "\"";
+  Check(WaitFor([&] { return lstrcmpiA(RunValue("Orbelle").c_str(), runValue.c_str()) == 0; },
                 kExitTimeout),
-        "the Run value \"Orbelle\" is \"" + RunValue("Orbelle") + "\", expected \"" + path + "\"");
+        "the Run value \"Orbelle\" is " + RunValue("Orbelle") + ", expected " + runValue);
   Note("OK stored \"" + value + "\" = \"1\" and the Run value \"" + RunValue("Orbelle") + "\"");
   // The icon answers from the message loop only, after start-up and so
   // after the hot keys were registered and OK's save was done.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/sim/SimProcess.h"
 
 namespace orbl::platform {
@@ -42,17 +44,24 @@ TEST(RegistryAutostart, NamesTheProgramWhateverTheCaseAndOnePairOfQuotes) {
   EXPECT_FALSE(RegistryAutostart::NamesProgram("\"\"", ""));
 }
 
-TEST_F(RunKeyAutostart, EnableWritesThePlainPathUnderTheUsersRunKey) {
+// Quoted, so that the shell cannot split the path at a blank and start
+// "C:\Program.exe"; the bare path an older release wrote is this program too.
+TEST_F(RunKeyAutostart, EnableWritesTheQuotedPathUnderTheUsersRunKey) {
+  const std::string quoted = std::string("\"") + kProgram + "\"";
   EXPECT_FALSE(autostart.IsEnabled());  // no Run key at all
   EXPECT_TRUE(autostart.Enable());
   EXPECT_EQ(world.Value(kRun, "Orbelle")->type, ValueType::Text);
-  EXPECT_EQ(world.Text(kRun, "Orbelle"), kProgram);
+  EXPECT_EQ(world.Text(kRun, "Orbelle"), quoted);
   EXPECT_TRUE(autostart.IsEnabled());
+  world.SetText(kRun, "Orbelle", kProgram);
+  EXPECT_TRUE(autostart.IsEnabled());
+  EXPECT_TRUE(autostart.Enable());
+  EXPECT_EQ(world.Text(kRun, "Orbelle"), quoted);
   // A moved program rewrites the entry of its old place.
   world.SetText(kRun, "Orbelle", "D:\\Old\\orbl3.exe");
   EXPECT_FALSE(autostart.IsEnabled());
   EXPECT_TRUE(autostart.Enable());
-  EXPECT_EQ(world.Text(kRun, "Orbelle"), kProgram);
+  EXPECT_EQ(world.Text(kRun, "Orbelle"), quoted);
 }
 
 TEST_F(RunKeyAutostart, DisableRemovesOnlyWhatNamesThisProgram) {

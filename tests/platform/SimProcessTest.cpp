@@ -56,8 +56,11 @@ TEST(SimProcess, AKilledProcessLosesItsLocksAndHotKeysButNotItsAtoms) {
     EXPECT_TRUE(p.instanceLock.TryAcquire("ORBL"));
     const auto window = p.windows.CreateTopWindow({}, {});
     EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'K'));
+    // As on Windows, the identifier's first combination stays beside the new one.
+    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'L'));
     p.windows.RunLoop();
   });
+  EXPECT_EQ(world.hotKeys.size(), 2u);
   SimProcess second(world);
   second.Start([&](Platform& p) {
     EXPECT_FALSE(p.instanceLock.TryAcquire("ORBL"));

@@ -1,6 +1,6 @@
 // The close-now dialog on the simulated computer: its countdown on the
-// virtual clock, the three ways out, the drives queued behind it, and the
-// tray kept shut while it shows.
+// virtual clock, the three ways out, the drives whose removals queue behind
+// it, and the tray kept shut while it shows.
 #include "ui/FrmCloseDrive.h"
 
 #include <gtest/gtest.h>
@@ -198,16 +198,21 @@ TEST_F(FrmCloseDriveTest, TheWordsComeFromTheLanguageAndTheCountFromTheTimer) {
   }
 }
 
-TEST_F(FrmCloseDriveTest, ADriveEjectedDuringTheDialogGetsItsOwnDialogAfterwardsOnce) {
-  Start();
-  program.Inject([&] { Drive('E').AutocloseInterval = 20; });
-  Eject('D');
-  Eject('E');
-  ShowFor('D');
-  // Nested calls return at once; the dialog stays with D.
-  ShowFor('E');
-  ShowFor('E');
-  ShowFor('D');
+// The removal handler shows the dialog for one drive at a time. A removal
+// that comes while it is up queues its drives behind the ones waiting, each
+// once and never the one shown; their dialogs follow one after the other.
+TEST_F(FrmCloseDriveTest, DrivesRemovedDuringTheDialogGetTheirOwnDialogsAfterwardsEachOnce) {
+  Start({'D', 'E', 'F'});
+  program.Inject([&] {
+    for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
+    Drive('E').AutocloseInterval = 20;
+  });
+  for (const char letter : {'D', 'E', 'F'}) Eject(letter);
+  Removal(UnitBit('D'));
+  ASSERT_TRUE(Up());
+  // Each of these returns at once; the dialog stays with D.
+  Removal(UnitBit('E'));
+  Removal(UnitBit('F') | UnitBit('E') | UnitBit('D'));
   EXPECT_EQ(DriveText(), "Drive D:");
   EXPECT_EQ(State().CloseDialogDrive, 0);
   world.Advance(3000);
@@ -219,21 +224,30 @@ TEST_F(FrmCloseDriveTest, ADriveEjectedDuringTheDialogGetsItsOwnDialogAfterwards
   EXPECT_EQ(CloseText(), "OK (20)");
   EXPECT_EQ(State().CloseDialogDrive, 1);
   Click(Dialog().CloseButton);
+  ASSERT_TRUE(Up()) << "then F's";
+  EXPECT_EQ(DriveText(), "Drive F:");
+  Click(Dialog().CancelButton);
   EXPECT_FALSE(Up()) << "each drive once";
   EXPECT_FALSE(world.Drive('E').doorOpen);
   EXPECT_TRUE(world.Drive('D').doorOpen);
   EXPECT_EQ(State().CloseDialogDrive, -1);
 
-  // The queue is gone with its showing: a new one starts from scratch.
-  ShowFor('D');
+  // The queue went with its showing; one removal naming two drives shows
+  // them in table order.
+  Removal(UnitBit('F') | UnitBit('D'));
   EXPECT_EQ(DriveText(), "Drive D:");
-  Click(Dialog().CancelButton);
+  Click(Dialog().CloseButton);
+  ASSERT_TRUE(Up());
+  EXPECT_EQ(DriveText(), "Drive F:");
+  Click(Dialog().CloseButton);
   EXPECT_FALSE(Up());
+  EXPECT_FALSE(world.Drive('D').doorOpen);
+  EXPECT_FALSE(world.Drive('F').doorOpen);
 }
 
 TEST_F(FrmCloseDriveTest, AQueuedDriveWhoseDoorWasShutMeanwhileIsDropped) {
-  // E is closed by the automatic close after 5 s, while D's dialog still
-  // counts down. Its dialog follows only when its door is open after all.
+  // E's removal comes while D's dialog counts down; the automatic close shuts
+  // E after 5 s. Its dialog follows only when its door is open after all.
   struct Case {
     const char* name;
     bool closeRefused;
@@ -249,18 +263,22 @@ TEST_F(FrmCloseDriveTest, AQueuedDriveWhoseDoorWasShutMeanwhileIsDropped) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     program.Inject([&] {
+      for (TDriveRecord& drive : frmMain->DriveTable) {
+        drive.ShowDialogToCloseDriveImmediately = true;
+      }
       Drive('E').AutocloseInterval = 5;
       Drive('D').AutoCloseAfterInterval = false;
     });
     world.Drive('E').doorRefused = c.closeRefused;
     if (!world.Drive('D').doorOpen) Eject('D');
     if (!world.Drive('E').doorOpen) Eject('E');
-    Do([](TDriveControl& control) { control.StartAutoClose(); });
-    ShowFor('D');
-    ShowFor('E');
+    Removal(UnitBit('D'));
+    ASSERT_TRUE(Up());
+    Removal(UnitBit('E'));
     world.Advance(6000);
     EXPECT_EQ(world.Drive('E').doorOpen, c.closeRefused);
     if (c.openedAgain) Do([](TDriveControl& control) { control.OpenDrive('E'); });
+    EXPECT_EQ(DriveText(), "Drive D:");
     Click(Dialog().CancelButton);
     EXPECT_EQ(Up(), c.dialogFollows);
     if (Up()) {
@@ -269,44 +287,6 @@ TEST_F(FrmCloseDriveTest, AQueuedDriveWhoseDoorWasShutMeanwhileIsDropped) {
     }
     EXPECT_FALSE(Up());
   }
-}
-
-// The removal handler shows the dialog for each drive that asks for it, one
-// after the other. A drive whose removal comes while the dialog is up waits
-// for its own; when the automatic close shuts its door meanwhile, it is not
-// asked about any more.
-TEST_F(FrmCloseDriveTest, ARemovalWhoseDoorTheAutoCloseShutWhileQueuedGetsNoDialog) {
-  Start();
-  program.Inject([&] {
-    for (TDriveRecord& drive : frmMain->DriveTable) drive.ShowDialogToCloseDriveImmediately = true;
-  });
-  Eject('D');
-  Eject('E');
-  Removal(UnitBit('D') | UnitBit('E'));
-  ASSERT_TRUE(Up());
-  EXPECT_EQ(DriveText(), "Drive D:");
-  Click(Dialog().CloseButton);
-  ASSERT_TRUE(Up());
-  EXPECT_EQ(DriveText(), "Drive E:");
-  Click(Dialog().CloseButton);
-  EXPECT_FALSE(Up());
-  EXPECT_FALSE(world.Drive('D').doorOpen);
-  EXPECT_FALSE(world.Drive('E').doorOpen);
-
-  program.Inject([&] {
-    Drive('D').AutocloseInterval = 30;
-    Drive('E').AutocloseInterval = 10;
-  });
-  Eject('D');
-  Removal(UnitBit('D'));
-  ASSERT_TRUE(Up());
-  Eject('E');
-  Removal(UnitBit('E'));  // queued behind D's dialog
-  EXPECT_EQ(DriveText(), "Drive D:");
-  world.Advance(11000);  // the schedule closes E after its 10 s
-  EXPECT_FALSE(world.Drive('E').doorOpen);
-  Click(Dialog().CancelButton);
-  EXPECT_FALSE(Up());
 }
 
 TEST_F(FrmCloseDriveTest, TheTrayIconOffersNothingWhileTheDialogShows) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/Computer.h"
 #include "ui/VirtualKeys.h"
@@ -166,7 +167,7 @@ class RegisterDriveHotKeysPass : public ::testing::Test {
     program.Start([this, drives, before](platform::Platform& p) {
       window = p.windows.CreateTopWindow({}, {});
       if (before) before(p, window);
-      RegisterDriveHotKeys(p.hotKeys, p.windows, window, drives, TInterfaceTexts{});
+      RegisterDriveHotKeys(p.hotKeys, p.windows, window, drives, TInterfaceTexts{}, registered);
       p.windows.RunLoop();
     });
   }
@@ -182,6 +183,7 @@ class RegisterDriveHotKeysPass : public ::testing::Test {
   sim::SimWorld world;
   sim::SimProcess program{world};
   platform::WindowHandle window;
+  std::vector<TRegisteredHotKeys> registered;
 };
 
 // An identifier of 0 (an atom that could not be added) is left alone while the

@@ -25,7 +25,9 @@ namespace {
 using platform::ControlHandle;
 
 constexpr const char* kLanguageFolder = "C:\\Program Files\\Orbelle\\Language\\";
-constexpr const char* kProgramPath = "C:\\Program Files\\Orbelle\\orbl3.exe";
+// The Run value as this release writes it.
+constexpr const char* kRunValue = "\"C:\\Program Files\\Orbelle\\orbl3.exe\"";
+const std::string kAlreadyUsed = "This hot key is already used. Please, specify any other hot key.";
 // The double-click list with drives D and E.
 const std::vector<std::string> kDoubleList = {"None",
                                               "Open/Close drive D:",
@@ -70,6 +72,23 @@ class OptionsWindowTest : public DriveFixture {
   void SaveOnce() {
     Open();
     Click(W().OkButton);
+  }
+  // Changes one hot key of the page through the hot key dialog: the key
+  // picked from its list, the modifiers as they were (Shift ticked if asked);
+  // no key removes it.
+  void SetHotKey(ControlHandle changeButton, const std::string& key = {}, bool tickShift = false) {
+    Click(changeButton);
+    TFrmHotKey& dialog = frmMain->FrmHotKey;
+    if (key.empty()) {
+      Click(dialog.RemoveButton);
+      return;
+    }
+    const auto keys = program.Platform().windows.Items(dialog.KeyList);
+    const auto entry = std::find(keys.begin(), keys.end(), key);
+    ASSERT_NE(entry, keys.end()) << key;
+    program.SelectItem(dialog.KeyList, static_cast<int>(entry - keys.begin()));
+    if (tickShift) Click(dialog.ShiftBox);
+    Click(dialog.OkButton);
   }
 };
 
@@ -234,8 +253,7 @@ TEST_F(OptionsWindowTest, EveryShowingOpensOnTheCommonPage) {
     leave();
     ASSERT_FALSE(Shown()) << name;
     EXPECT_EQ(Ticked(W().StartAutoCheck), !ok) << name;
-    EXPECT_EQ(world.Text(platform::kRunKey, platform::kAutostartValue) == kProgramPath, !ok)
-        << name;
+    EXPECT_EQ(world.Text(platform::kRunKey, platform::kAutostartValue) == kRunValue, !ok) << name;
     Open();
     EXPECT_TRUE(W().CommonPageVisible()) << name;
     EXPECT_FALSE(W().DrivePageVisible()) << name;
@@ -448,6 +466,100 @@ TEST_F(OptionsWindowTest, TheHotKeyDialogChangesADrivesHotKeyUntilOkSavesIt) {
   EXPECT_EQ(Stored("D HotKeyLock-Key"), "0");
 }
 
+// OK registers again, under the drives' own identifiers, the hot keys whose
+// combination changed, releasing each old one first; an unchanged one, even
+// one the system refused at start-up, is not asked for again.
+TEST_F(OptionsWindowTest, OkRegistersAgainExactlyTheHotKeysWhoseCombinationChanged) {
+  using platform::mod::kAlt;
+  using platform::mod::kControl;
+  constexpr std::uint32_t kCtrlAlt = kControl | kAlt;
+  sim::SimProcess other(world);
+  other.Start([](platform::Platform& p) {
+    const auto window = p.windows.CreateTopWindow({}, {});
+    p.hotKeys.Register(window, 7, kCtrlAlt, 'E');
+    p.hotKeys.Register(window, 8, kCtrlAlt, 'N');
+    p.windows.RunLoop();
+  });
+  for (const auto& [name, key] : {std::pair{"D HotKeyClose", "68"},
+                                  {"D HotKeyLock", "76"},
+                                  {"E HotKeyClose", "69"},
+                                  {"E HotKeyLock", "77"},
+                                  {"F HotKeyLock", "78"}}) {
+    Store(std::string(name) + "-Ctrl", "1");
+    Store(std::string(name) + "-Alt", "1");
+    Store(std::string(name) + "-Key", key);
+  }
+  Start({'D', 'E', 'F'});
+  for (const char key : {'E', 'N'}) {
+    ASSERT_EQ(program.OpenBoxes().size(), 1u);
+    EXPECT_EQ(program.OpenBoxes().front().text, kAlreadyUsed + "\r\nCtrl + Alt + " + key);
+    program.AnswerBox();
+  }
+  const auto heldFor = [&](std::uint32_t key) -> int {
+    const auto it = world.hotKeys.find({kCtrlAlt, key});
+    if (it == world.hotKeys.end() || it->second.pid != program.Pid()) return 0;
+    EXPECT_EQ(it->second.window, frmMain->Handle);
+    return it->second.id;
+  };
+
+  Open();
+  Page('D');
+  SetHotKey(W().ChangeCloseButton, "K");
+  SetHotKey(W().ChangeLockButton);  // none
+  EXPECT_EQ(heldFor('K'), 0) << "nothing before OK";
+  Click(W().OkButton);
+  EXPECT_EQ(program.BoxHistory().size(), 2u) << "the refused keys are not asked for again";
+  EXPECT_EQ(heldFor('K'), Drive('D').CloseHotKeyId);
+  EXPECT_EQ(heldFor('D'), 0);
+  EXPECT_EQ(heldFor('L'), 0);
+  EXPECT_EQ(heldFor('M'), Drive('E').LockHotKeyId);
+  EXPECT_EQ(world.hotKeys.size(), 4u) << "K and M, and the other program's two";
+  EXPECT_FALSE(world.PressHotKey(kCtrlAlt, 'D'));
+  EXPECT_FALSE(world.Drive('D').doorOpen);
+  EXPECT_TRUE(world.PressHotKey(kCtrlAlt, 'K'));
+  EXPECT_TRUE(world.Drive('D').doorOpen);
+
+  // Two hot keys swap their combinations: every old one is let go before
+  // either new one is asked for.
+  Open();
+  Page('D');
+  SetHotKey(W().ChangeCloseButton, "M");
+  Page('E');
+  SetHotKey(W().ChangeLockButton, "K");
+  Click(W().OkButton);
+  EXPECT_EQ(program.BoxHistory().size(), 2u);
+  EXPECT_EQ(heldFor('M'), Drive('D').CloseHotKeyId);
+  EXPECT_EQ(heldFor('K'), Drive('E').LockHotKeyId);
+  EXPECT_TRUE(world.PressHotKey(kCtrlAlt, 'M'));
+  EXPECT_FALSE(world.Drive('D').doorOpen);
+  EXPECT_TRUE(world.PressHotKey(kCtrlAlt, 'K'));
+  EXPECT_TRUE(Drive('E').Locked);
+
+  // A combination another program holds: the start-up's box at once, and
+  // the drive's old combination is gone all the same. A refused one that
+  // only gains a modifier is a new combination.
+  Open();
+  Page('D');
+  SetHotKey(W().ChangeCloseButton, "E");
+  Page('F');
+  SetHotKey(W().ChangeLockButton, "N", true);
+  Click(W().OkButton);
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  const sim::SimBox box = program.OpenBoxes().front();
+  EXPECT_EQ(box.text, kAlreadyUsed + "\r\nCtrl + Alt + E");
+  EXPECT_EQ(box.caption, "Orbelle");
+  EXPECT_EQ(box.flags,
+            platform::mb::kIconHand | platform::mb::kSetForeground | platform::mb::kTopmost);
+  EXPECT_EQ(box.owner, frmMain->Handle);
+  program.AnswerBox();
+  EXPECT_TRUE(program.OpenBoxes().empty());
+  EXPECT_EQ(heldFor('M'), 0);
+  ASSERT_TRUE(world.hotKeys.contains({kCtrlAlt | platform::mod::kShift, 'N'}));
+  EXPECT_EQ(world.hotKeys.at({kCtrlAlt | platform::mod::kShift, 'N'}).id, Drive('F').LockHotKeyId);
+  EXPECT_EQ(world.hotKeys.at({kCtrlAlt, 'E'}).pid, other.Pid());
+  EXPECT_EQ(Stored("D HotKeyClose-Key"), "69");
+}
+
 TEST_F(OptionsWindowTest, TheLinksTurnBlueUnderTheMouseAndLaunch) {
   AddLanguage(world, "English.ini", "[Main]\nEmail=ann@example.com\n");
   Start();
@@ -512,7 +624,7 @@ TEST(OptionsWindowRun, TheFirstStartLeavesAutostartOnAndUntickingTurnsItOff) {
   EXPECT_TRUE(run.Find(" Start automatically")->checked);
   EXPECT_FALSE(run.pc.world.Text(platform::kRunKey, platform::kAutostartValue));
   Computer::Close(*run.program);
-  EXPECT_EQ(run.pc.world.Text(platform::kRunKey, platform::kAutostartValue), kProgramPath);
+  EXPECT_EQ(run.pc.world.Text(platform::kRunKey, platform::kAutostartValue), kRunValue);
 
   run.Start();
   run.OpenOptions();
