@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramState.h"
-#include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
+#include "drives/ProgramState.h"
 #include "language/IniFile.h"
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"
+#include "platform/WindowTimer.h"
 #include "settings/Orbl2Records.h"
 #include "ui/FrmAbout.h"
 #include "ui/FrmCloseDrive.h"
@@ -124,8 +124,8 @@ class TFrmMain {
   TInterfaceTexts Texts;
   TActionLists ActionLists;
   TTrayMenu TrayMenu;
-  TWindowTimer AutoCloseTimer;
-  TWindowTimer PeriodicCloseTimer;
+  platform::TWindowTimer AutoCloseTimer;
+  platform::TWindowTimer PeriodicCloseTimer;
   // The door, lock and timer operations on DriveTable.
   TDriveControl DriveControl;
   // Shows the close-now dialog for a drive (its table position) and returns

@@ -2,9 +2,9 @@
 // audio device, the removal lock with its boxes and beeps, and the disc test.
 #include <algorithm>
 
-#include "app/ProgramState.h"
 #include "drives/DriveControl.h"
 #include "drives/DriveTools.h"
+#include "drives/ProgramState.h"
 #include "platform/AsciiCase.h"
 
 namespace orbl {
@@ -50,7 +50,7 @@ std::uint32_t IntervalMs(std::int32_t seconds) {
 }
 
 TDriveControl::TDriveControl(Platform& platform, TProgramState& state, TDriveTable& driveTable,
-                             const TInterfaceTexts& texts, TWindowTimer& autoCloseTimer,
+                             const TInterfaceTexts& texts, platform::TWindowTimer& autoCloseTimer,
                              std::function<void()> showOptions)
     : platform_(platform),
       state_(state),

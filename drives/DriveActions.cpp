@@ -3,11 +3,11 @@
 // alone: the program never asks a drive what state it is in.
 #include <algorithm>
 
-#include "app/ProgramState.h"
-#include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
 #include "drives/DriveTools.h"
+#include "drives/ProgramState.h"
 #include "platform/AsciiCase.h"
+#include "platform/WindowTimer.h"
 
 namespace orbl {
 

@@ -23,7 +23,9 @@
 namespace orbl {
 
 struct TProgramState;
+namespace platform {
 class TWindowTimer;
+}
 
 // Pause between a door command and the next device step of the same action:
 // a drive that is still moving its tray refuses the next request.
@@ -47,7 +49,7 @@ class TDriveControl {
   // `showOptions` shows the options window modally, for the tray action that
   // asks for it. Nothing is read from the arguments before the first call.
   TDriveControl(platform::Platform& platform, TProgramState& state, TDriveTable& driveTable,
-                const TInterfaceTexts& texts, TWindowTimer& autoCloseTimer,
+                const TInterfaceTexts& texts, platform::TWindowTimer& autoCloseTimer,
                 std::function<void()> showOptions);
   ~TDriveControl() = default;
   TDriveControl(const TDriveControl&) = delete;
@@ -140,7 +142,7 @@ class TDriveControl {
   TProgramState& state_;
   TDriveTable& driveTable_;
   const TInterfaceTexts& texts_;
-  TWindowTimer& autoCloseTimer_;
+  platform::TWindowTimer& autoCloseTimer_;
   std::function<void()> showOptions_;
   std::map<char, std::uint64_t> autoCloseDue_;  // upper-case letter -> uptime in ms
   THeldLocks heldLocks_;

@@ -11,6 +11,15 @@ Everywhere, a quoted include must name a file of this repository: relative to
 the root, to the including file, or (under tests/) to tests/, which the test
 targets put on their include path.
 
+The core's folders are layers, each including only its own folder and the
+layers below it: platform <- language, settings <- drives <- ui <- app. The
+simulation and the native backends include only platform/; the program entries
+(platform/*/main_*.cpp) start the program and so may include app/.
+
+Outside platform/ and tests/, no code catches every exception: the simulation
+ends a process by throwing through the program, and a catch-all would swallow
+that end.
+
 Prints every offending line as file:line: text and exits 1 if there is one.
 Usage: scripts/check-includes.py [files...]   (default: every C++ file in git,
 untracked ones included)
@@ -46,6 +55,32 @@ STD_HEADERS = frozenset("""
     cwctype
 """.split())
 
+# Rank of each layer; a folder may include its own and those of lower rank.
+LAYERS = {"platform": 0, "language": 1, "settings": 1, "drives": 2, "ui": 3, "app": 4}
+CATCH_ALL = re.compile(r"\bcatch\s*\(\s*\.\.\.\s*\)")
+
+
+def layer_of(rel_file):
+    top = rel_file.split("/", 1)[0]
+    if top not in LAYERS:
+        return None
+    if top == "platform" and re.fullmatch(r"platform/[a-z0-9]+/main_[a-z0-9]+\.cpp", rel_file):
+        return None  # a program entry
+    return top
+
+
+def climbs(rel_file, name):
+    """Why the quoted include `name` from `rel_file` breaks the layers, or None."""
+    layer = layer_of(rel_file)
+    target = name.split("/", 1)[0]
+    if layer is None or "/" not in name or target not in LAYERS or target == layer:
+        return None
+    if LAYERS[target] < LAYERS[layer]:
+        return None
+    return f"{layer}/ may not include {target}/: the layers are platform <- language, " \
+           "settings <- drives <- ui <- app"
+
+
 TEST_HEADER = re.compile(r"(gtest|gmock)/[A-Za-z0-9_\-/]+\.h")
 INCLUDE = re.compile(r'^\s*#\s*include\s*(?:<([^>]*)>|"([^"]*)"|(.*))')
 SOURCE_SUFFIXES = (".cpp", ".cc", ".cxx", ".h", ".hh", ".hpp", ".hxx", ".inl", ".ipp")
@@ -76,6 +111,9 @@ def check(root, rel_file):
     problems = []
     with open(os.path.join(root, rel_file), encoding="utf-8", errors="replace") as f:
         for number, line in enumerate(f, 1):
+            if not rel_file.startswith(("platform/", "tests/")) and CATCH_ALL.search(line):
+                problems.append(f"{rel_file}:{number}: {line.strip()}    (a catch-all outside "
+                                "platform/ would swallow the simulation's end of a process)")
             m = INCLUDE.match(line)
             if not m:
                 continue
@@ -86,9 +124,12 @@ def check(root, rel_file):
                     continue
                 why = "not a C++ standard header" + ("" if not in_tests else " or gtest/gmock")
             elif quoted is not None:
-                if quoted_exists(root, rel_file, quoted):
-                    continue
-                why = "no such file in the repository"
+                if not quoted_exists(root, rel_file, quoted):
+                    why = "no such file in the repository"
+                else:
+                    why = climbs(rel_file, quoted)
+                    if why is None:
+                        continue
             else:
                 # #include MACRO: nothing to check against, so not allowed.
                 why = "include of a macro"
@@ -108,9 +149,8 @@ def main():
     for p in problems:
         print(p)
     if problems:
-        print(f"{len(problems)} include(s) reach outside the standard library and this "
-              f"repository; OS and toolkit headers belong in {', '.join(NATIVE_DIRS)}",
-              file=sys.stderr)
+        print(f"{len(problems)} problem(s): OS and toolkit headers belong in "
+              f"{', '.join(NATIVE_DIRS)}; includes follow the layers", file=sys.stderr)
         return 1
     return 0
 

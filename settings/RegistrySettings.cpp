@@ -101,6 +101,11 @@ bool LoadSettings(SettingsStore& store, TDriveTable& drives, TAppOptions& option
   return true;
 }
 
+bool SettingsStored(SettingsStore& store) {
+  const OpenedKey key(store, store.OpenKey(kSettingsKey, platform::KeyAccess::Read));
+  return static_cast<bool>(key);
+}
+
 void SaveSettings(SettingsStore& store, const TDriveTable& drives, const TAppOptions& options) {
   SettingsStore::Key handle = store.OpenKey(kSettingsKey, platform::KeyAccess::ReadWrite);
   if (handle == 0) handle = store.CreateKey(kSettingsKey);

@@ -31,6 +31,9 @@ extern const std::array<TDriveValue, kDriveValueCount> kDriveValues;
 // opened; when it could not, nothing changed.
 bool LoadSettings(platform::SettingsStore& store, TDriveTable& drives, TAppOptions& options);
 
+// Whether the settings have ever been saved (the settings key exists).
+bool SettingsStored(platform::SettingsStore& store);
+
 // Writes every option. Silent when the key can be neither opened nor created.
 void SaveSettings(platform::SettingsStore& store, const TDriveTable& drives,
                   const TAppOptions& options);

@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ProgramState.h"
-#include "app/WindowTimer.h"
 #include "drives/DriveControl.h"
+#include "drives/ProgramState.h"
 #include "language/IniFile.h"
 #include "language/InterfaceTexts.h"
 #include "platform/WindowSystem.h"
+#include "platform/WindowTimer.h"
 #include "settings/Orbl2Records.h"
 
 namespace orbl {
@@ -68,8 +68,8 @@ class TFrmCloseDrive {
   const TDriveTable& driveTable_;
   const TInterfaceTexts& texts_;
   TDriveControl& driveControl_;
-  TWindowTimer tickTimer_;
-  TWindowTimer timeOutTimer_;
+  platform::TWindowTimer tickTimer_;
+  platform::TWindowTimer timeOutTimer_;
 };
 
 }  // namespace orbl

@@ -126,10 +126,7 @@ void TOptionsWindow::PrepareCommonPage() {
   // Before anything was ever saved the page keeps its built state: the
   // " Start automatically" box stays ticked, so the first save turns
   // autostart on.
-  SettingsStore& store = platform_.settings;
-  const SettingsStore::Key key = store.OpenKey(kSettingsKey, KeyAccess::Read);
-  if (key == 0) return;
-  store.CloseKey(key);
+  if (!SettingsStored(platform_.settings)) return;
 
   ShowTranslatorInfo(options_.Language);
   windows_.SetSelection(LanguageList,

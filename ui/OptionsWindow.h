@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ProgramState.h"
+#include "drives/ProgramState.h"
 #include "language/IniFile.h"
 #include "language/InterfaceTexts.h"
 #include "platform/Platform.h"

@@ -1,6 +1,6 @@
-#include "app/WindowTimer.h"
+#include "platform/WindowTimer.h"
 
-namespace orbl {
+namespace orbl::platform {
 
 TWindowTimer::TWindowTimer(platform::WindowSystem& windows, platform::WindowHandle owner,
                            std::uint32_t intervalMs, std::function<void()> onTick)
@@ -36,4 +36,4 @@ void TWindowTimer::Restart() {
   }
 }
 
-}  // namespace orbl
+}  // namespace orbl::platform

@@ -1,4 +1,4 @@
-#include "app/WindowTimer.h"
+#include "platform/WindowTimer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ class WindowTimer : public ::testing::Test {
       platform::WindowParams params;
       params.title = "Owner";
       const auto window = p.windows.CreateTopWindow(params, {});
-      timer = std::make_unique<TWindowTimer>(p.windows, window, 1000,
-                                             [this] { ticks.push_back(world.Now()); });
+      timer = std::make_unique<platform::TWindowTimer>(p.windows, window, 1000,
+                                                       [this] { ticks.push_back(world.Now()); });
       p.windows.RunLoop();
     });
   }
@@ -27,7 +27,7 @@ class WindowTimer : public ::testing::Test {
 
   sim::SimWorld world;
   sim::SimProcess process{world};
-  std::unique_ptr<TWindowTimer> timer;
+  std::unique_ptr<platform::TWindowTimer> timer;
   std::vector<std::uint64_t> ticks;
 };
 

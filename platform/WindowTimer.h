@@ -9,7 +9,7 @@
 
 #include "platform/WindowSystem.h"
 
-namespace orbl {
+namespace orbl::platform {
 
 class TWindowTimer {
  public:
@@ -37,4 +37,4 @@ class TWindowTimer {
   platform::TimerHandle handle_;
 };
 
-}  // namespace orbl
+}  // namespace orbl::platform
