@@ -332,7 +332,7 @@ TEST(SystemEventsAtShutdown, WorkLongerThanWindowsWaitsRunsToTheEndUnderABlockRe
   EXPECT_TRUE(program.AwaitingReply());
   pc.world.Advance(1);
   ASSERT_TRUE(program.Running());
-  EXPECT_TRUE(program.OpenBoxes().empty());
+  ASSERT_TRUE(program.OpenBoxes().empty());
   EXPECT_TRUE(program.BoxHistory().back().closedItself);
   EXPECT_TRUE(program.ShutdownBlocks().empty());
   EXPECT_FALSE(program.AwaitingReply());
@@ -413,7 +413,7 @@ TEST_F(SystemEvents, AResumeDuringTheSleepWarningFindsTheProgramAsleep) {
   world.Advance(29999);
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   world.Advance(1);
-  EXPECT_TRUE(program.OpenBoxes().empty());
+  ASSERT_TRUE(program.OpenBoxes().empty());
   EXPECT_TRUE(program.BoxHistory().back().closedItself);
   EXPECT_FALSE(State().Asleep);
   EXPECT_TRUE(State().JustResumed);
