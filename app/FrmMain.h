@@ -80,8 +80,9 @@ class TFrmMain {
   // Sees every message of the options window first; true means handled.
   bool HandleSystemMessage(const platform::Message& message);
   // The disc warning for the drives whose `option` is on and that hold a
-  // disc; returns when its box has been closed.
-  void WarnAboutDiscs(bool TDriveRecord::*option);
+  // disc; returns when its box has been closed, by the user or, when
+  // `timeoutMs` is not 0, by itself after that long.
+  void WarnAboutDiscs(bool TDriveRecord::*option, std::uint32_t timeoutMs = 0);
 
   // Runs the show step and shows the options window; returns when it has
   // been hidden again by OK, Cancel or the close box.
@@ -183,7 +184,9 @@ class TFrmMain {
   void Resume();
   void OnHotKey(std::uint64_t id);
   void OnOptionsDoubleClick();
-  void ShowDiscWarning(const std::vector<char>& letters);
+  // "Found disk in drive (E, G)"; empty when no drive is named.
+  std::string DiscWarningText(const std::vector<char>& letters) const;
+  void ShowDiscWarning(const std::string& text, std::uint32_t timeoutMs);
   // What each drive's hot key identifiers were last registered for.
   std::vector<TRegisteredHotKeys> registeredHotKeys_;
   // Drives waiting for the close-now dialog while it shows for another, with

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "app/DeviceBroadcast.h"
 #include "app/FrmMain.h"
@@ -27,6 +29,10 @@ constexpr const char* kWarningCaption = "Orbelle";
 // What Windows' shutdown screen lists for the program while its shutdown work
 // outlasts the few seconds Windows waits for an answer.
 constexpr const char* kShutdownBlockReason = "Closing CD/DVD drive doors";
+// The disc warnings of a shutdown and of a sleep go by themselves after
+// this long: nobody may be there to answer, and the computer must still
+// switch off.
+constexpr std::uint32_t kUnattendedWarningMs = 30000;
 
 }  // namespace
 
@@ -151,7 +157,14 @@ void TFrmMain::OnQueryEndSession() {
       letters.push_back(UpperLetter(drive.Letter));
     }
   }
-  ShowDiscWarning(letters);
+  const std::string warning = DiscWarningText(letters);
+  if (!warning.empty()) {
+    // Windows covers the desktop with its list of the programs it waits
+    // for, showing their block reasons and hiding the box: the list says
+    // which drives hold a disc.
+    platform_.windows.BlockShutdown(Handle, warning);
+    ShowDiscWarning(warning, kUnattendedWarningMs);
+  }
   platform_.windows.UnblockShutdown(Handle);
 }
 
@@ -184,7 +197,7 @@ void TFrmMain::GoToSleep() {
   for (const TDriveRecord& drive : DriveTable) {
     if (drive.LockWhenGoingToSleepMode) DriveControl.LockDriveForSleep(drive.Letter);
   }
-  WarnAboutDiscs(&TDriveRecord::WarnAboutDiscWhenGoingToSleepMode);
+  WarnAboutDiscs(&TDriveRecord::WarnAboutDiscWhenGoingToSleepMode, kUnattendedWarningMs);
 }
 
 void TFrmMain::Resume() {
@@ -218,30 +231,37 @@ void TFrmMain::OnOptionsDoubleClick() {
   WarnAboutDiscs(&TDriveRecord::WarnIfNotEmptyOnShutdown);
 }
 
-void TFrmMain::WarnAboutDiscs(bool TDriveRecord::*option) {
+void TFrmMain::WarnAboutDiscs(bool TDriveRecord::*option, std::uint32_t timeoutMs) {
   std::vector<char> letters;
   for (const TDriveRecord& drive : DriveTable) {
     if (drive.*option && DriveControl.IsDiscPresent(drive.Letter)) {
       letters.push_back(UpperLetter(drive.Letter));
     }
   }
-  ShowDiscWarning(letters);
+  const std::string text = DiscWarningText(letters);
+  if (!text.empty()) ShowDiscWarning(text, timeoutMs);
 }
 
-// "Found disk in drive (E, G)", with no owner so that it shows while every
-// window of the program is hidden, and brought to the front: the program is
-// in the background and the user is looking at the active window.
-void TFrmMain::ShowDiscWarning(const std::vector<char>& letters) {
-  if (letters.empty()) return;
+std::string TFrmMain::DiscWarningText(const std::vector<char>& letters) const {
+  if (letters.empty()) return {};
   std::string text = Texts.MSG_DiskInDriveOnSystemShutdown + " (";
   for (std::size_t i = 0; i < letters.size(); ++i) {
     if (i > 0) text += ", ";
     text += letters[i];
   }
-  text += ")";
-  platform_.windows.ShowMessageBox(
-      WindowHandle{}, text, kWarningCaption,
-      mb::kOk | mb::kIconExclamation | mb::kSetForeground | mb::kTopmost);
+  return text + ")";
+}
+
+// With no owner so that it shows while every window of the program is
+// hidden, and brought to the front: the program is in the background and the
+// user is looking at the active window.
+void TFrmMain::ShowDiscWarning(const std::string& text, std::uint32_t timeoutMs) {
+  const std::uint32_t flags = mb::kOk | mb::kIconExclamation | mb::kSetForeground | mb::kTopmost;
+  if (timeoutMs == 0) {
+    platform_.windows.ShowMessageBox(WindowHandle{}, text, kWarningCaption, flags);
+  } else {
+    platform_.windows.ShowTimedMessageBox(WindowHandle{}, text, kWarningCaption, flags, timeoutMs);
+  }
 }
 
 }  // namespace orbl

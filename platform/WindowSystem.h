@@ -176,6 +176,14 @@ class WindowSystem {
   // and returns the answer (mb::kIdOk ...), or 0 when the box could not be shown.
   virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
                              const std::string& caption, std::uint32_t flags) = 0;
+  // The same box, which closes itself once `timeoutMs` have passed as if its
+  // OK button had been pressed: it then returns mb::kIdOk. `flags` must
+  // offer an OK button (mb::kOk, mb::kOkCancel). The user may answer it
+  // before; the time-out ends with the call and never closes another box,
+  // one opened inside this box's loop included.
+  virtual int ShowTimedMessageBox(WindowHandle owner, const std::string& text,
+                                  const std::string& caption, std::uint32_t flags,
+                                  std::uint32_t timeoutMs) = 0;
 
   // While a shutdown block is registered on `window`, Windows does not end
   // the program for taking long over WM_QUERYENDSESSION: it lists it with

@@ -101,6 +101,11 @@ std::optional<std::uint64_t> SimProcessState::NextTimerDue() const {
   for (const auto& [handle, timer] : timers) {
     if (!earliest || timer.due < *earliest) earliest = timer.due;
   }
+  for (const SimBox& box : boxes) {
+    if (box.answer == 0 && box.closesAt && (!earliest || *box.closesAt < *earliest)) {
+      earliest = box.closesAt;
+    }
+  }
   return earliest;
 }
 
@@ -123,6 +128,22 @@ bool SimProcessState::DispatchOne() {
   SimTimer* next = nullptr;
   for (auto& [handle, timer] : timers) {
     if (timer.due <= world.Now() && (!next || timer.due < next->due)) next = &timer;
+  }
+  // A box's own time-out is a timer of the system's: it presses OK on that
+  // box alone, which returns once the boxes opened inside it are gone.
+  SimBox* expired = nullptr;
+  for (SimBox& box : boxes) {
+    if (box.answer == 0 && box.closesAt && *box.closesAt <= world.Now() &&
+        (!expired || *box.closesAt < *expired->closesAt)) {
+      expired = &box;
+    }
+  }
+  if (expired && (!next || *expired->closesAt <= next->due)) {
+    expired->answer = mb::kIdOk;
+    expired->closedItself = true;
+    Call("box \"" + expired->caption + "\" closed itself");
+    world.Log("message box \"" + expired->caption + "\" closed itself");
+    return true;
   }
   if (!next) return false;
   next->due = world.Now() + next->interval;

@@ -51,6 +51,10 @@ struct SimBox {
   // Opened behind the active window: the program was in the background and
   // the box had no visible owner nor asked to come to the front.
   bool behind = false;
+  // Virtual time at which the box closes itself as if OK were pressed; none
+  // for a box that waits for its answer.
+  std::optional<std::uint64_t> closesAt = std::nullopt;
+  bool closedItself = false;
 };
 
 struct SimMenuItem {
@@ -163,6 +167,7 @@ struct SimProcessState {
   bool DispatchOne();
   void Deliver(platform::WindowHandle window, const platform::Message& message);
   bool HasDueWork() const;
+  // The earliest due time of a timer or of an open box that closes itself.
   std::optional<std::uint64_t> NextTimerDue() const;
   // Hands the baton to the test until it hands it back.
   void YieldToTest();

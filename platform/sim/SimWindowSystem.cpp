@@ -244,6 +244,17 @@ void SimWindowSystem::StopTimer(TimerHandle timer) {
 
 int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
                                     const std::string& caption, std::uint32_t flags) {
+  return RunBox(owner, text, caption, flags, std::nullopt);
+}
+
+int SimWindowSystem::ShowTimedMessageBox(WindowHandle owner, const std::string& text,
+                                         const std::string& caption, std::uint32_t flags,
+                                         std::uint32_t timeoutMs) {
+  return RunBox(owner, text, caption, flags, timeoutMs);
+}
+
+int SimWindowSystem::RunBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                            std::uint32_t flags, std::optional<std::uint32_t> timeoutMs) {
   if (owner && !s_.Window(owner)) {
     s_.Call("box \"" + caption + "\" owned by " + s_.Describe(owner) + " refused");
     return 0;
@@ -254,8 +265,13 @@ int SimWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text,
   const SimWindow* ownerWindow = s_.Window(owner);
   const std::uint32_t front = mb::kSetForeground | mb::kTopmost;
   box.behind = (ownerWindow == nullptr || !ownerWindow->visible) && (flags & front) != front;
-  s_.Call("box \"" + caption + "\" opened" + (box.behind ? " behind" : ""));
-  s_.world.Log("message box \"" + caption + "\": " + text);
+  std::string timing;
+  if (timeoutMs) {
+    box.closesAt = s_.world.Now() + *timeoutMs;
+    timing = " (closes itself after " + std::to_string(*timeoutMs) + " ms)";
+  }
+  s_.Call("box \"" + caption + "\" opened" + (box.behind ? " behind" : "") + timing);
+  s_.world.Log("message box \"" + caption + "\"" + timing + ": " + text);
   if (s_.boxAnswerer) box.answer = s_.boxAnswerer(box);
   s_.boxes.push_back(box);
   const int serial = box.serial;

@@ -3,6 +3,10 @@
 // the nested loops that keep dispatching while the program waits.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "platform/WindowSystem.h"
 #include "platform/sim/SimProcessState.h"
 
@@ -52,6 +56,9 @@ class SimWindowSystem final : public platform::WindowSystem {
 
   int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                      const std::string& caption, std::uint32_t flags) override;
+  int ShowTimedMessageBox(platform::WindowHandle owner, const std::string& text,
+                          const std::string& caption, std::uint32_t flags,
+                          std::uint32_t timeoutMs) override;
 
   bool BlockShutdown(platform::WindowHandle window, const std::string& reason) override;
   bool UnblockShutdown(platform::WindowHandle window) override;
@@ -70,6 +77,8 @@ class SimWindowSystem final : public platform::WindowSystem {
   // call recorded as refused, for a handle this process does not have.
   SimWindow* Target(platform::WindowHandle window, const std::string& call);
   SimControl* Target(platform::ControlHandle control, const char* call);
+  int RunBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
+             std::uint32_t flags, std::optional<std::uint32_t> timeoutMs);
 
   SimProcessState& s_;
 };

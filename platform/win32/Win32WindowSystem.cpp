@@ -1,6 +1,8 @@
 #include "platform/win32/Win32WindowSystem.h"
 
+#include <array>
 #include <cstring>
+#include <string_view>
 #include <tuple>
 #include <utility>
 
@@ -43,6 +45,50 @@ std::vector<std::byte> CopyBroadcast(WPARAM event, LPARAM lParam) {
   std::memcpy(&declared, p, sizeof declared);
   const std::size_t length = BroadcastLength(declared, readable);
   return {p, p + length};
+}
+
+// A timed box of this thread while its call runs: the thread timer that
+// presses its OK, and the box, caught by a hook as MessageBoxA makes it.
+// Timed boxes shown inside one another's loop form a chain, innermost first.
+struct TimedBox {
+  UINT_PTR timer = 0;
+  HWND box = nullptr;
+  TimedBox* outer = nullptr;
+};
+
+// The program's windows live on one thread; the chain is that thread's.
+thread_local TimedBox* innermostTimedBox = nullptr;  // NOLINT(*-avoid-non-const-global-variables)
+
+// The first top-level dialog made on this thread once the hook is set is the
+// box MessageBoxA makes: it makes its box before it runs any loop, and
+// nothing of the program runs in between.
+LRESULT CALLBACK CatchTimedBox(int code, WPARAM wParam, LPARAM lParam) {
+  TimedBox* timed = innermostTimedBox;
+  if (code == HCBT_CREATEWND && timed != nullptr && timed->box == nullptr) {
+    const HWND hwnd = reinterpret_cast<HWND>(wParam);
+    const CREATESTRUCTA* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam)->lpcs;
+    std::array<char, 8> name{};
+    const int length = GetClassNameA(hwnd, name.data(), static_cast<int>(name.size()));
+    if ((create->style & WS_CHILD) == 0 && std::string_view(name.data(), length) == "#32770") {
+      timed->box = hwnd;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The timer of one timed call ran out: its own box, and no other, gets OK
+// as if the button were pressed. Once, whatever the box does with it.
+void CALLBACK PressOkOfTimedBox(HWND /*window*/, UINT /*message*/, UINT_PTR timer, DWORD /*time*/) {
+  KillTimer(nullptr, timer);
+  for (TimedBox* timed = innermostTimedBox; timed != nullptr; timed = timed->outer) {
+    if (timed->timer != timer) continue;
+    timed->timer = 0;
+    if (timed->box != nullptr && IsWindow(timed->box) != FALSE) {
+      PostMessageA(timed->box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(timed->box, IDOK)));
+    }
+    return;
+  }
 }
 
 }  // namespace
@@ -308,6 +354,24 @@ void Win32WindowSystem::StopTimer(platform::TimerHandle timer) {
 int Win32WindowSystem::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                                       const std::string& caption, std::uint32_t flags) {
   return MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
+}
+
+// MessageBoxA with a thread timer beside it. The timer goes with the call,
+// so it cannot reach a box shown later; it knows its box by the handle the
+// hook caught, so it cannot reach a box shown inside this one's loop either.
+int Win32WindowSystem::ShowTimedMessageBox(platform::WindowHandle owner, const std::string& text,
+                                           const std::string& caption, std::uint32_t flags,
+                                           std::uint32_t timeoutMs) {
+  TimedBox timed;
+  timed.outer = innermostTimedBox;
+  innermostTimedBox = &timed;
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, &CatchTimedBox, nullptr, GetCurrentThreadId());
+  timed.timer = SetTimer(nullptr, 0, timeoutMs, &PressOkOfTimedBox);
+  const int answer = MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
+  if (timed.timer != 0) KillTimer(nullptr, timed.timer);
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  innermostTimedBox = timed.outer;
+  return answer;
 }
 
 bool Win32WindowSystem::BlockShutdown(platform::WindowHandle window, const std::string& reason) {

@@ -81,6 +81,9 @@ class Win32WindowSystem final : public platform::WindowSystem {
 
   int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                      const std::string& caption, std::uint32_t flags) override;
+  int ShowTimedMessageBox(platform::WindowHandle owner, const std::string& text,
+                          const std::string& caption, std::uint32_t flags,
+                          std::uint32_t timeoutMs) override;
   bool BlockShutdown(platform::WindowHandle window, const std::string& reason) override;
   bool UnblockShutdown(platform::WindowHandle window) override;
   bool ReplyToSender() override;

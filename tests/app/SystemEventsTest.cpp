@@ -201,13 +201,15 @@ TEST(SystemEventsAtShutdown, TheWarningNamesTheDrivesWithADiscAndTheShutdownGoes
     pc.Store("E Close CD/DVD door on system shutdown", "0");
     auto& program = pc.Start();
     pc.world.deviceLog.clear();
-    program.Send(program.WindowTitled("Orbelle 3")->handle, msg::kQueryEndSession, 0);
+    const platform::WindowHandle options = program.WindowTitled("Orbelle 3")->handle;
+    program.Send(options, msg::kQueryEndSession, 0);
     const Lines closes = {"cd audio open D", "door close D", "cd audio close D",
                           "cd audio open G", "door close G", "cd audio close G"};
     ASSERT_GE(pc.world.deviceLog.size(), 6u);
     EXPECT_EQ(Lines(pc.world.deviceLog.begin(), pc.world.deviceLog.begin() + 6), closes);
     if (c.text == nullptr) {
       EXPECT_TRUE(program.BoxHistory().empty());
+      EXPECT_TRUE(program.ShutdownBlocks().empty());
       continue;
     }
     ASSERT_EQ(program.OpenBoxes().size(), 1u) << c.text;
@@ -217,9 +219,15 @@ TEST(SystemEventsAtShutdown, TheWarningNamesTheDrivesWithADiscAndTheShutdownGoes
     EXPECT_EQ(box.flags, mb::kOk | mb::kIconExclamation | mb::kSetForeground | mb::kTopmost);
     EXPECT_FALSE(box.behind);
     EXPECT_FALSE(box.owner);
+    // Windows' full-screen list shows the reason, not the box.
+    EXPECT_EQ(program.ShutdownBlocks().at(options), c.text);
+    pc.world.Advance(29000);
     program.AnswerBox();
     EXPECT_TRUE(program.Running());
     EXPECT_TRUE(program.OpenBoxes().empty());
+    EXPECT_FALSE(program.BoxHistory().back().closedItself);
+    EXPECT_TRUE(program.ShutdownBlocks().empty());
+    EXPECT_FALSE(program.AwaitingReply());
   }
 }
 
@@ -249,7 +257,9 @@ TEST_F(SystemEvents, AtShutdownADiscIsBeepedAtEjectedAndClosedTenSecondsLater) {
              "[11.950] volume E readable", "[11.950] beep 750 Hz, 450 ms",
              "[12.400] volume E readable", "[12.400] pause 300 ms", "[12.700] cd audio open E",
              "[12.700] door open E", "[12.700] cd audio close E", "[12.700] volume E not readable",
-             "[12.700] message box \"Orbelle\": Found disk in drive (D)"}));
+             "[12.700] shutdown blocked: \"Found disk in drive (D)\"",
+             "[12.700] message box \"Orbelle\" (closes itself after 30000 ms): Found disk in "
+             "drive (D)"}));
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Found disk in drive (D)");
   program.AnswerBox();
@@ -257,8 +267,9 @@ TEST_F(SystemEvents, AtShutdownADiscIsBeepedAtEjectedAndClosedTenSecondsLater) {
 
 // Windows ends a program that sits over WM_QUERYENDSESSION longer than about
 // five seconds; an ejected disc alone takes ten. The block reason, held from
-// before the first door command until the warning is answered, keeps the
-// program alive, and the query is answered only when the work is done.
+// before the first door command until the warning is gone, keeps the program
+// alive, and the query is answered only when the work is done. Nobody
+// answers the warning: it goes by itself after 30 s, and the shutdown with it.
 TEST(SystemEventsAtShutdown, WorkLongerThanWindowsWaitsRunsToTheEndUnderABlockReason) {
   Computer pc({{'D', DriveType::CdRom}, {'E', DriveType::CdRom}});
   pc.world.Drive('D').discInside = true;
@@ -276,7 +287,7 @@ TEST(SystemEventsAtShutdown, WorkLongerThanWindowsWaitsRunsToTheEndUnderABlockRe
   ASSERT_EQ(program.OpenBoxes().size(), 1u);  // both discs went back in with their doors
   EXPECT_EQ(program.OpenBoxes().back().text, "Found disk in drive (D, E)");
   EXPECT_FALSE(program.OpenBoxes().back().behind);
-  EXPECT_EQ(program.ShutdownBlocks().at(options), "Closing CD/DVD drive doors");
+  EXPECT_EQ(program.ShutdownBlocks().at(options), "Found disk in drive (D, E)");
   EXPECT_TRUE(program.AwaitingReply());
   const auto door = [&](const std::string& line) {
     return std::find(pc.world.log.begin(), pc.world.log.end(), line) - pc.world.log.begin();
@@ -284,13 +295,22 @@ TEST(SystemEventsAtShutdown, WorkLongerThanWindowsWaitsRunsToTheEndUnderABlockRe
   EXPECT_EQ(door("shutdown blocked: \"Closing CD/DVD drive doors\""), 0);
   EXPECT_LT(door("door close E"), static_cast<std::ptrdiff_t>(pc.world.log.size()));
 
-  // The user is slow to answer: Windows waits, since the reason is shown.
-  pc.world.Advance(60000);
+  // Windows waits, since the reason is shown; nobody answers.
+  pc.world.Advance(29999);
   ASSERT_TRUE(program.Running());
-  program.AnswerBox();
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  EXPECT_TRUE(program.AwaitingReply());
+  pc.world.Advance(1);
+  ASSERT_TRUE(program.Running());
+  ASSERT_TRUE(program.OpenBoxes().empty());
+  EXPECT_TRUE(program.BoxHistory().back().closedItself);
   EXPECT_TRUE(program.ShutdownBlocks().empty());
   EXPECT_FALSE(program.AwaitingReply());
-  EXPECT_EQ(pc.world.log.back(), "shutdown block removed");
+  EXPECT_LT(
+      door("shutdown blocked: \"Found disk in drive (D, E)\""),
+      door("message box \"Orbelle\" (closes itself after 30000 ms): Found disk in drive (D, E)"));
+  EXPECT_EQ(Lines(pc.world.log.end() - 2, pc.world.log.end()),
+            (Lines{"message box \"Orbelle\" closed itself", "shutdown block removed"}));
 }
 
 // --- sleep and resume ---------------------------------------------------------
@@ -359,7 +379,12 @@ TEST_F(SystemEvents, AResumeDuringTheSleepWarningFindsTheProgramAsleep) {
   Send(msg::kPowerBroadcast, msg::kPbtApmResumeAutomatic);
   EXPECT_FALSE(State().Asleep);
   EXPECT_TRUE(State().JustResumed);
-  program.AnswerBox();
+  // Nobody is there: the warning goes by itself 30 s after it came.
+  world.Advance(29999);
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  world.Advance(1);
+  ASSERT_TRUE(program.OpenBoxes().empty());
+  EXPECT_TRUE(program.BoxHistory().back().closedItself);
   EXPECT_FALSE(State().Asleep);
   EXPECT_TRUE(State().JustResumed);
   Send(msg::kPowerBroadcast, msg::kPbtApmResumeSuspend);
@@ -478,6 +503,8 @@ TEST_F(SystemEvents, ADoubleClickOnTheOptionsWindowWarnsAfterAPauseAndTouchesNoD
   EXPECT_EQ(Timeline(), (Lines{"[1.000] pause 200 ms", "[1.200] volume D not readable",
                                "[1.200] volume E readable",
                                "[1.200] message box \"Orbelle\": Found disk in drive (E)"}));
+  // The user asked for it: it waits for the user.
+  world.Advance(60000);
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Found disk in drive (E)");
   program.AnswerBox();

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -1027,6 +1029,74 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
       << "Tab from OK to Cancel, Shift+Tab twice from Cancel back to Remove; "
          "WM_NEXTDLGCTL on to OK and back";
   EXPECT_FALSE(SendMessageA(ctrl, BM_GETCHECK, 0, 0)) << "Enter does not tick the box";
+}
+
+// The message box of this thread with the caption, or null.
+HWND BoxOfThisThread(const char* caption) {
+  struct Search {
+    const char* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        std::array<char, 16> cls{};
+        std::array<char, 64> title{};
+        GetClassNameA(window, cls.data(), static_cast<int>(cls.size()));
+        GetWindowTextA(window, title.data(), static_cast<int>(title.size()));
+        if (std::strcmp(cls.data(), "#32770") != 0 || std::strcmp(title.data(), s->caption) != 0) {
+          return TRUE;
+        }
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// A timed box presses its own OK when its time is up, and no other box's:
+// not that of a box opened inside its loop, not that of a box shown after
+// it. An answer before the time is the answer. The "user" is a timer of the
+// program's; a watchdog answers Cancel to whatever is still up after 20 s,
+// so a box that does not close itself fails the test instead of hanging it.
+TEST_F(WindowSystemTest, ATimedBoxPressesItsOwnOkAndNoOtherBoxes) {
+  std::vector<platform::TimerHandle> timers;
+  const auto once = [&](std::uint32_t ms, std::function<void()> action) {
+    const std::size_t index = timers.size();
+    timers.push_back(windows.StartTimer({}, ms, [this, &timers, index, action] {
+      windows.StopTimer(timers[index]);
+      action();
+    }));
+  };
+  const auto cancel = [](const char* caption) {
+    return [caption] {
+      // A box that has ended is hidden, and its answer is given.
+      HWND box = BoxOfThisThread(caption);
+      if (box != nullptr && IsWindowVisible(box)) PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    };
+  };
+  const platform::TimerHandle watchdog = windows.StartTimer({}, 20000, [&] {
+    for (const char* caption : {"A", "B", "C"}) cancel(caption)();
+  });
+
+  // Nobody answers.
+  EXPECT_EQ(windows.ShowTimedMessageBox({}, "goes by itself", "A", MB_OKCANCEL, 200), IDOK);
+
+  // Answered in time, then a box without a time-out outlives the first one's.
+  once(50, cancel("A"));
+  EXPECT_EQ(windows.ShowTimedMessageBox({}, "answered", "A", MB_OKCANCEL, 300), IDCANCEL);
+  once(1000, cancel("C"));
+  EXPECT_EQ(windows.ShowMessageBox({}, "later", "C", MB_OKCANCEL), IDCANCEL);
+
+  // A box opened inside the timed box's loop is the user's to answer.
+  int inner = 0;
+  once(50, [&] { inner = windows.ShowMessageBox({}, "inside", "B", MB_OKCANCEL); });
+  once(1000, cancel("B"));
+  EXPECT_EQ(windows.ShowTimedMessageBox({}, "outside", "A", MB_OKCANCEL, 200), IDOK);
+  EXPECT_EQ(inner, IDCANCEL);
+  windows.StopTimer(watchdog);
+  for (const platform::TimerHandle timer : timers) windows.StopTimer(timer);
 }
 
 TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {

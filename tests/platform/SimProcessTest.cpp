@@ -48,6 +48,51 @@ TEST(SimProcess, AMessageBoxWaitsForTheTestWhileTimersAndMessagesGoOn) {
   EXPECT_TRUE(process.OpenBoxes().empty());
 }
 
+// A box that closes itself does so on the virtual clock, unless the test
+// answers it first; a box opened inside its loop keeps it waiting and is not
+// closed with it, and a box shown after it has no time-out at all.
+TEST(SimProcess, ATimedBoxClosesItselfOnTheClockAndOnlyItself) {
+  SimWorld world;
+  SimProcess process(world);
+  std::vector<std::string> answers;
+  platform::WindowHandle window;
+  process.Start([&](Platform& p) {
+    platform::WindowEvents windowEvents;
+    windowEvents.onMessage = [&](const platform::Message&) {
+      answers.push_back("inner " + std::to_string(p.windows.ShowMessageBox({}, "inner", "B", 1)));
+      return true;
+    };
+    window = p.windows.CreateTopWindow({}, windowEvents);
+    for (int i = 0; i < 2; ++i) {
+      const int answer = p.windows.ShowTimedMessageBox({}, "timed", "A", 1, 1000);
+      answers.push_back("timed " + std::to_string(answer));
+    }
+    answers.push_back("later " + std::to_string(p.windows.ShowMessageBox({}, "later", "C", 1)));
+    p.windows.RunLoop();
+  });
+  world.Advance(999);
+  ASSERT_EQ(process.OpenBoxes().size(), 1u);
+  EXPECT_EQ(process.OpenBoxes()[0].closesAt, 1000u);
+  process.Post(window, platform::msg::kUser);
+  world.Advance(1);  // the timed box's time is up while the inner one is open
+  ASSERT_EQ(process.OpenBoxes().size(), 2u);
+  process.AnswerBox(platform::mb::kIdCancel);
+  EXPECT_EQ(answers, (std::vector<std::string>{"inner 2", "timed 1"}));
+  EXPECT_TRUE(process.BoxHistory().back().closedItself);
+  EXPECT_FALSE(process.BoxHistory().front().closedItself);
+
+  world.Advance(500);
+  process.AnswerBox(platform::mb::kIdCancel);  // the second timed box, answered in time
+  EXPECT_EQ(answers.back(), "timed 2");
+  EXPECT_FALSE(process.BoxHistory().back().closedItself);
+  world.Advance(60000);
+  ASSERT_EQ(process.OpenBoxes().size(), 1u);
+  EXPECT_EQ(process.OpenBoxes()[0].caption, "C");
+  EXPECT_FALSE(process.OpenBoxes()[0].closesAt);
+  process.AnswerBox(platform::mb::kIdOk);
+  EXPECT_EQ(answers.back(), "later 1");
+}
+
 TEST(SimProcess, AKilledProcessLosesItsLocksAndHotKeysButNotItsAtoms) {
   SimWorld world;
   SimProcess first(world);
