@@ -1,6 +1,7 @@
 ; Orbelle's installer, built by cmake/PackageWindows.cmake (scripts/package.sh):
 ;
-;   makensis -DVERSION=3.1.2 -DSTAGE=<program folder> -DOUTFILE=<setup.exe> orbelle.nsi
+;   makensis -DVERSION=3.1.2 -DSTAGE=<program folder> -DOUTFILE=<setup.exe>
+;            [-DSIGN=<signing command>] orbelle.nsi
 ;
 ; STAGE is the program folder as the zip archive holds it, plus shipped.nsh
 ; beside it (the language files, listed for installing and removing).
@@ -53,6 +54,15 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+
+; SIGN, when defined, is a command that signs the file named after it in
+; place (PackageWindows.cmake passes scripts/sign-file.sh with its
+; certificate). The uninstaller is signed before it goes into the installer,
+; the installer last: a signature covers every byte before it.
+!ifdef SIGN
+  !uninstfinalize `${SIGN} "%1"` = 0
+  !finalize `${SIGN} "%1"` = 0
+!endif
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow

@@ -18,6 +18,9 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 # The installer, built and tested with the rest.
 command -v makensis >/dev/null || need+=(nsis)
+# Signing the release, and the test that signs it with a throwaway certificate.
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
 [ "${1:-}" = "--setup-only" ] && exit 0

@@ -6,14 +6,17 @@
 # settings too, and a per-machine install and uninstall.
 # Stops at the first failed check; everything is torn down at the end.
 #
-#   installer_e2e.sh SETUP PROBE
+#   installer_e2e.sh SETUP PROBE [CERT]
 #
-# SETUP is orbelle-VERSION-setup.exe, PROBE orbl_install_probe.exe.
+# SETUP is orbelle-VERSION-setup.exe, PROBE orbl_install_probe.exe; CERT, the
+# certificate the package was signed with, makes the installed orbl3.exe and
+# uninstall.exe checked for its intact signature.
 set -uo pipefail
 
-[ $# -eq 2 ] || { echo "usage: $0 SETUP PROBE" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 SETUP PROBE [CERT]" >&2; exit 2; }
 setup=$(realpath "$1")
 probe=$(realpath "$2")
+cert=${3:-}
 [ -f "$setup" ] || { echo "no installer at $setup" >&2; exit 2; }
 
 deadline=$((SECONDS + ${ORBL_INSTALLER_BUDGET:-170}))
@@ -141,6 +144,11 @@ step "silent per-user install, started when done"
 run 'C:\orbelle\setup.exe' /S /Start || fail "installer exit status $?"
 expect_installed "$user_dir_unix" "$user_link" HKCU "$user_dir"
 has_key "HKLM\\$uninstall_key" && fail "a per-user install wrote to HKLM"
+if [ -n "$cert" ]; then
+  # The uninstaller is made and signed inside makensis: here is where it can be seen.
+  "$(dirname "$0")/verify_signature.sh" "$cert" "$user_dir_unix/uninstall.exe" \
+    "$user_dir_unix/orbl3.exe" || fail "the installed files are not signed intact"
+fi
 probe running "$user_dir\\orbl3.exe" || fail "Orbelle does not run from the installed folder"
 first_pid=$(tail -n 1 "$out")
 
