@@ -84,7 +84,7 @@ set(delete_lines "")
 foreach(language ${languages})
   get_filename_component(name ${language} NAME)
   string(APPEND install_lines "  File \"\${STAGE}\\Language\\${name}\"\n")
-  string(APPEND delete_lines "  Delete \"\${dir}\\${name}\"\n")
+  string(APPEND delete_lines "  Delete /REBOOTOK \"\${dir}\\${name}\"\n")
 endforeach()
 file(WRITE ${stage_root}/shipped.nsh
      "; Made by PackageWindows.cmake: the language files of this build.\n"
