@@ -53,7 +53,7 @@ changed="$output/changed-setup.exe"
 cp "$setup" "$changed"
 offset=$(($(stat -c %s "$changed") / 3))
 byte=$(od -An -tu1 -j "$offset" -N1 "$changed" | tr -d ' ')
-printf "$(printf '\\%03o' $(((byte + 1) % 256)))" |
+printf '%b' "\\0$(printf '%03o' $(((byte + 1) % 256)))" |
   dd of="$changed" bs=1 seek="$offset" conv=notrunc status=none
 cmp -s "$setup" "$changed" && fail "the byte was not changed"
 "$here/verify_signature.sh" "$cert" "$changed" >/dev/null &&
