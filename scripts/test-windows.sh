@@ -16,8 +16,13 @@ command -v wine >/dev/null || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64)
 command -v Xvfb >/dev/null || need+=(xvfb)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# The check of the Windows versions orbl3.exe's imports need.
+command -v python3 >/dev/null || need+=(python3)
 # The installer, built and tested with the rest.
 command -v makensis >/dev/null || need+=(nsis)
+# Signing the release, and the test that signs it with a throwaway certificate.
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
 [ "${1:-}" = "--setup-only" ] && exit 0

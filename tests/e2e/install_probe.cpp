@@ -12,6 +12,11 @@
 //   orbl_install_probe uninstall-pages UNINSTALLER FOLDER
 //                                        goes through the uninstaller's pages, ticking
 //                                        the box that removes the settings
+//   orbl_install_probe in-use FILE UNINSTALLER FOLDER
+//                                        holds FILE open without sharing, as an Orbelle
+//                                        in another user's session holds its files,
+//                                        while UNINSTALLER /S runs in FOLDER; prints its
+//                                        exit code
 //
 // The pages are read in English: installer_e2e.sh runs Wine in the C locale.
 //
@@ -183,6 +188,24 @@ void UninstallPages(const std::string& uninstaller, const std::string& folder) {
         "the uninstaller stays after Close");
 }
 
+// The uninstall with FILE in use: the uninstaller cannot see or close what
+// keeps it open. Run in place (_?=), so that its exit code is its own rather
+// than that of a copy in the temporary folder; prints that code.
+void InUse(const std::string& file, const std::string& uninstaller, const std::string& folder) {
+  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  Check(held != INVALID_HANDLE_VALUE, "could not open " + file);
+  const PROCESS_INFORMATION info = StartProcess(uninstaller, "/S _?=" + folder);
+  CloseHandle(info.hThread);
+  const DWORD ended = WaitForSingleObject(info.hProcess, kUninstallTimeout);
+  DWORD code = 0;
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hProcess);
+  CloseHandle(held);
+  Check(ended == WAIT_OBJECT_0, "the uninstaller did not end");
+  std::printf("%lu\n", static_cast<unsigned long>(code));
+}
+
 int Run(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   try {
@@ -198,10 +221,13 @@ int Run(int argc, char** argv) {
       SetupPages(argv[2], argv[3]);
     } else if (what == "uninstall-pages" && argc == 4) {
       UninstallPages(argv[2], argv[3]);
+    } else if (what == "in-use" && argc == 5) {
+      InUse(argv[2], argv[3], argv[4]);
     } else {
       std::printf(
           "usage: orbl_install_probe running|start PROGRAM | none | uninstalled ROOT |\n"
-          "       setup-pages|uninstall-pages SETUP|UNINSTALLER FOLDER\n");
+          "       setup-pages|uninstall-pages SETUP|UNINSTALLER FOLDER |\n"
+          "       in-use FILE UNINSTALLER FOLDER\n");
       return 2;
     }
   } catch (const Failure& failure) {

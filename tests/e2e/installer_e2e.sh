@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Runs Orbelle's installer end to end under Wine, in a fresh prefix of its own
-# (wine_session.sh): a silent per-user install that starts the program, an
-# install over the running program, a silent uninstall of a running program,
-# the installer's and uninstaller's pages, a silent uninstall that removes the
-# settings too, and a per-machine install and uninstall.
+# (wine_session.sh): the refusal of a Windows too old, a silent per-user
+# install that starts the program, an install over the running program, a
+# silent uninstall of a running program, the installer's and uninstaller's
+# pages, a silent uninstall that removes the settings too, and per machine an
+# install, an update over the running program and an uninstall with a file in
+# use.
 # Stops at the first failed check; everything is torn down at the end.
 #
-#   installer_e2e.sh SETUP PROBE
+#   installer_e2e.sh SETUP PROBE [CERT]
 #
-# SETUP is orbelle-VERSION-setup.exe, PROBE orbl_install_probe.exe.
+# SETUP is orbelle-VERSION-setup.exe, PROBE orbl_install_probe.exe; CERT, the
+# certificate the package was signed with, makes the installed orbl3.exe and
+# uninstall.exe checked for its intact signature.
 set -uo pipefail
 
-[ $# -eq 2 ] || { echo "usage: $0 SETUP PROBE" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 SETUP PROBE [CERT]" >&2; exit 2; }
 setup=$(realpath "$1")
 probe=$(realpath "$2")
+cert=${3:-}
 [ -f "$setup" ] || { echo "no installer at $setup" >&2; exit 2; }
 
 deadline=$((SECONDS + ${ORBL_INSTALLER_BUDGET:-170}))
@@ -90,6 +95,20 @@ uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Orbelle'
 installed_files=(orbl3.exe orbelle-help.html readme.txt LICENSE.txt uninstall.exe
                  Language/English.ini Language/German.ini Language/French.ini)
 
+step "a Windows older than 10 version 1607 is refused"
+# Wine passes itself off as Windows 7 unless told otherwise: Windows 10 for the
+# session, 8.1 for the installer alone in this step.
+run reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null || fail "reg add"
+old_windows='HKCU\Software\Wine\AppDefaults\setup.exe'
+run reg add "$old_windows" /v Version /d win81 /f >/dev/null || fail "reg add"
+run 'C:\orbelle\setup.exe' /S
+status=$?
+# ERROR_OLD_WIN_VERSION, 1150, reaches the shell as its low byte.
+[ "$status" -eq $((1150 % 256)) ] ||
+  fail "the installer's exit status on Windows 8.1 is $status, expected 1150 % 256"
+run reg delete "$old_windows" /f >/dev/null || fail "reg delete"
+has_key "HKCU\\$uninstall_key" && fail "the installer installed on Windows 8.1"
+
 step "the user's settings and autostart values of an earlier Orbelle"
 cat >"$WINEPREFIX/drive_c/orbelle/earlier.reg" <<'REG'
 REGEDIT4
@@ -141,6 +160,11 @@ step "silent per-user install, started when done"
 run 'C:\orbelle\setup.exe' /S /Start || fail "installer exit status $?"
 expect_installed "$user_dir_unix" "$user_link" HKCU "$user_dir"
 has_key "HKLM\\$uninstall_key" && fail "a per-user install wrote to HKLM"
+if [ -n "$cert" ]; then
+  # The uninstaller is made and signed inside makensis: here is where it can be seen.
+  "$(dirname "$0")/verify_signature.sh" "$cert" "$user_dir_unix/uninstall.exe" \
+    "$user_dir_unix/orbl3.exe" || fail "the installed files are not signed intact"
+fi
 probe running "$user_dir\\orbl3.exe" || fail "Orbelle does not run from the installed folder"
 first_pid=$(tail -n 1 "$out")
 
@@ -189,7 +213,7 @@ probe uninstalled HKCU || fail "the uninstall did not finish"
 has_key "$settings" && fail "the settings key is left"
 has_key 'HKCU\SOFTWARE\Corvantis' && fail "the empty HKCU\\SOFTWARE\\Corvantis is left"
 
-step "silent per-machine install, started when done, and uninstall"
+step "silent per-machine install: not started, even when asked"
 machine_dir='C:\Program Files\Orbelle'
 machine_dir_unix=$(unix_path "$machine_dir")
 program_data=$(timeout "$(budget 30)" wine cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')
@@ -197,13 +221,33 @@ machine_link=$(unix_path "$program_data\\Microsoft\\Windows\\Start Menu\\Program
 run 'C:\orbelle\setup.exe' /S /AllUsers /Start || fail "installer exit status $?"
 expect_installed "$machine_dir_unix" "$machine_link" HKLM "$machine_dir"
 has_key "HKCU\\$uninstall_key" && fail "a per-machine install wrote to HKCU"
-# Started through Explorer, as an elevated installer does on Windows.
-probe running "$machine_dir\\orbl3.exe" || fail "Orbelle does not run from $machine_dir"
-run "$machine_dir\\uninstall.exe" /S || fail "uninstaller exit status $?"
-probe uninstalled HKLM || fail "the uninstall did not finish"
-probe none || fail "the uninstaller left Orbelle running"
-[ -e "$machine_dir_unix" ] && fail "$machine_dir_unix is left"
+# An elevated installer would start it elevated: the user starts it.
+probe none || fail "the per-machine installer started Orbelle"
+
+step "update over the running per-machine Orbelle, which stays per machine"
+probe start "$machine_dir\\orbl3.exe" || fail "the installed Orbelle does not start"
+timeout "$(budget 30)" wine reg delete "$settings" /v DriveCount /f >/dev/null 2>&1
+run 'C:\orbelle\setup.exe' /S || fail "installer exit status $?"
+probe none || fail "Orbelle was not ended"
+value "$settings" DriveCount >/dev/null || fail "Orbelle did not save its settings at its end"
+expect_installed "$machine_dir_unix" "$machine_link" HKLM "$machine_dir"
+has_key "HKCU\\$uninstall_key" && fail "the update went per user"
+
+step "per-machine uninstall while another session's Orbelle holds orbl3.exe"
+session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
+probe in-use "$machine_dir\\orbl3.exe" "$machine_dir\\uninstall.exe" "$machine_dir" ||
+  fail "the held uninstall"
+code=$(tail -n 1 "$out" | tr -d '\r')
+[ "$code" = 3010 ] || fail "the uninstaller's exit status is $code, expected 3010 (restart needed)"
+has_key "HKLM\\$uninstall_key" && fail "the uninstall entry stays although every file is gone or scheduled"
 [ -e "$machine_link" ] && fail "the Start menu entry is left"
+[ "$(cd "$machine_dir_unix" && find . -type f | sort | tr '\n' ' ')" = "./orbl3.exe ./uninstall.exe " ] ||
+  fail "left in $machine_dir_unix: $(cd "$machine_dir_unix" && find . | tr '\n' ' ')"
+pending=$(value "$session_manager" PendingFileRenameOperations) ||
+  fail "nothing is scheduled for the next restart"
+for file in orbl3.exe uninstall.exe; do
+  grep -Fqi "Program Files\\Orbelle\\$file" <<<"$pending" || fail "$file is not scheduled: $pending"
+done
 
 step "done: every installer check passed"
 exit 0
