@@ -1273,6 +1273,12 @@ TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
       EXPECT_EQ(sideOf(bitmapOf(single.value, FALSE)), singleSide) << "the one it has";
     }
     EXPECT_EQ(bitmapOf(0, TRUE), shown) << "each size is loaded once";
+    // Showing the menu picks them for the monitor it opens on (Wine has one,
+    // at the system's DPI); the posted cancel ends the menu as it opens.
+    tray.PickMenuPictures(192);
+    PostMessageA(ToHwnd(owner), WM_CANCELMODE, 0, 0);
+    tray.TrackPopupMenu(menu, {10, 10}, owner);
+    EXPECT_EQ(sideOf(bitmapOf(0, TRUE)), Win32Tray::MenuPictureSize(GetDpiForSystem()));
     DestroyMenu(ToHmenu(menu));
   }
   EXPECT_EQ(GetObjectType(shown), 0u) << "the tray deletes its pictures";
