@@ -1276,6 +1276,8 @@ TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
     // Showing the menu picks them for the monitor it opens on (Wine has one,
     // at the system's DPI); the posted cancel ends the menu as it opens.
     tray.PickMenuPictures(192);
+    const auto late = tray.AddMenuItem(menu, "Late", nullptr, "FRMMAIN_IMAGELIST2");
+    EXPECT_EQ(sideOf(bitmapOf(late.value, FALSE)), singleSide) << "added at 200 %";
     PostMessageA(ToHwnd(owner), WM_CANCELMODE, 0, 0);
     tray.TrackPopupMenu(menu, {10, 10}, owner);
     EXPECT_EQ(sideOf(bitmapOf(0, TRUE)), Win32Tray::MenuPictureSize(GetDpiForSystem()));
