@@ -46,6 +46,20 @@ constexpr int kBarCommandBase = 1000;
 // A link under the pointer. Not COLOR_HOTLIGHT: that is no blue in every
 // colour scheme (Wine's default has it light grey).
 constexpr COLORREF kLinkBlue = RGB(0, 0, 255);
+
+// A link label's text on the button face. High Contrast gives the button face
+// the user's own colour, black in the dark themes, where blue is unreadable:
+// then only the theme's colours are sure to stand out, its hot-track colour
+// for a link under the pointer and its button text for the rest.
+COLORREF LinkTextColour(bool highlighted) {
+  HIGHCONTRASTA contrast{};
+  contrast.cbSize = sizeof contrast;
+  if (SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) != FALSE &&
+      (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+    return GetSysColor(highlighted ? COLOR_HOTLIGHT : COLOR_BTNTEXT);
+  }
+  return highlighted ? kLinkBlue : GetSysColor(COLOR_WINDOWTEXT);
+}
 // Rows a drop-down list shows when opened, before it needs its scroll bar.
 constexpr int kDropDownRows = 12;
 
@@ -711,7 +725,7 @@ bool Win32WindowSystem::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lPa
         return false;
       }
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, it->second->highlighted ? kLinkBlue : GetSysColor(COLOR_WINDOWTEXT));
+      SetTextColor(dc, LinkTextColour(it->second->highlighted));
       SetBkMode(dc, TRANSPARENT);
       result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;

@@ -136,18 +136,35 @@ bool Win32DoorDevice::SetDoor(DeviceId device, bool open) {
               reinterpret_cast<DWORD_PTR>(&set)) == 0;
 }
 
-// The same flags word and block as the open, so that the close names the very
-// device and element the open made.
-void Win32DoorDevice::Close(DeviceId device) {
-  OpenBlock block;
-  if (auto it = open_.find(device); it != open_.end()) {
-    block = it->second;
-    open_.erase(it);
-  }
-  block.parms.wDeviceID = static_cast<MCIDEVICEID>(device);
+// The same flags word and block as the open first, so that the close names the
+// very device and element the open made. That word means nothing to a close,
+// and a driver may refuse it: then a plain close that waits for the device.
+bool Win32DoorDevice::SendClose(DeviceId device, OpenBlock& block) const {
+  if (send_ == nullptr) return true;  // without the library no device is open
+  const auto id = static_cast<MCIDEVICEID>(device);
+  block.parms.wDeviceID = id;
   block.parms.lpstrDeviceType = "CDAudio";
   block.parms.lpstrElementName = block.element;
-  Send(device, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms));
+  if (Send(id, MCI_CLOSE, kOpenFlags, reinterpret_cast<DWORD_PTR>(&block.parms)) == 0) return true;
+  MCI_GENERIC_PARMS wait{};
+  const MCIERROR error = Send(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&wait));
+  // An identifier the library no longer knows has no device left to close.
+  return error == 0 || error == MCIERR_INVALID_DEVICE_ID;
+}
+
+// A device left open keeps the drive from other programs, and letting the
+// library go would lose the only way to close it. So it is kept, the library
+// with it, and its close is tried again with every later one.
+void Win32DoorDevice::Close(DeviceId device) {
+  OpenBlock& block = open_[device];
+  block.released = true;
+  for (auto it = open_.begin(); it != open_.end();) {
+    if (it->second.released && SendClose(it->first, it->second)) {
+      it = open_.erase(it);
+    } else {
+      ++it;
+    }
+  }
   ReleaseLibraryWhenIdle();
 }
 

@@ -55,12 +55,16 @@ class Win32DoorDevice final : public platform::DoorDevice {
   struct OpenBlock {
     char element[2] = {};
     MCI_OPEN_PARMSA parms{};
+    bool released = false;  // the program closed it; its close may have been refused
   };
   using SendCommand = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
 
   MCIERROR Send(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parameters) const;
+  // True when the device is gone afterwards.
+  bool SendClose(DeviceId device, OpenBlock& block) const;
   void ReleaseLibraryWhenIdle();
 
+  // Every device not known to be gone, those whose close was refused included.
   std::map<DeviceId, OpenBlock> open_;
   HMODULE winmm_ = nullptr;
   SendCommand send_ = nullptr;

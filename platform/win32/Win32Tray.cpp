@@ -134,20 +134,64 @@ platform::MenuHandle Win32Tray::CreatePopupMenu() {
   return FromHmenu(::CreatePopupMenu());
 }
 
-void Win32Tray::SetItemImage(HMENU menu, UINT item, BOOL byPosition, const std::string& image) {
-  if (image.empty()) return;
-  auto [it, added] = bitmaps_.try_emplace(image, nullptr);
+int Win32Tray::MenuPictureSize(UINT dpi) {
+  const int wanted = ScaleToDpi(16, dpi);
+  for (int size : {32, 24, 20}) {
+    if (size <= wanted) return size;
+  }
+  return 16;
+}
+
+HBITMAP Win32Tray::Picture(const std::string& resource) {
+  auto [it, added] = bitmaps_.try_emplace(resource, nullptr);
   // A 32-bit section keeps the alpha channel, which the menu blends.
   if (added) {
     it->second = static_cast<HBITMAP>(
-        LoadImageA(windows_.Instance(), image.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        LoadImageA(windows_.Instance(), resource.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   }
-  if (it->second == nullptr) return;
+  return it->second;
+}
+
+void Win32Tray::ShowPicture(const PicturedItem& item) {
+  // A menu item's bitmap is drawn as it is, never scaled to the menu's DPI.
+  HBITMAP bitmap = nullptr;
+  if (pictureSize_ != 16) bitmap = Picture(item.image + "_" + std::to_string(pictureSize_));
+  if (bitmap == nullptr) bitmap = Picture(item.image);
+  if (bitmap == nullptr) return;
   MENUITEMINFOA info{};
   info.cbSize = sizeof info;
   info.fMask = MIIM_BITMAP;
-  info.hbmpItem = it->second;
-  SetMenuItemInfoA(menu, item, byPosition, &info);
+  info.hbmpItem = bitmap;
+  SetMenuItemInfoA(item.menu, item.item, item.byPosition, &info);
+}
+
+void Win32Tray::SetItemImage(HMENU menu, UINT item, BOOL byPosition, const std::string& image) {
+  if (image.empty()) return;
+  picturedItems_.push_back({menu, item, byPosition, image});
+  ShowPicture(picturedItems_.back());
+}
+
+void Win32Tray::PickMenuPictures(UINT dpi) {
+  const int size = MenuPictureSize(dpi);
+  if (size == pictureSize_) return;
+  pictureSize_ = size;
+  for (const PicturedItem& item : picturedItems_) ShowPicture(item);
+}
+
+UINT Win32Tray::DpiAt(platform::Point at) const {
+  // shcore comes with the shell's own libraries: asking it loads nothing new.
+  using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor =
+      LoadSystemFunction<GetDpiForMonitorFunction>("shcore.dll", "GetDpiForMonitor");
+  constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  UINT x = 0;
+  UINT y = 0;
+  HMONITOR monitor = MonitorFromPoint(POINT{at.x, at.y}, MONITOR_DEFAULTTONEAREST);
+  if (getDpiForMonitor != nullptr && monitor != nullptr &&
+      SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && x != 0) {
+    return x;
+  }
+  return dpi_ != 0 ? dpi_ : GetDpiForSystem();
 }
 
 platform::MenuItemHandle Win32Tray::AddMenuItem(platform::MenuHandle menu, const std::string& text,
@@ -209,6 +253,7 @@ void Win32Tray::SetSubMenuText(platform::MenuHandle menu, platform::MenuHandle s
 void Win32Tray::TrackPopupMenu(platform::MenuHandle menu, platform::Point at,
                                platform::WindowHandle owner) {
   HWND hwnd = ToHwnd(owner);
+  PickMenuPictures(DpiAt(at));
   // The chosen item arrives as a posted WM_COMMAND, so its action runs after
   // the menu has closed.
   ::TrackPopupMenu(ToHmenu(menu), 0, at.x, at.y, 0, hwnd, nullptr);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/win32/Win32WindowSystem.h"
 
@@ -39,6 +40,13 @@ class Win32Tray final : public platform::Tray {
   // icon drawn at the small-icon size of the notification area's DPI, the tip.
   NOTIFYICONDATAA IconData() const;
 
+  // Shows every menu item's picture in the size drawn for `dpi`: 16 pixels
+  // at 96 dpi, else the largest of 20, 24 and 32 that the scaled 16 fills.
+  // TrackPopupMenu calls it with the DPI of the monitor the menu opens on; a
+  // picture missing at that size is shown at 16.
+  void PickMenuPictures(UINT dpi);
+  static int MenuPictureSize(UINT dpi);
+
   // The private message through which the shell reports mouse events over the icon.
   static constexpr UINT kCallbackMessage = WM_APP + 1;
 
@@ -46,9 +54,19 @@ class Win32Tray final : public platform::Tray {
   bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // The owner moved to another DPI: the icon is drawn again at its size.
   void OnDpiChanged(UINT dpi);
-  // Shows the picture resource `image` beside the item; an empty or missing
-  // resource leaves the item without one.
+  struct PicturedItem {
+    HMENU menu = nullptr;
+    UINT item = 0;
+    BOOL byPosition = FALSE;
+    std::string image;
+  };
+  // Shows the picture resource `image`, in the size picked for the menus,
+  // beside the item; an empty or missing resource leaves the item without one.
   void SetItemImage(HMENU menu, UINT item, BOOL byPosition, const std::string& image);
+  void ShowPicture(const PicturedItem& item);
+  HBITMAP Picture(const std::string& resource);
+  // The DPI of the monitor at `at`; the notification area's when unknown.
+  UINT DpiAt(platform::Point at) const;
 
   Win32WindowSystem& windows_;
   UINT taskbarCreated_ = 0;
@@ -64,6 +82,8 @@ class Win32Tray final : public platform::Tray {
   // Each picture is loaded once and shared by the items that show it; a menu
   // does not own its items' bitmaps.
   std::unordered_map<std::string, HBITMAP> bitmaps_;
+  std::vector<PicturedItem> picturedItems_;
+  int pictureSize_ = 16;
 };
 
 }  // namespace orbl::win32

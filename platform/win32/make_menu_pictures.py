@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the six 16 x 16 pictures of the tray menu's picture column and writes
-them as 32-bit BMP files (premultiplied alpha, as a menu item's bitmap wants)
-beside this script. Standard library only.
+"""Draws the six pictures of the tray menu's picture column and writes them as
+32-bit BMP files (premultiplied alpha, as a menu item's bitmap wants) beside
+this script: menu_NAME.bmp at 16 x 16 pixels, and menu_NAME_20.bmp, _24 and _32
+for 125, 150 and 200 % scaling, which the program picks by the menu's DPI.
+Standard library only.
 
     python3 platform/win32/make_menu_pictures.py
 
@@ -12,9 +14,11 @@ import math
 import os
 import struct
 
-SIZE = 16
+SIZES = (16, 20, 24, 32)
 SAMPLES = 8  # per axis, for smooth edges
-OUTLINE = 0.9  # pixels
+# Every shape is laid out on a 16-unit grid and drawn at each size; the outline
+# (in grid units) is set per size so that it stays about a pixel wide.
+OUTLINE = 0.9
 
 
 # --- distances -------------------------------------------------------------
@@ -210,18 +214,25 @@ def sample(layers, x, y):
     return None
 
 
-def render(layers):
+def outline_units(size):
+    """An outline a little over a pixel wide at the larger sizes, in grid units."""
+    return 0.9 * math.sqrt(size / 16) * 16 / size
+
+
+def render(layers, size):
     """Rows of premultiplied (r, g, b, a), top row first."""
     rows = []
     n = SAMPLES * SAMPLES
-    for py in range(SIZE):
+    unit = 16 / size
+    for py in range(size):
         row = []
-        for px in range(SIZE):
+        for px in range(size):
             acc = [0.0, 0.0, 0.0]
             hits = 0
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    rgb = sample(layers, px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
+                    rgb = sample(layers, (px + (sx + 0.5) / SAMPLES) * unit,
+                                 (py + (sy + 0.5) / SAMPLES) * unit)
                     if rgb is None:
                         continue
                     hits += 1
@@ -236,20 +247,26 @@ def render(layers):
 
 def bmp(rows):
     """A bottom-up 32 bpp BI_RGB bitmap file."""
+    size = len(rows)
     pixels = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return header + info + pixels
 
 
 def main():
+    global OUTLINE
     folder = os.path.dirname(os.path.abspath(__file__))
-    for name, layers in PICTURES.items():
-        path = os.path.join(folder, name)
-        data = bmp(render(layers))
-        with open(path, "wb") as f:
-            f.write(data)
-        print(f"wrote {path} ({len(data)} bytes)")
+    for size in SIZES:
+        OUTLINE = outline_units(size)
+        for name, layers in PICTURES.items():
+            if size != 16:
+                name = name.replace(".bmp", f"_{size}.bmp")
+            path = os.path.join(folder, name)
+            data = bmp(render(layers, size))
+            with open(path, "wb") as f:
+                f.write(data)
+            print(f"wrote {path} ({len(data)} bytes)")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the program icon "TRAY" (an optical disc) at 16, 32 and 48 pixels and
-writes it as tray.ico beside this script. Standard library only.
+"""Draws the program icon "TRAY" (an optical disc) at every size Windows asks
+for between 100 % and 200 % scaling, and writes it as tray.ico beside this
+script. Standard library only.
+
+The small icon (notification area, title bar) is 16, 20, 24 and 32 pixels at
+100, 125, 150 and 200 %; the large one (Alt+Tab, the close-now dialog) 32, 40,
+48 and 64. Each size is drawn for itself: a size missing from the file is
+scaled from another and comes out blurred.
 
     python3 platform/win32/make_tray_icon.py
 """
@@ -9,7 +15,7 @@ import math
 import os
 import struct
 
-SIZES = (16, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64)
 SAMPLES = 4  # per axis, for smooth edges
 
 

@@ -890,8 +890,8 @@ void HotKeyDialog(const std::string& path) {
   ClearSettings();
 }
 
-// The program file carries its icon in the three sizes, its version and its
-// manifest.
+// The program file carries its icon in every size from 100 to 200 % scaling,
+// its version and its manifest.
 void Resources(const std::string& path) {
   HMODULE image = LoadLibraryExA(path.c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -907,38 +907,46 @@ void Resources(const std::string& path) {
   Check(groupSize >= 6u + 14u * count, "icon TRAY's directory is short");
   std::vector<int> sizes;
   for (WORD i = 0; i < count; ++i) sizes.push_back(bytes[6 + 14 * i]);
-  Check(sizes == std::vector<int>({16, 32, 48}), "icon TRAY does not hold 16, 32 and 48 px");
-  for (int size : {16, 32, 48}) {
+  Check(sizes == std::vector<int>({16, 20, 24, 32, 40, 48, 64}),
+        "icon TRAY does not hold 16, 20, 24, 32, 40, 48 and 64 px");
+  for (int size : {16, 20, 24, 32, 40, 48, 64}) {
     HICON icon = static_cast<HICON>(LoadImageA(image, "TRAY", IMAGE_ICON, size, size, 0));
     Check(icon != nullptr, "icon TRAY does not load at " + std::to_string(size) + " px");
     DestroyIcon(icon);
   }
   Check(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) != nullptr,
         "no application manifest");
-  // The tray menu's pictures: 16 px with an alpha channel, as the menu blends them.
-  for (const char* name :
+  // The tray menu's pictures, drawn at 16 px and for 125, 150 and 200 % under
+  // their names with the size after them, with an alpha channel, as the menu
+  // blends them.
+  for (const char* picture :
        {"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "FRMMAIN_N19_BMP_BITMAP",
         "FRMMAIN_N20_BMP_BITMAP", "FRMMAIN_N22_BMP_BITMAP", "FRMMAIN_N24_BMP_BITMAP"}) {
-    HRSRC found = FindResourceA(image, name, MAKEINTRESOURCEA(2) /*RT_BITMAP*/);
-    Check(found != nullptr, std::string("no bitmap ") + name);
-    const auto* info =
-        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, found)));
-    Check(info != nullptr && SizeofResource(image, found) >= sizeof(BITMAPINFOHEADER) + 16 * 16 * 4,
-          std::string("bitmap ") + name + " is short");
-    Check(info->biWidth == 16 && std::abs(info->biHeight) == 16 && info->biBitCount == 32 &&
-              info->biCompression == BI_RGB,
-          std::string("bitmap ") + name + " is not 16 x 16 at 32 bpp");
-    // Clear around the picture, solid inside, each colour premultiplied by its alpha.
-    const auto* pixels = reinterpret_cast<const BYTE*>(info) + info->biSize;
-    bool clear = false, solid = false, premultiplied = true;
-    for (int i = 0; i < 16 * 16; ++i) {
-      const BYTE* bgra = pixels + 4 * i;
-      clear = clear || bgra[3] == 0;
-      solid = solid || bgra[3] == 255;
-      premultiplied = premultiplied && std::max({bgra[0], bgra[1], bgra[2]}) <= bgra[3];
+    for (int side : {16, 20, 24, 32}) {
+      const std::string name =
+          side == 16 ? std::string(picture) : std::string(picture) + "_" + std::to_string(side);
+      HRSRC found = FindResourceA(image, name.c_str(), MAKEINTRESOURCEA(2) /*RT_BITMAP*/);
+      Check(found != nullptr, "no bitmap " + name);
+      const auto* info =
+          static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, found)));
+      const auto area = static_cast<std::size_t>(side * side);
+      Check(info != nullptr && SizeofResource(image, found) >= sizeof(BITMAPINFOHEADER) + area * 4,
+            "bitmap " + name + " is short");
+      Check(info->biWidth == side && std::abs(info->biHeight) == side && info->biBitCount == 32 &&
+                info->biCompression == BI_RGB,
+            "bitmap " + name + " is not " + std::to_string(side) + " px square at 32 bpp");
+      // Clear around the picture, solid inside, each colour premultiplied by its alpha.
+      const auto* pixels = reinterpret_cast<const BYTE*>(info) + info->biSize;
+      bool clear = false, solid = false, premultiplied = true;
+      for (std::size_t i = 0; i < area; ++i) {
+        const BYTE* bgra = pixels + 4 * i;
+        clear = clear || bgra[3] == 0;
+        solid = solid || bgra[3] == 255;
+        premultiplied = premultiplied && std::max({bgra[0], bgra[1], bgra[2]}) <= bgra[3];
+      }
+      Check(clear && solid && premultiplied,
+            "bitmap " + name + " has no usable premultiplied alpha");
     }
-    Check(clear && solid && premultiplied,
-          std::string("bitmap ") + name + " has no usable premultiplied alpha");
   }
   FreeLibrary(image);
 

@@ -13,6 +13,7 @@
 #include "platform/win32/Win32Helpers.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "tests/e2e/replace_import.h"
 
 namespace orbl::win32 {
 namespace {
@@ -158,41 +159,12 @@ BOOL WINAPI RecordingRegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT virt
   return realRegisterHotKey(hwnd, id, modifiers, virtualKey);
 }
 
-// Points this program's import of user32's `name` at `replacement`; returns
-// what it pointed at, nullptr when there is no such import.
-void* ReplaceImport(const char* name, void* replacement) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports =
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       library->Name != 0; ++library) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), "user32.dll") != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* byName =
-          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
-      DWORD protection = 0;
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
-      void* previous = reinterpret_cast<void*>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
-      return previous;
-    }
-  }
-  return nullptr;
-}
-
 // Wine takes MOD_NOREPEAT but sends a WM_HOTKEY for every repeat all the same
 // (docs/manual-test-windows.md has the check on Windows): here the flag is
 // seen on its way in, and a press still arrives once, with the core's modifiers.
 TEST(HotKeys, AreRegisteredWithoutRepeatAndStillFire) {
-  realRegisterHotKey = reinterpret_cast<decltype(&RegisterHotKey)>(
-      ReplaceImport("RegisterHotKey", reinterpret_cast<void*>(&RecordingRegisterHotKey)));
+  realRegisterHotKey = reinterpret_cast<decltype(&RegisterHotKey)>(ReplaceImport(
+      "user32.dll", "RegisterHotKey", reinterpret_cast<void*>(&RecordingRegisterHotKey)));
   ASSERT_NE(realRegisterHotKey, nullptr);
   Win32WindowSystem windows{GetModuleHandleA(nullptr)};
   Win32HotKeys hotKeys;
@@ -200,7 +172,7 @@ TEST(HotKeys, AreRegisteredWithoutRepeatAndStillFire) {
   registeredModifiers.clear();
   const bool registered =
       hotKeys.Register(window, 0xC010, platform::mod::kControl | platform::mod::kAlt, 'K');
-  ReplaceImport("RegisterHotKey", reinterpret_cast<void*>(realRegisterHotKey));
+  ReplaceImport("user32.dll", "RegisterHotKey", reinterpret_cast<void*>(realRegisterHotKey));
   ASSERT_TRUE(registered);
   EXPECT_EQ(registeredModifiers, (std::vector<UINT>{MOD_CONTROL | MOD_ALT | MOD_NOREPEAT}));
 
@@ -282,6 +254,84 @@ TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
   const auto drive = removal.OpenDevice('D');
   EXPECT_FALSE(removal.SendMediaRemoval(drive, 0xFFFFFFFF));
   removal.CloseDevice(drive);
+}
+
+// The multimedia library's command function as the door device finds it,
+// swapped for one that refuses closes on request and passes the rest on.
+using MciSend = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);
+MciSend realMciSend = nullptr;
+decltype(&GetProcAddress) realGetProcAddress = nullptr;
+int closesToRefuse = 0;
+MCIERROR refusal = MCIERR_HARDWARE;
+std::vector<DWORD_PTR> closeFlags;  // of every close asked for
+
+MCIERROR WINAPI RefusingMciSend(MCIDEVICEID device, UINT message, DWORD_PTR flags,
+                                DWORD_PTR parameters) {
+  if (message == MCI_CLOSE) {
+    closeFlags.push_back(flags);
+    if (closesToRefuse > 0) {
+      --closesToRefuse;
+      // A device unknown to the library: closed by someone else meanwhile.
+      if (refusal == MCIERR_INVALID_DEVICE_ID) {
+        MCI_GENERIC_PARMS wait{};
+        realMciSend(device, message, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&wait));
+      }
+      return refusal;
+    }
+  }
+  return realMciSend(device, message, flags, parameters);
+}
+
+FARPROC WINAPI SwappingGetProcAddress(HMODULE module, LPCSTR name) {
+  const FARPROC found = realGetProcAddress(module, name);
+  const bool byName = reinterpret_cast<ULONG_PTR>(name) > 0xFFFF;
+  if (found == nullptr || !byName || std::strcmp(name, "mciSendCommandA") != 0) return found;
+  realMciSend = reinterpret_cast<MciSend>(reinterpret_cast<void (*)()>(found));
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RefusingMciSend));
+}
+
+// A device left open keeps the drive from other programs, and without the
+// library nothing could close it any more.
+TEST(DoorDevice, ARefusedCloseIsSentAgainAndTheLibraryStaysWhileADeviceIsLeftOpen) {
+  const auto winmmLoaded = [] { return GetModuleHandleA("winmm.dll") != nullptr; };
+  realGetProcAddress = reinterpret_cast<decltype(&GetProcAddress)>(ReplaceImport(
+      "kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&SwappingGetProcAddress)));
+  ASSERT_NE(realGetProcAddress, nullptr);
+  using Flags = std::vector<DWORD_PTR>;
+  constexpr DWORD_PTR kOpenFlags = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT;
+  Win32DoorDevice door;
+
+  auto device = door.Open('D');
+  ASSERT_TRUE(device.has_value());
+  closesToRefuse = 1;
+  closeFlags.clear();
+  door.Close(*device);
+  EXPECT_EQ(closeFlags, (Flags{kOpenFlags, MCI_WAIT})) << "the open's flags, then a plain wait";
+  EXPECT_FALSE(winmmLoaded());
+
+  device = door.Open('D');
+  ASSERT_TRUE(device.has_value());
+  closesToRefuse = 2;
+  closeFlags.clear();
+  door.Close(*device);
+  EXPECT_EQ(closeFlags, (Flags{kOpenFlags, MCI_WAIT}));
+  EXPECT_TRUE(winmmLoaded()) << "D:'s device is left open";
+  const auto other = door.Open('F');
+  ASSERT_TRUE(other.has_value());
+  closeFlags.clear();
+  door.Close(*other);
+  EXPECT_EQ(closeFlags, (Flags{kOpenFlags, kOpenFlags})) << "F:'s close, then D:'s again";
+  EXPECT_FALSE(winmmLoaded());
+
+  device = door.Open('D');
+  ASSERT_TRUE(device.has_value()) << "D:'s device was closed at last";
+  refusal = MCIERR_INVALID_DEVICE_ID;
+  closesToRefuse = 2;
+  door.Close(*device);
+  EXPECT_FALSE(winmmLoaded()) << "a device the library does not know is no device left open";
+  refusal = MCIERR_HARDWARE;
+  closesToRefuse = 0;
+  ReplaceImport("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(realGetProcAddress));
 }
 
 TEST(Files, ArgumentsAreSplitLikeTheRuntimeSplitsThem) {

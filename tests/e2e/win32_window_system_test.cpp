@@ -5,14 +5,18 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/Win32Tray.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "tests/e2e/replace_import.h"
 
 namespace orbl::win32 {
 namespace {
@@ -59,6 +63,70 @@ int IconWidth(HICON icon) {
 
 int SmallIconAt(UINT dpi) {
   return GetSystemMetricsForDpi(SM_CXSMICON, dpi);
+}
+
+// Colour and alpha of each pixel, top row first.
+using Pixels = std::vector<std::uint32_t>;
+
+// The pixels of the image of the icon resource `name` that is exactly `size`
+// pixels wide, as stored; empty when there is none.
+Pixels StoredIconImage(const char* name, int size) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC group = FindResourceA(module, name, MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+  if (group == nullptr) return {};
+  const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+  const DWORD directorySize = SizeofResource(module, group);
+  constexpr DWORD kHeader = 6;
+  constexpr DWORD kEntry = 14;  // width, height, colours, reserved, planes, bits, bytes, id
+  if (directory == nullptr || directorySize < kHeader) return {};
+  const WORD count = *reinterpret_cast<const WORD*>(directory + 4);
+  for (DWORD i = 0; i < count && kHeader + (i + 1) * kEntry <= directorySize; ++i) {
+    const BYTE* entry = directory + kHeader + i * kEntry;
+    const int width = entry[0] == 0 ? 256 : entry[0];
+    if (width != size) continue;
+    const WORD id = *reinterpret_cast<const WORD*>(entry + 12);
+    HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));  // RT_ICON
+    if (image == nullptr) return {};
+    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, image)));
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
+    const auto side = static_cast<std::size_t>(size);
+    if (header->biBitCount != 32 || header->biWidth != size ||
+        SizeofResource(module, image) < header->biSize + side * side * 4) {
+      return {};
+    }
+    const auto* rows = reinterpret_cast<const std::uint32_t*>(bytes + header->biSize);
+    Pixels pixels;
+    for (std::size_t y = side; y-- > 0;)
+      pixels.insert(pixels.end(), rows + y * side, rows + (y + 1) * side);
+    return pixels;
+  }
+  return {};
+}
+
+// The pixels of a loaded icon's colour image, top row first.
+Pixels LoadedIconImage(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) return {};
+  BITMAP bitmap{};
+  Pixels pixels;
+  if (info.hbmColor != nullptr && GetObjectA(info.hbmColor, sizeof bitmap, &bitmap) != 0) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = -bitmap.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    pixels.resize(static_cast<std::size_t>(bitmap.bmWidth) *
+                  static_cast<std::size_t>(bitmap.bmHeight));
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight), pixels.data(), &format,
+              DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+  }
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  return pixels;
 }
 
 TEST_F(WindowSystemTest, WindowEventsReachTheirCallbacks) {
@@ -640,6 +708,21 @@ TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused
   EXPECT_EQ(windows.ControlText(field), "600") << "the number cannot be typed";
 }
 
+// What the backend learns of High Contrast, and from where.
+decltype(&SystemParametersInfoA) realSystemParametersInfo = nullptr;
+bool highContrastOn = true;
+
+BOOL WINAPI HighContrastSystemParametersInfo(UINT action, UINT size, void* data, UINT flags) {
+  if (action != SPI_GETHIGHCONTRAST) return realSystemParametersInfo(action, size, data, flags);
+  auto* contrast = static_cast<HIGHCONTRASTA*>(data);
+  if (contrast == nullptr || size != sizeof *contrast || contrast->cbSize != sizeof *contrast) {
+    return FALSE;
+  }
+  contrast->dwFlags = HCF_AVAILABLE | (highContrastOn ? HCF_HIGHCONTRASTON : 0);
+  contrast->lpszDefaultScheme = nullptr;
+  return TRUE;
+}
+
 TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   const platform::WindowHandle window = RealWindow();
   platform::ControlParams params;
@@ -681,6 +764,28 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   EXPECT_EQ(colourOf(label), GetSysColor(COLOR_WINDOWTEXT));
   windows.SetLinkHighlighted(link, false);
   EXPECT_EQ(colourOf(link), GetSysColor(COLOR_WINDOWTEXT));
+
+  // High Contrast, which Wine cannot switch on, as the backend asks for it;
+  // its colours as a dark theme has them.
+  realSystemParametersInfo = reinterpret_cast<decltype(&SystemParametersInfoA)>(
+      ReplaceImport("user32.dll", "SystemParametersInfoA",
+                    reinterpret_cast<void*>(&HighContrastSystemParametersInfo)));
+  ASSERT_NE(realSystemParametersInfo, nullptr);
+  const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HOTLIGHT};
+  const COLORREF saved[] = {GetSysColor(elements[0]), GetSysColor(elements[1]),
+                            GetSysColor(elements[2])};
+  const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 0)};
+  SetSysColors(3, elements, dark);
+  EXPECT_EQ(colourOf(link), RGB(255, 255, 255)) << "the button text";
+  windows.SetLinkHighlighted(link, true);
+  EXPECT_EQ(colourOf(link), RGB(255, 255, 0)) << "the hot-track colour, not blue on black";
+  EXPECT_EQ(colourOf(label), GetSysColor(COLOR_WINDOWTEXT));
+  highContrastOn = false;
+  EXPECT_EQ(colourOf(link), blue) << "High Contrast switched off again";
+  windows.SetLinkHighlighted(link, false);
+  SetSysColors(3, elements, saved);
+  ReplaceImport("user32.dll", "SystemParametersInfoA",
+                reinterpret_cast<void*>(realSystemParametersInfo));
 
   // Enter, move within, click, leave, and enter again.
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
@@ -847,13 +952,24 @@ TEST_F(WindowSystemTest, TheTrayIconIsTheSmallIconOfTheNotificationAreasDpi) {
   EXPECT_EQ(IconWidth(tray.IconData().hIcon), SmallIconAt(GetDpiForSystem()));
   EXPECT_EQ(IconWidth(first), 0) << "the icon of the first showing is destroyed";
 
-  for (UINT dpi : {96u, 144u}) {
+  // 100 % to 400 %: each size has an image drawn for it, which is shown as it
+  // is, not one scaled from a neighbour.
+  for (auto [dpi, size] : {std::pair{120u, 20},
+                           {144u, 24},
+                           {192u, 32},
+                           {240u, 40},
+                           {288u, 48},
+                           {384u, 64},
+                           {96u, 16}}) {
     RECT suggested{0, 0, 100, 100};
     SendMessageA(ToHwnd(owner), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(IconWidth(tray.IconData().hIcon), SmallIconAt(dpi)) << dpi << " dpi";
+    EXPECT_EQ(SmallIconAt(dpi), size);
+    EXPECT_EQ(IconWidth(tray.IconData().hIcon), size) << dpi << " dpi";
+    const Pixels stored = StoredIconImage("TRAY", size);
+    EXPECT_EQ(stored.size(), static_cast<std::size_t>(size * size)) << "no " << size << " px image";
+    EXPECT_TRUE(LoadedIconImage(tray.IconData().hIcon) == stored) << dpi << " dpi";
   }
-  EXPECT_EQ(SmallIconAt(96), 16);
   tray.DeleteIcon();
 }
 
@@ -1168,6 +1284,8 @@ TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
     const auto d = tray.AddMenuItem(drives, "D:", [&] { chosen.push_back("D:"); });
     const auto help = tray.AddMenuItem(menu, "Help!", nullptr, "FRMMAIN_N16_BMP_BITMAP");
     const auto missing = tray.AddMenuItem(menu, "Options...", nullptr, "NOSUCHBITMAP");
+    // A picture drawn at one size only.
+    const auto single = tray.AddMenuItem(menu, "About", nullptr, "FRMMAIN_IMAGELIST2");
     tray.AddSeparator(menu);
     const auto exitItem = tray.AddMenuItem(menu, "Exit", [&] { chosen.push_back("Exit"); });
     ASSERT_TRUE(drives);
@@ -1208,6 +1326,31 @@ TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
     EXPECT_EQ(section.dsBm.bmWidth, 16);
     EXPECT_EQ(section.dsBm.bmHeight, 16);
     EXPECT_EQ(section.dsBm.bmBitsPixel, 32);
+
+    // A menu item's bitmap is not scaled: each scale has its own drawing.
+    const auto sideOf = [](HBITMAP bitmap) {
+      BITMAP info{};
+      return GetObjectA(bitmap, sizeof info, &info) != 0 ? info.bmWidth : 0;
+    };
+    const int singleSide = sideOf(bitmapOf(single.value, FALSE));
+    for (auto [dpi, side] :
+         {std::pair{120u, 20}, {144u, 24}, {168u, 24}, {192u, 32}, {288u, 32}, {96u, 16}}) {
+      EXPECT_EQ(Win32Tray::MenuPictureSize(dpi), side) << dpi << " dpi";
+      tray.PickMenuPictures(dpi);
+      EXPECT_EQ(sideOf(bitmapOf(0, TRUE)), side) << dpi << " dpi";
+      EXPECT_EQ(bitmapOf(help.value, FALSE), bitmapOf(0, TRUE)) << dpi << " dpi";
+      EXPECT_EQ(bitmapOf(missing.value, FALSE), nullptr);
+      EXPECT_EQ(sideOf(bitmapOf(single.value, FALSE)), singleSide) << "the one it has";
+    }
+    EXPECT_EQ(bitmapOf(0, TRUE), shown) << "each size is loaded once";
+    // Showing the menu picks them for the monitor it opens on (Wine has one,
+    // at the system's DPI); the posted cancel ends the menu as it opens.
+    tray.PickMenuPictures(192);
+    const auto late = tray.AddMenuItem(menu, "Late", nullptr, "FRMMAIN_IMAGELIST2");
+    EXPECT_EQ(sideOf(bitmapOf(late.value, FALSE)), singleSide) << "added at 200 %";
+    PostMessageA(ToHwnd(owner), WM_CANCELMODE, 0, 0);
+    tray.TrackPopupMenu(menu, {10, 10}, owner);
+    EXPECT_EQ(sideOf(bitmapOf(0, TRUE)), Win32Tray::MenuPictureSize(GetDpiForSystem()));
     DestroyMenu(ToHmenu(menu));
   }
   EXPECT_EQ(GetObjectType(shown), 0u) << "the tray deletes its pictures";
