@@ -537,6 +537,8 @@ Section "Uninstall"
 
   ${If} $RemoveSettings = 1
     DeleteRegKey HKCU "${SETTINGS_KEY}"
+    ; The drive locks of ours still in force on this boot, kept beside the settings.
+    DeleteRegKey HKCU "SOFTWARE\Corvantis\Orbelle\Held Locks"
     DeleteRegKey /ifempty HKCU "SOFTWARE\Corvantis\Orbelle"
     DeleteRegKey /ifempty HKCU "SOFTWARE\Corvantis"
   ${EndIf}

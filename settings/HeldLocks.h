@@ -4,8 +4,10 @@
 // log-off and a Fast Startup shutdown too; a lock this program made stays in
 // force after it ends. The next run takes the counts over, so that its unlock
 // sends every allow still owed, but only on the same boot: after a restart
-// the devices hold nothing. The counts live in a key of their own below the
-// settings key, written whenever one changes so that a crash loses none.
+// the devices hold nothing. The counts live in a key of their own beside the
+// settings key, written whenever one changes so that a crash loses none. Not
+// below it: creating a key creates its parents, and the settings key's
+// presence tells that the options were ever saved.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,7 @@
 
 namespace orbl {
 
-inline constexpr const char* kHeldLocksKey = "SOFTWARE\\Corvantis\\Orbelle\\3.x\\Held Locks";
+inline constexpr const char* kHeldLocksKey = "SOFTWARE\\Corvantis\\Orbelle\\Held Locks";
 // More than any run makes; a larger stored count is junk.
 inline constexpr std::uint32_t kMaxHeldLocks = 1000;
 // How far two computations of one boot's moment may lie apart. The moment is

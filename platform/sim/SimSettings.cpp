@@ -43,6 +43,11 @@ SettingsStore::Key SimSettings::CreateKey(const std::string& path) {
   SimRegistryKey* key = s_.world.FindKey(path);
   if (key && (key->unopenable || key->readOnly)) return 0;
   if (!key) {
+    // As RegCreateKeyEx does, every missing key on the path is made too.
+    for (std::size_t slash = path.find('\\'); slash != std::string::npos;
+         slash = path.find('\\', slash + 1)) {
+      s_.world.MakeKey(path.substr(0, slash));
+    }
     s_.world.MakeKey(path);
     s_.world.Log("registry key created: " + path);
   }

@@ -411,10 +411,10 @@ void StartAfterKill(const std::string& path) {
 // on; so does its lock hot key pressed on the keyboard, which shows that a
 // registered hot key reaches the program. Without the box, Open Door -> D:
 // from the tray menu reaches the CD audio device and returns.
-// Start-up keeps, below the settings key, the locks of ours D holds (none:
+// Start-up keeps, beside the settings key, the locks of ours D holds (none:
 // the lock was refused) with the moment this boot began.
 void CheckHeldLocksKey() {
-  const std::string path = std::string(kSettingsKey) + "\\Held Locks";
+  const std::string path = "SOFTWARE\\Corvantis\\Orbelle\\Held Locks";
   auto number = [&](const char* name) -> std::optional<DWORD> {
     DWORD value = 0;
     DWORD size = sizeof value;
