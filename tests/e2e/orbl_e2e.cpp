@@ -894,22 +894,23 @@ void HotKeyDialog(const std::string& path) {
 // Every text of every language file beside the program fits the control
 // showing it. The check first proves it sees a cut-off text: a file with one
 // check box's, one wrapped label's and one push button's text made too long
-// is reported exactly for those three.
+// is reported exactly for those three. The box and the button lack less than
+// the room beside their texts: German's first "Umschalt" in the hot key
+// dialog, and a caption as wide as its button.
 void LanguagesFit(const std::string& path) {
   const std::string folder = path.substr(0, path.find_last_of('\\'));
   const std::string planted = folder + "\\TooLong.ini";
-  const std::string lockOnStart =
-      " Lock this drive when Orbelle starts, and keep it locked until "
-      "the user unlocks it from the tray icon's menu or a hot key";
-  const std::string hotKeyLabel = "Hot key to open or close this drive from any program";
-  const std::string help = "Help with every option";
+  const std::string shift = "Umschalt";
+  const std::string hotKeyLabel =
+      "Hot key to open or close the door of this drive from any program";
+  const std::string help = "Help on options";
   {
     FILE* file = std::fopen(planted.c_str(), "wb");
     Check(file != nullptr, "cannot write " + planted);
     std::fprintf(file,
-                 "[Main]\r\nLangNameEng=Too long\r\n[DeviceOptions]\r\nLockOnStart=\"%s\"\r\n"
+                 "[Main]\r\nLangNameEng=Too long\r\n[Keys]\r\nShift_Key=%s\r\n[DeviceOptions]\r\n"
                  "HotKeyOpenClose=%s\r\n[Buttons]\r\nHelp=%s\r\n",
-                 lockOnStart.c_str(), hotKeyLabel.c_str(), help.c_str());
+                 shift.c_str(), hotKeyLabel.c_str(), help.c_str());
     Check(std::fclose(file) == 0, "cannot write " + planted);
   }
   std::vector<std::string> reported;
@@ -919,7 +920,7 @@ void LanguagesFit(const std::string& path) {
   }
   DeleteFileA(planted.c_str());
   std::sort(reported.begin(), reported.end());
-  const std::vector<std::string> expected = {"check box \"" + lockOnStart + "\" width",
+  const std::vector<std::string> expected = {"check box \"" + shift + "\" width",
                                              "label \"" + hotKeyLabel + "\" height",
                                              "push button \"" + help + "\" width"};
   Check(reported == expected, "the planted file's three long texts were not reported as such");
