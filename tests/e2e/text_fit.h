@@ -179,13 +179,9 @@ inline std::vector<Clipped> MeasureWindow(HWND window, const std::string& langua
         needWidth = line.right + 4 * edge + 2;
         needHeight = line.bottom + 2 * edge;
       } else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-                 type == BS_AUTO3STATE) {
+                 type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+        kind = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON ? "radio button" : "check box";
         // The box, the gap, the text and its focus rectangle.
-        kind = "check box";
-        needWidth = box + fit::BoxTextGap(font) + line.right + 2;
-        needHeight = line.bottom;
-      } else if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
-        kind = "radio button";
         needWidth = box + fit::BoxTextGap(font) + line.right + 2;
         needHeight = line.bottom;
       } else {
