@@ -166,12 +166,14 @@ TOptionsWindow::TOptionsWindow(Platform& platform, WindowHandle window, TProgram
       HotKeyGroup(Add(Hidden(Params(ControlKind::Group, Group(470, 80), "Hot Keys")))),
       HotKeyOpenCloseLabel(Add(Hidden(Params(ControlKind::Label, {kCheckLeft, 492, 230, 16},
                                              "Hot key to open/close this drive")))),
-      HotKeyCloseText(Add(Hidden(Bold(Params(ControlKind::Label, {256, 492, 180, 16}))))),
+      // Two lines high: a hot key with every modifier and a long key name
+      // wraps in some languages.
+      HotKeyCloseText(Add(Hidden(Bold(Params(ControlKind::Label, {256, 492, 180, 26}))))),
       ChangeCloseButton(Add(Hidden(Params(ControlKind::Button, {444, 488, 90, 24}, "Change...")),
                             OnClick([this] { ChangeHotKey(&TDriveRecord::HotKeyClose); }))),
       HotKeyLockUnlockLabel(Add(Hidden(Params(ControlKind::Label, {kCheckLeft, 520, 230, 16},
                                               "Hot key to lock/unlock this drive")))),
-      HotKeyLockText(Add(Hidden(Bold(Params(ControlKind::Label, {256, 520, 180, 16}))))),
+      HotKeyLockText(Add(Hidden(Bold(Params(ControlKind::Label, {256, 520, 180, 26}))))),
       ChangeLockButton(Add(Hidden(Params(ControlKind::Button, {444, 516, 90, 24}, "Change...")),
                            OnClick([this] { ChangeHotKey(&TDriveRecord::HotKeyLock); }))),
       EjectingGroup(Add(Hidden(Params(ControlKind::Group, Group(56, 90),

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "e2e_windows.h"
+#include "text_fit.h"
 
 namespace orbl::e2e {
 namespace {
@@ -890,6 +891,60 @@ void HotKeyDialog(const std::string& path) {
   ClearSettings();
 }
 
+// Every text of every language file beside the program fits the control
+// showing it. The check first proves it sees a cut-off text: a file with one
+// check box's, one wrapped label's and one push button's text made too long
+// is reported exactly for those three. The box and the button lack less than
+// the room beside their texts: German's first "Umschalt" in the hot key
+// dialog, and a caption as wide as its button.
+void LanguagesFit(const std::string& path) {
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
+  const std::string planted = folder + "\\TooLong.ini";
+  const std::string shift = "Umschalt";
+  const std::string hotKeyLabel =
+      "Hot key to open or close the door of this drive from any program";
+  const std::string help = "Help on options";
+  {
+    FILE* file = std::fopen(planted.c_str(), "wb");
+    Check(file != nullptr, "cannot write " + planted);
+    std::fprintf(file,
+                 "[Main]\r\nLangNameEng=Too long\r\n[Keys]\r\nShift_Key=%s\r\n[DeviceOptions]\r\n"
+                 "HotKeyOpenClose=%s\r\n[Buttons]\r\nHelp=%s\r\n",
+                 shift.c_str(), hotKeyLabel.c_str(), help.c_str());
+    Check(std::fclose(file) == 0, "cannot write " + planted);
+  }
+  std::vector<std::string> reported;
+  for (const Clipped& c : CheckLanguage(path, planted, "TooLong.ini")) {
+    Note(Describe(c));
+    reported.push_back(c.control + " \"" + c.text + "\"" + (c.height ? " height" : " width"));
+  }
+  DeleteFileA(planted.c_str());
+  std::sort(reported.begin(), reported.end());
+  const std::vector<std::string> expected = {"check box \"" + shift + "\" width",
+                                             "label \"" + hotKeyLabel + "\" height",
+                                             "push button \"" + help + "\" width"};
+  Check(reported == expected, "the planted file's three long texts were not reported as such");
+
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((folder + "\\Language\\*.ini").c_str(), &found);
+  Check(search != INVALID_HANDLE_VALUE, "no language files beside the program");
+  std::vector<std::string> names;
+  do {
+    names.emplace_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::vector<Clipped> clipped;
+  for (const std::string& name : names) {
+    const std::vector<Clipped> some = CheckLanguage(path, folder + "\\Language\\" + name, name);
+    clipped.insert(clipped.end(), some.begin(), some.end());
+  }
+  for (const Clipped& c : clipped) Note(Describe(c));
+  Check(clipped.empty(), std::to_string(clipped.size()) + " text(s) do not fit");
+  std::string checked;
+  for (const std::string& name : names) checked += " " + name;
+  Note("every text fits in" + checked);
+}
+
 // The program file carries its icon in every size from 100 to 200 % scaling,
 // its version and its manifest.
 void Resources(const std::string& path) {
@@ -981,7 +1036,8 @@ int Run(int argc, char** argv) {
       {"removal-and-shutdown", RemovalAndShutdown},
       {"options-window", OptionsWindowCase},
       {"language-german", LanguageGerman},
-      {"hot-key-dialog", HotKeyDialog}};
+      {"hot-key-dialog", HotKeyDialog},
+      {"languages-fit", LanguagesFit}};
   if (argc != 3 || cases.count(argv[1]) == 0) {
     std::printf("usage: orbl_e2e CASE PROGRAM\ncases:");
     for (const auto& [name, run] : cases) std::printf(" %s", name.c_str());

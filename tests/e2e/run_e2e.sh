@@ -18,7 +18,8 @@ if [ $# -gt 0 ] && [ "$1" != "--" ]; then unit_tests=$(realpath "$1"); shift; fi
 cases=("$@")
 if [ ${#cases[@]} -eq 0 ]; then
   cases=(resources start-and-close second-instance start-after-kill lock-refused-at-start
-         hot-key-conflict removal-and-shutdown options-window language-german hot-key-dialog)
+         hot-key-conflict removal-and-shutdown options-window language-german hot-key-dialog
+         languages-fit)
   [ -n "$unit_tests" ] && cases=(unit "${cases[@]}")
 fi
 
