@@ -105,12 +105,12 @@ bool LoadSettings(SettingsStore& store, TDriveTable& drives, TAppOptions& option
   for (const TAppValue& value : kAppValues) {
     if (!value.Loaded) continue;
     const AppFieldRef field = value.Field(options);
-    if (auto* number = std::get_if<std::int32_t*>(&field)) {
+    if (const auto* number = std::get_if<std::int32_t*>(&field)) {
       LoadNumber(store, key.Get(), value.Name, *number);
     } else if (auto text = ReadTextValue(store, key.Get(), value.Name)) {
-      if (auto* letter = std::get_if<char*>(&field)) {
+      if (const auto* letter = std::get_if<char*>(&field)) {
         **letter = text->empty() ? '\0' : (*text)[0];
-      } else if (auto* whole = std::get_if<std::string*>(&field)) {
+      } else if (const auto* whole = std::get_if<std::string*>(&field)) {
         **whole = *text;
       }
     }
@@ -133,11 +133,11 @@ void SaveSettings(SettingsStore& store, const TDriveTable& drives, const TAppOpt
   TAppOptions app = options;
   for (const TAppValue& value : kAppValues) {
     const AppFieldRef field = value.Field(app);
-    if (auto* number = std::get_if<std::int32_t*>(&field)) {
+    if (const auto* number = std::get_if<std::int32_t*>(&field)) {
       WriteTextValue(store, key.Get(), value.Name, std::to_string(**number));
-    } else if (auto* letter = std::get_if<char*>(&field)) {
+    } else if (const auto* letter = std::get_if<char*>(&field)) {
       WriteLetterValue(store, key.Get(), value.Name, **letter);
-    } else if (auto* text = std::get_if<std::string*>(&field)) {
+    } else if (const auto* text = std::get_if<std::string*>(&field)) {
       WriteTextValue(store, key.Get(), value.Name, **text);
     } else {
       WriteNumberValue(store, key.Get(), value.Name, static_cast<std::uint32_t>(drives.size()));
