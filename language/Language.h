@@ -32,11 +32,12 @@ std::vector<TLanguageEntry> FindLanguageFiles(const platform::Files& files);
 // [Main] LangNameEng, " (", [Main] LangNameNative, ")".
 std::string LanguageListEntry(const TIniFile& file);
 
-// [Main] HelpFile and the [Messages] and [Keys] texts, in the order of the
-// table; a key the file lacks leaves its text as it is.
+// Every text of kInterfaceTexts but the close-now dialog's, in table order; a
+// key the file lacks leaves its text as it is.
 void ReadInterfaceTexts(const TIniFile& file, TInterfaceTexts& texts);
 
-// [CloseImmediatelyWindow] Msg_Drive, read after the windows' own texts.
+// The close-now dialog's texts ([CloseImmediatelyWindow] Msg_Drive), read
+// after the windows' own texts.
 void ReadCloseNowTexts(const TIniFile& file, TInterfaceTexts& texts);
 
 struct TTranslatorInfo {

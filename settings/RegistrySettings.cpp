@@ -58,6 +58,18 @@ const std::array<TDriveValue, kDriveValueCount> kDriveValues = {{
     {" HotKeyLock-Key", [](TDriveRecord& r) -> DriveFieldRef { return &r.HotKeyLock.Key; }},
 }};
 
+// A letter is a one-character text; a number is its decimal text.
+const std::array<TAppValue, kAppValueCount> kAppValues = {{
+    {"DriveCount", [](TAppOptions&) -> AppFieldRef { return {}; }, false},
+    {"Currently used language", [](TAppOptions& o) -> AppFieldRef { return &o.Language; }, true},
+    // The single-click pair is kept for the older versions but never read.
+    {"Single - Letter", [](TAppOptions& o) -> AppFieldRef { return &o.SingleLetter; }, false},
+    {"Single - Action", [](TAppOptions& o) -> AppFieldRef { return &o.SingleAction; }, false},
+    {"Double - Letter", [](TAppOptions& o) -> AppFieldRef { return &o.DoubleLetter; }, true},
+    {"Double - Action", [](TAppOptions& o) -> AppFieldRef { return &o.DoubleAction; }, true},
+    {"Double - Item", [](TAppOptions& o) -> AppFieldRef { return &o.DoubleItem; }, true},
+}};
+
 namespace {
 
 std::string DriveValueName(char letter, std::size_t i) {
@@ -90,14 +102,19 @@ bool LoadSettings(SettingsStore& store, TDriveTable& drives, TAppOptions& option
       LoadNumber(store, key.Get(), DriveValueName(drive.Letter, i), kDriveValues[i].Field(drive));
     }
   }
-  if (auto language = ReadTextValue(store, key.Get(), "Currently used language")) {
-    options.Language = *language;
+  for (const TAppValue& value : kAppValues) {
+    if (!value.Loaded) continue;
+    const AppFieldRef field = value.Field(options);
+    if (const auto* number = std::get_if<std::int32_t*>(&field)) {
+      LoadNumber(store, key.Get(), value.Name, *number);
+    } else if (auto text = ReadTextValue(store, key.Get(), value.Name)) {
+      if (const auto* letter = std::get_if<char*>(&field)) {
+        **letter = text->empty() ? '\0' : (*text)[0];
+      } else if (const auto* whole = std::get_if<std::string*>(&field)) {
+        **whole = *text;
+      }
+    }
   }
-  if (auto letter = ReadTextValue(store, key.Get(), "Double - Letter")) {
-    options.DoubleLetter = letter->empty() ? '\0' : (*letter)[0];
-  }
-  LoadNumber(store, key.Get(), "Double - Action", &options.DoubleAction);
-  LoadNumber(store, key.Get(), "Double - Item", &options.DoubleItem);
   return true;
 }
 
@@ -112,15 +129,20 @@ void SaveSettings(SettingsStore& store, const TDriveTable& drives, const TAppOpt
   const OpenedKey key(store, handle);
   if (!key) return;
 
-  WriteNumberValue(store, key.Get(), "DriveCount", static_cast<std::uint32_t>(drives.size()));
-  WriteTextValue(store, key.Get(), "Currently used language", options.Language);
-  WriteLetterValue(store, key.Get(), "Single - Letter", options.SingleLetter);
-  WriteTextValue(store, key.Get(), "Single - Action", std::to_string(options.SingleAction));
-  WriteLetterValue(store, key.Get(), "Double - Letter", options.DoubleLetter);
-  WriteTextValue(store, key.Get(), "Double - Action", std::to_string(options.DoubleAction));
-  WriteTextValue(store, key.Get(), "Double - Item", std::to_string(options.DoubleItem));
-
-  // The field table hands out pointers into a record; the save reads a copy.
+  // The field tables hand out pointers into a record; the save reads copies.
+  TAppOptions app = options;
+  for (const TAppValue& value : kAppValues) {
+    const AppFieldRef field = value.Field(app);
+    if (const auto* number = std::get_if<std::int32_t*>(&field)) {
+      WriteTextValue(store, key.Get(), value.Name, std::to_string(**number));
+    } else if (const auto* letter = std::get_if<char*>(&field)) {
+      WriteLetterValue(store, key.Get(), value.Name, **letter);
+    } else if (const auto* text = std::get_if<std::string*>(&field)) {
+      WriteTextValue(store, key.Get(), value.Name, **text);
+    } else {
+      WriteNumberValue(store, key.Get(), value.Name, static_cast<std::uint32_t>(drives.size()));
+    }
+  }
   for (TDriveRecord drive : drives) {
     for (std::size_t i = 0; i < kDriveValueCount; ++i) {
       const DriveFieldRef field = kDriveValues[i].Field(drive);

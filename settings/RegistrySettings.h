@@ -24,6 +24,20 @@ struct TDriveValue {
 };
 extern const std::array<TDriveValue, kDriveValueCount> kDriveValues;
 
+// A program-wide value's field: none for the drive count, which the save
+// takes from the drive table.
+using AppFieldRef = std::variant<std::monostate, std::string*, char*, std::int32_t*>;
+
+// The program-wide values, in the order they are written; the load reads
+// those marked, in the same order, after every drive's values.
+struct TAppValue {
+  const char* Name;
+  AppFieldRef (*Field)(TAppOptions&);
+  bool Loaded;
+};
+inline constexpr std::size_t kAppValueCount = 7;
+extern const std::array<TAppValue, kAppValueCount> kAppValues;
+
 // Reads the stored options into the drive table and the program-wide options.
 // A value that is missing, not a text, or not a number leaves its one field
 // as it was and the load goes on, so a new drive or a hand-edited value never

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/FrmMain.h"
+#include "language/InterfaceTexts.h"
 #include "language/Language.h"
 #include "platform/sim/SimProcess.h"
 #include "support/LanguageKeys.h"
@@ -45,7 +46,7 @@ struct Running {
 std::string MakeContent(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
   if ((data[0] & 0x01) == 0) return std::string(reinterpret_cast<const char*>(data + 1), size - 1);
-  const auto& texts = orbl::test::InterfaceTextKeys();
+  const auto& texts = orbl::kInterfaceTexts;
   const auto& captions = orbl::test::WindowCaptionKeys();
   std::string content;
   std::size_t i = 1;
@@ -57,8 +58,8 @@ std::string MakeContent(const std::uint8_t* data, std::size_t size) {
     const std::string value(reinterpret_cast<const char*>(data + i), length);
     i += length;
     const bool text = slot < texts.size();
-    const std::string section = text ? texts[slot].section : captions[slot - texts.size()].section;
-    const std::string key = text ? texts[slot].key : captions[slot - texts.size()].key;
+    const std::string section = text ? texts[slot].Section : captions[slot - texts.size()].section;
+    const std::string key = text ? texts[slot].Key : captions[slot - texts.size()].key;
     content += "[" + section + "]\r\n" + key + "=" + value + "\r\n";
   }
   return content;

@@ -33,7 +33,7 @@ std::string MakeContent(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
   const std::uint8_t form = data[0];
   if ((form & 0x01) == 0) return std::string(reinterpret_cast<const char*>(data + 1), size - 1);
-  const auto& keys = orbl::test::InterfaceTextKeys();
+  const auto& keys = orbl::kInterfaceTexts;
   std::string content = "[Main]\r\nLangNameEng=E\r\n";
   std::size_t i = 1;
   while (i + 2 <= size) {
@@ -51,8 +51,8 @@ std::string MakeContent(const std::uint8_t* data, std::size_t size) {
     std::string section = "Main";
     std::string key;
     if (slot < keys.size()) {
-      section = keys[slot].section;
-      key = keys[slot].key;
+      section = keys[slot].Section;
+      key = keys[slot].Key;
     } else {
       key = orbl::test::FileDetailKeys()[slot - keys.size()];
     }
@@ -95,17 +95,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   orbl::ReadCloseNowTexts(file, texts);
 
   // A text the file gives is its value; every other one is unchanged.
-  for (const orbl::test::TextKey& k : orbl::test::InterfaceTextKeys()) {
-    const std::optional<std::string> value = file.Find(k.section, k.key);
-    Check(texts.*k.member == (value ? *value : builtIn.*k.member));
-    Check((texts.*k.member).size() <= TIniFile::kMaxValue);
+  for (const orbl::TInterfaceText& k : orbl::kInterfaceTexts) {
+    const std::optional<std::string> value = file.Find(k.Section, k.Key);
+    Check(texts.*k.Member == (value ? *value : builtIn.*k.Member));
+    Check((texts.*k.Member).size() <= TIniFile::kMaxValue);
   }
   // Read a second time over its own texts, the file changes nothing.
   TInterfaceTexts again = texts;
   orbl::ReadInterfaceTexts(file, again);
   orbl::ReadCloseNowTexts(file, again);
-  for (const orbl::test::TextKey& k : orbl::test::InterfaceTextKeys()) {
-    Check(again.*k.member == texts.*k.member);
+  for (const orbl::TInterfaceText& k : orbl::kInterfaceTexts) {
+    Check(again.*k.Member == texts.*k.Member);
   }
 
   const orbl::TTranslatorInfo translator = orbl::ReadTranslatorInfo(file);

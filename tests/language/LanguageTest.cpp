@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "language/InterfaceTexts.h"
 #include "platform/Files.h"
-#include "support/LanguageKeys.h"
 
 namespace orbl {
 namespace {
@@ -101,7 +101,7 @@ TEST(LanguageFiles, AreFoundInTheOrderTheFolderListsThem) {
 
 std::vector<std::string> Values(const TInterfaceTexts& texts) {
   std::vector<std::string> values;
-  for (const test::TextKey& k : test::InterfaceTextKeys()) values.push_back(texts.*k.member);
+  for (const TInterfaceText& k : kInterfaceTexts) values.push_back(texts.*k.Member);
   return values;
 }
 
@@ -111,15 +111,15 @@ TEST(InterfaceTexts, EachIsReadFromItsOwnSectionAndKey) {
   // One header per section: of two sections of a name only the first counts.
   std::string content;
   std::string section;
-  for (const test::TextKey& k : test::InterfaceTextKeys()) {
-    if (section != k.section) content += "[" + (section = k.section) + "]\n";
-    content += std::string(k.key) + "=" + k.section + "/" + k.key + "\n";
+  for (const TInterfaceText& k : kInterfaceTexts) {
+    if (section != k.Section) content += "[" + (section = k.Section) + "]\n";
+    content += std::string(k.Key) + "=" + k.Section + "/" + k.Key + "\n";
   }
   TInterfaceTexts texts;
   ReadInterfaceTexts(TIniFile(content), texts);
   ReadCloseNowTexts(TIniFile(content), texts);
-  for (const test::TextKey& k : test::InterfaceTextKeys()) {
-    EXPECT_EQ(texts.*k.member, std::string(k.section) + "/" + k.key);
+  for (const TInterfaceText& k : kInterfaceTexts) {
+    EXPECT_EQ(texts.*k.Member, std::string(k.Section) + "/" + k.Key);
   }
 }
 
@@ -133,9 +133,8 @@ TEST(InterfaceTexts, AKeyTheFileLacksKeepsItsText) {
   const TIniFile locked("[Messages]\nMsg_Locked=Verrouill\xE9\n");
   ReadInterfaceTexts(locked, texts);
   ReadCloseNowTexts(locked, texts);
-  const auto& keys = test::InterfaceTextKeys();
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (std::string(keys[i].key) == "Msg_Locked") expected[i] = "Verrouill\xE9";
+  for (std::size_t i = 0; i < kInterfaceTexts.size(); ++i) {
+    if (kInterfaceTexts[i].Member == &TInterfaceTexts::Msg_Locked) expected[i] = "Verrouill\xE9";
   }
   EXPECT_EQ(Values(texts), expected);
 

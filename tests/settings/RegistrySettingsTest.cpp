@@ -72,10 +72,24 @@ DriveOptions StoredOptionsOf(const TDriveRecord& r) {
   };
 }
 
-// What the drive scan gives a new record before anything is loaded.
+// The older version's per-drive values of one drive, with the letter taken off.
+std::vector<test::StoredEntry> DriveEntries(char letter) {
+  std::vector<test::StoredEntry> entries;
+  for (test::StoredEntry entry : test::OlderVersionSettings()) {
+    if (entry.name.size() < 2 || entry.name[0] != letter || entry.name[1] != ' ') continue;
+    entry.name.erase(0, 1);
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+// What the drive scan gives a new record before anything is loaded: the
+// stored drive D of the older version.
 DriveOptions NewDriveOptions() {
   DriveOptions options;
-  for (const test::PerDriveName& row : test::kPerDriveNames) options[row.field] = row.byDefault;
+  for (const test::StoredEntry& entry : DriveEntries('D')) {
+    options[entry.field] = std::stoi(entry.text);
+  }
   return options;
 }
 
@@ -90,17 +104,38 @@ class RegistrySettings : public ::testing::Test {
   StoredValue Raw(const std::string& name) { return world.Value(kStoredKeyPath, name).value(); }
 };
 
-TEST_F(RegistrySettings, SaveWritesTheStoredLayoutNameForNameInOrder) {
+// The older version's key loads and is saved back as it was, name for name,
+// in order, with its types and texts: a new drive D's values are what the
+// scan gives, and every changed value of F and the double-click pair survive.
+TEST_F(RegistrySettings, AnOlderVersionsKeyLoadsAndIsSavedBackAsItWas) {
+  const std::vector<test::StoredEntry> older = test::OlderVersionSettings();
+  std::vector<std::string> expected;
+  for (const test::StoredEntry& entry : older) {
+    if (entry.type == "REG_DWORD") {
+      world.SetNumber(kStoredKeyPath, entry.name,
+                      static_cast<std::uint32_t>(std::stoul(entry.text)));
+    } else {
+      world.SetText(kStoredKeyPath, entry.name, entry.text);
+    }
+    expected.push_back(entry.name + " " + entry.type + " " + entry.text);
+  }
+  ASSERT_TRUE(LoadSettings(store, drives, options));
+  world.FindKey(kStoredKeyPath)->values.clear();
+  world.FindKey(kStoredKeyPath)->order.clear();
   SaveSettings(store, drives, options);
 
   const sim::SimRegistryKey* key = world.FindKey(kStoredKeyPath);
-  ASSERT_NE(key, nullptr);
-  std::vector<std::string> stored, expected;
+  std::vector<std::string> stored;
   for (const std::string& name : key->order) {
-    stored.push_back(name + " " + RegistryTypeName(key->values.at(name).type));
-  }
-  for (const std::string& name : test::LayoutNames()) {
-    expected.push_back(name + (name == "DriveCount" ? " REG_DWORD" : " REG_SZ"));
+    const StoredValue& value = key->values.at(name);
+    std::uint32_t number = 0;
+    for (std::size_t i = value.data.size(); value.type == ValueType::Number && i-- > 0;) {
+      number = number << 8 | std::to_integer<std::uint32_t>(value.data[i]);
+    }
+    const std::string text = value.type == ValueType::Number
+                                 ? std::to_string(number)
+                                 : world.Text(kStoredKeyPath, name).value();
+    stored.push_back(name + " " + RegistryTypeName(value.type) + " " + text);
   }
   EXPECT_EQ(stored, expected);
 }
@@ -144,30 +179,34 @@ TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndIsSavedFromIt) {
   const DriveOptions defaults = NewDriveOptions();
   ASSERT_EQ(defaults.size(), StoredOptionsOf(drives[0]).size());
 
-  for (const test::PerDriveName& row : test::kPerDriveNames) {
-    SCOPED_TRACE(row.suffix);
-    ASSERT_NE(row.byDefault, row.planted);
+  const std::vector<test::StoredEntry> byDefault = DriveEntries('D');
+  const std::vector<test::StoredEntry> changed = DriveEntries('F');
+  ASSERT_EQ(byDefault.size(), changed.size());
+  for (std::size_t i = 0; i < changed.size(); ++i) {
+    const test::StoredEntry& row = changed[i];
+    SCOPED_TRACE(row.name);
+    ASSERT_NE(row.text, byDefault[i].text);
     // Both drives hold the defaults under every name, then F's one value differs.
     for (const std::string letter : {"D", "F"}) {
-      for (const test::PerDriveName& other : test::kPerDriveNames) {
-        world.SetText(kStoredKeyPath, letter + other.suffix, std::to_string(other.byDefault));
+      for (const test::StoredEntry& other : byDefault) {
+        world.SetText(kStoredKeyPath, letter + other.name, other.text);
       }
     }
-    world.SetText(kStoredKeyPath, std::string("F") + row.suffix, std::to_string(row.planted));
+    world.SetText(kStoredKeyPath, "F" + row.name, row.text);
 
     TDriveTable loaded = {NewDriveRecord('D'), NewDriveRecord('F')};
     ASSERT_TRUE(LoadSettings(store, loaded, options));
     DriveOptions expected = defaults;
-    expected.at(row.field) = row.planted;
+    expected.at(row.field) = std::stoi(row.text);
     EXPECT_EQ(StoredOptionsOf(loaded[1]), expected);
     EXPECT_EQ(StoredOptionsOf(loaded[0]), defaults);
 
     world.FindKey(kStoredKeyPath)->values.clear();
     SaveSettings(store, loaded, options);
-    for (const test::PerDriveName& other : test::kPerDriveNames) {
-      EXPECT_EQ(world.Text(kStoredKeyPath, std::string("F") + other.suffix),
+    for (const test::StoredEntry& other : byDefault) {
+      EXPECT_EQ(world.Text(kStoredKeyPath, "F" + other.name),
                 std::to_string(expected.at(other.field)))
-          << other.suffix;
+          << other.name;
     }
   }
 }

@@ -1,56 +1,12 @@
-// Every key a language file can hold, with the built-in text it replaces,
-// written out here once more and apart from the program's reads, so that a
-// misspelt key or section on either side shows.
+// The keys of a language file that the program's table of interface texts
+// does not hold: the windows' captions with the texts the windows are built
+// with, and the file's own details.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "language/InterfaceTexts.h"
-
 namespace orbl::test {
-
-// The texts of the program-wide table.
-struct TextKey {
-  const char* section;
-  const char* key;
-  std::string TInterfaceTexts::*member;
-};
-
-inline const std::vector<TextKey>& InterfaceTextKeys() {
-  using T = TInterfaceTexts;
-  static const std::vector<TextKey> keys = {
-      {"Main", "HelpFile", &T::HelpFile},
-      {"Messages", "MSG_DiskInDriveOnSystemShutdown", &T::MSG_DiskInDriveOnSystemShutdown},
-      {"Messages", "Common_Options", &T::Common_Options},
-      {"Messages", "MSG_CantLock", &T::MSG_CantLock},
-      {"Messages", "MSG_CantUnLock", &T::MSG_CantUnLock},
-      {"Messages", "Msg_Locked", &T::Msg_Locked},
-      {"Messages", "Msg_Unlocked", &T::Msg_Unlocked},
-      {"Messages", "Act_OpenCloseDrive", &T::Act_OpenCloseDrive},
-      {"Messages", "Act_LockUnlockDrive", &T::Act_LockUnlockDrive},
-      {"Messages", "Act_OpenCloseAllDrives", &T::Act_OpenCloseAllDrives},
-      {"Messages", "Act_LockUnlockAllDrives", &T::Act_LockUnlockAllDrives},
-      {"Messages", "Act_ShowOptions", &T::Act_ShowOptions},
-      {"Messages", "Act_None", &T::Act_None},
-      {"Messages", "Msg_CantHotkeyExists", &T::Msg_CantHotkeyExists},
-      {"Keys", "Space_Key", &T::Space_Key},
-      {"Keys", "Enter_Key", &T::Enter_Key},
-      {"Keys", "BackSpace_Key", &T::BackSpace_Key},
-      {"Keys", "Insert_Key", &T::Insert_Key},
-      {"Keys", "Home_Key", &T::Home_Key},
-      {"Keys", "Delete_Key", &T::Delete_Key},
-      {"Keys", "Esc_Key", &T::Esc_Key},
-      {"Keys", "End_Key", &T::End_Key},
-      {"Keys", "Ctrl_Key", &T::Ctrl_Key},
-      {"Keys", "Alt_Key", &T::Alt_Key},
-      {"Keys", "Shift_Key", &T::Shift_Key},
-      {"Keys", "Win_Key", &T::Win_Key},
-      {"Keys", "Key_None", &T::Key_None},
-      {"CloseImmediatelyWindow", "Msg_Drive", &T::Msg_Drive},
-  };
-  return keys;
-}
 
 // The captions of the windows, with the texts the windows are built with.
 // Interval names two labels, "Interval (seconds):" shown and "Interval:"
