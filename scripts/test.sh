@@ -8,6 +8,11 @@ cd "$(dirname "$0")/.."
 
 scripts/setup-host.sh
 
+# The tests' size against the product's, shown on every run; not yet a reason
+# to fail it.
+echo "== lines"
+scripts/count-lines.sh
+
 echo "== format check"
 git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
