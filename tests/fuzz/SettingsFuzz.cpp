@@ -1,19 +1,35 @@
 // Stored values are outside input: another tool or a hand edit may leave any
 // bytes of any type under any of our names. The load must neither crash nor
 // read past a value, and a number it accepts must read back the same.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "drives/DriveTools.h"
-#include "platform/sim/SimProcess.h"
+#include "fuzz/Fuzz.h"
+#include "platform/sim/SimSettings.h"
 #include "settings/NumberText.h"
 #include "settings/RegistrySettings.h"
+
+namespace {
 
 using orbl::platform::StoredValue;
 using orbl::platform::ValueType;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+// The simulated registry and the settings store over it, made once: an input
+// only replaces the values under the program's key. No process runs; the load
+// is called as the program's start calls it.
+struct Store {
+  orbl::sim::SimWorld world;
+  orbl::sim::SimProcessState process{world, {}};
+  orbl::sim::SimSettings settings{process};
+};
+
+}  // namespace
+
+int orbl::fuzz::StoredValues(const std::uint8_t* data, std::size_t size) {
   // The whole input as one text: a number accepted must print back to itself.
   const std::string_view whole(reinterpret_cast<const char*>(data), size);
   if (auto number = orbl::TextToInt(whole)) {
@@ -21,8 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The input as a series of values: [name index][type][length][bytes...].
-  orbl::sim::SimWorld world;
-  orbl::sim::SimProcess process(world);
+  static auto* store = new Store();  // lives as long as the fuzzing
+  auto& key = store->world.MakeKey(orbl::kSettingsKey);
+  key.values.clear();
   orbl::TDriveTable drives = {orbl::NewDriveRecord('D'), orbl::NewDriveRecord('E')};
   const char* const programWide[] = {"Currently used language", "Double - Letter",
                                      "Double - Action", "Double - Item"};
@@ -42,10 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       name = programWide[which - 2 * orbl::kDriveValueCount];
     }
-    auto& key = world.MakeKey(orbl::kSettingsKey);
     key.values[name] = std::move(value);
   }
   orbl::TAppOptions options;
-  orbl::LoadSettings(process.Platform().settings, drives, options);
+  orbl::LoadSettings(store->settings, drives, options);
+  // Every key the load opened is closed again.
+  if (!store->process.openKeys.empty()) std::abort();
   return 0;
 }
