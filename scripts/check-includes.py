@@ -20,6 +20,10 @@ Outside platform/ and tests/, no code catches every exception: the simulation
 ends a process by throwing through the program, and a catch-all would swallow
 that end.
 
+No source file of the product (the layers' folders, the backends included)
+is longer than 600 lines: past that, a file holds more than one thing and
+should be split where its parts meet.
+
 Prints every offending line as file:line: text and exits 1 if there is one.
 Usage: scripts/check-includes.py [files...]   (default: every C++ file in git,
 untracked ones included)
@@ -57,6 +61,7 @@ STD_HEADERS = frozenset("""
 
 # Rank of each layer; a folder may include its own and those of lower rank.
 LAYERS = {"platform": 0, "language": 1, "settings": 1, "drives": 2, "ui": 3, "app": 4}
+MAX_PRODUCT_LINES = 600
 CATCH_ALL = re.compile(r"\bcatch\s*\(\s*\.\.\.\s*\)")
 
 
@@ -110,6 +115,7 @@ def check(root, rel_file):
     in_tests = rel_file.startswith("tests/")
     problems = []
     with open(os.path.join(root, rel_file), encoding="utf-8", errors="replace") as f:
+        number = 0
         for number, line in enumerate(f, 1):
             if not rel_file.startswith(("platform/", "tests/")) and CATCH_ALL.search(line):
                 problems.append(f"{rel_file}:{number}: {line.strip()}    (a catch-all outside "
@@ -134,6 +140,9 @@ def check(root, rel_file):
                 # #include MACRO: nothing to check against, so not allowed.
                 why = "include of a macro"
             problems.append(f"{rel_file}:{number}: {line.strip()}    ({why})")
+    if rel_file.split("/", 1)[0] in LAYERS and number > MAX_PRODUCT_LINES:
+        problems.append(f"{rel_file}:{number}: {number} lines    (a product file has at most "
+                        f"{MAX_PRODUCT_LINES}: split it where its parts meet)")
     return problems
 
 
@@ -150,7 +159,8 @@ def main():
         print(p)
     if problems:
         print(f"{len(problems)} problem(s): OS and toolkit headers belong in "
-              f"{', '.join(NATIVE_DIRS)}; includes follow the layers", file=sys.stderr)
+              f"{', '.join(NATIVE_DIRS)}; includes follow the layers; product files stay "
+              f"within {MAX_PRODUCT_LINES} lines", file=sys.stderr)
         return 1
     return 0
 

@@ -79,7 +79,7 @@ std::optional<platform::StoredValue> SimWorld::Value(const std::string& path,
   SimRegistryKey* key = FindKey(path);
   if (!key) return std::nullopt;
   for (auto& [stored, value] : key->values) {
-    if (AsciiLower(stored) == AsciiLower(name)) return value;
+    if (EqualsIgnoringAsciiCase(stored, name)) return value;
   }
   return std::nullopt;
 }

@@ -1,7 +1,8 @@
 // Windows, controls, timers, message boxes and the message loops on Win32:
-// one object for the program, implemented in two files. Win32WindowSystem.cpp
+// one object for the program, implemented in three files. Win32WindowSystem.cpp
 // has the windows, their procedure, timers, boxes and loops; Win32Controls.cpp
-// has the child controls.
+// makes the child controls real and places them; Win32ControlState.cpp has
+// their state and the messages sent on their behalf.
 #pragma once
 
 #include <cstdint>
@@ -158,13 +159,15 @@ class Win32WindowSystem final : public platform::WindowSystem {
   // ours, made when the first of them starts.
   HWND TimerWindow();
 
-  // Win32Controls.cpp
+  // Win32ControlState.cpp
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
   // A message a window receives on behalf of one of its controls; returns
   // true with `result` set when it was one.
   bool HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool HandleCommand(WPARAM wParam, LPARAM lParam);
+
+  // Win32Controls.cpp
   void RealiseWindow(Window& window);
   bool RealiseControl(Window& window, Control& control);
   static void KeepGroupBoxesUnder(const Window& window, HWND child);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/FrmMain.h"
+#include "fuzz/Fuzz.h"
 #include "language/InterfaceTexts.h"
 #include "language/Language.h"
 #include "platform/sim/SimProcess.h"
@@ -67,7 +68,7 @@ std::string MakeContent(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int orbl::fuzz::ApplyLanguage(const std::uint8_t* data, std::size_t size) {
   static auto* running = new Running();  // lives as long as the fuzzing
   running->world.files[running->languageFile] = MakeContent(data, size);
   const std::size_t doubleEntries = running->frmMain->ActionLists.Double.size();

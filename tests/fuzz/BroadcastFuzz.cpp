@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/DeviceBroadcast.h"
+#include "fuzz/Fuzz.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::uint64_t Take(const std::uint8_t*& data, std::size_t& size, std::size_t byt
 
 // Input: [choice][code: 4][wParam: 8] then the broadcast's bytes. The choice
 // byte mostly keeps the code and wParam of a removal, so that the bytes are read.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int orbl::fuzz::Broadcast(const std::uint8_t* data, std::size_t size) {
   const auto choice = static_cast<std::uint8_t>(Take(data, size, 1));
   auto code = static_cast<std::uint32_t>(Take(data, size, 4));
   std::uint64_t wParam = Take(data, size, 8);
