@@ -14,12 +14,26 @@ namespace orbl {
 namespace {
 
 // Clears ShowLockMessages around the inner lock or unlock of a composite
-// action: its beep follows the drive's option, its box never shows.
+// action: its beep follows the drive's option, its box never shows. The flag
+// gets back the value it had, however the step ends.
+class TSilentLocks {
+ public:
+  explicit TSilentLocks(TProgramState& state) : state_(state), was_(state.ShowLockMessages) {
+    state_.ShowLockMessages = false;
+  }
+  ~TSilentLocks() { state_.ShowLockMessages = was_; }
+  TSilentLocks(const TSilentLocks&) = delete;
+  TSilentLocks& operator=(const TSilentLocks&) = delete;
+
+ private:
+  TProgramState& state_;
+  bool was_;
+};
+
 template <typename Step>
 void Silently(TProgramState& state, Step&& step) {
-  state.ShowLockMessages = false;
+  const TSilentLocks silent(state);
   step();
-  state.ShowLockMessages = true;
 }
 
 }  // namespace
