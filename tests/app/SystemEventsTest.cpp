@@ -374,8 +374,15 @@ TEST_F(SystemEvents, PowerBroadcastsRunTheSleepAndResumeStepsAsTheStateSays) {
 TEST_F(SystemEvents, AResumeDuringTheSleepWarningFindsTheProgramAsleep) {
   Start({'D'});
   Drive('D').WarnAboutDiscWhenGoingToSleepMode = true;
+  Drive('D').LockWhenGoingToSleepMode = true;
+  Drive('D').ShowMessagesWhenLockingUnlocking = true;
   world.Drive('D').discInside = true;
   Send(msg::kPowerBroadcast, msg::kPbtApmSuspend);
+  // Asleep already while the sleep lock's box, the first, is up.
+  ASSERT_EQ(program.OpenBoxes().size(), 1u);
+  EXPECT_EQ(program.OpenBoxes().back().text, "Locked!");
+  EXPECT_TRUE(State().Asleep);
+  program.AnswerBox();
   ASSERT_EQ(program.OpenBoxes().size(), 1u);
   EXPECT_EQ(program.OpenBoxes().back().text, "Found disk in drive (D)");
   EXPECT_TRUE(State().Asleep);
