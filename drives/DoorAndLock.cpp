@@ -203,18 +203,20 @@ void TDriveControl::SendUnlock(int index) {
 
 void TDriveControl::TakeOverHeldLocks() {
   if (!platform_.removalLock.CountsRequests()) return;
-  std::string letters;
-  for (const TDriveRecord& drive : driveTable_) letters.push_back(UpperLetter(drive.Letter));
-  heldLocks_ = LoadHeldLocks(platform_.settings, CurrentBoot(platform_.clock), letters);
+  heldLocks_ = LoadHeldLocks(platform_.settings, CurrentBoot(platform_.clock), TableLetters());
   StoreHeldLocks();
 }
 
 // A lock that is a switch owes one allow whatever was sent: nothing to keep.
 void TDriveControl::StoreHeldLocks() {
   if (!platform_.removalLock.CountsRequests()) return;
+  SaveHeldLocks(platform_.settings, CurrentBoot(platform_.clock), TableLetters(), heldLocks_);
+}
+
+std::string TDriveControl::TableLetters() const {
   std::string letters;
-  for (const TDriveRecord& drive : driveTable_) letters.push_back(UpperLetter(drive.Letter));
-  SaveHeldLocks(platform_.settings, CurrentBoot(platform_.clock), letters, heldLocks_);
+  for (const TDriveRecord& drive : driveTable_) letters.push_back(drive.Letter);
+  return letters;
 }
 
 // No owner: the box must show even while every window of ours is hidden; to

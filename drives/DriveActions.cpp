@@ -55,7 +55,7 @@ void TDriveControl::OpenWithFollowUps(int index, char letter) {
   OpenDoor(letter);
   // Only the opened drive is closed again, after its own interval; another
   // drive's door is no business of this action.
-  if (drive.AutoCloseAfterInterval) ArmAutoClose(index);
+  if (drive.AutoCloseAfterInterval) ArmAutoClose(drive);
   drive.DoorOpen = true;
 }
 
@@ -181,24 +181,20 @@ void TDriveControl::ProbeDoorDevices() {
 // --- the timers ----------------------------------------------------------------
 
 void TDriveControl::StartAutoClose() {
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) {
-    ArmAutoClose(static_cast<int>(i));
-  }
+  for (const TDriveRecord& drive : driveTable_) SetAutoCloseDue(drive);
+  RunAutoCloseTimerToNextDue();
+}
+
+void TDriveControl::ArmAutoClose(const TDriveRecord& drive) {
+  SetAutoCloseDue(drive);
+  RunAutoCloseTimerToNextDue();
 }
 
 // A second eject 13 s after the first must get its full interval, not the
 // 2 s the first one had left.
-void TDriveControl::ArmAutoClose(int index) {
-  const TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+void TDriveControl::SetAutoCloseDue(const TDriveRecord& drive) {
   autoCloseDue_[UpperLetter(drive.Letter)] =
       platform_.clock.UptimeMs() + IntervalMs(drive.AutocloseInterval);
-  RunAutoCloseTimerToNextDue();
-}
-
-std::optional<std::uint64_t> TDriveControl::AutoCloseDue(char letter) const {
-  const auto it = autoCloseDue_.find(UpperLetter(letter));
-  if (it == autoCloseDue_.end()) return std::nullopt;
-  return it->second;
 }
 
 void TDriveControl::RunAutoCloseTimerToNextDue() {

@@ -10,7 +10,6 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -118,8 +117,6 @@ class TDriveControl {
   void StartAutoClose();
   void AutoCloseTimerTick();
   void PeriodicCloseTimerTick();
-  // The uptime (ms) at which the drive's automatic close is due, if pending.
-  std::optional<std::uint64_t> AutoCloseDue(char letter) const;
 
  private:
   void SendDoor(char letter, bool open);
@@ -131,10 +128,12 @@ class TDriveControl {
   void SendUnlock(int index);
   void ShowLockBox(const std::string& text, std::uint32_t icon);
   // Sets the drive's due time to its interval from now, restarting a
-  // pending one from zero.
-  void ArmAutoClose(int index);
+  // pending one from zero; ArmAutoClose also sets the timer for it.
+  void SetAutoCloseDue(const TDriveRecord& drive);
+  void ArmAutoClose(const TDriveRecord& drive);
   void RunAutoCloseTimerToNextDue();
   void StoreHeldLocks();
+  std::string TableLetters() const;
   void Beeps(std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> tones);
   int IndexOfCaption(const std::string& caption) const;
 
