@@ -1,0 +1,435 @@
+// Runs every scenario in tests/scenarios/*.txt on the simulated computer: the
+// program started through its entry as a user starts it, driven through the
+// platform's inputs and judged by what the outside world saw. The format is
+// described in docs/scenarios.md.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/Orbl3.h"
+#include "platform/sim/SimProcess.h"
+#include "settings/RegistrySettings.h"
+#include "support/VolumeBroadcast.h"
+
+namespace orbl::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DriveType;
+
+struct Line {
+  int number = 0;
+  std::string verb;
+  std::string rest;  // everything after the verb and one blank
+};
+
+struct Scenario {
+  std::string file;
+  std::string title;
+  std::vector<Line> lines;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::vector<Scenario> ReadScenarios(const fs::path& path) {
+  std::vector<Scenario> scenarios;
+  std::istringstream in(ReadFile(path));
+  std::string text;
+  for (int number = 1; std::getline(in, text); ++number) {
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (text.empty() || text[0] == '#') continue;
+    if (text.rfind("== ", 0) == 0) {
+      scenarios.push_back({path.stem().string(), text.substr(3), {}});
+      continue;
+    }
+    if (scenarios.empty()) throw std::runtime_error(path.string() + ": a line before any '=='");
+    const std::size_t blank = text.find(' ');
+    scenarios.back().lines.push_back(
+        {number, text.substr(0, blank), blank == std::string::npos ? "" : text.substr(blank + 1)});
+  }
+  return scenarios;
+}
+
+// Words of a line: blank-separated, or "quoted" with \" and \n inside.
+std::vector<std::string> Words(const std::string& rest) {
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < rest.size();) {
+    if (rest[i] == ' ') {
+      ++i;
+      continue;
+    }
+    std::string word;
+    if (rest[i] == '"') {
+      for (++i; i < rest.size() && rest[i] != '"'; ++i) {
+        if (rest[i] == '\\' && i + 1 < rest.size()) {
+          ++i;
+          word += rest[i] == 'n' ? '\n' : rest[i];
+        } else {
+          word += rest[i];
+        }
+      }
+      ++i;
+    } else {
+      for (; i < rest.size() && rest[i] != ' '; ++i) word += rest[i];
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+std::vector<std::string> MenuPath(const std::string& rest) {
+  std::vector<std::string> path;
+  std::size_t from = 0;
+  for (std::size_t at; (at = rest.find(" > ", from)) != std::string::npos; from = at + 3) {
+    path.push_back(rest.substr(from, at - from));
+  }
+  path.push_back(rest.substr(from));
+  return path;
+}
+
+std::uint64_t Milliseconds(const std::string& text) {
+  const bool ms = text.size() > 2 && text.substr(text.size() - 2) == "ms";
+  const double number = std::stod(text.substr(0, text.size() - (ms ? 2 : 1)));
+  return static_cast<std::uint64_t>(number * (ms ? 1 : 1000) + 0.5);
+}
+
+bool IsNumber(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return c >= '0' && c <= '9';
+  });
+}
+
+std::string IconName(std::uint32_t flags) {
+  switch (flags & 0xF0) {
+    case 0x10: return "error";
+    case 0x20: return "question";
+    case 0x30: return "warning";
+    case 0x40: return "info";
+    default: return "none";
+  }
+}
+
+int AnswerId(const std::string& name) {
+  const std::pair<const char*, int> answers[] = {{"OK", 1},     {"Cancel", 2}, {"Abort", 3},
+                                                 {"Retry", 4},  {"Ignore", 5}, {"Yes", 6},
+                                                 {"No", 7}};
+  for (auto [text, id] : answers) {
+    if (name == text) return id;
+  }
+  throw std::runtime_error("no such answer: " + name);
+}
+
+// "Ctrl+Alt+D" as RegisterHotKey counts it.
+std::pair<std::uint32_t, std::uint32_t> HotKey(const std::string& text) {
+  std::uint32_t modifiers = 0;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find('+', from)) != std::string::npos; from = at + 1) {
+    const std::string name = text.substr(from, at - from);
+    if (name == "Alt") modifiers |= platform::mod::kAlt;
+    else if (name == "Ctrl") modifiers |= platform::mod::kControl;
+    else if (name == "Shift") modifiers |= platform::mod::kShift;
+    else if (name == "Win") modifiers |= 8;
+    else throw std::runtime_error("no such modifier: " + name);
+  }
+  const std::string key = text.substr(from);
+  if (key.size() == 1) return {modifiers, static_cast<std::uint32_t>(key[0])};
+  if (key[0] == 'F') return {modifiers, 0x70 + static_cast<std::uint32_t>(std::stoi(key.substr(1))) - 1};
+  throw std::runtime_error("no such key: " + key);
+}
+
+class Runner {
+ public:
+  explicit Runner(const Scenario& scenario) : scenario_(scenario) {}
+
+  void Go() {
+    for (const Line& line : scenario_.lines) {
+      SCOPED_TRACE(scenario_.file + ".txt:" + std::to_string(line.number) + ": " + line.verb +
+                   " " + line.rest);
+      Do(line);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+
+  ~Runner() {
+    for (auto& program : programs_) program->Kill();
+  }
+
+ private:
+  void Do(const Line& line) {
+    const std::string& v = line.verb;
+    const std::vector<std::string> w = Words(line.rest);
+    // The computer.
+    if (v == "tags") return;
+    if (v == "drives") {
+      drives_ = w;
+    } else if (v == "set") {
+      Set(kSettingsKey, w.at(0), w.at(1));
+    } else if (v == "set-in") {
+      Set(w.at(0), w.at(1), w.at(2));
+    } else if (v == "disc") {
+      Computer().Drive(w.at(0)[0]).discInside = true;
+    } else if (v == "fault") {
+      sim::SimDrive& drive = Computer().Drive(w.at(0)[0]);
+      const std::string& what = w.at(1);
+      if (what == "lock") drive.lockRefused = true;
+      else if (what == "door") drive.doorRefused = true;
+      else if (what == "device") drive.deviceUnopenable = true;
+      else if (what == "audio") drive.noDoorDevice = true;
+      else FAIL() << "no such fault: " << what;
+    } else if (v == "file") {
+      Computer().files[w.at(0)] = w.at(1);
+    // Inputs.
+    } else if (v == "start") {
+      Start(w);
+    } else if (v == "menu") {
+      Program().TrayRightClick();
+      Program().ChooseMenuItem(MenuPath(line.rest));
+    } else if (v == "double-click") {
+      Program().TrayDoubleClick();
+    } else if (v == "hotkey") {
+      const auto [modifiers, key] = HotKey(line.rest);
+      EXPECT_TRUE(Computer().PressHotKey(modifiers, key)) << "nobody holds " << line.rest;
+    } else if (v == "removal") {
+      std::uint32_t mask = 0;
+      for (const std::string& letter : w) mask |= UnitBit(letter[0]);
+      Program().Send(OptionsWindow(), platform::msg::kDeviceChange,
+                     platform::msg::kDbtDeviceRemoveComplete, VolumeBroadcast(20, 2, mask));
+    } else if (v == "eject-button") {
+      Computer().PressEjectButton(w.at(0)[0]);
+    } else if (v == "insert") {
+      Computer().InsertDisc(w.at(0)[0]);
+    } else if (v == "take-out") {
+      Computer().RemoveDisc(w.at(0)[0]);
+    } else if (v == "shutdown") {
+      Program().Send(OptionsWindow(), platform::msg::kQueryEndSession, 0);
+    } else if (v == "power") {
+      Program().Send(OptionsWindow(), platform::msg::kPowerBroadcast, PowerEvent(line.rest));
+    } else if (v == "answer") {
+      ASSERT_FALSE(Program().OpenBoxes().empty()) << "no box is open";
+      Program().AnswerBox(AnswerId(line.rest));
+    } else if (v == "click") {
+      Click(line.rest);
+    } else if (v == "close") {
+      Program().Post(Program().WindowTitled("Orbelle")->handle, platform::msg::kClose);
+    } else if (v == "wait") {
+      Computer().Advance(Milliseconds(line.rest));
+    } else if (v == "kill") {
+      Program().Kill();
+    } else if (v == "reboot") {
+      for (auto& program : programs_) program->Kill();
+      Computer().Reboot();
+    // Outputs.
+    } else if (v == "log") {
+      ExpectLog(line.rest);
+    } else if (v == "nolog") {
+      for (std::size_t i = cursor_; i < Computer().log.size(); ++i) {
+        EXPECT_EQ(Computer().log[i].find(line.rest), std::string::npos) << Computer().log[i];
+      }
+    } else if (v == "box") {
+      ExpectBox(w);
+    } else if (v == "nobox") {
+      EXPECT_TRUE(Program().OpenBoxes().empty()) << "open: " << Program().OpenBoxes().back().text;
+    } else if (v == "stored") {
+      ExpectStored(kSettingsKey, w.at(0), w.at(1));
+    } else if (v == "stored-in") {
+      ExpectStored(w.at(0), w.at(1), w.at(2));
+    } else if (v == "beeps") {
+      std::string heard;
+      for (auto [hz, ms] : Computer().beeps) {
+        heard += (heard.empty() ? "" : " ") + std::to_string(hz) + "/" + std::to_string(ms);
+      }
+      Computer().beeps.clear();
+      EXPECT_EQ(heard, line.rest);
+    } else if (v == "tray") {
+      const sim::SimTrayIcon* icon = Newest().TrayIcon();
+      if (line.rest == "none") {
+        EXPECT_TRUE(icon == nullptr) << "an icon: " << icon->tip;
+      } else {
+        ASSERT_TRUE(icon != nullptr) << "no tray icon";
+        EXPECT_EQ(icon->tip, w.at(0));
+      }
+    } else if (v == "exit") {
+      EXPECT_EQ(Newest().ExitCode(), std::stoi(line.rest));
+    } else if (v == "running") {
+      EXPECT_TRUE(Newest().Running());
+    } else {
+      FAIL() << "no such verb: " << v;
+    }
+  }
+
+  sim::SimWorld& Computer() {
+    if (!world_) {
+      world_ = std::make_unique<sim::SimWorld>();
+      world_->AddDrive('C', DriveType::Fixed);
+      ShipFiles(*world_);
+    }
+    return *world_;
+  }
+
+  // The program folder as the installer leaves it.
+  static void ShipFiles(sim::SimWorld& world) {
+    static const std::vector<std::pair<std::string, std::string>> files = [] {
+      std::vector<std::pair<std::string, std::string>> list;
+      for (const auto& entry : fs::directory_iterator(ORBL_LANGUAGE_DIR)) {
+        list.emplace_back("C:\\Program Files\\Orbelle\\Language\\" +
+                              entry.path().filename().string(),
+                          ReadFile(entry.path()));
+      }
+      return list;
+    }();
+    for (const auto& [path, bytes] : files) world.files[path] = bytes;
+  }
+
+  void Set(const std::string& key, const std::string& name, const std::string& value) {
+    if (IsNumber(value)) Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
+    else Computer().SetText(key, name, value);
+  }
+
+  void Start(const std::vector<std::string>& arguments) {
+    sim::SimWorld& world = Computer();
+    if (!started_) {
+      for (const std::string& letter : drives_) world.AddDrive(letter[0], DriveType::CdRom);
+      started_ = true;
+    }
+    sim::SimProcess::Options options;
+    options.arguments = arguments;
+    programs_.push_back(std::make_unique<sim::SimProcess>(world, options));
+    programs_.back()->Start([](platform::Platform& p) { RunProgram(p); });
+  }
+
+  // The newest program still running, else the newest.
+  sim::SimProcess& Program() {
+    for (auto it = programs_.rbegin(); it != programs_.rend(); ++it) {
+      if ((*it)->Running()) return **it;
+    }
+    return Newest();
+  }
+  sim::SimProcess& Newest() {
+    if (programs_.empty()) throw std::runtime_error("the program was never started");
+    return *programs_.back();
+  }
+  platform::WindowHandle OptionsWindow() { return Program().WindowTitled("Orbelle 3")->handle; }
+
+  static std::uint64_t PowerEvent(const std::string& name) {
+    if (name == "suspend") return platform::msg::kPbtApmSuspend;
+    if (name == "query-suspend") return platform::msg::kPbtApmQuerySuspend;
+    if (name == "resume") return platform::msg::kPbtApmResumeSuspend;
+    if (name == "resume-automatic") return platform::msg::kPbtApmResumeAutomatic;
+    if (name == "resume-critical") return platform::msg::kPbtApmResumeCritical;
+    throw std::runtime_error("no such power event: " + name);
+  }
+
+  void Click(const std::string& text) {
+    const std::vector<const sim::SimWindow*> windows = Program().Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if (!(*it)->visible) continue;
+      if (const sim::SimControl* control = Program().FindControl((*it)->handle, text)) {
+        Program().ClickControl(control->handle);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no control captioned \"" << text << "\" in a shown window";
+  }
+
+  void ExpectLog(const std::string& wanted) {
+    const bool prefix = !wanted.empty() && wanted.back() == '*';
+    const std::string text = prefix ? wanted.substr(0, wanted.size() - 1) : wanted;
+    const std::vector<std::string>& log = Computer().log;
+    for (std::size_t i = cursor_; i < log.size(); ++i) {
+      if (prefix ? log[i].rfind(text, 0) == 0 : log[i] == text) {
+        cursor_ = i + 1;
+        return;
+      }
+    }
+    std::string seen;
+    for (std::size_t i = cursor_; i < log.size(); ++i) seen += "\n    " + log[i];
+    ADD_FAILURE() << "no line \"" << wanted << "\" after the last one matched; there were:"
+                  << seen;
+  }
+
+  void ExpectBox(const std::vector<std::string>& w) {
+    const std::vector<sim::SimBox> boxes = Program().OpenBoxes();
+    ASSERT_FALSE(boxes.empty()) << "no box is open";
+    const sim::SimBox& box = boxes.back();
+    EXPECT_EQ(box.caption, w.at(0));
+    EXPECT_EQ(IconName(box.flags), w.at(1));
+    std::string text;
+    for (std::size_t i = 2; i < w.size(); ++i) text += (i > 2 ? " " : "") + w[i];
+    EXPECT_EQ(box.text, text);
+  }
+
+  void ExpectStored(const std::string& key, const std::string& name, const std::string& wanted) {
+    const std::optional<platform::StoredValue> value = Computer().Value(key, name);
+    if (wanted == "none") {
+      EXPECT_FALSE(value.has_value()) << name;
+      return;
+    }
+    ASSERT_TRUE(value.has_value()) << name << " is not stored";
+    if (IsNumber(wanted)) {
+      ASSERT_EQ(value->type, platform::ValueType::Number) << name;
+      std::uint32_t number = 0;
+      ASSERT_EQ(value->data.size(), 4u) << name;
+      std::memcpy(&number, value->data.data(), 4);
+      EXPECT_EQ(number, std::stoul(wanted)) << name;
+    } else {
+      EXPECT_EQ(Computer().Text(key, name), wanted) << name;
+    }
+  }
+
+  const Scenario& scenario_;
+  std::unique_ptr<sim::SimWorld> world_;
+  std::vector<std::string> drives_{"D", "F"};
+  bool started_ = false;
+  std::vector<std::unique_ptr<sim::SimProcess>> programs_;
+  std::size_t cursor_ = 0;
+};
+
+class ScenarioCase : public ::testing::Test {
+ public:
+  explicit ScenarioCase(Scenario scenario) : scenario_(std::move(scenario)) {}
+  void TestBody() override { Runner(scenario_).Go(); }
+
+ private:
+  Scenario scenario_;
+};
+
+// Test names: the file, then the title with its blanks and punctuation as _.
+std::string TestName(const std::string& title) {
+  std::string name;
+  for (char c : title) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+}
+
+const bool kRegistered = [] {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(ORBL_SCENARIO_DIR)) {
+    if (entry.path().extension() == ".txt" && entry.path().stem() != "CMakeLists") {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  for (const fs::path& file : files) {
+    for (Scenario& scenario : ReadScenarios(file)) {
+      const std::string suite = "Scenario_" + TestName(scenario.file);
+      const std::string name = TestName(scenario.title);
+      ::testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+                              [scenario]() -> ::testing::Test* { return new ScenarioCase(scenario); });
+    }
+  }
+  return true;
+}();
+
+}  // namespace
+}  // namespace orbl::test
