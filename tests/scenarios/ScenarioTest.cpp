@@ -195,7 +195,26 @@ class Runner {
       Start(w);
     } else if (v == "menu") {
       Program().TrayRightClick();
+      ASSERT_TRUE(Program().MenuOpen()) << "the tray menu did not open";
       Program().ChooseMenuItem(MenuPath(line.rest));
+    } else if (v == "nomenu") {
+      Program().TrayRightClick();
+      EXPECT_FALSE(Program().MenuOpen()) << "the tray menu opened";
+      if (Program().MenuOpen()) Program().ChooseMenuItem({});
+    } else if (v == "items") {
+      // "items Open Door = D: | F:"; "items = ..." for the menu itself.
+      const std::size_t eq = line.rest.find("= ");
+      ASSERT_NE(eq, std::string::npos) << "items PATH = A | B";
+      const std::string where = line.rest.substr(0, eq == 0 ? 0 : eq - 1);
+      Program().TrayRightClick();
+      ASSERT_TRUE(Program().MenuOpen()) << "the tray menu did not open";
+      std::string shown;
+      for (const std::string& text :
+           Program().MenuTexts(where.empty() ? std::vector<std::string>{} : MenuPath(where))) {
+        shown += (shown.empty() ? "" : " | ") + text;
+      }
+      Program().ChooseMenuItem({});
+      EXPECT_EQ(shown, line.rest.substr(eq + 2));
     } else if (v == "double-click") {
       Program().TrayDoubleClick();
     } else if (v == "hotkey") {
@@ -221,6 +240,10 @@ class Runner {
       Program().AnswerBox(AnswerId(line.rest));
     } else if (v == "click") {
       Click(line.rest);
+    } else if (v == "close-window") {
+      const sim::SimWindow* window = Program().WindowTitled(w.at(0));
+      ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
+      Program().CloseWindowByUser(window->handle);
     } else if (v == "close") {
       Program().Post(Program().WindowTitled("Orbelle")->handle, platform::msg::kClose);
     } else if (v == "wait") {
@@ -241,6 +264,11 @@ class Runner {
       ExpectBox(w);
     } else if (v == "nobox") {
       EXPECT_TRUE(Program().OpenBoxes().empty()) << "open: " << Program().OpenBoxes().back().text;
+    } else if (v == "window" || v == "nowindow") {
+      const sim::SimWindow* window = Program().WindowTitled(w.at(0));
+      EXPECT_EQ(window != nullptr && window->visible, v == "window") << w.at(0);
+    } else if (v == "shows") {
+      EXPECT_TRUE(Shown(w.at(0)) != nullptr) << "no shown control says \"" << w.at(0) << '"';
     } else if (v == "stored") {
       ExpectStored(kSettingsKey, w.at(0), w.at(1));
     } else if (v == "stored-in") {
@@ -331,22 +359,31 @@ class Runner {
     throw std::runtime_error("no such power event: " + name);
   }
 
-  void Click(const std::string& text) {
+  // A control with this text in one of the program's shown windows, the
+  // newest window first.
+  const sim::SimControl* Shown(const std::string& text) {
     const std::vector<const sim::SimWindow*> windows = Program().Windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
       if (!(*it)->visible) continue;
       if (const sim::SimControl* control = Program().FindControl((*it)->handle, text)) {
-        Program().ClickControl(control->handle);
-        return;
+        return control;
       }
     }
-    ADD_FAILURE() << "no control captioned \"" << text << "\" in a shown window";
+    return nullptr;
+  }
+
+  void Click(const std::string& text) {
+    const sim::SimControl* control = Shown(text);
+    ASSERT_TRUE(control != nullptr) << "no control captioned \"" << text << "\" in a shown window";
+    Program().ClickControl(control->handle);
   }
 
   void ExpectLog(const std::string& wanted) {
     const bool prefix = !wanted.empty() && wanted.back() == '*';
     const std::string text = prefix ? wanted.substr(0, wanted.size() - 1) : wanted;
-    const std::vector<std::string>& log = Computer().log;
+    // "[12.300] door close D" is judged with its virtual time.
+    const bool timed = !text.empty() && text[0] == '[';
+    const std::vector<std::string>& log = timed ? Computer().timedLog : Computer().log;
     for (std::size_t i = cursor_; i < log.size(); ++i) {
       if (prefix ? log[i].rfind(text, 0) == 0 : log[i] == text) {
         cursor_ = i + 1;
