@@ -75,7 +75,7 @@ std::vector<std::string> Words(const std::string& rest) {
       for (++i; i < rest.size() && rest[i] != '"'; ++i) {
         if (rest[i] == '\\' && i + 1 < rest.size()) {
           ++i;
-          word += rest[i] == 'n' ? '\n' : rest[i];
+          word += rest[i] == 'n' ? '\n' : rest[i] == 'r' ? '\r' : rest[i];
         } else {
           word += rest[i];
         }
@@ -175,11 +175,16 @@ class Runner {
     if (v == "drives") {
       drives_ = w;
     } else if (v == "set") {
-      Set(kSettingsKey, w.at(0), w.at(1));
+      Set(kSettingsKey, w.at(0), w.at(1), Quoted(line));
     } else if (v == "set-in") {
-      Set(w.at(0), w.at(1), w.at(2));
+      Set(w.at(0), w.at(1), w.at(2), Quoted(line));
     } else if (v == "disc") {
       Computer().Drive(w.at(0)[0]).discInside = true;
+    } else if (v == "fault" && line.rest == "lock-switch") {
+      Computer().removalLockCounts = false;
+    } else if (v == "taken") {
+      const auto [modifiers, key] = HotKey(line.rest);
+      Computer().hotKeys[{modifiers, key}] = sim::SimHotKey{-1, {}, 1};
     } else if (v == "fault") {
       sim::SimDrive& drive = Computer().Drive(w.at(0)[0]);
       const std::string& what = w.at(1);
@@ -240,6 +245,8 @@ class Runner {
       Program().AnswerBox(AnswerId(line.rest));
     } else if (v == "click") {
       Click(line.rest);
+    } else if (v == "select") {
+      Select(line.rest);
     } else if (v == "close-window") {
       const sim::SimWindow* window = Program().WindowTitled(w.at(0));
       ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
@@ -270,9 +277,9 @@ class Runner {
     } else if (v == "shows") {
       EXPECT_TRUE(Shown(w.at(0)) != nullptr) << "no shown control says \"" << w.at(0) << '"';
     } else if (v == "stored") {
-      ExpectStored(kSettingsKey, w.at(0), w.at(1));
+      ExpectStored(kSettingsKey, w.at(0), w.at(1), Quoted(line));
     } else if (v == "stored-in") {
-      ExpectStored(w.at(0), w.at(1), w.at(2));
+      ExpectStored(w.at(0), w.at(1), w.at(2), Quoted(line));
     } else if (v == "beeps") {
       std::string heard;
       for (auto [hz, ms] : Computer().beeps) {
@@ -320,8 +327,12 @@ class Runner {
     for (const auto& [path, bytes] : files) world.files[path] = bytes;
   }
 
-  void Set(const std::string& key, const std::string& name, const std::string& value) {
-    if (IsNumber(value)) Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
+  // "12" is a text, 12 a number.
+  static bool Quoted(const Line& line) { return !line.rest.empty() && line.rest.back() == '"'; }
+
+  void Set(const std::string& key, const std::string& name, const std::string& value,
+           bool quoted) {
+    if (!quoted && IsNumber(value)) Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
     else Computer().SetText(key, name, value);
   }
 
@@ -378,6 +389,25 @@ class Runner {
     Program().ClickControl(control->handle);
   }
 
+  // Picks the entry TEXT of a list, drop-down list or button bar in the
+  // program's topmost shown window that has one.
+  void Select(const std::string& text) {
+    const std::vector<const sim::SimWindow*> windows = Program().Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if (!(*it)->visible) continue;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        const auto& entries = control->params.kind == platform::ControlKind::ButtonBar
+                                  ? control->barButtons
+                                  : control->items;
+        const auto found = std::find(entries.begin(), entries.end(), text);
+        if (found == entries.end() || !control->visible) continue;
+        Program().SelectItem(control->handle, static_cast<int>(found - entries.begin()));
+        return;
+      }
+    }
+    ADD_FAILURE() << "no list in a shown window offers \"" << text << '"';
+  }
+
   void ExpectLog(const std::string& wanted) {
     const bool prefix = !wanted.empty() && wanted.back() == '*';
     const std::string text = prefix ? wanted.substr(0, wanted.size() - 1) : wanted;
@@ -407,14 +437,15 @@ class Runner {
     EXPECT_EQ(box.text, text);
   }
 
-  void ExpectStored(const std::string& key, const std::string& name, const std::string& wanted) {
+  void ExpectStored(const std::string& key, const std::string& name, const std::string& wanted,
+                    bool quoted) {
     const std::optional<platform::StoredValue> value = Computer().Value(key, name);
     if (wanted == "none") {
       EXPECT_FALSE(value.has_value()) << name;
       return;
     }
     ASSERT_TRUE(value.has_value()) << name << " is not stored";
-    if (IsNumber(wanted)) {
+    if (!quoted && IsNumber(wanted)) {
       ASSERT_EQ(value->type, platform::ValueType::Number) << name;
       std::uint32_t number = 0;
       ASSERT_EQ(value->data.size(), 4u) << name;
