@@ -225,6 +225,9 @@ class Runner {
     } else if (v == "hotkey") {
       const auto [modifiers, key] = HotKey(line.rest);
       EXPECT_TRUE(Computer().PressHotKey(modifiers, key)) << "nobody holds " << line.rest;
+    } else if (v == "nohotkey") {
+      const auto [modifiers, key] = HotKey(line.rest);
+      EXPECT_EQ(Computer().hotKeys.count({modifiers, key}), 0u) << "someone holds " << line.rest;
     } else if (v == "removal") {
       std::uint32_t mask = 0;
       for (const std::string& letter : w) mask |= UnitBit(letter[0]);
