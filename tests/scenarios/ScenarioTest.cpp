@@ -106,25 +106,28 @@ std::uint64_t Milliseconds(const std::string& text) {
 }
 
 bool IsNumber(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string IconName(std::uint32_t flags) {
   switch (flags & 0xF0) {
-    case 0x10: return "error";
-    case 0x20: return "question";
-    case 0x30: return "warning";
-    case 0x40: return "info";
-    default: return "none";
+    case 0x10:
+      return "error";
+    case 0x20:
+      return "question";
+    case 0x30:
+      return "warning";
+    case 0x40:
+      return "info";
+    default:
+      return "none";
   }
 }
 
 int AnswerId(const std::string& name) {
-  const std::pair<const char*, int> answers[] = {{"OK", 1},     {"Cancel", 2}, {"Abort", 3},
-                                                 {"Retry", 4},  {"Ignore", 5}, {"Yes", 6},
-                                                 {"No", 7}};
+  const std::pair<const char*, int> answers[] = {
+      {"OK", 1}, {"Cancel", 2}, {"Abort", 3}, {"Retry", 4}, {"Ignore", 5}, {"Yes", 6}, {"No", 7}};
   for (auto [text, id] : answers) {
     if (name == text) return id;
   }
@@ -137,15 +140,21 @@ std::pair<std::uint32_t, std::uint32_t> HotKey(const std::string& text) {
   std::size_t from = 0;
   for (std::size_t at; (at = text.find('+', from)) != std::string::npos; from = at + 1) {
     const std::string name = text.substr(from, at - from);
-    if (name == "Alt") modifiers |= platform::mod::kAlt;
-    else if (name == "Ctrl") modifiers |= platform::mod::kControl;
-    else if (name == "Shift") modifiers |= platform::mod::kShift;
-    else if (name == "Win") modifiers |= 8;
-    else throw std::runtime_error("no such modifier: " + name);
+    if (name == "Alt")
+      modifiers |= platform::mod::kAlt;
+    else if (name == "Ctrl")
+      modifiers |= platform::mod::kControl;
+    else if (name == "Shift")
+      modifiers |= platform::mod::kShift;
+    else if (name == "Win")
+      modifiers |= 8;
+    else
+      throw std::runtime_error("no such modifier: " + name);
   }
   const std::string key = text.substr(from);
   if (key.size() == 1) return {modifiers, static_cast<std::uint32_t>(key[0])};
-  if (key[0] == 'F') return {modifiers, 0x70 + static_cast<std::uint32_t>(std::stoi(key.substr(1))) - 1};
+  if (key[0] == 'F')
+    return {modifiers, 0x70 + static_cast<std::uint32_t>(std::stoi(key.substr(1))) - 1};
   throw std::runtime_error("no such key: " + key);
 }
 
@@ -155,8 +164,8 @@ class Runner {
 
   void Go() {
     for (const Line& line : scenario_.lines) {
-      SCOPED_TRACE(scenario_.file + ".txt:" + std::to_string(line.number) + ": " + line.verb +
-                   " " + line.rest);
+      SCOPED_TRACE(scenario_.file + ".txt:" + std::to_string(line.number) + ": " + line.verb + " " +
+                   line.rest);
       Do(line);
       if (::testing::Test::HasFatalFailure()) return;
     }
@@ -188,14 +197,19 @@ class Runner {
     } else if (v == "fault") {
       sim::SimDrive& drive = Computer().Drive(w.at(0)[0]);
       const std::string& what = w.at(1);
-      if (what == "lock") drive.lockRefused = true;
-      else if (what == "door") drive.doorRefused = true;
-      else if (what == "device") drive.deviceUnopenable = true;
-      else if (what == "audio") drive.noDoorDevice = true;
-      else FAIL() << "no such fault: " << what;
+      if (what == "lock")
+        drive.lockRefused = true;
+      else if (what == "door")
+        drive.doorRefused = true;
+      else if (what == "device")
+        drive.deviceUnopenable = true;
+      else if (what == "audio")
+        drive.noDoorDevice = true;
+      else
+        FAIL() << "no such fault: " << what;
     } else if (v == "file") {
       Computer().files[w.at(0)] = w.at(1);
-    // Inputs.
+      // Inputs.
     } else if (v == "start") {
       Start(w);
     } else if (v == "menu") {
@@ -263,7 +277,7 @@ class Runner {
     } else if (v == "reboot") {
       for (auto& program : programs_) program->Kill();
       Computer().Reboot();
-    // Outputs.
+      // Outputs.
     } else if (v == "log") {
       ExpectLog(line.rest);
     } else if (v == "nolog") {
@@ -321,9 +335,9 @@ class Runner {
     static const std::vector<std::pair<std::string, std::string>> files = [] {
       std::vector<std::pair<std::string, std::string>> list;
       for (const auto& entry : fs::directory_iterator(ORBL_LANGUAGE_DIR)) {
-        list.emplace_back("C:\\Program Files\\Orbelle\\Language\\" +
-                              entry.path().filename().string(),
-                          ReadFile(entry.path()));
+        list.emplace_back(
+            "C:\\Program Files\\Orbelle\\Language\\" + entry.path().filename().string(),
+            ReadFile(entry.path()));
       }
       return list;
     }();
@@ -333,10 +347,11 @@ class Runner {
   // "12" is a text, 12 a number.
   static bool Quoted(const Line& line) { return !line.rest.empty() && line.rest.back() == '"'; }
 
-  void Set(const std::string& key, const std::string& name, const std::string& value,
-           bool quoted) {
-    if (!quoted && IsNumber(value)) Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
-    else Computer().SetText(key, name, value);
+  void Set(const std::string& key, const std::string& name, const std::string& value, bool quoted) {
+    if (!quoted && IsNumber(value))
+      Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
+    else
+      Computer().SetText(key, name, value);
   }
 
   void Start(const std::vector<std::string>& arguments) {
@@ -425,8 +440,7 @@ class Runner {
     }
     std::string seen;
     for (std::size_t i = cursor_; i < log.size(); ++i) seen += "\n    " + log[i];
-    ADD_FAILURE() << "no line \"" << wanted << "\" after the last one matched; there were:"
-                  << seen;
+    ADD_FAILURE() << "no line \"" << wanted << "\" after the last one matched; there were:" << seen;
   }
 
   void ExpectBox(const std::vector<std::string>& w) {
@@ -495,8 +509,9 @@ const bool kRegistered = [] {
     for (Scenario& scenario : ReadScenarios(file)) {
       const std::string suite = "Scenario_" + TestName(scenario.file);
       const std::string name = TestName(scenario.title);
-      ::testing::RegisterTest(suite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                              [scenario]() -> ::testing::Test* { return new ScenarioCase(scenario); });
+      ::testing::RegisterTest(
+          suite.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
+          [scenario]() -> ::testing::Test* { return new ScenarioCase(scenario); });
     }
   }
   return true;

@@ -34,9 +34,9 @@ TEST(KeyNames, EachListEntryHasItsOwnCodeBothWays) {
   }
   const TInterfaceTexts texts;
   const std::pair<std::string, std::int32_t> table[] = {
-      {"<NONE>", 0}, {"Space", 32}, {"Delete", 46}, {"Esc", 27}, {"F1", 112}, {"F10", 121},
-      {"F12", 123},  {"A", 65},     {"Z", 90},      {"0", 48},  {"9", 57},   {"-", 0xBD},
-      {"=", 0xBB},   {"\\", 0xDC},
+      {"<NONE>", 0}, {"Space", 32}, {"Delete", 46}, {"Esc", 27},  {"F1", 112},
+      {"F10", 121},  {"F12", 123},  {"A", 65},      {"Z", 90},    {"0", 48},
+      {"9", 57},     {"-", 0xBD},   {"=", 0xBB},    {"\\", 0xDC},
   };
   for (const auto& [name, code] : table) EXPECT_EQ(KeyNameToCode(name, texts), code) << name;
 }
@@ -53,7 +53,7 @@ TEST(KeyNames, NamesOutsideTheListFallBackToOneCharacter) {
     const TInterfaceTexts& texts;
     std::int32_t code;
   } names[] = {
-      {"Space", renamed, 'S'}, {"space", builtIn, 's'}, {"", emptySpace, 0},  {"", builtIn, 0},
+      {"Space", renamed, 'S'}, {"space", builtIn, 's'}, {"", emptySpace, 0},   {"", builtIn, 0},
       {"F13", builtIn, 'F'},   {"F0", builtIn, 'F'},    {"F01", builtIn, 'F'}, {"f5", builtIn, 'f'},
       {"F1x", builtIn, 'F'},   {"\xE4", builtIn, 0xE4},  // a byte above 127 is not negative
   };
