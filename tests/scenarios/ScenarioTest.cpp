@@ -268,6 +268,12 @@ class Runner {
       const sim::SimWindow* window = Program().WindowTitled(w.at(0));
       ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
       Program().CloseWindowByUser(window->handle);
+    } else if (v == "hide-window") {
+      const sim::SimWindow* window = Program().WindowTitled(w.at(0));
+      ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
+      const platform::WindowHandle handle = window->handle;
+      sim::SimProcess& program = Program();
+      program.Inject([&program, handle] { program.Platform().windows.ShowWindow(handle, false); });
     } else if (v == "close") {
       Program().Post(Program().WindowTitled("Orbelle")->handle, platform::msg::kClose);
     } else if (v == "wait") {
