@@ -191,6 +191,8 @@ class Runner {
       Computer().Drive(w.at(0)[0]).discInside = true;
     } else if (v == "fault" && line.rest == "lock-switch") {
       Computer().removalLockCounts = false;
+    } else if (v == "fault" && line.rest == "atoms") {
+      Computer().atomTableFull = true;
     } else if (v == "taken") {
       const auto [modifiers, key] = HotKey(line.rest);
       Computer().hotKeys[{modifiers, key}] = sim::SimHotKey{-1, {}, 1};
@@ -299,6 +301,8 @@ class Runner {
       EXPECT_EQ(window != nullptr && window->visible, v == "window") << w.at(0);
     } else if (v == "shows") {
       EXPECT_TRUE(Shown(w.at(0)) != nullptr) << "no shown control says \"" << w.at(0) << '"';
+    } else if (v == "default") {
+      EXPECT_EQ(DefaultButton(), line.rest);
     } else if (v == "stored") {
       ExpectStored(kSettingsKey, w.at(0), w.at(1), Quoted(line));
     } else if (v == "stored-in") {
@@ -405,6 +409,19 @@ class Runner {
       }
     }
     return nullptr;
+  }
+
+  // The caption of the button Enter presses in the topmost shown window.
+  std::string DefaultButton() {
+    const std::vector<const sim::SimWindow*> windows = Program().Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if (!(*it)->visible) continue;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        if (control->params.defaultButton) return control->text;
+      }
+      return "(none)";
+    }
+    return "(no window)";
   }
 
   void Click(const std::string& text) {
