@@ -472,6 +472,7 @@ class Runner {
     const sim::SimBox& box = boxes.back();
     EXPECT_EQ(box.caption, w.at(0));
     EXPECT_EQ(IconName(box.flags), w.at(1));
+    EXPECT_FALSE(box.behind) << "the box opened behind the window in front";
     std::string text;
     for (std::size_t i = 2; i < w.size(); ++i) text += (i > 2 ? " " : "") + w[i];
     EXPECT_EQ(box.text, text);
