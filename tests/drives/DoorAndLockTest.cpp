@@ -212,9 +212,6 @@ TEST_F(Lock, LettersOutsideTheTableReachNoDevice) {
       c.MenuCloseDrive(caption);
       c.ToggleDoor(letter);
       c.ToggleLock(letter);
-      c.CloseWithFollowUps(-1, letter);
-      c.CloseWithFollowUps(7, letter);
-      c.OpenWithFollowUps(2, letter);
     }
     c.MenuLockDrive("");
     c.MenuOpenDrive("");

@@ -49,7 +49,7 @@ TEST_F(Actions, ToggleDoorGoesByTheBeliefNotByTheDoor) {
   Start();
   world.Drive('D').doorOpen = true;  // opened by hand
   Do([](TDriveControl& c) { c.ToggleDoor('d'); });
-  EXPECT_EQ(Devices(), (Lines{"cd audio open d", "door open D", "cd audio close D"}));
+  EXPECT_EQ(Devices(), (Lines{"cd audio open D", "door open D", "cd audio close D"}));
   Do([](TDriveControl& c) { c.ToggleDoor('D'); });
   EXPECT_EQ(Devices(), (Lines{"cd audio open D", "door close D", "cd audio close D"}));
   // A failed open still counts as open.
@@ -123,7 +123,7 @@ TEST_F(Actions, ToggleAllDoorsAndLocksAlternateByTheProgramsOwnFlag) {
 TEST_F(Actions, RunDriveActionForEveryNumber) {
   Start();
   Do([](TDriveControl& c) { c.RunDriveAction('e', 1); });
-  EXPECT_EQ(Devices(), (Lines{"cd audio open e", "door open E", "cd audio close E"}));
+  EXPECT_EQ(Devices(), (Lines{"cd audio open E", "door open E", "cd audio close E"}));
   Do([](TDriveControl& c) { c.RunDriveAction('E', 2); });
   EXPECT_EQ(Devices(), (Lines{"open device E", "lock E", "close device E"}));
   Do([](TDriveControl& c) { c.RunDriveAction('X', 3); });  // the letter plays no part
