@@ -199,6 +199,13 @@ TEST_F(OptionsWindowTest, DoubleItemIsSavedFromBeforeOkAndTrustedOnlyWhenItNames
   EXPECT_EQ(Stored("Double - Item"), "5");
   Open();
   EXPECT_EQ(C(W().DoubleClickList).selection, 5);
+  // What a switch remembers before Cancel reaches the next save.
+  program.SelectItem(W().DoubleClickList, 6);
+  Page('D');
+  Click(W().CancelButton);
+  program.Inject([&] { frmMain->SaveSettings(); });
+  EXPECT_EQ(Stored("Double - Item"), "6");
+  Open();
   // The user's choice sets the pair {action, letter}.
   for (const auto& [entry, action, letter] : {std::tuple{3, 1, 'E'}, {2, 2, 'D'}, {0, 0, 'D'}}) {
     program.SelectItem(W().DoubleClickList, entry);
@@ -248,6 +255,7 @@ TEST_F(OptionsWindowTest, TheLanguageListTheChoiceAndTheCaptionsOfEachFile) {
   Click(W().CancelButton);
   Open();
   EXPECT_EQ(C(W().LanguageList).selection, 1);
+  EXPECT_EQ(Text(W().TranslatorName), "Hans");
 
   // {file, closing group, shutdown group, OK button}
   for (const auto& [file, closing, shutdown, ok] : {
