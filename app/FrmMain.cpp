@@ -91,22 +91,22 @@ TOptionsEvents TFrmMain::OptionsEvents() {
 void TFrmMain::CreateTrayMenu() {
   Tray& tray = platform_.tray;
   TrayMenu.Menu = tray.CreatePopupMenu();
-  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.UnlockText, "FRMMAIN_N16_BMP_BITMAP");
-  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.LockText, "FRMMAIN_N17_BMP_BITMAP");
+  TrayMenu.Unlock = tray.AddSubMenu(TrayMenu.Menu, Texts.MnuUnlock, "FRMMAIN_N16_BMP_BITMAP");
+  TrayMenu.Lock = tray.AddSubMenu(TrayMenu.Menu, Texts.MenuLock, "FRMMAIN_N17_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.CloseText, "FRMMAIN_N19_BMP_BITMAP");
-  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, TrayMenu.OpenText, "FRMMAIN_N20_BMP_BITMAP");
+  TrayMenu.Close = tray.AddSubMenu(TrayMenu.Menu, Texts.MnuClose, "FRMMAIN_N19_BMP_BITMAP");
+  TrayMenu.Open = tray.AddSubMenu(TrayMenu.Menu, Texts.MnuOpen, "FRMMAIN_N20_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Options = tray.AddMenuItem(
-      TrayMenu.Menu, TrayMenu.OptionsText, [this] { ShowOptions(); }, "FRMMAIN_N22_BMP_BITMAP");
+      TrayMenu.Menu, Texts.MnuOptions, [this] { ShowOptions(); }, "FRMMAIN_N22_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Help = tray.AddMenuItem(
-      TrayMenu.Menu, TrayMenu.HelpText, [this] { OpenHelp(); }, "FRMMAIN_N24_BMP_BITMAP");
+      TrayMenu.Menu, Texts.MnuHelp, [this] { OpenHelp(); }, "FRMMAIN_N24_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.About =
-      tray.AddMenuItem(TrayMenu.Menu, TrayMenu.AboutText, [this] { FrmAbout.ShowModal(); });
+      tray.AddMenuItem(TrayMenu.Menu, Texts.MnuAbout, [this] { FrmAbout.ShowModal(); });
   tray.AddSeparator(TrayMenu.Menu);
-  TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, TrayMenu.ExitText, [this] { ExitProgram(); });
+  TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, Texts.MnuExit, [this] { ExitProgram(); });
 }
 
 // Goes up before any setting is read and before the other windows are built,
@@ -309,30 +309,27 @@ void TFrmMain::ApplyLanguage() {
   const TIniFile file = TIniFile::Load(platform_.files, Options.Language);
   ReadInterfaceTexts(file, Texts);
   OptionsWindow.ApplyLanguage(file);
-  ApplyMenuLanguage(file);
+  ApplyMenuLanguage();
   ApplyDialogLanguage(file);
   RebuildActionLists();
   OptionsWindow.SelectDoubleClickEntry();
 }
 
-void TFrmMain::ApplyMenuLanguage(const TIniFile& file) {
+// The captions come with the interface texts; the drives' sub-items keep theirs.
+void TFrmMain::ApplyMenuLanguage() {
   Tray& tray = platform_.tray;
-  const auto item = [&](const char* key, std::string& text, MenuItemHandle handle) {
-    text = file.ReadText("Menu", key, text);
-    tray.SetMenuItemText(TrayMenu.Menu, handle, text);
-  };
-  const auto subMenu = [&](const char* key, std::string& text, MenuHandle handle) {
-    text = file.ReadText("Menu", key, text);
-    tray.SetSubMenuText(TrayMenu.Menu, handle, text);
-  };
-  item("MnuExit", TrayMenu.ExitText, TrayMenu.Exit);
-  item("MnuAbout", TrayMenu.AboutText, TrayMenu.About);
-  item("MnuHelp", TrayMenu.HelpText, TrayMenu.Help);
-  item("MnuOptions", TrayMenu.OptionsText, TrayMenu.Options);
-  subMenu("MnuOpen", TrayMenu.OpenText, TrayMenu.Open);
-  subMenu("MnuClose", TrayMenu.CloseText, TrayMenu.Close);
-  subMenu("MenuLock", TrayMenu.LockText, TrayMenu.Lock);
-  subMenu("MnuUnlock", TrayMenu.UnlockText, TrayMenu.Unlock);
+  for (const auto& [handle, text] : {std::pair{TrayMenu.Exit, &Texts.MnuExit},
+                                     {TrayMenu.About, &Texts.MnuAbout},
+                                     {TrayMenu.Help, &Texts.MnuHelp},
+                                     {TrayMenu.Options, &Texts.MnuOptions}}) {
+    tray.SetMenuItemText(TrayMenu.Menu, handle, *text);
+  }
+  for (const auto& [handle, text] : {std::pair{TrayMenu.Open, &Texts.MnuOpen},
+                                     {TrayMenu.Close, &Texts.MnuClose},
+                                     {TrayMenu.Lock, &Texts.MenuLock},
+                                     {TrayMenu.Unlock, &Texts.MnuUnlock}}) {
+    tray.SetSubMenuText(TrayMenu.Menu, handle, *text);
+  }
 }
 
 // Steps 8 to 10 of the language step: the About window, the hot key dialog,

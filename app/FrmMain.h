@@ -43,15 +43,6 @@ struct TTrayMenu {
   platform::MenuItemHandle Help;
   platform::MenuItemHandle About;
   platform::MenuItemHandle Exit;
-  // The captions as they stand; a language file lacking a key keeps them.
-  std::string ExitText = "Exit";
-  std::string AboutText = "About Orbelle";
-  std::string HelpText = "Help!";
-  std::string OptionsText = "Options...";
-  std::string OpenText = "Open Door";
-  std::string CloseText = "Close Door";
-  std::string LockText = "Lock Device";
-  std::string UnlockText = "Unlock Device";
 };
 
 class TFrmMain {
@@ -170,7 +161,7 @@ class TFrmMain {
   // The options window's buttons and the language steps of the other windows.
   void OnOptionsOk();
   void CancelOptions();
-  void ApplyMenuLanguage(const TIniFile& file);
+  void ApplyMenuLanguage();
   void RebuildActionLists();
 
   // The system events (SystemEvents.cpp).

@@ -111,7 +111,7 @@ void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
     const int index = queued.index;
     // A door shut while the drive waited (by the automatic close, a hot
     // key) needs no question any more.
-    if (DriveControl.ClosedSince(DriveTable[static_cast<std::size_t>(index)].Letter, queued.mark)) {
+    if (DriveControl.ClosedSince(DriveTable[static_cast<std::size_t>(index)], queued.mark)) {
       continue;
     }
     State.CloseDialogDrive = index;
@@ -139,15 +139,14 @@ void TFrmMain::OnQueryEndSession() {
   platform_.sound.Sleep(kShutdownPauseMs);
   std::vector<char> letters;
   // Each test asks the drive afresh: the warning sees it after its ejection.
-  for (std::size_t i = 0; i < DriveTable.size(); ++i) {
-    const TDriveRecord& drive = DriveTable[i];
+  for (TDriveRecord& drive : DriveTable) {
     if (drive.BeepWhenDriveIsNotEmpty && DriveControl.IsDiscPresent(drive.Letter)) {
       DriveControl.BeepWarning();
     }
     if (drive.EjectDiskWhenDriveIsNotEmpty && DriveControl.IsDiscPresent(drive.Letter)) {
       // Not the guarded OpenDrive: the close above left DoorOpen as it was,
       // and a drive the user had opened would keep its disc.
-      DriveControl.OpenWithFollowUps(static_cast<int>(i), drive.Letter);
+      DriveControl.OpenWithFollowUps(drive);
       if (drive.CloseOnShutdown) {
         platform_.sound.Sleep(kShutdownEjectMs);
         DriveControl.CloseDoor(drive.Letter);
@@ -194,8 +193,8 @@ void TFrmMain::GoToSleep() {
   if (State.Asleep) return;  // the query came first; the suspend follows it
   State.Asleep = true;
   State.JustResumed = false;
-  for (const TDriveRecord& drive : DriveTable) {
-    if (drive.LockWhenGoingToSleepMode) DriveControl.LockDriveForSleep(drive.Letter);
+  for (TDriveRecord& drive : DriveTable) {
+    if (drive.LockWhenGoingToSleepMode) DriveControl.LockDriveForSleep(drive);
   }
   WarnAboutDiscs(&TDriveRecord::WarnAboutDiscWhenGoingToSleepMode, kUnattendedWarningMs);
 }
@@ -205,24 +204,22 @@ void TFrmMain::Resume() {
     State.Asleep = false;
     State.JustResumed = true;
   }
-  for (const TDriveRecord& drive : DriveTable) {
-    if (State.UserLockedDrives.contains(AsciiLower(drive.Letter))) {
-      DriveControl.RelockDrive(drive.Letter);
-    }
+  for (TDriveRecord& drive : DriveTable) {
+    if (State.UserLockedDrives.contains(AsciiLower(drive.Letter))) DriveControl.RelockDrive(drive);
   }
-  for (const TDriveRecord& drive : DriveTable) {
-    if (drive.UnlockLockWhenExitingFromSleepMode) DriveControl.UnlockDrive(drive.Letter);
+  for (TDriveRecord& drive : DriveTable) {
+    if (drive.UnlockLockWhenExitingFromSleepMode) DriveControl.UnlockDrive(drive);
   }
 }
 
 void TFrmMain::OnHotKey(std::uint64_t id) {
   const auto target = FindHotKeyTarget(DriveTable, id);
   if (!target) return;
-  const char letter = DriveTable[static_cast<std::size_t>(target->drive)].Letter;
+  TDriveRecord& drive = DriveTable[static_cast<std::size_t>(target->drive)];
   if (target->role == HotKeyRole::OpenClose) {
-    DriveControl.ToggleDoor(letter);
+    DriveControl.ToggleDoor(drive);
   } else {
-    DriveControl.ToggleLock(letter);
+    DriveControl.ToggleLock(drive);
   }
 }
 

@@ -79,8 +79,8 @@ void TDriveControl::SendDoor(char letter, bool open) {
   }
 }
 
-bool TDriveControl::ClosedSince(char letter, std::uint64_t mark) const {
-  const auto it = lastDoorCommand_.find(UpperLetter(letter));
+bool TDriveControl::ClosedSince(const TDriveRecord& drive, std::uint64_t mark) const {
+  const auto it = lastDoorCommand_.find(UpperLetter(drive.Letter));
   return it != lastDoorCommand_.end() && it->second.serial > mark && !it->second.open;
 }
 
@@ -90,42 +90,45 @@ void TDriveControl::ProbeDoorDevice(char letter) {
 
 // --- the lock ------------------------------------------------------------------
 
-int TDriveControl::IndexOfCaption(const std::string& caption) const {
-  if (caption.empty()) return -1;
-  return FindDriveIndex(driveTable_, caption.front());
+TDriveRecord* TDriveControl::Find(char letter) {
+  const int index = FindDriveIndex(driveTable_, letter);
+  return index < 0 ? nullptr : &driveTable_[static_cast<std::size_t>(index)];
+}
+
+TDriveRecord* TDriveControl::FindCaption(const std::string& caption) {
+  return caption.empty() ? nullptr : Find(caption.front());
 }
 
 void TDriveControl::LockDrive(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index < 0 || driveTable_[static_cast<std::size_t>(index)].Locked) return;
-  SendLock(index, kGuardedLockPauseMs);
+  if (TDriveRecord* drive = Find(letter)) LockDrive(*drive);
+}
+
+void TDriveControl::LockDrive(TDriveRecord& drive) {
+  if (!drive.Locked) SendLock(drive, kGuardedLockPauseMs);
 }
 
 void TDriveControl::UnlockDrive(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index < 0 || !driveTable_[static_cast<std::size_t>(index)].Locked) return;
-  SendUnlock(index);
+  if (TDriveRecord* drive = Find(letter)) UnlockDrive(*drive);
 }
 
-void TDriveControl::LockDriveForSleep(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index < 0 || driveTable_[static_cast<std::size_t>(index)].Locked) return;
-  SendLock(index, kGuardedLockPauseMs, LockFor::Sleep);
+void TDriveControl::UnlockDrive(TDriveRecord& drive) {
+  if (drive.Locked) SendUnlock(drive);
 }
 
-void TDriveControl::RelockDrive(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index >= 0) SendLock(index, kGuardedLockPauseMs, LockFor::Resume);
+void TDriveControl::LockDriveForSleep(TDriveRecord& drive) {
+  if (!drive.Locked) SendLock(drive, kGuardedLockPauseMs, LockFor::Sleep);
+}
+
+void TDriveControl::RelockDrive(TDriveRecord& drive) {
+  SendLock(drive, kGuardedLockPauseMs, LockFor::Resume);
 }
 
 void TDriveControl::MenuLockDrive(const std::string& caption) {
-  const int index = IndexOfCaption(caption);
-  if (index >= 0) SendLock(index, kMenuLockPauseMs);
+  if (TDriveRecord* drive = FindCaption(caption)) SendLock(*drive, kMenuLockPauseMs);
 }
 
 void TDriveControl::MenuUnlockDrive(const std::string& caption) {
-  const int index = IndexOfCaption(caption);
-  if (index >= 0) SendUnlock(index);
+  if (TDriveRecord* drive = FindCaption(caption)) SendUnlock(*drive);
 }
 
 int TDriveControl::HeldLocks(char letter) const {
@@ -133,8 +136,7 @@ int TDriveControl::HeldLocks(char letter) const {
   return it == heldLocks_.end() ? 0 : it->second;
 }
 
-void TDriveControl::SendLock(int index, std::uint32_t pauseMs, LockFor purpose) {
-  TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+void TDriveControl::SendLock(TDriveRecord& drive, std::uint32_t pauseMs, LockFor purpose) {
   const bool boxes = purpose != LockFor::Resume && state_.ShowLockMessages &&
                      drive.ShowMessagesWhenLockingUnlocking;
   bool ok = false;
@@ -160,8 +162,7 @@ void TDriveControl::SendLock(int index, std::uint32_t pauseMs, LockFor purpose) 
   if (boxes) ShowLockBox(texts_.Msg_Locked, mb::kIconInformation);
 }
 
-void TDriveControl::SendUnlock(int index) {
-  TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+void TDriveControl::SendUnlock(TDriveRecord& drive) {
   // The system keeps one count of prevent requests per device, shared by
   // every program: one allow per lock we made takes ours away and leaves
   // another program's lock in force.

@@ -38,21 +38,17 @@ void Silently(TProgramState& state, Step&& step) {
 
 }  // namespace
 
-void TDriveControl::CloseWithFollowUps(int index, char letter) {
-  if (index < 0 || index >= static_cast<int>(driveTable_.size())) return;
-  CloseDoor(letter);
+void TDriveControl::CloseWithFollowUps(TDriveRecord& drive) {
+  CloseDoor(drive.Letter);
   platform_.sound.Sleep(kDoorPauseMs);
-  TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
   drive.DoorOpen = false;
-  if (drive.LockWithOpenClose) Silently(state_, [&] { LockDrive(drive.Letter); });
+  if (drive.LockWithOpenClose) Silently(state_, [&] { LockDrive(drive); });
 }
 
-void TDriveControl::OpenWithFollowUps(int index, char letter) {
-  if (index < 0 || index >= static_cast<int>(driveTable_.size())) return;
-  TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
-  if (drive.LockWithOpenClose) Silently(state_, [&] { UnlockDrive(drive.Letter); });
+void TDriveControl::OpenWithFollowUps(TDriveRecord& drive) {
+  if (drive.LockWithOpenClose) Silently(state_, [&] { UnlockDrive(drive); });
   platform_.sound.Sleep(kDoorPauseMs);
-  OpenDoor(letter);
+  OpenDoor(drive.Letter);
   // Only the opened drive is closed again, after its own interval; another
   // drive's door is no business of this action.
   if (drive.AutoCloseAfterInterval) ArmAutoClose(drive);
@@ -60,65 +56,69 @@ void TDriveControl::OpenWithFollowUps(int index, char letter) {
 }
 
 void TDriveControl::OpenDrive(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index >= 0 && !driveTable_[static_cast<std::size_t>(index)].DoorOpen) {
-    OpenWithFollowUps(index, letter);
-  }
+  if (TDriveRecord* drive = Find(letter)) OpenDrive(*drive);
+}
+
+void TDriveControl::OpenDrive(TDriveRecord& drive) {
+  if (!drive.DoorOpen) OpenWithFollowUps(drive);
 }
 
 void TDriveControl::CloseDrive(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index >= 0 && driveTable_[static_cast<std::size_t>(index)].DoorOpen) {
-    CloseWithFollowUps(index, letter);
-  }
+  if (TDriveRecord* drive = Find(letter)) CloseDrive(*drive);
+}
+
+void TDriveControl::CloseDrive(TDriveRecord& drive) {
+  if (drive.DoorOpen) CloseWithFollowUps(drive);
 }
 
 void TDriveControl::MenuOpenDrive(const std::string& caption) {
-  const int index = IndexOfCaption(caption);
-  if (index >= 0) OpenWithFollowUps(index, caption.front());
+  if (TDriveRecord* drive = FindCaption(caption)) OpenWithFollowUps(*drive);
 }
 
 void TDriveControl::MenuCloseDrive(const std::string& caption) {
-  const int index = IndexOfCaption(caption);
-  if (index >= 0) CloseWithFollowUps(index, caption.front());
+  if (TDriveRecord* drive = FindCaption(caption)) CloseWithFollowUps(*drive);
 }
 
 void TDriveControl::ToggleDoor(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index < 0) return;
-  if (driveTable_[static_cast<std::size_t>(index)].DoorOpen) {
-    CloseDrive(letter);
+  if (TDriveRecord* drive = Find(letter)) ToggleDoor(*drive);
+}
+
+void TDriveControl::ToggleDoor(TDriveRecord& drive) {
+  if (drive.DoorOpen) {
+    CloseDrive(drive);
   } else {
-    OpenDrive(letter);
+    OpenDrive(drive);
   }
 }
 
 void TDriveControl::ToggleLock(char letter) {
-  const int index = FindDriveIndex(driveTable_, letter);
-  if (index < 0) return;
-  if (driveTable_[static_cast<std::size_t>(index)].Locked) {
-    UnlockDrive(letter);
+  if (TDriveRecord* drive = Find(letter)) ToggleLock(*drive);
+}
+
+void TDriveControl::ToggleLock(TDriveRecord& drive) {
+  if (drive.Locked) {
+    UnlockDrive(drive);
   } else {
-    LockDrive(letter);
+    LockDrive(drive);
   }
 }
 
 // A failure on one drive never stops a walk; the table is never resized, so a
 // box's message loop running another action meanwhile cannot spoil it.
 void TDriveControl::OpenAllDrives() {
-  for (const TDriveRecord& drive : driveTable_) OpenDrive(drive.Letter);
+  for (TDriveRecord& drive : driveTable_) OpenDrive(drive);
 }
 
 void TDriveControl::CloseAllDrives() {
-  for (const TDriveRecord& drive : driveTable_) CloseDrive(drive.Letter);
+  for (TDriveRecord& drive : driveTable_) CloseDrive(drive);
 }
 
 void TDriveControl::LockAllDrives() {
-  for (const TDriveRecord& drive : driveTable_) LockDrive(drive.Letter);
+  for (TDriveRecord& drive : driveTable_) LockDrive(drive);
 }
 
 void TDriveControl::UnlockAllDrives() {
-  for (const TDriveRecord& drive : driveTable_) UnlockDrive(drive.Letter);
+  for (TDriveRecord& drive : driveTable_) UnlockDrive(drive);
 }
 
 // The alternation flags only alternate; per-drive actions leave them alone.
@@ -144,12 +144,12 @@ void TDriveControl::RunDriveAction(char letter, std::int32_t action) {
   switch (static_cast<TDriveAction>(action)) {
     case TDriveAction::OpenCloseDrive:
     case TDriveAction::LockUnlockDrive:
-      for (const TDriveRecord& drive : driveTable_) {
+      for (TDriveRecord& drive : driveTable_) {
         if (AsciiUpper(drive.Letter) != AsciiUpper(letter)) continue;
         if (static_cast<TDriveAction>(action) == TDriveAction::OpenCloseDrive) {
-          ToggleDoor(letter);
+          ToggleDoor(drive);
         } else {
-          ToggleLock(letter);
+          ToggleLock(drive);
         }
       }
       break;
@@ -169,8 +169,8 @@ void TDriveControl::RunDriveAction(char letter, std::int32_t action) {
 }
 
 void TDriveControl::LockDrivesOnStart() {
-  for (const TDriveRecord& drive : driveTable_) {
-    if (drive.LockOnStart) LockDrive(drive.Letter);
+  for (TDriveRecord& drive : driveTable_) {
+    if (drive.LockOnStart) LockDrive(drive);
   }
 }
 
@@ -216,18 +216,17 @@ void TDriveControl::AutoCloseTimerTick() {
   // close one right after the other. The due times go before the first
   // close, whose pauses let the clock run on.
   const std::uint64_t now = platform_.clock.UptimeMs();
-  std::vector<int> due;
-  for (std::size_t i = 0; i < driveTable_.size(); ++i) {
-    const auto it = autoCloseDue_.find(UpperLetter(driveTable_[i].Letter));
+  std::vector<TDriveRecord*> due;
+  for (TDriveRecord& drive : driveTable_) {
+    const auto it = autoCloseDue_.find(UpperLetter(drive.Letter));
     if (it == autoCloseDue_.end() || it->second > now) continue;
     autoCloseDue_.erase(it);
-    due.push_back(static_cast<int>(i));
+    due.push_back(&drive);
   }
-  for (int index : due) {
-    const TDriveRecord& drive = driveTable_[static_cast<std::size_t>(index)];
+  for (TDriveRecord* drive : due) {
     // Sent even when the door is believed closed: the user may have opened
     // it by hand.
-    if (drive.AutoCloseAfterInterval) CloseWithFollowUps(index, drive.Letter);
+    if (drive->AutoCloseAfterInterval) CloseWithFollowUps(*drive);
   }
   RunAutoCloseTimerToNextDue();
 }

@@ -1,9 +1,11 @@
 // Door, lock and disc operations on the drives of the drive table, and the
 // actions built from them with their two timers.
 //
-// Every operation takes a letter (or a tray sub-item's caption) and finds the
-// drive in the table; a letter that is not there does nothing and reaches no
-// device. No operation returns an outcome: callers read DoorOpen and Locked.
+// The operations a user or an event names by letter (or by a tray sub-item's
+// caption) find the drive in the table; a letter that is not there does
+// nothing and reaches no device. Callers that hold a drive's record pass the
+// record itself. No operation returns an outcome: callers read DoorOpen and
+// Locked.
 #pragma once
 
 #include <cstdint>
@@ -63,18 +65,20 @@ class TDriveControl {
   // door command a drive accepted after the mark was a close: its door is
   // shut now as far as this program can know.
   std::uint64_t DoorMark() const { return doorCommands_; }
-  bool ClosedSince(char letter, std::uint64_t mark) const;
+  bool ClosedSince(const TDriveRecord& drive, std::uint64_t mark) const;
 
   // --- the removal lock ----------------------------------------------------
   // Guarded: act only when Locked says the request would change something.
   void LockDrive(char letter);
+  void LockDrive(TDriveRecord& drive);
   void UnlockDrive(char letter);
+  void UnlockDrive(TDriveRecord& drive);
   // The lock of the sleep steps: guarded like LockDrive, boxes as the drive's
   // options say, but never recorded as the user's lock.
-  void LockDriveForSleep(char letter);
+  void LockDriveForSleep(TDriveRecord& drive);
   // The lock again after a resume: sent whatever Locked says, since the
   // system may have let go of it while asleep; no box, beeps as usual.
-  void RelockDrive(char letter);
+  void RelockDrive(TDriveRecord& drive);
   // The tray sub-items ("D:"): always act.
   void MenuLockDrive(const std::string& caption);
   void MenuUnlockDrive(const std::string& caption);
@@ -90,14 +94,18 @@ class TDriveControl {
   void TakeOverHeldLocks();
 
   // --- drive actions ---------------------------------------------------------
-  void CloseWithFollowUps(int index, char letter);
-  void OpenWithFollowUps(int index, char letter);
-  void OpenDrive(char letter);   // only when the door is believed closed
+  void CloseWithFollowUps(TDriveRecord& drive);
+  void OpenWithFollowUps(TDriveRecord& drive);
+  void OpenDrive(char letter);  // only when the door is believed closed
+  void OpenDrive(TDriveRecord& drive);
   void CloseDrive(char letter);  // only when the door is believed open
+  void CloseDrive(TDriveRecord& drive);
   void MenuOpenDrive(const std::string& caption);
   void MenuCloseDrive(const std::string& caption);
   void ToggleDoor(char letter);
+  void ToggleDoor(TDriveRecord& drive);
   void ToggleLock(char letter);
+  void ToggleLock(TDriveRecord& drive);
   void OpenAllDrives();
   void CloseAllDrives();
   void LockAllDrives();
@@ -124,8 +132,8 @@ class TDriveControl {
   // (while TrackUserLocks is on), the sleep steps' never, and a re-lock after
   // a resume shows no box.
   enum class LockFor { User, Sleep, Resume };
-  void SendLock(int index, std::uint32_t pauseMs, LockFor purpose = LockFor::User);
-  void SendUnlock(int index);
+  void SendLock(TDriveRecord& drive, std::uint32_t pauseMs, LockFor purpose = LockFor::User);
+  void SendUnlock(TDriveRecord& drive);
   void ShowLockBox(const std::string& text, std::uint32_t icon);
   // Sets the drive's due time to its interval from now, restarting a
   // pending one from zero; ArmAutoClose also sets the timer for it.
@@ -135,7 +143,9 @@ class TDriveControl {
   void StoreHeldLocks();
   std::string TableLetters() const;
   void Beeps(std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> tones);
-  int IndexOfCaption(const std::string& caption) const;
+  // The drive of this letter, or of a sub-item's caption; nullptr if none.
+  TDriveRecord* Find(char letter);
+  TDriveRecord* FindCaption(const std::string& caption);
 
   platform::Platform& platform_;
   TProgramState& state_;

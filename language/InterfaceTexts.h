@@ -38,6 +38,14 @@ struct TInterfaceTexts {
   std::string Shift_Key;
   std::string Win_Key;
   std::string Key_None;
+  std::string MnuExit;
+  std::string MnuAbout;
+  std::string MnuHelp;
+  std::string MnuOptions;
+  std::string MnuOpen;
+  std::string MnuClose;
+  std::string MenuLock;
+  std::string MnuUnlock;
   std::string Msg_Drive;
 
   bool operator==(const TInterfaceTexts&) const = default;
@@ -88,6 +96,15 @@ inline constexpr auto kInterfaceTexts = std::to_array<TInterfaceText>({
     {&TInterfaceTexts::Shift_Key, "Keys", "Shift_Key", "Shift"},
     {&TInterfaceTexts::Win_Key, "Keys", "Win_Key", "Win"},
     {&TInterfaceTexts::Key_None, "Keys", "Key_None", "<NONE>"},
+    // The tray menu's items.
+    {&TInterfaceTexts::MnuExit, "Menu", "MnuExit", "Exit"},
+    {&TInterfaceTexts::MnuAbout, "Menu", "MnuAbout", "About Orbelle"},
+    {&TInterfaceTexts::MnuHelp, "Menu", "MnuHelp", "Help!"},
+    {&TInterfaceTexts::MnuOptions, "Menu", "MnuOptions", "Options..."},
+    {&TInterfaceTexts::MnuOpen, "Menu", "MnuOpen", "Open Door"},
+    {&TInterfaceTexts::MnuClose, "Menu", "MnuClose", "Close Door"},
+    {&TInterfaceTexts::MenuLock, "Menu", "MenuLock", "Lock Device"},
+    {&TInterfaceTexts::MnuUnlock, "Menu", "MnuUnlock", "Unlock Device"},
     // Read last, after the windows' own texts.
     {&TInterfaceTexts::Msg_Drive, "CloseImmediatelyWindow", "Msg_Drive", "Drive"},
 });

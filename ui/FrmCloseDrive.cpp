@@ -16,9 +16,8 @@ constexpr std::uint32_t kTickMs = 1000;
 
 }  // namespace
 
-TFrmCloseDrive::TFrmCloseDrive(WindowSystem& windows, TProgramState& state,
-                               const TDriveTable& driveTable, const TInterfaceTexts& texts,
-                               TDriveControl& driveControl)
+TFrmCloseDrive::TFrmCloseDrive(WindowSystem& windows, TProgramState& state, TDriveTable& driveTable,
+                               const TInterfaceTexts& texts, TDriveControl& driveControl)
     : windows_(windows),
       Handle(BuildWindow()),
       Picture(AddControl(
@@ -113,7 +112,7 @@ void TFrmCloseDrive::Dismiss(bool closeChosen) {
   windows_.ShowWindow(Handle, false);
   const int index = state_.CloseDialogDrive;
   if (CloseChosen && index >= 0 && index < static_cast<int>(driveTable_.size())) {
-    driveControl_.CloseWithFollowUps(index, driveTable_[static_cast<std::size_t>(index)].Letter);
+    driveControl_.CloseWithFollowUps(driveTable_[static_cast<std::size_t>(index)]);
   }
   state_.CloseDialogDrive = -1;
 }

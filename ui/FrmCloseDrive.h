@@ -22,9 +22,8 @@ class TFrmCloseDrive {
   platform::WindowSystem& windows_;
 
  public:
-  TFrmCloseDrive(platform::WindowSystem& windows, TProgramState& state,
-                 const TDriveTable& driveTable, const TInterfaceTexts& texts,
-                 TDriveControl& driveControl);
+  TFrmCloseDrive(platform::WindowSystem& windows, TProgramState& state, TDriveTable& driveTable,
+                 const TInterfaceTexts& texts, TDriveControl& driveControl);
   ~TFrmCloseDrive() = default;
   TFrmCloseDrive(const TFrmCloseDrive&) = delete;
   TFrmCloseDrive& operator=(const TFrmCloseDrive&) = delete;
@@ -65,7 +64,7 @@ class TFrmCloseDrive {
   void Dismiss(bool closeChosen);
 
   TProgramState& state_;
-  const TDriveTable& driveTable_;
+  TDriveTable& driveTable_;
   const TInterfaceTexts& texts_;
   TDriveControl& driveControl_;
   platform::TWindowTimer tickTimer_;

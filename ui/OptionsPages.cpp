@@ -8,6 +8,7 @@
 
 #include "language/Language.h"
 #include "settings/RegistrySettings.h"
+#include "ui/OptionsControls.h"
 #include "ui/OptionsWindow.h"
 #include "ui/VirtualKeys.h"
 
@@ -94,17 +95,17 @@ bool EntryNamesPair(const std::string& entry, std::int32_t action, char letter,
 
 void TOptionsWindow::SelectCommonPage() {
   if (driveVisible_) {
-    ShowDrivePage(false);
+    ShowPage(TOptionsPage::Drive, false);
     StorePage();
   }
-  ShowCommonPage(true);
+  ShowPage(TOptionsPage::Common, true);
   PrepareCommonPage();
   state_.SelectedDrive = -1;
 }
 
 void TOptionsWindow::SelectCommonPageForShowing() {
-  ShowDrivePage(false);
-  ShowCommonPage(true);
+  ShowPage(TOptionsPage::Drive, false);
+  ShowPage(TOptionsPage::Common, true);
   PrepareCommonPage();
   state_.SelectedDrive = -1;
 }
@@ -116,10 +117,10 @@ void TOptionsWindow::SelectDrivePage(int barIndex) {
   state_.SelectedDrive = index;
   LoadPage();
   if (commonVisible_) {
-    ShowCommonPage(false);
+    ShowPage(TOptionsPage::Common, false);
     RememberCommon();
   }
-  ShowDrivePage(true);
+  ShowPage(TOptionsPage::Drive, true);
 }
 
 void TOptionsWindow::PrepareCommonPage() {
@@ -145,7 +146,9 @@ TDriveRecord* TOptionsWindow::SelectedRecord() {
 void TOptionsWindow::StorePage() {
   TDriveRecord* record = SelectedRecord();
   if (record == nullptr) return;
-  for (const auto& [box, field] : CheckBoxFields()) record->*field = windows_.IsChecked(box);
+  for (const TOptionsControl& box : kOptionsControls) {
+    if (box.Field != nullptr) record->*box.Field = windows_.IsChecked(this->*box.Member);
+  }
   if (auto interval = IntervalValue()) record->AutocloseInterval = *interval;
   if (auto limit = DiskLimitValue()) record->DiskLimit = *limit;
 }
@@ -153,7 +156,9 @@ void TOptionsWindow::StorePage() {
 void TOptionsWindow::LoadPage() {
   const TDriveRecord* record = SelectedRecord();
   if (record == nullptr) return;
-  for (const auto& [box, field] : CheckBoxFields()) windows_.SetChecked(box, record->*field);
+  for (const TOptionsControl& box : kOptionsControls) {
+    if (box.Field != nullptr) windows_.SetChecked(this->*box.Member, record->*box.Field);
+  }
   // The arrows cannot go below 10, but a stored 5 is shown and stored back
   // as 5 until the user presses one.
   windows_.SetArrowPosition(IntervalField, record->AutocloseInterval);

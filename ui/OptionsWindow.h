@@ -5,6 +5,7 @@
 // through TOptionsEvents.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,11 +43,11 @@ std::optional<TActionChoice> ActionOfEntry(const std::string& entry, const TInte
 bool EntryNamesPair(const std::string& entry, std::int32_t action, char letter,
                     const TInterfaceTexts& texts);
 
-class TOptionsWindow {
-  // First of all members: the controls below are built through it.
-  platform::WindowSystem& windows_;
-  const platform::WindowHandle window_;
+// The table the window is made from (OptionsControls.h).
+enum class TOptionsPage : std::uint8_t;
+struct TOptionsControl;
 
+class TOptionsWindow {
  public:
   TOptionsWindow(platform::Platform& platform, platform::WindowHandle window, TProgramState& state,
                  TDriveTable& driveTable, TAppOptions& options, const TInterfaceTexts& texts,
@@ -112,79 +113,70 @@ class TOptionsWindow {
   std::optional<std::int32_t> DiskLimitValue() const;
 
   // --- the controls ----------------------------------------------------------------
-  const platform::ControlHandle DriveBar;
-  const platform::ControlHandle Rule;
-  // Common page.
-  const platform::ControlHandle IntegrationGroup;
-  const platform::ControlHandle StartAutoCheck;
-  const platform::ControlHandle LanguageGroup;
-  const platform::ControlHandle LanguageLabel;
-  const platform::ControlHandle LanguageList;
-  const platform::ControlHandle InformLabel;
-  const platform::ControlHandle AuthorLabel;
-  const platform::ControlHandle TranslatorName;
-  const platform::ControlHandle EmailLabel;
-  const platform::ControlHandle TranslatorAddress;
-  const platform::ControlHandle TrayGroup;
-  const platform::ControlHandle DoubleClickLabel;
-  const platform::ControlHandle DoubleClickList;
-  const platform::ControlHandle SingleClickLabel;  // never visible
-  const platform::ControlHandle SingleClickList;   // never visible
-  // Drive page.
-  const platform::ControlHandle ClosingGroup;
-  const platform::ControlHandle AutoCloseCheck;
-  const platform::ControlHandle IntervalLabel;
-  const platform::ControlHandle IntervalField;
-  const platform::ControlHandle LockOnCloseCheck;
-  const platform::ControlHandle LockOnStartCheck;
-  const platform::ControlHandle ShowMsgLockUnlockCheck;
-  const platform::ControlHandle BeepLockUnlockCheck;
-  const platform::ControlHandle ShowDialogCheck;
-  const platform::ControlHandle SleepGroup;
-  const platform::ControlHandle WarnSleepCheck;
-  const platform::ControlHandle SleepLockCheck;
-  const platform::ControlHandle SleepUnlockCheck;
-  const platform::ControlHandle ShutdownGroup;
-  const platform::ControlHandle CloseActCheck;
-  const platform::ControlHandle WarnNotEmptyCheck;
-  const platform::ControlHandle EjectShutdownCheck;
-  const platform::ControlHandle BeepShutdownCheck;
-  const platform::ControlHandle HotKeyGroup;
-  const platform::ControlHandle HotKeyOpenCloseLabel;
-  const platform::ControlHandle HotKeyCloseText;
-  const platform::ControlHandle ChangeCloseButton;
-  const platform::ControlHandle HotKeyLockUnlockLabel;
-  const platform::ControlHandle HotKeyLockText;
-  const platform::ControlHandle ChangeLockButton;
-  // Drive page, never visible: they carry three fields through unchanged.
-  const platform::ControlHandle EjectingGroup;
-  const platform::ControlHandle SpyCheck;
-  const platform::ControlHandle TryEveryCheck;
-  const platform::ControlHandle DiskLimitLabel;
-  const platform::ControlHandle DiskLimitField;
-  const platform::ControlHandle SecondsLabel;
-  // Under the pages.
-  const platform::ControlHandle SiteLink;
-  const platform::ControlHandle OkButton;
-  const platform::ControlHandle CancelButton;
-  const platform::ControlHandle HelpButton;
+  // Made from kOptionsControls (OptionsControls.h): where each sits, its page,
+  // its caption's key and, for a box of the drive page, its record field.
+  platform::ControlHandle DriveBar;
+  platform::ControlHandle Rule;
+  platform::ControlHandle IntegrationGroup;
+  platform::ControlHandle StartAutoCheck;
+  platform::ControlHandle LanguageGroup;
+  platform::ControlHandle LanguageLabel;
+  platform::ControlHandle LanguageList;
+  platform::ControlHandle InformLabel;
+  platform::ControlHandle AuthorLabel;
+  platform::ControlHandle TranslatorName;
+  platform::ControlHandle EmailLabel;
+  platform::ControlHandle TranslatorAddress;
+  platform::ControlHandle TrayGroup;
+  platform::ControlHandle DoubleClickLabel;
+  platform::ControlHandle DoubleClickList;
+  platform::ControlHandle SingleClickLabel;
+  platform::ControlHandle SingleClickList;
+  platform::ControlHandle ClosingGroup;
+  platform::ControlHandle AutoCloseCheck;
+  platform::ControlHandle IntervalLabel;
+  platform::ControlHandle IntervalField;
+  platform::ControlHandle LockOnCloseCheck;
+  platform::ControlHandle LockOnStartCheck;
+  platform::ControlHandle ShowMsgLockUnlockCheck;
+  platform::ControlHandle BeepLockUnlockCheck;
+  platform::ControlHandle ShowDialogCheck;
+  platform::ControlHandle SleepGroup;
+  platform::ControlHandle WarnSleepCheck;
+  platform::ControlHandle SleepLockCheck;
+  platform::ControlHandle SleepUnlockCheck;
+  platform::ControlHandle ShutdownGroup;
+  platform::ControlHandle CloseActCheck;
+  platform::ControlHandle WarnNotEmptyCheck;
+  platform::ControlHandle EjectShutdownCheck;
+  platform::ControlHandle BeepShutdownCheck;
+  platform::ControlHandle HotKeyGroup;
+  platform::ControlHandle HotKeyOpenCloseLabel;
+  platform::ControlHandle HotKeyCloseText;
+  platform::ControlHandle ChangeCloseButton;
+  platform::ControlHandle HotKeyLockUnlockLabel;
+  platform::ControlHandle HotKeyLockText;
+  platform::ControlHandle ChangeLockButton;
+  platform::ControlHandle EjectingGroup;
+  platform::ControlHandle SpyCheck;
+  platform::ControlHandle TryEveryCheck;
+  platform::ControlHandle DiskLimitLabel;
+  platform::ControlHandle DiskLimitField;
+  platform::ControlHandle SecondsLabel;
+  platform::ControlHandle SiteLink;
+  platform::ControlHandle OkButton;
+  platform::ControlHandle CancelButton;
+  platform::ControlHandle HelpButton;
 
  private:
-  platform::ControlHandle Add(const platform::ControlParams& params,
-                              platform::ControlEvents events = {});
-  platform::ControlHandle AddCheck(int y, const std::string& text, bool ticked = false);
-  platform::ControlHandle AddLink(platform::Rect rect, const std::string& text,
-                                  std::function<void()> onClick);
-  std::vector<platform::ControlHandle> CommonPage() const;
-  std::vector<platform::ControlHandle> DrivePage() const;
-  void ShowCommonPage(bool visible);
-  void ShowDrivePage(bool visible);
+  platform::ControlEvents EventsOf(const TOptionsControl& control);
+  void ShowPage(TOptionsPage page, bool visible);
   void ChangeHotKey(THotKeyDef TDriveRecord::*hotKey);
   TDriveRecord* SelectedRecord();
-  // The (check box, field) pairs of the drive page.
-  std::vector<std::pair<platform::ControlHandle, bool TDriveRecord::*>> CheckBoxFields() const;
 
   platform::Platform& platform_;
+  platform::WindowSystem& windows_;
+  const platform::WindowHandle window_;
   TProgramState& state_;
   TDriveTable& driveTable_;
   TAppOptions& options_;

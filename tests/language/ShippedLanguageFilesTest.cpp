@@ -178,7 +178,9 @@ TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
   }
   // Every option of the pages, named by its English caption.
   const TIniFile english(Shipped("English.ini"));
-  for (const auto& k : test::WindowCaptionKeys()) {
+  std::vector<test::CaptionKey> captions = test::WindowCaptionKeys();
+  for (const TInterfaceText& k : kInterfaceTexts) captions.push_back({k.Section, k.Key, k.BuiltIn});
+  for (const auto& k : captions) {
     const std::string section = k.section;
     if (section != "CommonOptions" && section != "DeviceOptions" && section != "Menu") continue;
     const std::string key = k.key;

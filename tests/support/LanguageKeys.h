@@ -3,14 +3,19 @@
 // with, and the file's own details.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "ui/OptionsControls.h"
 
 namespace orbl::test {
 
-// The captions of the windows, with the texts the windows are built with.
-// Interval names two labels, "Interval (seconds):" shown and "Interval:"
-// never shown; the shown one is listed.
+// The captions of the windows, with the texts the windows are built with:
+// the options window's from its table, the dialogs' listed here. Interval
+// names two labels, "Interval (seconds):" shown and "Interval:" never shown;
+// the shown one, made first, is listed.
 struct CaptionKey {
   const char* section;
   const char* key;
@@ -18,72 +23,31 @@ struct CaptionKey {
 };
 
 inline const std::vector<CaptionKey>& WindowCaptionKeys() {
-  static const std::vector<CaptionKey> keys = {
-      {"Buttons", "OK", "OK"},
-      {"Buttons", "Cancel", "Cancel"},
-      {"Buttons", "Help", "Help"},
-      {"Menu", "MnuExit", "Exit"},
-      {"Menu", "MnuAbout", "About Orbelle"},
-      {"Menu", "MnuHelp", "Help!"},
-      {"Menu", "MnuOptions", "Options..."},
-      {"Menu", "MnuOpen", "Open Door"},
-      {"Menu", "MnuClose", "Close Door"},
-      {"Menu", "MenuLock", "Lock Device"},
-      {"Menu", "MnuUnlock", "Unlock Device"},
-      {"CommonOptions", "Intergr", "Integration Options"},
-      {"CommonOptions", "StartAuto", " Start automatically"},
-      {"CommonOptions", "Lng", "Interface language"},
-      {"CommonOptions", "Inform", "Translation information:"},
-      {"CommonOptions", "Author", "Author:"},
-      {"CommonOptions", "EMail", "E-mail:"},
-      {"CommonOptions", "TrayIconAct", "Double-click on tray icon"},
-      {"CommonOptions", "LangOpts", "Language Options"},
-      {"CommonOptions", "TrayIconBehavior", "Tray Icon Behavior"},
-      {"DeviceOptions", "Ejectiong", "Ejecting CD/DVD device's door with a disk inside"},
-      {"DeviceOptions", "SpyChk", " Watch ejecting CD/DVD door with a disk"},
-      {"DeviceOptions", "Closing", "Closing & locking CD/DVD device door"},
-      {"DeviceOptions", "AutoClose",
-       "Close this drive's door after ejecting it with disk inside after specified time "
-       "interval"},
-      {"DeviceOptions", "Interval", "Interval (seconds):"},
-      {"DeviceOptions", "Seconds", "seconds"},
-      {"DeviceOptions", "TryEvery", " Try to close CD/DVD door every some seconds"},
-      {"DeviceOptions", "ActionsOnShutdown", "Shutting Down"},
-      {"DeviceOptions", "CloseAct", " Close CD/DVD when the system shuts down"},
-      {"DeviceOptions", "WarnNotEmpty",
-       " Warn if this drive is not empty when the system shuts down"},
-      {"DeviceOptions", "LockOnStart", " Lock this drive when Orbelle starts"},
-      {"DeviceOptions", "LockOnClose",
-       " Lock/unlock this drive automatically when open/close it with Orbelle"},
-      {"DeviceOptions", "ShowMsgLockUnlock", "Show message when lock/unlock this drive"},
-      {"DeviceOptions", "BeepLockUnlock", "Beep when lock/unlock this drive"},
-      {"DeviceOptions", "ClosingLockingOpts", "Closing & locking CD/DVD device door"},
-      {"DeviceOptions", "WarnSleepDVDNotEmpty",
-       "Warn if this drive is not empty when computer goes to sleep mode"},
-      {"DeviceOptions", "SleepModeLock", "Lock this drive when computer goes to sleep mode"},
-      {"DeviceOptions", "SleepModeUnlockExit",
-       "Unlock this drive when computer exits from sleep mode"},
-      {"DeviceOptions", "SleepModeOpts", "Sleep Mode"},
-      {"DeviceOptions", "EjectShuttingDown",
-       "Eject disk if this drive is not empty when the system shuts down"},
-      {"DeviceOptions", "BeepShuttingDown",
-       "Beep if this drive is not empty when the system shuts down"},
-      {"DeviceOptions", "ShuttingDownOpts", "Shutting Down"},
-      {"DeviceOptions", "HotKeyOpenClose", "Hot key to open/close this drive"},
-      {"DeviceOptions", "HotKeyLockUnlock", "Hot key to lock/unlock this drive"},
-      {"DeviceOptions", "ChangeHotKeyButtonCaption", "Change..."},
-      {"DeviceOptions", "HotKeyOpts", "Hot Keys"},
-      {"DeviceOptions", "ShowDialogAskingToCloseTheDrive",
-       "Show dialog asking to close the drive immediately"},
-      {"AboutWindow", "Caption", "About Orbelle"},
-      {"HotKeyOptionsWindow", "Remove", "Remove hot key"},
-      {"HotKeyOptionsWindow", "Caption", "Hot Key Options"},
-      {"HotKeyOptionsWindow", "HotKeyOptions", "Main key:"},
-      {"CloseImmediatelyWindow", "Close_Message", "OK"},
-      {"CloseImmediatelyWindow", "CancelCloseImmediately", "Cancel"},
-      {"CloseImmediatelyWindow", "CloseImmediately", "Close the door of the drive immediately?"},
-      {"CloseImmediatelyWindow", "Caption", "Close Drive"},
-  };
+  static const std::vector<CaptionKey> keys = [] {
+    std::vector<CaptionKey> all;
+    for (const TOptionsControl& control : kOptionsControls) {
+      for (const char* key : {control.Key, control.SecondKey}) {
+        const auto same = [&](const CaptionKey& k) {
+          return std::string_view(k.section) == control.Section && std::string_view(k.key) == key;
+        };
+        if (key != nullptr && std::none_of(all.begin(), all.end(), same)) {
+          all.push_back({control.Section, key, control.BuiltIn});
+        }
+      }
+    }
+    all.insert(all.end(), {
+                              {"AboutWindow", "Caption", "About Orbelle"},
+                              {"HotKeyOptionsWindow", "Remove", "Remove hot key"},
+                              {"HotKeyOptionsWindow", "Caption", "Hot Key Options"},
+                              {"HotKeyOptionsWindow", "HotKeyOptions", "Main key:"},
+                              {"CloseImmediatelyWindow", "Close_Message", "OK"},
+                              {"CloseImmediatelyWindow", "CancelCloseImmediately", "Cancel"},
+                              {"CloseImmediatelyWindow", "CloseImmediately",
+                               "Close the door of the drive immediately?"},
+                              {"CloseImmediatelyWindow", "Caption", "Close Drive"},
+                          });
+    return all;
+  }();
   return keys;
 }
 
