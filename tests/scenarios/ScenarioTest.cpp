@@ -175,9 +175,9 @@ class Runner {
     if (v == "drives") {
       drives_ = w;
     } else if (v == "set") {
-      Set(kSettingsKey, w.at(0), w.at(1));
+      Set(kSettingsKey, w.at(0), w.at(1), Quoted(line.rest));
     } else if (v == "set-in") {
-      Set(w.at(0), w.at(1), w.at(2));
+      Set(w.at(0), w.at(1), w.at(2), Quoted(line.rest));
     } else if (v == "disc") {
       Computer().Drive(w.at(0)[0]).discInside = true;
     } else if (v == "fault") {
@@ -187,9 +187,19 @@ class Runner {
       else if (what == "door") drive.doorRefused = true;
       else if (what == "device") drive.deviceUnopenable = true;
       else if (what == "audio") drive.noDoorDevice = true;
+      else if (what == "held") drive.lockCount = 1;
+      else if (what == "switch") Computer().removalLockCounts = false;
       else FAIL() << "no such fault: " << what;
     } else if (v == "file") {
       Computer().files[w.at(0)] = w.at(1);
+    } else if (v == "shell") {
+      if (w.at(0) == "down") Computer().tray.shellRunning = false;
+      else if (w.at(0) == "refuses") Computer().tray.refuseAdds = std::stoi(w.at(1));
+      else if (w.at(0) != "restarts") FAIL() << "no such shell state: " << w.at(0);
+      else {
+        Computer().tray.refuseAdds = 0;
+        Computer().RestartShell();
+      }
     // Inputs.
     } else if (v == "start") {
       Start(w);
@@ -216,15 +226,18 @@ class Runner {
       Program().ChooseMenuItem({});
       EXPECT_EQ(shown, line.rest.substr(eq + 2));
     } else if (v == "double-click") {
-      Program().TrayDoubleClick();
+      if (w.empty()) Program().TrayDoubleClick();
+      else Program().DoubleClickWindow(Program().WindowTitled(w.at(0))->handle);
     } else if (v == "hotkey") {
       const auto [modifiers, key] = HotKey(line.rest);
       EXPECT_TRUE(Computer().PressHotKey(modifiers, key)) << "nobody holds " << line.rest;
     } else if (v == "removal") {
       std::uint32_t mask = 0;
       for (const std::string& letter : w) mask |= UnitBit(letter[0]);
+      // No letters: a removal without a volume's notice (a USB stick's interface).
       Program().Send(OptionsWindow(), platform::msg::kDeviceChange,
-                     platform::msg::kDbtDeviceRemoveComplete, VolumeBroadcast(20, 2, mask));
+                     platform::msg::kDbtDeviceRemoveComplete,
+                     w.empty() ? std::vector<std::byte>{} : VolumeBroadcast(20, 2, mask));
     } else if (v == "eject-button") {
       Computer().PressEjectButton(w.at(0)[0]);
     } else if (v == "insert") {
@@ -270,9 +283,9 @@ class Runner {
     } else if (v == "shows") {
       EXPECT_TRUE(Shown(w.at(0)) != nullptr) << "no shown control says \"" << w.at(0) << '"';
     } else if (v == "stored") {
-      ExpectStored(kSettingsKey, w.at(0), w.at(1));
+      ExpectStored(kSettingsKey, w.at(0), w.at(1), Quoted(line.rest));
     } else if (v == "stored-in") {
-      ExpectStored(w.at(0), w.at(1), w.at(2));
+      ExpectStored(w.at(0), w.at(1), w.at(2), Quoted(line.rest));
     } else if (v == "beeps") {
       std::string heard;
       for (auto [hz, ms] : Computer().beeps) {
@@ -320,8 +333,11 @@ class Runner {
     for (const auto& [path, bytes] : files) world.files[path] = bytes;
   }
 
-  void Set(const std::string& key, const std::string& name, const std::string& value) {
-    if (IsNumber(value)) Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
+  // The last word "quoted" is a text, bare digits a number.
+  static bool Quoted(const std::string& rest) { return !rest.empty() && rest.back() == '"'; }
+
+  void Set(const std::string& key, const std::string& name, const std::string& value, bool text) {
+    if (!text && IsNumber(value)) Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
     else Computer().SetText(key, name, value);
   }
 
@@ -356,7 +372,8 @@ class Runner {
     if (name == "resume") return platform::msg::kPbtApmResumeSuspend;
     if (name == "resume-automatic") return platform::msg::kPbtApmResumeAutomatic;
     if (name == "resume-critical") return platform::msg::kPbtApmResumeCritical;
-    throw std::runtime_error("no such power event: " + name);
+    if (name == "query-failed") return platform::msg::kPbtApmQuerySuspendFailed;
+    return std::stoull(name, nullptr, 0);  // another code: 0xA
   }
 
   // A control with this text in one of the program's shown windows, the
@@ -407,14 +424,15 @@ class Runner {
     EXPECT_EQ(box.text, text);
   }
 
-  void ExpectStored(const std::string& key, const std::string& name, const std::string& wanted) {
+  void ExpectStored(const std::string& key, const std::string& name, const std::string& wanted,
+                    bool text) {
     const std::optional<platform::StoredValue> value = Computer().Value(key, name);
-    if (wanted == "none") {
+    if (!text && wanted == "none") {
       EXPECT_FALSE(value.has_value()) << name;
       return;
     }
     ASSERT_TRUE(value.has_value()) << name << " is not stored";
-    if (IsNumber(wanted)) {
+    if (!text && IsNumber(wanted)) {
       ASSERT_EQ(value->type, platform::ValueType::Number) << name;
       std::uint32_t number = 0;
       ASSERT_EQ(value->data.size(), 4u) << name;
