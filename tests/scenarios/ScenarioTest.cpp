@@ -184,22 +184,26 @@ class Runner {
     if (v == "drives") {
       drives_ = w;
     } else if (v == "set") {
-      Set(kSettingsKey, w.at(0), w.at(1), Quoted(line));
+      Set(kSettingsKey, w.at(0), w.at(1), Quoted(line.rest));
     } else if (v == "set-in") {
-      Set(w.at(0), w.at(1), w.at(2), Quoted(line));
+      Set(w.at(0), w.at(1), w.at(2), Quoted(line.rest));
     } else if (v == "disc") {
       Computer().Drive(w.at(0)[0]).discInside = true;
-    } else if (v == "fault" && line.rest == "lock-switch") {
-      Computer().removalLockCounts = false;
     } else if (v == "fault" && line.rest == "atoms") {
       Computer().atomTableFull = true;
     } else if (v == "taken") {
       const auto [modifiers, key] = HotKey(line.rest);
       Computer().hotKeys[{modifiers, key}] = sim::SimHotKey{-1, {}, 1};
     } else if (v == "fault") {
+      if (w.at(0) == "settings") {
+        Computer().MakeKey(kSettingsKey).unopenable = true;
+        return;
+      }
       sim::SimDrive& drive = Computer().Drive(w.at(0)[0]);
       const std::string& what = w.at(1);
-      if (what == "lock")
+      if (what == "none")
+        drive.lockRefused = drive.doorRefused = drive.deviceUnopenable = false;
+      else if (what == "lock")
         drive.lockRefused = true;
       else if (what == "door")
         drive.doorRefused = true;
@@ -207,10 +211,25 @@ class Runner {
         drive.deviceUnopenable = true;
       else if (what == "audio")
         drive.noDoorDevice = true;
+      else if (what == "held")
+        drive.lockCount = 1;
+      else if (what == "switch")
+        Computer().removalLockCounts = false;
       else
         FAIL() << "no such fault: " << what;
     } else if (v == "file") {
       Computer().files[w.at(0)] = w.at(1);
+    } else if (v == "shell") {
+      if (w.at(0) == "down")
+        Computer().tray.shellRunning = false;
+      else if (w.at(0) == "refuses")
+        Computer().tray.refuseAdds = std::stoi(w.at(1));
+      else if (w.at(0) != "restarts")
+        FAIL() << "no such shell state: " << w.at(0);
+      else {
+        Computer().tray.refuseAdds = 0;
+        Computer().RestartShell();
+      }
       // Inputs.
     } else if (v == "start") {
       Start(w);
@@ -224,7 +243,7 @@ class Runner {
       if (Program().MenuOpen()) Program().ChooseMenuItem({});
     } else if (v == "items") {
       // "items Open Door = D: | F:"; "items = ..." for the menu itself.
-      const std::size_t eq = line.rest.find("= ");
+      const std::size_t eq = line.rest.find('=');
       ASSERT_NE(eq, std::string::npos) << "items PATH = A | B";
       const std::string where = line.rest.substr(0, eq == 0 ? 0 : eq - 1);
       Program().TrayRightClick();
@@ -235,9 +254,12 @@ class Runner {
         shown += (shown.empty() ? "" : " | ") + text;
       }
       Program().ChooseMenuItem({});
-      EXPECT_EQ(shown, line.rest.substr(eq + 2));
+      EXPECT_EQ(shown, line.rest.substr(std::min(eq + 2, line.rest.size())));
     } else if (v == "double-click") {
-      Program().TrayDoubleClick();
+      if (w.empty())
+        Program().TrayDoubleClick();
+      else
+        Program().DoubleClickWindow(Program().WindowTitled(w.at(0))->handle);
     } else if (v == "hotkey") {
       const auto [modifiers, key] = HotKey(line.rest);
       EXPECT_TRUE(Computer().PressHotKey(modifiers, key)) << "nobody holds " << line.rest;
@@ -247,8 +269,10 @@ class Runner {
     } else if (v == "removal") {
       std::uint32_t mask = 0;
       for (const std::string& letter : w) mask |= UnitBit(letter[0]);
+      // No letters: a removal without a volume's notice (a USB stick's interface).
       Program().Send(OptionsWindow(), platform::msg::kDeviceChange,
-                     platform::msg::kDbtDeviceRemoveComplete, VolumeBroadcast(20, 2, mask));
+                     platform::msg::kDbtDeviceRemoveComplete,
+                     w.empty() ? std::vector<std::byte>{} : VolumeBroadcast(20, 2, mask));
     } else if (v == "eject-button") {
       Computer().PressEjectButton(w.at(0)[0]);
     } else if (v == "insert") {
@@ -304,9 +328,9 @@ class Runner {
     } else if (v == "default") {
       EXPECT_EQ(DefaultButton(), line.rest);
     } else if (v == "stored") {
-      ExpectStored(kSettingsKey, w.at(0), w.at(1), Quoted(line));
+      ExpectStored(kSettingsKey, w.at(0), w.at(1), Quoted(line.rest));
     } else if (v == "stored-in") {
-      ExpectStored(w.at(0), w.at(1), w.at(2), Quoted(line));
+      ExpectStored(w.at(0), w.at(1), w.at(2), Quoted(line.rest));
     } else if (v == "beeps") {
       std::string heard;
       for (auto [hz, ms] : Computer().beeps) {
@@ -315,7 +339,7 @@ class Runner {
       Computer().beeps.clear();
       EXPECT_EQ(heard, line.rest);
     } else if (v == "tray") {
-      const sim::SimTrayIcon* icon = Newest().TrayIcon();
+      const sim::SimTrayIcon* icon = Program().TrayIcon();
       if (line.rest == "none") {
         EXPECT_TRUE(icon == nullptr) << "an icon: " << icon->tip;
       } else {
@@ -354,11 +378,11 @@ class Runner {
     for (const auto& [path, bytes] : files) world.files[path] = bytes;
   }
 
-  // "12" is a text, 12 a number.
-  static bool Quoted(const Line& line) { return !line.rest.empty() && line.rest.back() == '"'; }
+  // The last word "quoted" is a text, bare digits a number.
+  static bool Quoted(const std::string& rest) { return !rest.empty() && rest.back() == '"'; }
 
-  void Set(const std::string& key, const std::string& name, const std::string& value, bool quoted) {
-    if (!quoted && IsNumber(value))
+  void Set(const std::string& key, const std::string& name, const std::string& value, bool text) {
+    if (!text && IsNumber(value))
       Computer().SetNumber(key, name, static_cast<std::uint32_t>(std::stoul(value)));
     else
       Computer().SetText(key, name, value);
@@ -395,7 +419,8 @@ class Runner {
     if (name == "resume") return platform::msg::kPbtApmResumeSuspend;
     if (name == "resume-automatic") return platform::msg::kPbtApmResumeAutomatic;
     if (name == "resume-critical") return platform::msg::kPbtApmResumeCritical;
-    throw std::runtime_error("no such power event: " + name);
+    if (name == "query-failed") return platform::msg::kPbtApmQuerySuspendFailed;
+    return std::stoull(name, nullptr, 0);  // another code: 0xA
   }
 
   // A control with this text in one of the program's shown windows, the
@@ -479,14 +504,14 @@ class Runner {
   }
 
   void ExpectStored(const std::string& key, const std::string& name, const std::string& wanted,
-                    bool quoted) {
+                    bool text) {
     const std::optional<platform::StoredValue> value = Computer().Value(key, name);
-    if (wanted == "none") {
+    if (!text && wanted == "none") {
       EXPECT_FALSE(value.has_value()) << name;
       return;
     }
     ASSERT_TRUE(value.has_value()) << name << " is not stored";
-    if (!quoted && IsNumber(wanted)) {
+    if (!text && IsNumber(wanted)) {
       ASSERT_EQ(value->type, platform::ValueType::Number) << name;
       std::uint32_t number = 0;
       ASSERT_EQ(value->data.size(), 4u) << name;
