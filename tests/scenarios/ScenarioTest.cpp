@@ -345,6 +345,10 @@ class Runner {
       } else {
         ASSERT_TRUE(icon != nullptr) << "no tray icon";
         EXPECT_EQ(icon->tip, w.at(0));
+        // "first": asked for before any window but the application window.
+        if (w.size() > 1) {
+          EXPECT_EQ(icon->windowsWhenAdded, std::vector<std::string>{"Orbelle"});
+        }
       }
     } else if (v == "exit") {
       EXPECT_EQ(Newest().ExitCode(), std::stoi(line.rest));
