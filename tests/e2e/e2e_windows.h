@@ -335,6 +335,14 @@ inline void ChooseEntry(HWND list, int index) {
   SendWithin(GetParent(list), WM_COMMAND, command, reinterpret_cast<LPARAM>(list), 5000, result);
 }
 
+// Whether a check box is ticked, as the box itself tells.
+inline bool IsTicked(HWND box) {
+  DWORD_PTR state = 0;
+  Check(SendWithin(box, BM_GETCHECK, 0, 0, 5000, state),
+        "the check box \"" + TextOf(box) + "\" does not answer");
+  return state == BST_CHECKED;
+}
+
 // The captions of a toolbar's buttons with their positions, separators left out.
 inline std::vector<std::pair<DWORD_PTR, std::string>> BarButtons(HWND toolbar) {
   std::vector<std::pair<DWORD_PTR, std::string>> buttons;

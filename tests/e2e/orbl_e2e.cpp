@@ -158,7 +158,8 @@ std::string ShownIcon(HWND box) {
   HBRUSH background = CreateSolidBrush(GetPixel(screen.Dc(), 0, 0));
   std::string best = "none";
   long bestDifference = -1;
-  const std::pair<const char*, LPCSTR> icons[] = {{"error", IDI_HAND},
+  const std::pair<const char*, LPCSTR> icons[] = {{"none", nullptr},
+                                                  {"error", IDI_HAND},
                                                   {"info", IDI_ASTERISK},
                                                   {"warning", IDI_EXCLAMATION},
                                                   {"question", IDI_QUESTION}};
@@ -166,7 +167,8 @@ std::string ShownIcon(HWND box) {
     Canvas drawn(w, h);
     RECT all{0, 0, w, h};
     FillRect(drawn.Dc(), &all, background);
-    DrawIconEx(drawn.Dc(), 0, 0, LoadIconA(nullptr, id), w, h, 0, nullptr, DI_NORMAL);
+    if (id != nullptr)
+      DrawIconEx(drawn.Dc(), 0, 0, LoadIconA(nullptr, id), w, h, 0, nullptr, DI_NORMAL);
     const auto pixels = drawn.Pixels();
     long difference = 0;
     for (std::size_t i = 0; i < pixels.size(); ++i) difference += pixels[i] != shown[i] ? 1 : 0;
@@ -315,12 +317,21 @@ class Run {
     }
     return nullptr;
   }
-  void Until(const std::function<bool()>& done, const std::string& why) const {
-    Check(WaitFor(done, kExitTimeout), why);
+  // Waits until `done` holds; `why` tells what was seen last when it does not.
+  void Until(const std::function<bool()>& done, const std::function<std::string()>& why) const {
+    Check(WaitFor(done, kExitTimeout), why());
   }
-  void Settle(const std::string& why, const std::function<bool()>& wrong) const {
+  void Until(const std::function<bool()>& done, const char* why) const {
+    Until(done, [=] { return std::string(why); });
+  }
+  // Returns once the program takes messages again, in its own loop or a box's:
+  // what an input set going before it (a start-up's rest, a handler) is done.
+  void Sync() const {
     DWORD_PTR ignored = 0;
     for (HWND hwnd : TopWindows(Pid(), "", "")) SendWithin(hwnd, WM_NULL, 0, 0, 5000, ignored);
+  }
+  void Settle(const std::string& why, const std::function<bool()>& wrong) const {
+    Sync();
     Check(!WaitFor(wrong, 1000), why);
   }
   // Sends a system message from a thread of its own, so that a box the
@@ -439,8 +450,8 @@ void Run::Do(const Line& line) {
     DWORD_PTR answer = 0;
     Check(SendWithin(Titled(kOptionsTitle), WM_POWERBROADCAST, events.at(line.rest), 0, 10000,
                      answer) &&
-              answer != 0,
-          "not consented to");
+              answer == TRUE,
+          "answered " + std::to_string(answer) + ", not TRUE");
   } else if (verb == "answer") {
     const std::map<std::string, int> buttons = {
         {"OK", IDOK},         {"Cancel", IDCANCEL}, {"Abort", IDABORT}, {"Retry", IDRETRY},
@@ -451,6 +462,7 @@ void Run::Do(const Line& line) {
     Check(button != nullptr, "the box has no button " + line.rest);
     PostMessageA(button, BM_CLICK, 0, 0);
     Until([&] { return !IsWindow(box); }, "the box stays open");
+    Sync();
   } else if (verb == "click" || verb == "choose") {
     const std::string text = line.rest[0] == '"' ? Word(line, 1) : line.rest;
     const int nth = line.rest[0] == '"' && line.words.size() > 2 ? std::stoi(line.words[2]) : 1;
@@ -497,16 +509,21 @@ void Run::Do(const Line& line) {
     for (const auto& info : started_) TerminateProcess(info.hProcess, kKilled);
     for (const auto& info : started_) WaitForSingleObject(info.hProcess, kExitTimeout);
   } else if (verb == "box") {
-    std::string want = line.rest.substr(line.rest.find('"', 1) + 2);
-    const std::string icon = want.substr(0, want.find(' '));
-    want = Unescape(want.substr(want.find(' ') + 1));
-    HWND box = nullptr;
-    Until([&] { return (box = OpenBox(Pid())) != nullptr; }, "no box is open");
-    std::string text(1024, '\0');
-    text.resize(static_cast<std::size_t>(GetDlgItemTextA(box, 0xFFFF, text.data(), 1024)));
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
-    const std::string seen = "\"" + TextOf(box) + "\" " + ShownIcon(box) + " " + text;
-    Check(seen == "\"" + Word(line, 1) + "\" " + icon + " " + want, "the box is " + seen);
+    const std::string want = line.rest.substr(line.rest.find('"', 1) + 2);
+    // A line break as the scenario writes it, and the report stays on one line.
+    // Looked at until it matches: the box may still be painting its icon.
+    const auto seen = [&] {
+      HWND box = OpenBox(Pid());
+      if (box == nullptr) return std::string("none");
+      std::string text(1024, '\0');
+      text.resize(static_cast<std::size_t>(GetDlgItemTextA(box, 0xFFFF, text.data(), 1024)));
+      for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+        text.replace(at, 2, "\\n");
+      }
+      return "\"" + TextOf(box) + "\" " + ShownIcon(box) + " " + text;
+    };
+    Until([&] { return seen() == "\"" + Word(line, 1) + "\" " + want; },
+          [&] { return "the box is " + seen(); });
   } else if (verb == "nobox") {
     Settle("a box is open", [&] { return OpenBox(Pid()) != nullptr; });
   } else if (verb == "window") {
@@ -515,7 +532,9 @@ void Run::Do(const Line& line) {
       return shown.empty() ? std::string("none") : "\"" + TextOf(shown.front()) + "\"";
     };
     const std::string want = line.rest == "none" ? line.rest : "\"" + Word(line, 1) + "\"";
-    Until([&] { return title() == want; }, "the topmost window is " + title());
+    Until([&] { return title() == want; }, [&] { return "the topmost window is " + title(); });
+    // None shown may be the moment before one shows.
+    if (want == "none") Settle("a window shows", [&] { return title() != want; });
   } else if (verb == "shows") {
     const std::string text = line.rest[0] == '"' ? Word(line, 1) : line.rest;
     Check(Shown(text) != nullptr || BarWith(text) != nullptr,
@@ -527,11 +546,13 @@ void Run::Do(const Line& line) {
                              : line.rest.back() == '"' ? "\"" + Word(line, at + 1) + "\""
                                                        : Word(line, at + 1);
     Until([&] { return StoredValue(key, Word(line, at)) == want; },
-          "it is " + StoredValue(key, Word(line, at)));
+          [&] { return "it is " + StoredValue(key, Word(line, at)); });
   } else if (verb == "tray") {
     const std::string want = line.rest == "none" ? "" : Word(line, 1);
     Until([&] { return TrayIcons().size() == (want.empty() ? 0u : 1u) && TrayTip() == want; },
-          std::to_string(TrayIcons().size()) + " tray icon(s), tip \"" + TrayTip() + "\"");
+          [&] {
+            return std::to_string(TrayIcons().size()) + " tray icon(s), tip \"" + TrayTip() + "\"";
+          });
   } else if (verb == "exit") {
     Check(WaitForSingleObject(Last(), kExitTimeout) == WAIT_OBJECT_0, "it still runs");
     DWORD code = 0;

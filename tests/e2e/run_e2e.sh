@@ -14,6 +14,7 @@ program=$(realpath "$1") runner=$(realpath "$2") unit_tests=$(realpath "$3")
 shift 3
 scenarios=$(realpath "$(dirname "$0")/../scenarios")
 cases=("$@")
+# The shipped language files are measured before a scenario may replace one.
 [ ${#cases[@]} -gt 0 ] || cases=(unit languages-fit $(cd "$scenarios" && ls ./*.txt | sed 's|^\./||'))
 
 # Every step ends before this many seconds have passed, and the teardown takes
