@@ -328,7 +328,11 @@ class Run {
   // what an input set going before it (a start-up's rest, a handler) is done.
   void Sync() const {
     DWORD_PTR ignored = 0;
-    for (HWND hwnd : TopWindows(Pid(), "", "")) SendWithin(hwnd, WM_NULL, 0, 0, 5000, ignored);
+    for (const auto& info : started_) {
+      for (HWND hwnd : TopWindows(info.dwProcessId, "", "")) {
+        SendWithin(hwnd, WM_NULL, 0, 0, 5000, ignored);
+      }
+    }
   }
   void Settle(const std::string& why, const std::function<bool()>& wrong) const {
     Sync();
