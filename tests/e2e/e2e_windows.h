@@ -41,11 +41,6 @@ inline void Check(bool condition, const std::string& what) {
   if (!condition) throw Failure(what);
 }
 
-inline void Note(const std::string& text) {
-  std::printf("  %s\n", text.c_str());
-  std::fflush(stdout);
-}
-
 // Polls until `done` holds or the time is up.
 inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -245,26 +240,6 @@ inline void ClickButton(HWND button) {
         "could not click \"" + TextOf(button) + "\"");
 }
 
-// The control of `window`'s thread that has the keyboard focus; null when none.
-inline HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-  return info.hwndFocus;
-}
-
-// A key pressed and let go on the control that has the focus in `window`, as
-// the keyboard would deliver it (the program's loop sees it go by); `window`
-// itself when none has it.
-inline void PressKey(HWND window, WORD virtualKey) {
-  HWND focus = FocusOf(window);
-  if (focus == nullptr || GetAncestor(focus, GA_ROOT) != window) focus = window;
-  const UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
-  Check(PostMessageA(focus, WM_KEYDOWN, virtualKey, MAKELPARAM(1, scan)) != FALSE &&
-            PostMessageA(focus, WM_KEYUP, virtualKey, MAKELPARAM(1, scan | 0xC000)) != FALSE,
-        "could not press a key in \"" + TextOf(window) + "\"");
-}
-
 // Memory in another process, for the messages whose answer is written through
 // a pointer that the system does not carry across processes.
 class RemoteBuffer {
@@ -293,10 +268,16 @@ class RemoteBuffer {
                       &done);
     return value;
   }
-  std::string ReadText() const {
-    std::string text(size_, '\0');
+  void Write(const void* data, std::size_t size) const {
     SIZE_T done = 0;
-    ReadProcessMemory(process_, address_, text.data(), size_, &done);
+    WriteProcessMemory(process_, address_, data, size < size_ ? size : size_, &done);
+  }
+  // The zero-ended text from `offset` on.
+  std::string ReadText(std::size_t offset = 0) const {
+    std::string text(size_ - offset, '\0');
+    SIZE_T done = 0;
+    ReadProcessMemory(process_, static_cast<char*>(address_) + offset, text.data(), text.size(),
+                      &done);
     text.resize(std::strlen(text.c_str()));
     return text;
   }
@@ -452,65 +433,5 @@ struct Broadcast {
   DWORD size, type, reserved, unitMask;
   WORD flags;
 };
-
-// --- pictures of the screen ----------------------------------------------------
-
-// The pixels of the window as the screen shows it, non-client area included,
-// once two looks a moment apart agree (the program may still be painting).
-inline std::vector<std::uint32_t> ScreenPixels(HWND hwnd, int& width, int& height) {
-  std::vector<std::uint32_t> last;
-  std::vector<std::uint32_t> pixels;
-  const ULONGLONG end = GetTickCount64() + 5000;
-  do {
-    last = pixels;
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    width = rect.right - rect.left;
-    height = rect.bottom - rect.top;
-    Check(width > 0 && height > 0, "the window has no size");
-    Canvas screen(width, height);
-    HDC desktop = GetDC(nullptr);
-    BitBlt(screen.Dc(), 0, 0, width, height, desktop, rect.left, rect.top, SRCCOPY);
-    ReleaseDC(nullptr, desktop);
-    pixels = screen.Pixels();
-    if (pixels != last) Sleep(150);
-  } while (pixels != last && GetTickCount64() < end);
-  return pixels;
-}
-
-// Writes the window as the screen shows it to `path`, a 24-bit BMP file.
-inline void CaptureWindow(HWND hwnd, const std::string& path) {
-  int width = 0;
-  int height = 0;
-  const std::vector<std::uint32_t> pixels = ScreenPixels(hwnd, width, height);
-  const int stride = (width * 3 + 3) & ~3;
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;  // bottom-up, as BMP files usually are
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(stride * height);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  std::vector<unsigned char> rows(info.biSizeImage, 0);
-  for (int y = 0; y < height; ++y) {
-    unsigned char* row = rows.data() + static_cast<std::size_t>((height - 1 - y) * stride);
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t p = pixels[static_cast<std::size_t>(y * width + x)];
-      row[x * 3] = static_cast<unsigned char>(p);
-      row[x * 3 + 1] = static_cast<unsigned char>(p >> 8);
-      row[x * 3 + 2] = static_cast<unsigned char>(p >> 16);
-    }
-  }
-  FILE* out = std::fopen(path.c_str(), "wb");
-  Check(out != nullptr, "cannot write " + path);
-  std::fwrite(&file, sizeof file, 1, out);
-  std::fwrite(&info, sizeof info, 1, out);
-  std::fwrite(rows.data(), 1, rows.size(), out);
-  Check(std::fclose(out) == 0, "cannot write " + path);
-}
 
 }  // namespace orbl::e2e

@@ -16,6 +16,7 @@
 //   orbl_shot.exe quit                       ask the program to end and wait until it has
 //
 // Exit code 0 when the step was done; every wait is bounded.
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -27,6 +28,64 @@ namespace orbl::e2e {
 namespace {
 
 constexpr char kMenuTitle[] = "#menu";
+
+// The pixels of the window as the screen shows it, non-client area included,
+// once two looks a moment apart agree (the program may still be painting).
+inline std::vector<std::uint32_t> ScreenPixels(HWND hwnd, int& width, int& height) {
+  std::vector<std::uint32_t> last;
+  std::vector<std::uint32_t> pixels;
+  const ULONGLONG end = GetTickCount64() + 5000;
+  do {
+    last = pixels;
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    Check(width > 0 && height > 0, "the window has no size");
+    Canvas screen(width, height);
+    HDC desktop = GetDC(nullptr);
+    BitBlt(screen.Dc(), 0, 0, width, height, desktop, rect.left, rect.top, SRCCOPY);
+    ReleaseDC(nullptr, desktop);
+    pixels = screen.Pixels();
+    if (pixels != last) Sleep(150);
+  } while (pixels != last && GetTickCount64() < end);
+  return pixels;
+}
+
+// Writes the window as the screen shows it to `path`, a 24-bit BMP file.
+inline void CaptureWindow(HWND hwnd, const std::string& path) {
+  int width = 0;
+  int height = 0;
+  const std::vector<std::uint32_t> pixels = ScreenPixels(hwnd, width, height);
+  const int stride = (width * 3 + 3) & ~3;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;  // bottom-up, as BMP files usually are
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(stride * height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::vector<unsigned char> rows(info.biSizeImage, 0);
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = rows.data() + static_cast<std::size_t>((height - 1 - y) * stride);
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(y * width + x)];
+      row[x * 3] = static_cast<unsigned char>(p);
+      row[x * 3 + 1] = static_cast<unsigned char>(p >> 8);
+      row[x * 3 + 2] = static_cast<unsigned char>(p >> 16);
+    }
+  }
+  FILE* out = std::fopen(path.c_str(), "wb");
+  Check(out != nullptr, "cannot write " + path);
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&info, sizeof info, 1, out);
+  std::fwrite(rows.data(), 1, rows.size(), out);
+  Check(std::fclose(out) == 0, "cannot write " + path);
+}
 
 // The running program's process, found through its application window.
 DWORD ProgramPid() {

@@ -334,6 +334,70 @@ TEST(DoorDevice, ARefusedCloseIsSentAgainAndTheLibraryStaysWhileADeviceIsLeftOpe
   ReplaceImport("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(realGetProcAddress));
 }
 
+// orbl3.exe beside this program carries its icon in every size from 100 to
+// 200 % scaling, the tray menu's pictures with premultiplied alpha at those
+// scalings, its manifest and its version.
+TEST(ProgramFile, CarriesItsIconsPicturesManifestAndVersion) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path = self;
+  path = path.substr(0, path.find_last_of('\\')) + "\\orbl3.exe";
+  HMODULE image = LoadLibraryExA(path.c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr) << path;
+  // The icon group lists the images the file holds (LoadImage would scale another).
+  HRSRC group = FindResourceA(image, "TRAY", MAKEINTRESOURCEA(14) /*RT_GROUP_ICON*/);
+  ASSERT_NE(group, nullptr);
+  const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(image, group)));
+  const DWORD count = bytes[4] | (bytes[5] << 8);
+  ASSERT_GE(SizeofResource(image, group), 6u + 14u * count);
+  std::vector<int> sizes;
+  for (DWORD i = 0; i < count; ++i) sizes.push_back(bytes[6 + 14 * i]);
+  EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64}));
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr)
+      << "no manifest";
+  for (const char* picture :
+       {"FRMMAIN_N16_BMP_BITMAP", "FRMMAIN_N17_BMP_BITMAP", "FRMMAIN_N19_BMP_BITMAP",
+        "FRMMAIN_N20_BMP_BITMAP", "FRMMAIN_N22_BMP_BITMAP", "FRMMAIN_N24_BMP_BITMAP"}) {
+    for (int side : {16, 20, 24, 32}) {
+      const std::string name = side == 16 ? picture : picture + ("_" + std::to_string(side));
+      HRSRC found = FindResourceA(image, name.c_str(), MAKEINTRESOURCEA(2) /*RT_BITMAP*/);
+      ASSERT_NE(found, nullptr) << name;
+      const auto* info =
+          static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, found)));
+      const auto area = static_cast<std::size_t>(side * side);
+      ASSERT_GE(SizeofResource(image, found), sizeof(BITMAPINFOHEADER) + area * 4) << name;
+      EXPECT_TRUE(info->biWidth == side && std::abs(info->biHeight) == side &&
+                  info->biBitCount == 32 && info->biCompression == BI_RGB)
+          << name;
+      // Clear around the picture, solid inside, each colour premultiplied by its alpha.
+      const auto* pixels = reinterpret_cast<const BYTE*>(info) + info->biSize;
+      bool clear = false, solid = false, premultiplied = true;
+      for (std::size_t i = 0; i < area; ++i) {
+        const BYTE* bgra = pixels + 4 * i;
+        clear = clear || bgra[3] == 0;
+        solid = solid || bgra[3] == 255;
+        premultiplied = premultiplied && std::max({bgra[0], bgra[1], bgra[2]}) <= bgra[3];
+      }
+      EXPECT_TRUE(clear && solid && premultiplied) << name;
+    }
+  }
+  FreeLibrary(image);
+  DWORD ignored = 0;
+  std::vector<char> data(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+  ASSERT_TRUE(!data.empty() &&
+              GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  char* product = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_TRUE(fixed->dwFileVersionMS == MAKELONG(1, 3) && HIWORD(fixed->dwFileVersionLS) == 2)
+      << "not version 3.1.2";
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904B0\\ProductName",
+                             reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, "Orbelle");
+}
+
 TEST(Files, ArgumentsAreSplitLikeTheRuntimeSplitsThem) {
   // run_e2e.sh passes an argument with blanks, quotes and backslashes.
   Strings runtime(__argv + 1, __argv + __argc);

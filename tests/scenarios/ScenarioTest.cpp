@@ -73,7 +73,8 @@ std::vector<std::string> Words(const std::string& rest) {
     std::string word;
     if (rest[i] == '"') {
       for (++i; i < rest.size() && rest[i] != '"'; ++i) {
-        if (rest[i] == '\\' && i + 1 < rest.size()) {
+        // \" \n \r \\ are escapes; any other backslash is itself (a path's).
+        if (rest[i] == '\\' && i + 1 < rest.size() && std::strchr("\"nr\\", rest[i + 1])) {
           ++i;
           word += rest[i] == 'n' ? '\n' : rest[i] == 'r' ? '\r' : rest[i];
         } else {
@@ -167,8 +168,19 @@ class Runner {
       SCOPED_TRACE(scenario_.file + ".txt:" + std::to_string(line.number) + ": " + line.verb + " " +
                    line.rest);
       Do(line);
+      EndSessionIfAnswered();
       if (::testing::Test::HasFatalFailure()) return;
     }
+  }
+
+  // As Windows: nobody refused the shutdown query, so the session ends and
+  // the program with it, after its end-of-session message.
+  void EndSessionIfAnswered() {
+    if (!shuttingDown_ || !shuttingDown_->Running() || shuttingDown_->AwaitingReply()) return;
+    sim::SimProcess& program = *shuttingDown_;
+    shuttingDown_ = nullptr;
+    program.Send(program.WindowTitled("Orbelle 3")->handle, platform::msg::kEndSession, 1);
+    program.Kill();
   }
 
   ~Runner() {
@@ -280,6 +292,8 @@ class Runner {
     } else if (v == "take-out") {
       Computer().RemoveDisc(w.at(0)[0]);
     } else if (v == "shutdown") {
+      // The session ends once the query has been answered (EndSessionIfAnswered).
+      shuttingDown_ = &Program();
       Program().Send(OptionsWindow(), platform::msg::kQueryEndSession, 0);
     } else if (v == "power") {
       Program().Send(OptionsWindow(), platform::msg::kPowerBroadcast, PowerEvent(line.rest));
@@ -287,7 +301,12 @@ class Runner {
       ASSERT_FALSE(Program().OpenBoxes().empty()) << "no box is open";
       Program().AnswerBox(AnswerId(line.rest));
     } else if (v == "click") {
-      Click(line.rest);
+      // click Close now / click "Change..." 2 (the second such control)
+      if (line.rest.front() == '"') {
+        Click(w.at(0), w.size() > 1 ? std::stoi(w[1]) : 1);
+      } else {
+        Click(line.rest, 1);
+      }
     } else if (v == "select") {
       Select(line.rest);
     } else if (v == "close-window") {
@@ -320,11 +339,17 @@ class Runner {
       ExpectBox(w);
     } else if (v == "nobox") {
       EXPECT_TRUE(Program().OpenBoxes().empty()) << "open: " << Program().OpenBoxes().back().text;
+    } else if (v == "window" && line.rest == "none") {
+      for (const sim::SimWindow* window : Program().Windows()) {
+        EXPECT_FALSE(window->visible) << "shown: " << window->title;
+      }
     } else if (v == "window" || v == "nowindow") {
       const sim::SimWindow* window = Program().WindowTitled(w.at(0));
       EXPECT_EQ(window != nullptr && window->visible, v == "window") << w.at(0);
     } else if (v == "shows") {
-      EXPECT_TRUE(Shown(w.at(0)) != nullptr) << "no shown control says \"" << w.at(0) << '"';
+      const std::string text = line.rest.front() == '"' ? w.at(0) : line.rest;
+      EXPECT_TRUE(Shown(text) != nullptr || BarButton(text))
+          << "no shown control says \"" << text << '"';
     } else if (v == "default") {
       EXPECT_EQ(DefaultButton(), line.rest);
     } else if (v == "stored") {
@@ -350,6 +375,9 @@ class Runner {
           EXPECT_EQ(icon->windowsWhenAdded, std::vector<std::string>{"Orbelle"});
         }
       }
+    } else if (v == "exit" && line.rest == "none") {
+      EXPECT_FALSE(Newest().Running());
+      EXPECT_FALSE(Newest().ExitCode().has_value()) << "exit code " << *Newest().ExitCode();
     } else if (v == "exit") {
       EXPECT_EQ(Newest().ExitCode(), std::stoi(line.rest));
     } else if (v == "running") {
@@ -429,12 +457,12 @@ class Runner {
 
   // A control with this text in one of the program's shown windows, the
   // newest window first.
-  const sim::SimControl* Shown(const std::string& text) {
+  const sim::SimControl* Shown(const std::string& text, int nth = 1) {
     const std::vector<const sim::SimWindow*> windows = Program().Windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
       if (!(*it)->visible) continue;
-      if (const sim::SimControl* control = Program().FindControl((*it)->handle, text)) {
-        return control;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        if (control->text == text && --nth == 0) return control;
       }
     }
     return nullptr;
@@ -453,8 +481,21 @@ class Runner {
     return "(no window)";
   }
 
-  void Click(const std::string& text) {
-    const sim::SimControl* control = Shown(text);
+  bool BarButton(const std::string& text) {
+    for (const sim::SimWindow* window : Program().Windows()) {
+      for (const sim::SimControl* control : Program().Controls(window->handle)) {
+        const auto& buttons = control->barButtons;
+        if (window->visible && std::find(buttons.begin(), buttons.end(), text) != buttons.end()) {
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
+  void Click(const std::string& text, int nth) {
+    const sim::SimControl* control = Shown(text, nth);
+    if (control == nullptr && nth == 1) return Select(text);  // a bar's button
     ASSERT_TRUE(control != nullptr) << "no control captioned \"" << text << "\" in a shown window";
     Program().ClickControl(control->handle);
   }
@@ -504,6 +545,8 @@ class Runner {
     EXPECT_FALSE(box.behind) << "the box opened behind the window in front";
     std::string text;
     for (std::size_t i = 2; i < w.size(); ++i) text += (i > 2 ? " " : "") + w[i];
+    // A box's line break, written \n, is the system's CR LF.
+    for (std::size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\r\n");
     EXPECT_EQ(box.text, text);
   }
 
@@ -532,6 +575,7 @@ class Runner {
   bool started_ = false;
   std::vector<std::unique_ptr<sim::SimProcess>> programs_;
   std::size_t cursor_ = 0;
+  sim::SimProcess* shuttingDown_ = nullptr;
 };
 
 class ScenarioCase : public ::testing::Test {
