@@ -50,15 +50,6 @@ TEST(DrivePaths, AreMadeFromLettersOnly) {
   }
 }
 
-TEST(BroadcastLength, TrustsNeitherTheDeclaredSizeNorTheMemory) {
-  EXPECT_EQ(BroadcastLength(20, 4096), 20u);
-  EXPECT_EQ(BroadcastLength(11, 4096), 0u);  // shorter than its own header
-  EXPECT_EQ(BroadcastLength(0, 4096), 0u);
-  EXPECT_EQ(BroadcastLength(0x7FFFFFFF, 4096), kBroadcastCap);
-  EXPECT_EQ(BroadcastLength(100, 40), 40u);  // memory ends first
-  EXPECT_EQ(BroadcastLength(100, 8), 0u);
-}
-
 TEST(Registry, StoresTypedValuesAndRefusesWritesToReadOnlyKeys) {
   Win32Registry registry;
   const std::string path = "SOFTWARE\\Corvantis\\OrbelleBackendTest";
@@ -106,9 +97,6 @@ TEST(Clock, TheUptimeAndTheWallClockAreTheSystems) {
   const std::uint64_t uptime = clock.UptimeMs();
   EXPECT_LE(before, uptime);
   EXPECT_LE(uptime, GetTickCount64());
-  // 2026-01-01 and 2100-01-01: a wrong epoch or unit lands far outside.
-  EXPECT_GT(clock.WallClockSeconds(), 1767225600);
-  EXPECT_LT(clock.WallClockSeconds(), 4102444800);
   EXPECT_NEAR(static_cast<double>(clock.WallClockSeconds()),
               static_cast<double>(std::time(nullptr)), 2.0);
 }
@@ -130,25 +118,6 @@ TEST(Atoms, CountReferencesAndTheInstanceLockIsReentrant) {
   EXPECT_TRUE(lock.TryAcquire("Orbelle backend test lock"));
 }
 
-TEST(HotKeys, ACombinationIsTakenOnce) {
-  Win32WindowSystem windows{GetModuleHandleA(nullptr)};
-  Win32HotKeys hotKeys;
-  const platform::WindowHandle first = windows.CreateTopWindow({}, {});
-  const platform::WindowHandle second = windows.CreateTopWindow({}, {});
-  constexpr std::uint32_t kCtrlAlt = platform::mod::kControl | platform::mod::kAlt;
-  EXPECT_TRUE(hotKeys.Register(first, 0xC001, kCtrlAlt, 'K'));
-  EXPECT_FALSE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'K')) << "already taken";
-  EXPECT_TRUE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'L'));
-  EXPECT_TRUE(hotKeys.Unregister(first, 0xC001));
-  EXPECT_FALSE(hotKeys.Unregister(first, 0xC001));
-  EXPECT_TRUE(hotKeys.Register(second, 0xC003, kCtrlAlt, 'K'));
-  hotKeys.Unregister(second, 0xC002);
-  hotKeys.Unregister(second, 0xC003);
-
-  Win32Shell shell;
-  EXPECT_FALSE(shell.Open(first, "", platform::sw::kShow));
-}
-
 // The modifiers the backend passes to RegisterHotKey, seen by pointing this
 // program's import of it at a recorder.
 std::vector<UINT> registeredModifiers;
@@ -162,19 +131,22 @@ BOOL WINAPI RecordingRegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT virt
 // Wine takes MOD_NOREPEAT but sends a WM_HOTKEY for every repeat all the same
 // (docs/manual-test-windows.md has the check on Windows): here the flag is
 // seen on its way in, and a press still arrives once, with the core's modifiers.
-TEST(HotKeys, AreRegisteredWithoutRepeatAndStillFire) {
+TEST(HotKeys, ACombinationIsTakenOnceWithoutRepeatAndAPressStillFires) {
   realRegisterHotKey = reinterpret_cast<decltype(&RegisterHotKey)>(ReplaceImport(
       "user32.dll", "RegisterHotKey", reinterpret_cast<void*>(&RecordingRegisterHotKey)));
   ASSERT_NE(realRegisterHotKey, nullptr);
   Win32WindowSystem windows{GetModuleHandleA(nullptr)};
   Win32HotKeys hotKeys;
   const platform::WindowHandle window = windows.CreateTopWindow({}, {});
+  const platform::WindowHandle second = windows.CreateTopWindow({}, {});
+  constexpr std::uint32_t kCtrlAlt = platform::mod::kControl | platform::mod::kAlt;
   registeredModifiers.clear();
-  const bool registered =
-      hotKeys.Register(window, 0xC010, platform::mod::kControl | platform::mod::kAlt, 'K');
+  const bool registered = hotKeys.Register(window, 0xC010, kCtrlAlt, 'K');
+  EXPECT_FALSE(hotKeys.Register(second, 0xC002, kCtrlAlt, 'K')) << "already taken";
   ReplaceImport("user32.dll", "RegisterHotKey", reinterpret_cast<void*>(realRegisterHotKey));
   ASSERT_TRUE(registered);
-  EXPECT_EQ(registeredModifiers, (std::vector<UINT>{MOD_CONTROL | MOD_ALT | MOD_NOREPEAT}));
+  EXPECT_EQ(registeredModifiers[0], static_cast<UINT>(MOD_CONTROL | MOD_ALT | MOD_NOREPEAT));
+  EXPECT_FALSE(hotKeys.Unregister(second, 0xC002));
 
   std::vector<INPUT> inputs;
   for (auto [key, flags] : {std::pair<WORD, DWORD>{VK_CONTROL, 0},
@@ -201,6 +173,10 @@ TEST(HotKeys, AreRegisteredWithoutRepeatAndStillFire) {
       pressed,
       (std::vector<std::pair<WPARAM, LPARAM>>{{0xC010, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'K')}}));
   EXPECT_TRUE(hotKeys.Unregister(window, 0xC010));
+  EXPECT_FALSE(hotKeys.Unregister(window, 0xC010));
+  EXPECT_TRUE(hotKeys.Register(second, 0xC003, kCtrlAlt, 'K')) << "free again";
+  hotKeys.Unregister(second, 0xC003);
+  EXPECT_FALSE(Win32Shell().Open(window, "", platform::sw::kShow));
 }
 
 TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
@@ -398,15 +374,13 @@ TEST(ProgramFile, CarriesItsIconsPicturesManifestAndVersion) {
   EXPECT_STREQ(product, "Orbelle");
 }
 
-TEST(Files, ArgumentsAreSplitLikeTheRuntimeSplitsThem) {
+// The Wine prefix is made afresh for every run: what the test writes goes with it.
+TEST(Files, ArgumentsAreSplitAsTheRuntimeDoesAndOnlyMatchingFilesAreFound) {
+  Win32Files files;
   // run_e2e.sh passes an argument with blanks, quotes and backslashes.
   Strings runtime(__argv + 1, __argv + __argc);
-  EXPECT_EQ(Win32Files().Arguments(), runtime) << GetCommandLineA();
+  EXPECT_EQ(files.Arguments(), runtime) << GetCommandLineA();
   EXPECT_GE(runtime.size(), 2u);
-}
-
-TEST(Files, FindOnlyMatchingFilesAndReadThem) {
-  Win32Files files;
   const std::string module = files.ModulePath();
   EXPECT_NE(module.find("orbl_win32_tests.exe"), std::string::npos) << module;
 
@@ -428,12 +402,6 @@ TEST(Files, FindOnlyMatchingFilesAndReadThem) {
             "[Main]\r\nHelpFile=ORBL.hlp\r\n");
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "missing.ini")).has_value());
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "Folder.ini")).has_value());
-
-  for (const char* name : {"English.ini", "German.INI", "notes.txt", "old.ini_bak"}) {
-    DeleteFileA(platform::JoinWindowsPath(folder, name).c_str());
-  }
-  RemoveDirectoryA(platform::JoinWindowsPath(folder, "Folder.ini").c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

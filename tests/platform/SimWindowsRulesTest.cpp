@@ -1,13 +1,16 @@
-// Rules of Windows that the simulation enforces because the program has to
-// live with them: the foreground rule for boxes, the time Windows gives a
-// program to answer the end of the session, and answering a sent message
-// before its handling is over.
+// The simulation under the window system's contract, and the rules it keeps
+// beyond it: the ones of Windows the program has to live with (the foreground
+// rule for boxes, the time given to answer the end of the session), and the
+// process model every other test stands on (its clock, its strictness).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
+#include <deque>
+#include <memory>
+#include <stdexcept>
 
+#include "platform/WindowTimer.h"
 #include "platform/sim/SimProcess.h"
+#include "tests/contract/WindowSystemContract.h"
 
 namespace orbl::sim {
 namespace {
@@ -16,152 +19,288 @@ using platform::Platform;
 namespace mb = platform::mb;
 namespace msg = platform::msg;
 
+// The user acts from the test's side whenever the program is idle; the clock
+// moves on to the next thing due only when no request can act.
+class SimBackend final : public contract::Backend {
+ public:
+  void Run(const std::function<void(platform::WindowSystem&)>& program) override {
+    bool done = false;
+    process_.Start([&](Platform& p) {
+      program(p.windows);
+      done = true;
+      p.windows.RunLoop();
+    });
+    while (!done) {
+      if (!requests_.empty() && requests_.front()()) {
+        requests_.pop_front();
+        continue;
+      }
+      const auto due = process_.NextTimerDue();
+      ASSERT_TRUE(due.has_value()) << "the program waits for input that never comes";
+      world_.Advance(*due > world_.Now() ? *due - world_.Now() : 1);
+    }
+  }
+  void AnswerBox(const std::string& caption, int answer) override {
+    requests_.emplace_back([this, caption, answer] {
+      const std::vector<SimBox> boxes = process_.OpenBoxes();
+      if (boxes.empty() || boxes.back().caption != caption) return false;
+      process_.AnswerBox(answer);
+      return true;
+    });
+  }
+  void Click(platform::ControlHandle control) override {
+    requests_.emplace_back([this, control] { return process_.ClickControl(control), true; });
+  }
+  void CloseBox(platform::WindowHandle window) override {
+    requests_.emplace_back([this, window] { return process_.CloseWindowByUser(window), true; });
+  }
+  void SendFromOutside(platform::WindowHandle window, std::uint32_t code) override {
+    requests_.emplace_back([this, window, code] { return process_.Send(window, code, 0), true; });
+  }
+
+ private:
+  SimWorld world_;
+  SimProcess process_{world_};
+  std::deque<std::function<bool()>> requests_;
+};
+
+std::unique_ptr<contract::Backend> MakeSimBackend() {
+  return std::make_unique<SimBackend>();
+}
+
+using contract::WindowSystemContract;
+INSTANTIATE_TEST_SUITE_P(Sim, WindowSystemContract, ::testing::Values(&MakeSimBackend));
+
 TEST(SimWindowsRules, ABoxOfABackgroundProgramComesToTheFrontOnlyWhenItMayOrAsks) {
-  struct Case {
-    const char* what;
-    bool owned;
-    bool ownerVisible;
+  const std::uint32_t front = mb::kSetForeground | mb::kTopmost;
+  const struct {
+    bool owned, ownerVisible;
     std::uint32_t flags;
     bool behind;
-  };
-  const std::uint32_t front = mb::kSetForeground | mb::kTopmost;
-  const Case cases[] = {
-      {"no owner, plain", false, false, mb::kOk, true},
-      {"no owner, set-foreground alone", false, false, mb::kSetForeground, true},
-      {"no owner, topmost alone", false, false, mb::kTopmost, true},
-      {"no owner, both", false, false, front, false},
-      {"hidden owner, plain", true, false, mb::kIconHand, true},
-      {"hidden owner, both", true, false, mb::kIconHand | front, false},
-      {"visible owner, plain", true, true, mb::kOk, false},
-  };
-  for (const Case& c : cases) {
+  } cases[] = {{false, false, mb::kSetForeground, true},
+               {false, false, mb::kTopmost, true},
+               {false, false, front, false},
+               {true, false, mb::kIconHand, true},
+               {true, false, mb::kIconHand | front, false},
+               {true, true, mb::kOk, false}};
+  for (const auto& c : cases) {
     SimWorld world;
     SimProcess process(world);
     process.Start([&](Platform& p) {
       const auto window = p.windows.CreateTopWindow({}, {});
       if (c.ownerVisible) p.windows.ShowWindow(window, true);
-      p.windows.ShowMessageBox(c.owned ? window : platform::WindowHandle{}, "text", "caption",
-                               c.flags);
-      p.windows.RunLoop();
+      p.windows.ShowMessageBox(c.owned ? window : platform::WindowHandle{}, "t", "c", c.flags);
     });
-    ASSERT_EQ(process.OpenBoxes().size(), 1u) << c.what;
-    EXPECT_EQ(process.OpenBoxes()[0].behind, c.behind) << c.what;
+    ASSERT_EQ(process.OpenBoxes().size(), 1u);
+    EXPECT_EQ(process.OpenBoxes()[0].behind, c.behind) << c.flags << (c.owned ? " owned" : "");
   }
 }
 
-// A program whose handling of WM_QUERYENDSESSION pauses `pauseMs` and then
-// shows a box, registering a shutdown block first when `block` is set.
-struct EndSession {
-  SimWorld world;
-  SimProcess process{world};
-  platform::WindowHandle window;
-  bool afterPause = false;
-
-  void Start(std::uint32_t pauseMs, bool block) {
-    process.Start([this, pauseMs, block](Platform& p) {
+// A program that handles WM_QUERYENDSESSION by pausing and then showing a
+// box, under a shutdown block reason when `block` is set.
+TEST(SimWindowsRules, AProgramOverTheEndOfTheSessionForMoreThanFiveSecondsIsEnded) {
+  const struct {
+    std::uint32_t pauseMs;
+    bool block;
+    std::uint64_t userTakesMs;  // before the box is answered
+    bool survives;
+  } cases[] = {{5000, false, 0, true},
+               {6000, false, 0, false},
+               {1000, false, 4500, false},
+               {15000, true, 0, true},
+               {1000, true, 60000, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pauseMs + c.userTakesMs);
+    SimWorld world;
+    SimProcess process(world);
+    platform::WindowHandle window;
+    bool afterPause = false;
+    process.Start([&](Platform& p) {
       platform::WindowEvents events;
-      events.onMessage = [this, &p, pauseMs, block](const platform::Message& m) {
+      events.onMessage = [&](const platform::Message& m) {
         if (m.code != msg::kQueryEndSession) return false;
-        if (block) {
+        if (c.block) {
           EXPECT_TRUE(p.windows.BlockShutdown(window, "Closing CD/DVD drive doors"));
         }
-        p.sound.Sleep(pauseMs);
+        p.sound.Sleep(c.pauseMs);
         afterPause = true;
         p.windows.ShowMessageBox({}, "Found disk", "Orbelle", mb::kOk);
-        if (block) {
+        if (c.block) {
           EXPECT_TRUE(p.windows.UnblockShutdown(window));
         }
         return false;
       };
       window = p.windows.CreateTopWindow({}, events);
+      EXPECT_FALSE(p.windows.BlockShutdown(platform::WindowHandle{0x77}, "not ours"));
+      EXPECT_FALSE(p.windows.UnblockShutdown(window)) << "none registered";
       p.windows.RunLoop();
     });
     process.Send(window, msg::kQueryEndSession, 0);
-  }
-};
-
-TEST(SimWindowsRules, AProgramOverTheEndOfTheSessionForMoreThanFiveSecondsIsEnded) {
-  struct Case {
-    const char* what;
-    std::uint32_t pauseMs;
-    bool block;
-    std::uint64_t userTakesMs;  // before the box is answered
-    bool survives;
-  };
-  const Case cases[] = {
-      {"quick work, quick answer", 1000, false, 3000, true},
-      {"work of exactly five seconds", 5000, false, 0, true},
-      {"work beyond five seconds", 6000, false, 0, false},
-      {"quick work, slow answer", 1000, false, 4500, false},
-      {"long work with a block reason", 15000, true, 0, true},
-      {"slow answer with a block reason", 1000, true, 60000, true},
-  };
-  for (const Case& c : cases) {
-    EndSession s;
-    s.Start(c.pauseMs, c.block);
-    if (c.pauseMs > 5000 && !c.survives) {
-      // Ended within the pause: nothing after it ran.
-      EXPECT_FALSE(s.afterPause) << c.what;
-      EXPECT_FALSE(s.process.Running()) << c.what;
-      continue;
-    }
-    ASSERT_EQ(s.process.OpenBoxes().size(), 1u) << c.what;
-    EXPECT_TRUE(s.process.AwaitingReply()) << c.what;
-    s.world.Advance(c.userTakesMs);
-    EXPECT_EQ(s.process.Running(), c.survives) << c.what;
+    world.Advance(c.userTakesMs);
+    ASSERT_EQ(process.Running(), c.survives);
     if (!c.survives) {
-      EXPECT_FALSE(s.process.ExitCode().has_value()) << c.what;
+      EXPECT_EQ(afterPause, c.pauseMs < 5000) << "ended within the pause";
       continue;
     }
-    s.process.AnswerBox();
-    EXPECT_FALSE(s.process.AwaitingReply()) << c.what;
-    EXPECT_TRUE(s.process.ShutdownBlocks().empty()) << c.what;
-    // Once answered, time no longer counts against the program.
-    s.world.Advance(60000);
-    EXPECT_TRUE(s.process.Running()) << c.what;
+    EXPECT_TRUE(process.AwaitingReply());
+    process.AnswerBox();
+    EXPECT_FALSE(process.AwaitingReply());
+    EXPECT_TRUE(process.ShutdownBlocks().empty());
+    world.Advance(60000);  // once answered, time no longer counts against the program
+    EXPECT_TRUE(process.Running());
   }
 }
 
-TEST(SimWindowsRules, OnlyASentMessageCanBeAnsweredEarly) {
+// Set to a new interval a running timer starts afresh; the same interval, or
+// enabling it again, keeps its period. 0 never fires (the system would raise
+// it to 10 ms). Each platform timer is stopped once: a second KillTimer fails.
+TEST(SimWindowsRules, TheProgramsTimerRestartsOnlyOnAChangeAndZeroNeverFires) {
   SimWorld world;
   SimProcess process(world);
-  std::vector<bool> replies;
-  bool awaitingAfterReply = true;
-  platform::WindowHandle window;
+  std::unique_ptr<platform::TWindowTimer> timer;
+  std::vector<std::uint64_t> ticks;
   process.Start([&](Platform& p) {
-    platform::WindowEvents events;
-    events.onMessage = [&](const platform::Message&) {
-      replies.push_back(p.windows.ReplyToSender());
-      replies.push_back(p.windows.ReplyToSender());
-      awaitingAfterReply = process.AwaitingReply();
-      return true;
-    };
-    window = p.windows.CreateTopWindow({}, events);
+    platform::WindowParams params;
+    params.title = "Owner";
+    const auto window = p.windows.CreateTopWindow(params, {});
+    timer = std::make_unique<platform::TWindowTimer>(p.windows, window, 1000,
+                                                     [&] { ticks.push_back(world.Now()); });
+    p.windows.StartTimer(window, 0, nullptr);
     p.windows.RunLoop();
   });
-  process.Send(window, msg::kDeviceChange, msg::kDbtDeviceRemoveComplete);
-  EXPECT_EQ(replies, (std::vector<bool>{true, true}));
-  EXPECT_FALSE(awaitingAfterReply);
-  const auto calls = process.Calls();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), "reply to sender"), 1);
-  replies.clear();
-  process.Post(window, msg::kUser);
-  EXPECT_EQ(replies, (std::vector<bool>{false, false}));
+  const auto at = [&](std::function<void()> action) { process.Inject(std::move(action)); };
+  world.Advance(500);
+  at([&] { timer->SetEnabled(true); });
+  world.Advance(600);  // 1100
+  at([&] {
+    timer->SetEnabled(true);
+    timer->SetInterval(1000);
+  });
+  world.Advance(500);  // 1600: ticked at 1500
+  at([&] { timer->SetInterval(300); });
+  world.Advance(700);  // 2300: ticked at 1900, 2200
+  at([&] { timer->SetInterval(0); });
+  world.Advance(5000);
+  EXPECT_EQ(ticks, (std::vector<std::uint64_t>{1500, 1900, 2200}));
+  EXPECT_TRUE(timer->Enabled());
+  EXPECT_FALSE(timer->Running());
+  at([&] { timer.reset(); });
+  EXPECT_EQ(process.Calls(),
+            (std::vector<std::string>{"timer 1 started on \"Owner\", 10 ms",
+                                      "timer 2 started on \"Owner\", 1000 ms", "timer 2 stopped",
+                                      "timer 3 started on \"Owner\", 300 ms", "timer 3 stopped"}));
 }
 
-TEST(SimWindowsRules, AShutdownBlockNeedsAWindowOfTheProgram) {
+TEST(SimWorld, AdvanceRunsTheTimersOfAllProcessesInTimeOrder) {
   SimWorld world;
-  SimProcess process(world);
-  process.Start([&](Platform& p) {
+  std::vector<std::string> ticks;
+  SimProcess a(world), b(world);
+  const auto program = [&](const char* name, std::uint32_t interval) {
+    return [&, name, interval](Platform& p) {
+      p.windows.StartTimer(p.windows.CreateTopWindow({}, {}), interval, [&, name] {
+        ticks.push_back(std::string(name) + "@" + std::to_string(world.Now()));
+        if (*name == 'a') p.sound.Sleep(300);  // a pause blocks only its caller
+      });
+      p.windows.RunLoop();
+    };
+  };
+  a.Start(program("a", 1000));
+  b.Start(program("b", 1500));
+  world.Advance(4900);
+  // At 3000 both are due: the earlier-started process first, and its pause
+  // delays the other's tick, which counts its next interval from then.
+  EXPECT_EQ(ticks, (std::vector<std::string>{"a@1000", "b@1500", "a@2000", "a@3000", "b@3300",
+                                             "a@4000", "b@4800"}));
+}
+
+TEST(SimProcess, AKilledProcessLosesItsLocksHotKeysAndTimersButNotItsAtoms) {
+  SimWorld world;
+  SimProcess first(world);
+  int ticks = 0;
+  first.Start([&](Platform& p) {
+    p.atoms.Add("ORBL");
+    EXPECT_TRUE(p.instanceLock.TryAcquire("ORBL"));
     const auto window = p.windows.CreateTopWindow({}, {});
-    EXPECT_FALSE(p.windows.BlockShutdown(platform::WindowHandle{0x77}, "reason"));
-    EXPECT_FALSE(p.windows.UnblockShutdown(window));
-    EXPECT_TRUE(p.windows.BlockShutdown(window, "first"));
-    EXPECT_TRUE(p.windows.BlockShutdown(window, "second"));
+    p.windows.StartTimer(window, 100, [&] { ++ticks; });
+    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'K'));
+    // As on Windows, the identifier's first combination stays beside the new one.
+    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'L'));
     p.windows.RunLoop();
   });
-  ASSERT_EQ(process.ShutdownBlocks().size(), 1u);
-  EXPECT_EQ(process.ShutdownBlocks().begin()->second, "second");
+  EXPECT_EQ(world.hotKeys.size(), 2u);
+  SimProcess second(world);
+  second.Start([&](Platform& p) {
+    EXPECT_FALSE(p.instanceLock.TryAcquire("ORBL"));
+    p.files.ExitProcess(3);
+  });
+  EXPECT_EQ(second.ExitCode(), 3);
+  first.Kill();
+  world.Advance(1000);
+  EXPECT_EQ(ticks, 0);
+  EXPECT_EQ(first.ExitCode(), std::nullopt);
+  EXPECT_NE(world.FindAtom("orbl"), 0);  // atom names ignore case
+  EXPECT_TRUE(world.namedLocks.empty());
+  EXPECT_TRUE(world.hotKeys.empty());
+}
+
+// Calls that fail on Windows fail here too, and input no user could give
+// throws: a test must not pass on a program that uses a handle it never had.
+TEST(SimProcess, CallsOnForeignHandlesAreRefusedAndImpossibleInputThrows) {
+  SimWorld world;
+  SimProcess other(world), program(world);
+  platform::WindowHandle foreign, own;
+  platform::ControlHandle button;
+  other.Start([&](Platform& p) {
+    foreign = p.windows.CreateTopWindow({}, {});
+    p.windows.RunLoop();
+  });
+  program.Start([&](Platform& p) {
+    own = p.windows.CreateTopWindow({}, {});
+    platform::ControlParams params;
+    params.kind = platform::ControlKind::Button;
+    button = p.windows.CreateControl(own, params, {});
+    const auto timer = p.windows.StartTimer(own, 100, nullptr);
+    p.windows.StopTimer(timer);
+    p.windows.StopTimer(timer);
+    EXPECT_FALSE(p.windows.StartTimer(foreign, 100, nullptr));
+    EXPECT_FALSE(p.windows.Post(foreign, msg::kUser, 0, 0));
+    p.windows.ShowWindow(foreign, true);
+    EXPECT_EQ(p.windows.ShowMessageBox(foreign, "text", "Caption", 0), 0);
+    p.tray.TrackPopupMenu(platform::MenuHandle{0x4321}, {}, own);
+    p.windows.RunLoop();
+  });
+  EXPECT_EQ(program.RefusedCalls().size(), 6u);
+  EXPECT_FALSE(other.Window(foreign)->visible);
+  EXPECT_THROW(program.AnswerBox(), std::logic_error);
+  EXPECT_THROW(program.ChooseMenuItem({}), std::logic_error);
+  EXPECT_THROW(program.TrayRightClick(), std::logic_error);
+  EXPECT_THROW(program.Post(foreign, msg::kClose), std::logic_error);
+  EXPECT_THROW(program.ClickControl(button), std::logic_error);  // its window is hidden
+  program.DestroyWindow(own);
+  EXPECT_EQ(program.Window(own), nullptr);
+  EXPECT_TRUE(program.Running());
+}
+
+TEST(SimWorld, AShellRestartLeavesNoIconBehindThatNoProgramAddedAgain) {
+  SimWorld world;
+  SimProcess quiet(world), attentive(world);
+  const auto program = [](bool addAgain) {
+    return [addAgain](Platform& p) {
+      const auto window = p.windows.CreateTopWindow({}, {});
+      platform::TrayEvents events;
+      if (addAgain) {
+        events.onTaskbarCreated = [&p, window] { p.tray.AddIcon(window, "TRAY", "again", {}); };
+      }
+      p.tray.AddIcon(window, "TRAY", "first", events);
+      p.windows.RunLoop();
+    };
+  };
+  quiet.Start(program(false));
+  attentive.Start(program(true));
+  world.RestartShell();
+  EXPECT_EQ(quiet.TrayIcon(), nullptr);
+  ASSERT_NE(attentive.TrayIcon(), nullptr);
+  EXPECT_EQ(attentive.TrayIcon()->tip, "again");
 }
 
 }  // namespace
