@@ -266,6 +266,18 @@ class Runner {
       Click(line.rest);
     } else if (v == "select") {
       Select(line.rest);
+    } else if (v == "arrows") {
+      const sim::SimControl* field = ShownOfKind(platform::ControlKind::NumberField);
+      ASSERT_TRUE(field != nullptr) << "no number field is shown";
+      Program().PressArrow(field->handle, std::stoi(line.rest));
+    } else if (v == "hover") {
+      const sim::SimControl* link = Shown(line.rest);
+      ASSERT_TRUE(link != nullptr) << "no link says \"" << line.rest << '"';
+      const platform::ControlHandle handle = link->handle;
+      Program().HoverControl(handle, true);
+      EXPECT_TRUE(Shown(line.rest)->highlighted) << "not blue under the mouse";
+      Program().HoverControl(handle, false);
+      EXPECT_FALSE(Shown(line.rest)->highlighted) << "still blue after the mouse left";
     } else if (v == "close-window") {
       const sim::SimWindow* window = Program().WindowTitled(w.at(0));
       ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
@@ -301,6 +313,12 @@ class Runner {
       EXPECT_EQ(window != nullptr && window->visible, v == "window") << w.at(0);
     } else if (v == "shows") {
       EXPECT_TRUE(Shown(w.at(0)) != nullptr) << "no shown control says \"" << w.at(0) << '"';
+    } else if (v == "ticked" || v == "unticked") {
+      const sim::SimControl* box = Shown(line.rest);
+      ASSERT_TRUE(box != nullptr) << "no shown box says \"" << line.rest << '"';
+      EXPECT_EQ(box->checked, v == "ticked");
+    } else if (v == "selected") {
+      EXPECT_TRUE(Selected(line.rest)) << "no shown list has \"" << line.rest << "\" selected";
     } else if (v == "default") {
       EXPECT_EQ(DefaultButton(), line.rest);
     } else if (v == "stored") {
@@ -398,17 +416,54 @@ class Runner {
     throw std::runtime_error("no such power event: " + name);
   }
 
-  // A control with this text in one of the program's shown windows, the
-  // newest window first.
-  const sim::SimControl* Shown(const std::string& text) {
+  // The Nth shown control with this text ("Change... #2"; the first if no
+  // number) in the program's shown windows, the newest window first.
+  const sim::SimControl* Shown(const std::string& wanted) {
+    const std::size_t hash = wanted.rfind(" #");
+    const bool numbered = hash != std::string::npos && IsNumber(wanted.substr(hash + 2));
+    const std::string text = numbered ? wanted.substr(0, hash) : wanted;
+    int skip = numbered ? std::stoi(wanted.substr(hash + 2)) - 1 : 0;
     const std::vector<const sim::SimWindow*> windows = Program().Windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
       if (!(*it)->visible) continue;
-      if (const sim::SimControl* control = Program().FindControl((*it)->handle, text)) {
-        return control;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        if (control->visible && control->text == text && skip-- == 0) return control;
       }
     }
     return nullptr;
+  }
+
+  // The shown control of this kind in the topmost shown window.
+  const sim::SimControl* ShownOfKind(platform::ControlKind kind) {
+    const std::vector<const sim::SimWindow*> windows = Program().Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if (!(*it)->visible) continue;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        if (control->visible && control->params.kind == kind) return control;
+      }
+      break;
+    }
+    return nullptr;
+  }
+
+  // A shown list or drop-down list of the topmost window has TEXT selected.
+  bool Selected(const std::string& text) {
+    for (auto kind : {platform::ControlKind::DropDownList, platform::ControlKind::List}) {
+      const std::vector<const sim::SimWindow*> windows = Program().Windows();
+      for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!(*it)->visible) continue;
+        for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+          const int at = control->selection;
+          if (control->visible && control->params.kind == kind && at >= 0 &&
+              at < static_cast<int>(control->items.size()) &&
+              control->items[static_cast<std::size_t>(at)] == text) {
+            return true;
+          }
+        }
+        break;
+      }
+    }
+    return false;
   }
 
   // The caption of the button Enter presses in the topmost shown window.
