@@ -317,8 +317,8 @@ class Runner {
       const sim::SimControl* box = Shown(line.rest);
       ASSERT_TRUE(box != nullptr) << "no shown box says \"" << line.rest << '"';
       EXPECT_EQ(box->checked, v == "ticked");
-    } else if (v == "selected") {
-      EXPECT_TRUE(Selected(line.rest)) << "no shown list has \"" << line.rest << "\" selected";
+    } else if (v == "selected" || v == "unselected") {
+      EXPECT_EQ(Selected(line.rest), v == "selected") << line.rest;
     } else if (v == "default") {
       EXPECT_EQ(DefaultButton(), line.rest);
     } else if (v == "stored") {
