@@ -309,6 +309,18 @@ class Runner {
       }
     } else if (v == "select") {
       Select(line.rest);
+    } else if (v == "arrows") {
+      const sim::SimControl* field = ShownOfKind(platform::ControlKind::NumberField);
+      ASSERT_TRUE(field != nullptr) << "no number field is shown";
+      Program().PressArrow(field->handle, std::stoi(line.rest));
+    } else if (v == "hover") {
+      const sim::SimControl* link = Shown(line.rest);
+      ASSERT_TRUE(link != nullptr) << "no link says \"" << line.rest << '"';
+      const platform::ControlHandle handle = link->handle;
+      Program().HoverControl(handle, true);
+      EXPECT_TRUE(Shown(line.rest)->highlighted) << "not blue under the mouse";
+      Program().HoverControl(handle, false);
+      EXPECT_FALSE(Shown(line.rest)->highlighted) << "still blue after the mouse left";
     } else if (v == "close-window") {
       const sim::SimWindow* window = Program().WindowTitled(w.at(0));
       ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
@@ -350,6 +362,12 @@ class Runner {
       const std::string text = line.rest.front() == '"' ? w.at(0) : line.rest;
       EXPECT_TRUE(Shown(text) != nullptr || BarButton(text))
           << "no shown control says \"" << text << '"';
+    } else if (v == "ticked" || v == "unticked") {
+      const sim::SimControl* box = Shown(line.rest);
+      ASSERT_TRUE(box != nullptr) << "no shown box says \"" << line.rest << '"';
+      EXPECT_EQ(box->checked, v == "ticked");
+    } else if (v == "selected") {
+      EXPECT_TRUE(Selected(line.rest)) << "no shown list has \"" << line.rest << "\" selected";
     } else if (v == "default") {
       EXPECT_EQ(DefaultButton(), line.rest);
     } else if (v == "stored") {
@@ -462,10 +480,40 @@ class Runner {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
       if (!(*it)->visible) continue;
       for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
-        if (control->text == text && --nth == 0) return control;
+        if (control->visible && control->text == text && --nth == 0) return control;
       }
     }
     return nullptr;
+  }
+
+  // The shown control of this kind in the topmost shown window.
+  const sim::SimControl* ShownOfKind(platform::ControlKind kind) {
+    const std::vector<const sim::SimWindow*> windows = Program().Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if (!(*it)->visible) continue;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        if (control->visible && control->params.kind == kind) return control;
+      }
+      break;
+    }
+    return nullptr;
+  }
+
+  // A shown list or drop-down list of the topmost window has TEXT selected.
+  bool Selected(const std::string& text) {
+    const std::vector<const sim::SimWindow*> windows = Program().Windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      if (!(*it)->visible) continue;
+      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
+        const auto at = static_cast<std::size_t>(control->selection);
+        if (control->visible && control->selection >= 0 && at < control->items.size() &&
+            control->items[at] == text) {
+          return true;
+        }
+      }
+      break;
+    }
+    return false;
   }
 
   // The caption of the button Enter presses in the topmost shown window.
