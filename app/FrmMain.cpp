@@ -35,25 +35,27 @@ void Contained(Step&& step) {
 }  // namespace
 
 TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom)
-    : platform_(platform),
-      AppWindow(appWindow),
-      InstanceAtom(instanceAtom),
-      trayIconRequested_(ShowTrayIcon()),
-      Handle(CreateOptionsWindow()),
-      AutoCloseTimer(platform.windows, Handle, 15000,
-                     [this] { DriveControl.AutoCloseTimerTick(); }),
-      PeriodicCloseTimer(platform.windows, Handle, 1000,
-                         [this] { DriveControl.PeriodicCloseTimerTick(); }),
-      DriveControl(platform, State, DriveTable, Texts, AutoCloseTimer, [this] { ShowOptions(); }),
-      onCloseNowDialog([this](int index) { FrmCloseDrive.ShowForDrive(index); }),
-      FrmHotKey(platform.windows, Texts),
-      FrmAbout(platform.windows, platform.shell),
-      FrmCloseDrive(platform.windows, State, DriveTable, Texts, DriveControl),
-      onEditHotKey([this](THotKeyDef& hotKey) { FrmHotKey.EditHotKey(hotKey); }),
-      OptionsWindow(platform, Handle, State, DriveTable, Options, Texts, OptionsEvents()) {
+    : platform_(platform), AppWindow(appWindow), InstanceAtom(instanceAtom) {
+  // The start-up order, each step needing only the ones before it. The icon
+  // comes first, right after the application window it belongs to: building
+  // the hidden windows is most of start-up, and the user sees the program at
+  // once. Its clicks do nothing until the last step.
+  ShowTrayIcon();
+  Handle = CreateOptionsWindow();
+  AutoCloseTimer.emplace(platform.windows, Handle, 15000,
+                         [this] { DriveControl->AutoCloseTimerTick(); });
+  PeriodicCloseTimer.emplace(platform.windows, Handle, 1000,
+                             [this] { DriveControl->PeriodicCloseTimerTick(); });
+  DriveControl.emplace(platform, State, DriveTable, Texts, *AutoCloseTimer,
+                       [this] { ShowOptions(); });
+  // The dialogs, built hidden before start-up runs a message loop: a removal
+  // or a tray click may arrive in any box of start-up.
+  FrmHotKey.emplace(platform.windows, Texts);
+  FrmAbout.emplace(platform.windows, platform.shell);
+  FrmCloseDrive.emplace(platform.windows, State, DriveTable, Texts, *DriveControl);
+  OptionsWindow.emplace(platform, Handle, State, DriveTable, Options, Texts, OptionsEvents());
   CreateTrayMenu();
-  // Last of all, not in the initializer list: only now does every member exist.
-  built_ = true;  // NOLINT(cppcoreguidelines-prefer-member-initializer)
+  built_ = true;
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {
@@ -82,9 +84,7 @@ TOptionsEvents TFrmMain::OptionsEvents() {
   events.onHelp = [this] { OpenHelp(); };
   events.onMakerSite = [this] { OpenMakerSite(); };
   events.onMailTranslator = [this](const std::string& address) { MailTranslator(address); };
-  events.editHotKey = [this](THotKeyDef& hotKey) {
-    if (onEditHotKey) onEditHotKey(hotKey);
-  };
+  events.editHotKey = [this](THotKeyDef& hotKey) { FrmHotKey->EditHotKey(hotKey); };
   return events;
 }
 
@@ -104,7 +104,7 @@ void TFrmMain::CreateTrayMenu() {
       TrayMenu.Menu, Texts.MnuHelp, [this] { OpenHelp(); }, "FRMMAIN_N24_BMP_BITMAP");
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.About =
-      tray.AddMenuItem(TrayMenu.Menu, Texts.MnuAbout, [this] { FrmAbout.ShowModal(); });
+      tray.AddMenuItem(TrayMenu.Menu, Texts.MnuAbout, [this] { FrmAbout->ShowModal(); });
   tray.AddSeparator(TrayMenu.Menu);
   TrayMenu.Exit = tray.AddMenuItem(TrayMenu.Menu, Texts.MnuExit, [this] { ExitProgram(); });
 }
@@ -119,7 +119,7 @@ bool TFrmMain::ShowTrayIcon() {
   };
   events.onDoubleClick = [this] {
     if (built_ && !TrayBlocked()) {
-      DriveControl.RunDriveAction(Options.DoubleLetter, Options.DoubleAction);
+      DriveControl->RunDriveAction(Options.DoubleLetter, Options.DoubleAction);
     }
   };
   // After the shell restarted, the icon has to be added anew; that needs
@@ -156,7 +156,8 @@ void TFrmMain::StopTrayRetry() {
 // While one of the program's own windows is up, the icon offers nothing: a
 // second way into the options or a drive action would run inside its loop.
 bool TFrmMain::TrayBlocked() const {
-  return platform_.windows.IsWindowVisible(Handle) || FrmAbout.Visible() || FrmCloseDrive.Visible();
+  return platform_.windows.IsWindowVisible(Handle) || FrmAbout->Visible() ||
+         FrmCloseDrive->Visible();
 }
 
 void TFrmMain::OnTrayRightButtonUp() {
@@ -185,8 +186,8 @@ void TFrmMain::StartUp() {
   BuildDriveBar();
   ScanDrives();
   LoadSettings();  // now the per-drive values reach the drive records
-  DriveControl.TakeOverHeldLocks();
-  DriveControl.LockDrivesOnStart();
+  DriveControl->TakeOverHeldLocks();
+  DriveControl->LockDrivesOnStart();
   AppendAllDriveActions();
   RunOptionsShowStep();
   ShowOptionsIfAsked();
@@ -194,7 +195,7 @@ void TFrmMain::StartUp() {
   ApplyLanguage();
   ReadAutoStart();
   RegisterDriveHotKeys();
-  DriveControl.ProbeDoorDevices();
+  DriveControl->ProbeDoorDevices();
 }
 
 void TFrmMain::ResetProgramState() {
@@ -209,16 +210,17 @@ void TFrmMain::ResetProgramState() {
 void TFrmMain::ApplyTimersAndAutostart() {
   // A pending close keeps its schedule: OK must not cancel a door the user
   // expects to be shut.
-  if (!AutoCloseTimer.Enabled() && OptionsWindow.AutoCloseTicked()) {
-    if (auto limit = OptionsWindow.DiskLimitValue()) AutoCloseTimer.SetInterval(IntervalMs(*limit));
+  if (!AutoCloseTimer->Enabled() && OptionsWindow->AutoCloseTicked()) {
+    if (auto limit = OptionsWindow->DiskLimitValue())
+      AutoCloseTimer->SetInterval(IntervalMs(*limit));
   }
-  const bool periodic = OptionsWindow.TryToCloseTicked();
+  const bool periodic = OptionsWindow->TryToCloseTicked();
   if (periodic) {
-    if (auto interval = OptionsWindow.IntervalValue()) {
-      PeriodicCloseTimer.SetInterval(IntervalMs(*interval));
+    if (auto interval = OptionsWindow->IntervalValue()) {
+      PeriodicCloseTimer->SetInterval(IntervalMs(*interval));
     }
   }
-  PeriodicCloseTimer.SetEnabled(periodic);
+  PeriodicCloseTimer->SetEnabled(periodic);
   // The Run value is the save's to write or remove, together with a leftover
   // value of older releases: a second value would start the program twice.
 }
@@ -226,11 +228,11 @@ void TFrmMain::ApplyTimersAndAutostart() {
 void TFrmMain::StartActionLists() {
   ActionLists.Single = {Texts.Act_None};
   ActionLists.Double = {Texts.Act_None};
-  OptionsWindow.FillActionLists(ActionLists.Single, ActionLists.Double);
+  OptionsWindow->FillActionLists(ActionLists.Single, ActionLists.Double);
 }
 
 void TFrmMain::BuildDriveBar() {
-  OptionsWindow.BuildDriveBar();
+  OptionsWindow->BuildDriveBar();
 }
 
 void TFrmMain::AppendAllDriveActions() {
@@ -239,7 +241,7 @@ void TFrmMain::AppendAllDriveActions() {
     list->push_back(Texts.Act_LockUnlockAllDrives);
   }
   ActionLists.Double.push_back(Texts.Act_ShowOptions);
-  OptionsWindow.FillActionLists(ActionLists.Single, ActionLists.Double);
+  OptionsWindow->FillActionLists(ActionLists.Single, ActionLists.Double);
 }
 
 // The drive table is never rebuilt, so neither are the drives of the lists:
@@ -259,26 +261,27 @@ void TFrmMain::RebuildActionLists() {
 // The show step: the window starts from the stored options, on the common page.
 void TFrmMain::RunOptionsShowStep() {
   LoadSettings();
-  OptionsWindow.EnumerateLanguages();
-  OptionsWindow.SelectCommonPageForShowing();
+  OptionsWindow->EnumerateLanguages();
+  OptionsWindow->SelectCommonPageForShowing();
   ApplyLanguage();
-  OptionsWindow.PrepareCommonPage();
+  OptionsWindow->PrepareCommonPage();
 }
 
 void TFrmMain::ShowOptions() {
   RunOptionsShowStep();
-  OptionsWindow.NoteShownAutoStart();
+  OptionsWindow->NoteShownAutoStart();
   platform_.windows.ShowModal(Handle);
 }
 
 void TFrmMain::OnOptionsOk() {
-  if (OptionsWindow.DrivePageVisible()) OptionsWindow.StorePage();
-  OptionsWindow.TakeLanguageChoice();
+  if (OptionsWindow->DrivePageVisible()) OptionsWindow->StorePage();
+  OptionsWindow->TakeLanguageChoice();
   platform_.windows.ShowWindow(Handle, false);  // the hide step runs
   ApplyLanguage();
-  if (!DriveTable.empty()) PeriodicCloseTimer.SetInterval(IntervalMs(DriveTable.front().DiskLimit));
+  if (!DriveTable.empty())
+    PeriodicCloseTimer->SetInterval(IntervalMs(DriveTable.front().DiskLimit));
   SaveSettings();
-  OptionsWindow.RememberCommon();
+  OptionsWindow->RememberCommon();
   // A changed hot key works from now on, not from the next start, and the
   // combination it replaces no longer reaches the drive.
   RegisterDriveHotKeys();
@@ -288,7 +291,7 @@ void TFrmMain::OnOptionsOk() {
 // Pages already stored by a switch stay in their records until the next show.
 void TFrmMain::CancelOptions() {
   if (!platform_.windows.IsWindowVisible(Handle)) return;
-  OptionsWindow.RestoreShownAutoStart();
+  OptionsWindow->RestoreShownAutoStart();
   platform_.windows.ShowWindow(Handle, false);
 }
 
@@ -308,11 +311,11 @@ void TFrmMain::ApplyLanguage() {
   if (Options.Language.empty()) Options.Language = DefaultLanguageFile();
   const TIniFile file = TIniFile::Load(platform_.files, Options.Language);
   ReadInterfaceTexts(file, Texts);
-  OptionsWindow.ApplyLanguage(file);
+  OptionsWindow->ApplyLanguage(file);
   ApplyMenuLanguage();
   ApplyDialogLanguage(file);
   RebuildActionLists();
-  OptionsWindow.SelectDoubleClickEntry();
+  OptionsWindow->SelectDoubleClickEntry();
 }
 
 // The captions come with the interface texts; the drives' sub-items keep theirs.
@@ -335,10 +338,10 @@ void TFrmMain::ApplyMenuLanguage() {
 // Steps 8 to 10 of the language step: the About window, the hot key dialog,
 // then the close-now dialog with its drive text.
 void TFrmMain::ApplyDialogLanguage(const TIniFile& file) {
-  FrmAbout.ApplyLanguage(file);
-  FrmHotKey.ApplyLanguage(file);
+  FrmAbout->ApplyLanguage(file);
+  FrmHotKey->ApplyLanguage(file);
   ReadCloseNowTexts(file, Texts);
-  FrmCloseDrive.ApplyLanguage(file);
+  FrmCloseDrive->ApplyLanguage(file);
 }
 
 void TFrmMain::ShowOptionsIfAsked() {
@@ -363,7 +366,7 @@ void TFrmMain::RegisterDriveHotKeys() {
 void TFrmMain::ScanDrives() {
   const std::uintptr_t mainWindow = Handle.value;
   for (char letter : EnumerateOpticalDrives(platform_.driveEnumerator)) {
-    OptionsWindow.AddDriveButton(UpperLetter(letter));
+    OptionsWindow->AddDriveButton(UpperLetter(letter));
     TDriveRecord record = NewDriveRecord(letter);
     record.CloseHotKeyId = platform_.atoms.Add(HotKeyAtomName(letter, "close", mainWindow));
     record.LockHotKeyId = platform_.atoms.Add(HotKeyAtomName(letter, "lock", mainWindow));
@@ -380,28 +383,28 @@ void TFrmMain::ScanDrives() {
     for (const auto& item : items) {
       const MenuAction action = item.second;
       platform_.tray.AddMenuItem(item.first, caption,
-                                 [this, action, caption] { (DriveControl.*action)(caption); });
+                                 [this, action, caption] { ((*DriveControl).*action)(caption); });
     }
     for (auto* list : {&ActionLists.Single, &ActionLists.Double}) {
       list->push_back(Texts.Act_OpenCloseDrive + " " + caption);
       list->push_back(Texts.Act_LockUnlockDrive + " " + caption);
     }
   }
-  OptionsWindow.FillActionLists(ActionLists.Single, ActionLists.Double);
+  OptionsWindow->FillActionLists(ActionLists.Single, ActionLists.Double);
 }
 
 void TFrmMain::LoadSettings() {
   if (!orbl::LoadSettings(platform_.settings, DriveTable, Options)) return;
   ReadAutoStart();
   Options.LanguageIndex = FindLanguageIndex(Options, DefaultLanguageFile());
-  OptionsWindow.RestoreCommon();
+  OptionsWindow->RestoreCommon();
 }
 
 // The box, not AutoStart, decides: on a first start the box is ticked while
 // nothing says autostart is on, and the first save turns it on.
 void TFrmMain::SaveSettings() {
   orbl::SaveSettings(platform_.settings, DriveTable, Options);
-  if (OptionsWindow.StartAutomatically()) {
+  if (OptionsWindow->StartAutomatically()) {
     platform_.autostart.Enable();
   } else {
     platform_.autostart.Disable();

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,6 +65,9 @@ class TFrmMain {
   // process with exit code 0.
   [[noreturn]] void ExitProgram();
 
+ private:
+  // Everything below is the program's own: tests and other code reach it only
+  // through the platform's inputs and outputs.
   void LoadSettings();
   void SaveSettings();
   void ScanDrives();
@@ -103,12 +106,6 @@ class TFrmMain {
   // may not be ready yet, and its "TaskbarCreated" may never come.
   platform::TimerHandle trayRetry_{};
   int trayRetriesLeft_ = 0;
-  // The icon is requested first of all, right after the application window
-  // it belongs to: building the other windows takes most of start-up.
-  [[maybe_unused]] const bool trayIconRequested_;
-
- public:
-  const platform::WindowHandle Handle;  // the options window
 
   TProgramState State;
   TDriveTable DriveTable;
@@ -116,24 +113,18 @@ class TFrmMain {
   TInterfaceTexts Texts;
   TActionLists ActionLists;
   TTrayMenu TrayMenu;
-  platform::TWindowTimer AutoCloseTimer;
-  platform::TWindowTimer PeriodicCloseTimer;
+
+  // Built by the constructor, in the order it gives.
+  platform::WindowHandle Handle;  // the options window
+  std::optional<platform::TWindowTimer> AutoCloseTimer;
+  std::optional<platform::TWindowTimer> PeriodicCloseTimer;
   // The door, lock and timer operations on DriveTable.
-  TDriveControl DriveControl;
-  // Shows the close-now dialog for a drive (its table position) and returns
-  // when the dialog has been dismissed; FrmCloseDrive unless a test puts
-  // its own in.
-  std::function<void(int driveIndex)> onCloseNowDialog;
-  // The dialogs, built hidden with this object and in this order: a
-  // removal or a tray click may arrive in any message loop of start-up.
-  TFrmHotKey FrmHotKey;
-  TFrmAbout FrmAbout;
-  TFrmCloseDrive FrmCloseDrive;
-  // Edits a drive's hot key for the options window's "Change..." buttons;
-  // until the hot key dialog takes it over, the hot key stays as it is.
-  std::function<void(THotKeyDef&)> onEditHotKey;
+  std::optional<TDriveControl> DriveControl;
+  std::optional<TFrmHotKey> FrmHotKey;
+  std::optional<TFrmAbout> FrmAbout;
+  std::optional<TFrmCloseDrive> FrmCloseDrive;
   // The controls of the options window (Handle) and what its pages do.
-  TOptionsWindow OptionsWindow;
+  std::optional<TOptionsWindow> OptionsWindow;
 
  private:
   platform::WindowHandle CreateOptionsWindow();

@@ -77,7 +77,7 @@ void TFrmMain::OnDeviceRemoval(const Message& message) {
   if (shortest->AutocloseInterval == std::numeric_limits<std::int32_t>::max()) return;
   // Any device may have gone (a USB stick too): the schedule starts before
   // the broadcast says which.
-  DriveControl.StartAutoClose();
+  DriveControl->StartAutoClose();
   if (!removal->volume) return;
   // The dialog waits for the user; the broadcast must not wait with it, or
   // the programs after us hear of the removal only when it is answered.
@@ -99,7 +99,7 @@ void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
                     [&](const TQueuedDialog& queued) { return queued.index == index; })) {
       continue;
     }
-    closeNowQueue_.push_back({index, DriveControl.DoorMark()});
+    closeNowQueue_.push_back({index, DriveControl->DoorMark()});
   }
   // A removal during a showing arrives through the dialog's modal loop: one
   // dialog at a time, the call that shows the first one shows the rest.
@@ -111,11 +111,11 @@ void TFrmMain::ShowCloseNowDialogs(const std::vector<char>& letters) {
     const int index = queued.index;
     // A door shut while the drive waited (by the automatic close, a hot
     // key) needs no question any more.
-    if (DriveControl.ClosedSince(DriveTable[static_cast<std::size_t>(index)], queued.mark)) {
+    if (DriveControl->ClosedSince(DriveTable[static_cast<std::size_t>(index)], queued.mark)) {
       continue;
     }
     State.CloseDialogDrive = index;
-    if (onCloseNowDialog) onCloseNowDialog(index);
+    FrmCloseDrive->ShowForDrive(index);
     State.CloseDialogDrive = -1;
   }
   closeNowShowing_ = false;
@@ -134,25 +134,25 @@ bool TFrmMain::WantsCloseNowDialog(const std::vector<char>& letters) const {
 void TFrmMain::OnQueryEndSession() {
   platform_.windows.BlockShutdown(Handle, kShutdownBlockReason);
   for (const TDriveRecord& drive : DriveTable) {
-    if (drive.CloseOnShutdown) DriveControl.CloseDoor(drive.Letter);
+    if (drive.CloseOnShutdown) DriveControl->CloseDoor(drive.Letter);
   }
   platform_.sound.Sleep(kShutdownPauseMs);
   std::vector<char> letters;
   // Each test asks the drive afresh: the warning sees it after its ejection.
   for (TDriveRecord& drive : DriveTable) {
-    if (drive.BeepWhenDriveIsNotEmpty && DriveControl.IsDiscPresent(drive.Letter)) {
-      DriveControl.BeepWarning();
+    if (drive.BeepWhenDriveIsNotEmpty && DriveControl->IsDiscPresent(drive.Letter)) {
+      DriveControl->BeepWarning();
     }
-    if (drive.EjectDiskWhenDriveIsNotEmpty && DriveControl.IsDiscPresent(drive.Letter)) {
+    if (drive.EjectDiskWhenDriveIsNotEmpty && DriveControl->IsDiscPresent(drive.Letter)) {
       // Not the guarded OpenDrive: the close above left DoorOpen as it was,
       // and a drive the user had opened would keep its disc.
-      DriveControl.OpenWithFollowUps(drive);
+      DriveControl->OpenWithFollowUps(drive);
       if (drive.CloseOnShutdown) {
         platform_.sound.Sleep(kShutdownEjectMs);
-        DriveControl.CloseDoor(drive.Letter);
+        DriveControl->CloseDoor(drive.Letter);
       }
     }
-    if (drive.WarnIfNotEmptyOnShutdown && DriveControl.IsDiscPresent(drive.Letter)) {
+    if (drive.WarnIfNotEmptyOnShutdown && DriveControl->IsDiscPresent(drive.Letter)) {
       letters.push_back(UpperLetter(drive.Letter));
     }
   }
@@ -194,7 +194,7 @@ void TFrmMain::GoToSleep() {
   State.Asleep = true;
   State.JustResumed = false;
   for (TDriveRecord& drive : DriveTable) {
-    if (drive.LockWhenGoingToSleepMode) DriveControl.LockDriveForSleep(drive);
+    if (drive.LockWhenGoingToSleepMode) DriveControl->LockDriveForSleep(drive);
   }
   WarnAboutDiscs(&TDriveRecord::WarnAboutDiscWhenGoingToSleepMode, kUnattendedWarningMs);
 }
@@ -205,10 +205,10 @@ void TFrmMain::Resume() {
     State.JustResumed = true;
   }
   for (TDriveRecord& drive : DriveTable) {
-    if (State.UserLockedDrives.contains(AsciiLower(drive.Letter))) DriveControl.RelockDrive(drive);
+    if (State.UserLockedDrives.contains(AsciiLower(drive.Letter))) DriveControl->RelockDrive(drive);
   }
   for (TDriveRecord& drive : DriveTable) {
-    if (drive.UnlockLockWhenExitingFromSleepMode) DriveControl.UnlockDrive(drive);
+    if (drive.UnlockLockWhenExitingFromSleepMode) DriveControl->UnlockDrive(drive);
   }
 }
 
@@ -217,9 +217,9 @@ void TFrmMain::OnHotKey(std::uint64_t id) {
   if (!target) return;
   TDriveRecord& drive = DriveTable[static_cast<std::size_t>(target->drive)];
   if (target->role == HotKeyRole::OpenClose) {
-    DriveControl.ToggleDoor(drive);
+    DriveControl->ToggleDoor(drive);
   } else {
-    DriveControl.ToggleLock(drive);
+    DriveControl->ToggleLock(drive);
   }
 }
 
@@ -231,7 +231,7 @@ void TFrmMain::OnOptionsDoubleClick() {
 void TFrmMain::WarnAboutDiscs(bool TDriveRecord::*option, std::uint32_t timeoutMs) {
   std::vector<char> letters;
   for (const TDriveRecord& drive : DriveTable) {
-    if (drive.*option && DriveControl.IsDiscPresent(drive.Letter)) {
+    if (drive.*option && DriveControl->IsDiscPresent(drive.Letter)) {
       letters.push_back(UpperLetter(drive.Letter));
     }
   }
