@@ -397,7 +397,8 @@ void TFrmMain::LoadSettings() {
   if (!orbl::LoadSettings(platform_.settings, DriveTable, Options)) return;
   ReadAutoStart();
   Options.LanguageIndex = FindLanguageIndex(Options, DefaultLanguageFile());
-  OptionsWindow->RestoreCommon();
+  // The common page is restored by the show step, which follows every load
+  // before the window can be seen.
 }
 
 // The box, not AutoStart, decides: on a first start the box is ticked while
