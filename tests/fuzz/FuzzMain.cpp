@@ -2,10 +2,7 @@
 // names the one parser a run feeds (each then keeps a corpus of its own);
 // without it, the first byte of each input chooses the parser and the rest is
 // its input, so that one run reaches them all.
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <string_view>
 
@@ -25,7 +22,6 @@ constexpr Parser kParsers[] = {
     {"language", orbl::fuzz::Language},
     {"apply_language", orbl::fuzz::ApplyLanguage},
 };
-
 const Parser* chosen = nullptr;
 
 }  // namespace
@@ -33,11 +29,10 @@ const Parser* chosen = nullptr;
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // Read once, before any input and any thread of the fuzzer.
   const char* name = std::getenv("ORBL_FUZZ_PARSER");  // NOLINT(concurrency-mt-unsafe)
-  if (name == nullptr || *name == '\0') return 0;
   for (const Parser& parser : kParsers) {
-    if (parser.name == name) chosen = &parser;
+    if (name != nullptr && parser.name == name) chosen = &parser;
   }
-  if (chosen == nullptr) {
+  if (chosen == nullptr && name != nullptr && *name != '\0') {
     std::fprintf(stderr, "ORBL_FUZZ_PARSER=%s names no parser; there are:", name);
     for (const Parser& parser : kParsers) std::fprintf(stderr, " %s", parser.name.data());
     std::fprintf(stderr, "\n");

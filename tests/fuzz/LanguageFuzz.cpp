@@ -1,135 +1,143 @@
-// The language step over any language file: the interface texts, the
-// translator details and the list entry it reads, and the key names and hot
-// key texts made from those texts. Texts a file gives may be empty, equal to
-// each other or to a key's own name; the key names must still convert
-// consistently and nothing may grow past what the reader hands out.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <set>
-#include <string>
-#include <vector>
+// Language files are outside input: anyone may drop any file into the
+// language folder. Two targets read them. The language step alone: texts a
+// file gives may be empty, equal to each other or to a key's own name; the key
+// names and hot key texts made from them must still convert consistently. And
+// the whole step of a running program: options window, tray menu, dialogs,
+// action lists and the double-click selection rebuilt from whatever it gives.
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
 
+#include "app/FrmMain.h"
 #include "fuzz/Fuzz.h"
-#include "language/IniFile.h"
 #include "language/Language.h"
 #include "platform/AsciiCase.h"
-#include "support/LanguageKeys.h"
+#include "platform/sim/SimProcess.h"
 #include "ui/VirtualKeys.h"
 
 namespace {
 
 using orbl::TIniFile;
 using orbl::TInterfaceTexts;
+using orbl::fuzz::Check;
+using orbl::fuzz::Input;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
+// Every key the shipped English file writes, and every text the program reads.
+std::vector<TIniFile::KeyName> ShippedKeys() {
+  std::ifstream in(ORBL_SHIPPED_ENGLISH, std::ios::binary);
+  Check(in.good());
+  std::vector<TIniFile::KeyName> keys =
+      TIniFile(std::string(std::istreambuf_iterator<char>(in), {})).Keys();
+  for (const auto& text : orbl::kInterfaceTexts) keys.push_back({text.Section, text.Key});
+  return keys;
 }
 
-// The first byte picks the input's form. Raw: the rest is the file. Built:
-// the rest is records [key][length][value bytes] for the keys the program
-// reads, written under their sections, some with changed case or blanks, so
-// that the texts are reached at all.
-std::string MakeContent(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return {};
-  const std::uint8_t form = data[0];
-  if ((form & 0x01) == 0) return std::string(reinterpret_cast<const char*>(data + 1), size - 1);
-  const auto& keys = orbl::kInterfaceTexts;
-  std::string content = "[Main]\r\nLangNameEng=E\r\n";
-  std::size_t i = 1;
-  while (i + 2 <= size) {
-    const std::uint8_t pick = data[i];
-    const std::size_t slot = pick % 64u;
-    std::size_t length = data[i + 1] % 64;
-    i += 2;
-    if (length > size - i) length = size - i;
-    const std::string value(reinterpret_cast<const char*>(data + i), length);
-    i += length;
-    if (slot >= keys.size() + orbl::test::FileDetailKeys().size()) {
-      content += value + "\n";  // any line at all
+// Input: [form] then the file. Form bit 0 clear: the rest is the file. Set:
+// records [pick][how][value], each a key of the shipped files (so that the
+// keys the program reads are reached at all), its section in lower case or
+// its key in blanks as `how` says, or a line of any text.
+std::string LanguageFile(Input& input) {
+  if ((input.Number(1) & 0x01) == 0) return input.Text(input.Left());
+  static const std::vector<TIniFile::KeyName> keys = ShippedKeys();
+  std::string content;
+  while (input.Left() >= 2) {
+    const std::size_t pick = input.Number(1) % (keys.size() + 8);
+    const auto how = input.Number(1);
+    const std::string value = input.Text(how % 64);
+    if (pick >= keys.size()) {
+      content += value + "\n";
       continue;
     }
-    std::string section = "Main";
-    std::string key;
-    if (slot < keys.size()) {
-      section = keys[slot].Section;
-      key = keys[slot].Key;
-    } else {
-      key = orbl::test::FileDetailKeys()[slot - keys.size()];
-    }
-    if ((pick & 0x40) != 0) key = " " + key + "\t";
-    if ((pick & 0x80) != 0) section = orbl::AsciiLower(section);
-    content += "[" + section + "]\r\n" + key + "=" + value + "\r\n";
+    const auto& [section, key] = keys[pick];
+    content += "[" + ((how & 0x80) != 0 ? orbl::AsciiLower(section) : section) + "]\r\n" +
+               ((how & 0x40) != 0 ? " " + key + "\t" : key) + "=" + value + "\r\n";
   }
   return content;
 }
 
 // A key code to its name and back must come to the same name: the name may
 // stand for another code when texts coincide, but that code shows it again.
-void CheckKeyNames(const TInterfaceTexts& texts) {
-  for (std::int32_t code = 0; code < 256; ++code) {
+// The round trip costs more than all the rest: a run takes one code in eight.
+void CheckKeyNames(const TInterfaceTexts& texts, std::size_t eighth) {
+  const auto roundTrip = [&](const std::string& name) {
+    return orbl::KeyCodeToName(orbl::KeyNameToCode(name, texts), texts) == name;
+  };
+  for (auto code = static_cast<std::int32_t>(eighth); code < 256; code += 8) {
     const std::string name = orbl::KeyCodeToName(code, texts);
-    if (name.empty()) continue;
-    Check(orbl::KeyCodeToName(orbl::KeyNameToCode(name, texts), texts) == name);
+    Check(name.empty() || roundTrip(name));
   }
+  // With the named keys' names none a name of the fixed entries, an entry
+  // named once in the list is its own key again.
   const std::vector<std::string> list = orbl::KeyList(texts);
   Check(list.size() == 60);
-  // With names that are all different and none a name of the fixed
-  // entries, every entry of the list is its own key again.
-  std::set<std::string> names;
-  for (const std::string& name : list) names.insert(name);
-  bool distinct = names.size() == list.size();
-  for (std::size_t i = 0; i < 9; ++i) distinct = distinct && list[i].size() > 1;
-  if (!distinct) return;
-  for (const std::string& name : list) {
-    Check(orbl::KeyCodeToName(orbl::KeyNameToCode(name, texts), texts) == name);
+  if (std::any_of(list.begin(), list.begin() + 9, [](const auto& n) { return n.size() < 2; }))
+    return;
+  for (std::size_t i = eighth; i < list.size(); i += 8) {
+    Check(std::count(list.begin(), list.end(), list[i]) > 1 || roundTrip(list[i]));
   }
 }
+
+// One simulated program, started once, takes every input in turn: a file
+// applied after another one meets the texts that one left.
+struct Running {
+  orbl::sim::SimWorld world;
+  orbl::sim::SimProcess program{world};
+  std::optional<orbl::TFrmMain> frmMain;
+  std::string languageFile;
+
+  Running() {
+    world.AddDrive('D', orbl::platform::DriveType::CdRom);
+    world.AddDrive('E', orbl::platform::DriveType::CdRom);
+    program.Start([this](orbl::platform::Platform& p) {
+      frmMain.emplace(p, p.windows.CreateTopWindow({}, {}), p.atoms.Add("ORBL"));
+      frmMain->StartUp();
+      p.windows.RunLoop();
+    });
+    languageFile = orbl::DefaultLanguageFile(program.Platform().files);
+  }
+};
 
 }  // namespace
 
 int orbl::fuzz::Language(const std::uint8_t* data, std::size_t size) {
-  const TIniFile file(MakeContent(data, size));
+  Input input(data, size);
+  const TIniFile file(LanguageFile(input));
   const TInterfaceTexts builtIn;
   TInterfaceTexts texts;
-  orbl::ReadInterfaceTexts(file, texts);
-  orbl::ReadCloseNowTexts(file, texts);
-
-  // A text the file gives is its value; every other one is unchanged.
-  for (const orbl::TInterfaceText& k : orbl::kInterfaceTexts) {
-    const std::optional<std::string> value = file.Find(k.Section, k.Key);
-    Check(texts.*k.Member == (value ? *value : builtIn.*k.Member));
-    Check((texts.*k.Member).size() <= TIniFile::kMaxValue);
-  }
-  // Read a second time over its own texts, the file changes nothing.
+  ReadInterfaceTexts(file, texts);
+  ReadCloseNowTexts(file, texts);
+  // A text the file gives is its value; every other one is unchanged. Read a
+  // second time over its own texts, the file changes nothing.
   TInterfaceTexts again = texts;
-  orbl::ReadInterfaceTexts(file, again);
-  orbl::ReadCloseNowTexts(file, again);
-  for (const orbl::TInterfaceText& k : orbl::kInterfaceTexts) {
-    Check(again.*k.Member == texts.*k.Member);
+  ReadInterfaceTexts(file, again);
+  ReadCloseNowTexts(file, again);
+  for (const TInterfaceText& k : kInterfaceTexts) {
+    const std::optional<std::string> value = file.Find(k.Section, k.Key);
+    Check(texts.*k.Member == value.value_or(builtIn.*k.Member));
+    Check(again.*k.Member == texts.*k.Member && (texts.*k.Member).size() <= TIniFile::kMaxValue);
   }
+  Check(ReadTranslatorInfo(file).Email.size() <= TIniFile::kMaxValue);
+  Check(LanguageListEntry(file).ends_with(")"));
 
-  const orbl::TTranslatorInfo translator = orbl::ReadTranslatorInfo(file);
-  Check(translator.Name == file.ReadText("Main", "Tanslator", "UNKNOWN"));
-  Check(translator.Email.size() <= TIniFile::kMaxValue);
-  const std::string entry = orbl::LanguageListEntry(file);
-  Check(entry == file.ReadText("Main", "LangNameEng", "") + " (" +
-                     file.ReadText("Main", "LangNameNative", "") + ")");
-
-  // The round trip over every key code costs more than all the rest: the
-  // first byte asks for it.
-  if (size > 0 && (data[0] & 0x02) != 0) CheckKeyNames(texts);
-  for (std::uint8_t bits = 0; bits < 16; ++bits) {
-    const orbl::THotKeyDef hotKey{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
-                                  (bits & 8) != 0, size > 0 ? data[size - 1] : 0};
-    const std::string text = orbl::HotKeyText(hotKey, texts);
-    if (hotKey.Key == 0) {
-      Check(text == texts.Key_None);
-    } else {
-      const std::string key = orbl::KeyCodeToName(hotKey.Key, texts);
-      Check(text.size() >= key.size() &&
-            text.compare(text.size() - key.size(), key.size(), key) == 0);
-    }
+  CheckKeyNames(texts, size > 0 ? data[0] >> 5 : 0);
+  const std::uint8_t key = size > 0 ? data[size - 1] : 0;
+  for (int bits = 0; bits < 16; ++bits) {
+    const std::string text = HotKeyText(
+        {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, key}, texts);
+    Check(key == 0 ? text == texts.Key_None : text.ends_with(KeyCodeToName(key, texts)));
   }
+  return 0;
+}
+
+int orbl::fuzz::ApplyLanguage(const std::uint8_t* data, std::size_t size) {
+  static auto* running = new Running();  // lives as long as the fuzzing
+  Input input(data, size);
+  running->world.files[running->languageFile] = LanguageFile(input);
+  const std::size_t doubleEntries = running->frmMain->ActionLists.Double.size();
+  running->program.Inject([] { running->frmMain->ApplyLanguage(); });
+  Check(running->program.Running() && running->program.OpenBoxes().empty());
+  // Whatever the texts, the lists keep one entry per action.
+  Check(running->frmMain->ActionLists.Double.size() == doubleEntries);
   return 0;
 }
