@@ -4,12 +4,14 @@
 #include "app/DeviceBroadcast.h"
 #include "fuzz/Fuzz.h"
 
-namespace msg = orbl::platform::msg;
-using orbl::platform::Message;
+namespace orbl::fuzz {
+
+namespace msg = platform::msg;
+using platform::Message;
 
 // Input: [choice][code: 4][wParam: 8] then the broadcast's bytes. The choice
 // byte mostly keeps the code and wParam of a removal, so that the bytes are read.
-int orbl::fuzz::Broadcast(const std::uint8_t* data, std::size_t size) {
+int Broadcast(const std::uint8_t* data, std::size_t size) {
   Input input(data, size);
   const auto choice = input.Number(1);
   auto code = static_cast<std::uint32_t>(input.Number(4));
@@ -45,3 +47,5 @@ int orbl::fuzz::Broadcast(const std::uint8_t* data, std::size_t size) {
   Check(DecodeDeviceRemoval(Message{code, wParam, lParam, declaredPart}) == removal);
   return 0;
 }
+
+}  // namespace orbl::fuzz

@@ -10,17 +10,15 @@
 #include "fuzz/Fuzz.h"
 #include "language/IniFile.h"
 
+namespace orbl::fuzz {
 namespace {
 
-using orbl::TIniFile;
-using orbl::fuzz::Check;
-
-// Section and key names from the file: no line end, no NUL, no leading blank
-// (trailing ones can remain where a NUL cut the name after trimming).
-bool PlainName(const std::string& name) {
-  return name.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos &&
-         (name.empty() ||
-          std::string_view(" \t\n\r\v\f\x1a").find(name.front()) == std::string::npos);
+// No line end and no NUL; a name has no leading blank either (trailing ones
+// can remain where a NUL cut the name after trimming).
+bool Plain(const std::string& text, bool name) {
+  return text.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos &&
+         (!name || text.empty() ||
+          std::string_view(" \t\n\r\v\f\x1a").find(text[0]) == std::string::npos);
 }
 
 // Blanks around, and the letters' case flipped.
@@ -41,7 +39,7 @@ std::string WithLfOnly(std::string content) {
 
 // Input: [choice][fill][at] then the file. One input in sixteen has a run of
 // `fill` spliced in, so that values pass the buffer's size with short inputs.
-int orbl::fuzz::IniFile(const std::uint8_t* data, std::size_t size) {
+int IniFile(const std::uint8_t* data, std::size_t size) {
   Input input(data, size);
   const auto head = size < 3 ? 0 : input.Number(3);
   std::string content = input.Text(size);
@@ -58,10 +56,9 @@ int orbl::fuzz::IniFile(const std::uint8_t* data, std::size_t size) {
   // earlier one: the first three keys are checked.
   const std::vector<TIniFile::KeyName> keys = file.Keys();
   for (const auto& k : std::span(keys).first(std::min<std::size_t>(keys.size(), 3))) {
-    Check(PlainName(k.section) && PlainName(k.key));
+    Check(Plain(k.section, true) && Plain(k.key, true));
     const std::optional<std::string> value = file.Find(k.section, k.key);
-    Check(!value || (value->size() <= TIniFile::kMaxValue &&
-                     value->find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos));
+    Check(!value || (value->size() <= TIniFile::kMaxValue && Plain(*value, false)));
     // Names are found without regard to case and to blanks around them.
     Check(file.Find(Disguised(k.section), Disguised(k.key)) == value);
     // The default is given exactly when nothing is found.
@@ -78,3 +75,5 @@ int orbl::fuzz::IniFile(const std::uint8_t* data, std::size_t size) {
   Check(given.size() <= TIniFile::kMaxValue && fallback.starts_with(given));
   return 0;
 }
+
+}  // namespace orbl::fuzz

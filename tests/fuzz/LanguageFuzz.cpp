@@ -1,9 +1,9 @@
 // Language files are outside input: anyone may drop any file into the
-// language folder. Two targets read them. The language step alone: texts a
-// file gives may be empty, equal to each other or to a key's own name; the key
-// names and hot key texts made from them must still convert consistently. And
-// the whole step of a running program: options window, tray menu, dialogs,
-// action lists and the double-click selection rebuilt from whatever it gives.
+// language folder. Two targets read them: the language step alone, whose texts
+// may be empty, equal to each other or to a key's own name while key names
+// and hot key texts made from them must still convert consistently; and the
+// whole step of a running program (options window, tray menu, dialogs, action
+// lists and the double-click selection rebuilt from whatever the file gives).
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -16,30 +16,22 @@
 #include "platform/sim/SimProcess.h"
 #include "ui/VirtualKeys.h"
 
+namespace orbl::fuzz {
 namespace {
 
-using orbl::TIniFile;
-using orbl::TInterfaceTexts;
-using orbl::fuzz::Check;
-using orbl::fuzz::Input;
-
-// Every key the shipped English file writes, and every text the program reads.
-std::vector<TIniFile::KeyName> ShippedKeys() {
-  std::ifstream in(ORBL_SHIPPED_ENGLISH, std::ios::binary);
-  Check(in.good());
-  std::vector<TIniFile::KeyName> keys =
-      TIniFile(std::string(std::istreambuf_iterator<char>(in), {})).Keys();
-  for (const auto& text : orbl::kInterfaceTexts) keys.push_back({text.Section, text.Key});
-  return keys;
-}
-
 // Input: [form] then the file. Form bit 0 clear: the rest is the file. Set:
-// records [pick][how][value], each a key of the shipped files (so that the
-// keys the program reads are reached at all), its section in lower case or
-// its key in blanks as `how` says, or a line of any text.
+// records [pick][how][value], each a key of the shipped English file or of the
+// texts (so that the keys read are reached at all), its section in lower case
+// or its key in blanks as `how` says, or a line of any text.
 std::string LanguageFile(Input& input) {
   if ((input.Number(1) & 0x01) == 0) return input.Text(input.Left());
-  static const std::vector<TIniFile::KeyName> keys = ShippedKeys();
+  static const std::vector<TIniFile::KeyName> keys = [] {
+    std::ifstream in(ORBL_SHIPPED_ENGLISH, std::ios::binary);
+    Check(in.good());
+    auto all = TIniFile(std::string(std::istreambuf_iterator<char>(in), {})).Keys();
+    for (const auto& text : kInterfaceTexts) all.push_back({text.Section, text.Key});
+    return all;
+  }();
   std::string content;
   while (input.Left() >= 2) {
     const std::size_t pick = input.Number(1) % (keys.size() + 8);
@@ -50,7 +42,7 @@ std::string LanguageFile(Input& input) {
       continue;
     }
     const auto& [section, key] = keys[pick];
-    content += "[" + ((how & 0x80) != 0 ? orbl::AsciiLower(section) : section) + "]\r\n" +
+    content += "[" + ((how & 0x80) != 0 ? AsciiLower(section) : section) + "]\r\n" +
                ((how & 0x40) != 0 ? " " + key + "\t" : key) + "=" + value + "\r\n";
   }
   return content;
@@ -61,15 +53,14 @@ std::string LanguageFile(Input& input) {
 // The round trip costs more than all the rest: a run takes one code in eight.
 void CheckKeyNames(const TInterfaceTexts& texts, std::size_t eighth) {
   const auto roundTrip = [&](const std::string& name) {
-    return orbl::KeyCodeToName(orbl::KeyNameToCode(name, texts), texts) == name;
+    return name.empty() || KeyCodeToName(KeyNameToCode(name, texts), texts) == name;
   };
-  for (auto code = static_cast<std::int32_t>(eighth); code < 256; code += 8) {
-    const std::string name = orbl::KeyCodeToName(code, texts);
-    Check(name.empty() || roundTrip(name));
+  for (std::size_t code = eighth; code < 256; code += 8) {
+    Check(roundTrip(KeyCodeToName(static_cast<std::int32_t>(code), texts)));
   }
   // With the named keys' names none a name of the fixed entries, an entry
   // named once in the list is its own key again.
-  const std::vector<std::string> list = orbl::KeyList(texts);
+  const std::vector<std::string> list = KeyList(texts);
   Check(list.size() == 60);
   if (std::any_of(list.begin(), list.begin() + 9, [](const auto& n) { return n.size() < 2; }))
     return;
@@ -81,26 +72,26 @@ void CheckKeyNames(const TInterfaceTexts& texts, std::size_t eighth) {
 // One simulated program, started once, takes every input in turn: a file
 // applied after another one meets the texts that one left.
 struct Running {
-  orbl::sim::SimWorld world;
-  orbl::sim::SimProcess program{world};
-  std::optional<orbl::TFrmMain> frmMain;
+  sim::SimWorld world;
+  sim::SimProcess program{world};
+  std::optional<TFrmMain> frmMain;
   std::string languageFile;
 
   Running() {
-    world.AddDrive('D', orbl::platform::DriveType::CdRom);
-    world.AddDrive('E', orbl::platform::DriveType::CdRom);
-    program.Start([this](orbl::platform::Platform& p) {
+    world.AddDrive('D', platform::DriveType::CdRom);
+    world.AddDrive('E', platform::DriveType::CdRom);
+    program.Start([this](platform::Platform& p) {
       frmMain.emplace(p, p.windows.CreateTopWindow({}, {}), p.atoms.Add("ORBL"));
       frmMain->StartUp();
       p.windows.RunLoop();
     });
-    languageFile = orbl::DefaultLanguageFile(program.Platform().files);
+    languageFile = DefaultLanguageFile(program.Platform().files);
   }
 };
 
 }  // namespace
 
-int orbl::fuzz::Language(const std::uint8_t* data, std::size_t size) {
+int Language(const std::uint8_t* data, std::size_t size) {
   Input input(data, size);
   const TIniFile file(LanguageFile(input));
   const TInterfaceTexts builtIn;
@@ -113,27 +104,27 @@ int orbl::fuzz::Language(const std::uint8_t* data, std::size_t size) {
   ReadInterfaceTexts(file, again);
   ReadCloseNowTexts(file, again);
   for (const TInterfaceText& k : kInterfaceTexts) {
-    const std::optional<std::string> value = file.Find(k.Section, k.Key);
-    Check(texts.*k.Member == value.value_or(builtIn.*k.Member));
+    Check(texts.*k.Member == file.Find(k.Section, k.Key).value_or(builtIn.*k.Member));
     Check(again.*k.Member == texts.*k.Member && (texts.*k.Member).size() <= TIniFile::kMaxValue);
   }
   Check(ReadTranslatorInfo(file).Email.size() <= TIniFile::kMaxValue);
   Check(LanguageListEntry(file).ends_with(")"));
 
   CheckKeyNames(texts, size > 0 ? data[0] >> 5 : 0);
+  // Any key with the modifiers the first byte asks for.
   const std::uint8_t key = size > 0 ? data[size - 1] : 0;
-  for (int bits = 0; bits < 16; ++bits) {
-    const std::string text = HotKeyText(
-        {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, key}, texts);
-    Check(key == 0 ? text == texts.Key_None : text.ends_with(KeyCodeToName(key, texts)));
-  }
+  const std::uint8_t mods = size > 0 ? data[0] : 0;
+  const std::string text =
+      HotKeyText({(mods & 2) != 0, (mods & 4) != 0, (mods & 8) != 0, (mods & 16) != 0, key}, texts);
+  Check(key == 0 ? text == texts.Key_None : text.ends_with(KeyCodeToName(key, texts)));
   return 0;
 }
 
-int orbl::fuzz::ApplyLanguage(const std::uint8_t* data, std::size_t size) {
+int ApplyLanguage(const std::uint8_t* data, std::size_t size) {
   static auto* running = new Running();  // lives as long as the fuzzing
   Input input(data, size);
-  running->world.files[running->languageFile] = LanguageFile(input);
+  running->world.files[DefaultLanguageFile(running->program.Platform().files)] =
+      LanguageFile(input);
   const std::size_t doubleEntries = running->frmMain->ActionLists.Double.size();
   running->program.Inject([] { running->frmMain->ApplyLanguage(); });
   Check(running->program.Running() && running->program.OpenBoxes().empty());
@@ -141,3 +132,5 @@ int orbl::fuzz::ApplyLanguage(const std::uint8_t* data, std::size_t size) {
   Check(running->frmMain->ActionLists.Double.size() == doubleEntries);
   return 0;
 }
+
+}  // namespace orbl::fuzz

@@ -11,30 +11,28 @@
 #include "settings/NumberText.h"
 #include "settings/RegistrySettings.h"
 
+namespace orbl::fuzz {
 namespace {
 
-using orbl::fuzz::Check;
-using orbl::platform::KeyAccess;
-using orbl::platform::StoredValue;
+using platform::StoredValue;
 
 // The program's two keys and nothing else, in memory: the load meets only what
-// the input stored. The program asks for a name as it writes it: names match
-// exactly.
-class Store final : public orbl::platform::SettingsStore {
+// the input stored. The program asks for a name as it writes it, so names
+// match exactly.
+class Store final : public platform::SettingsStore {
  public:
   std::map<std::pair<Key, std::string>, StoredValue> values;
   int open = 0;  // keys opened and not yet closed
 
-  Key OpenKey(const std::string& path, KeyAccess access) override {
-    Check(access == KeyAccess::Read);  // a load writes nothing
-    const Key key = path == orbl::kSettingsKey ? 1 : path == orbl::kHeldLocksKey ? 2 : 0;
+  Key OpenKey(const std::string& path, platform::KeyAccess access) override {
+    Check(access == platform::KeyAccess::Read);  // a load writes nothing
+    const Key key = path == kSettingsKey ? 1 : path == kHeldLocksKey ? 2 : 0;
     open += key != 0 ? 1 : 0;
     return key;
   }
   Key CreateKey(const std::string& /*path*/) override { return 0; }
   void CloseKey(Key key) override { open -= key != 0 ? 1 : 0; }
   std::optional<StoredValue> QueryValue(Key key, const std::string& name) const override {
-    Check(key != 0);
     const auto it = values.find({key, name});
     return it == values.end() ? std::nullopt : std::optional(it->second);
   }
@@ -46,29 +44,25 @@ class Store final : public orbl::platform::SettingsStore {
 
 }  // namespace
 
-int orbl::fuzz::StoredValues(const std::uint8_t* data, std::size_t size) {
+int StoredValues(const std::uint8_t* data, std::size_t size) {
   // The whole input as one text: a number accepted must print back to itself.
   if (auto number = TextToInt({reinterpret_cast<const char*>(data), size})) {
     Check(TextToInt(std::to_string(*number)) == number);
   }
-
-  // The input as a series of values: [name][type][length][bytes]. The names
-  // are the drive values of D: and E:, the program-wide ones, and the held
-  // locks' boot identity and counts.
+  // The input as values [name][type][length][bytes] under the names of the
+  // drive values of D: and E:, the program-wide ones and the held locks'.
   static auto* store = new Store();  // lives as long as the fuzzing
   static const auto names = [] {
     std::vector<std::pair<Store::Key, std::string>> all;
-    for (const char* drive : {"D", "E"}) {
-      for (const TDriveValue& value : kDriveValues)
-        all.emplace_back(1, drive + std::string(value.Suffix));
+    for (const std::string drive : {"D", "E"}) {
+      for (const TDriveValue& value : kDriveValues) all.emplace_back(1, drive + value.Suffix);
     }
     for (const TAppValue& value : kAppValues) all.emplace_back(1, value.Name);
     for (const char* held : {"Boot Moment", "Uptime", "D", "E"}) all.emplace_back(2, held);
     return all;
   }();
   store->values.clear();
-  Input input(data, size);
-  while (input.Left() >= 3) {
+  for (Input input(data, size); input.Left() >= 3;) {
     const auto& name = names[input.Number(1) % names.size()];
     const auto type = static_cast<platform::ValueType>(input.Number(1) % 8);
     store->values[name] = StoredValue{type, input.Bytes(input.Number(1))};
@@ -79,7 +73,8 @@ int orbl::fuzz::StoredValues(const std::uint8_t* data, std::size_t size) {
   for (const auto& [letter, count] : LoadHeldLocks(*store, {1'800'000'000, 1000}, "DE")) {
     Check(count >= 1 && count <= static_cast<int>(kMaxHeldLocks));
   }
-  // Every key the load opened is closed again.
-  Check(store->open == 0);
+  Check(store->open == 0);  // every key the load opened is closed again
   return 0;
 }
+
+}  // namespace orbl::fuzz
