@@ -61,7 +61,11 @@ int StoredValues(const std::uint8_t* data, std::size_t size) {
     for (const char* held : {"Boot Moment", "Uptime", "D", "E"}) all.emplace_back(2, held);
     return all;
   }();
-  store->values.clear();
+  // This boot's identity is stored unless the input writes over it, so that
+  // inputs reach the held counts.
+  const std::vector<std::byte> thousand = {std::byte{0xE8}, std::byte{0x03}, {}, {}};
+  store->values = {{{2, "Boot Moment"}, {platform::ValueType::Number, thousand}},
+                   {{2, "Uptime"}, {platform::ValueType::Number, thousand}}};
   for (Input input(data, size); input.Left() >= 3;) {
     const auto& name = names[input.Number(1) % names.size()];
     const auto type = static_cast<platform::ValueType>(input.Number(1) % 8);
@@ -70,7 +74,7 @@ int StoredValues(const std::uint8_t* data, std::size_t size) {
   TDriveTable drives = {NewDriveRecord('D'), NewDriveRecord('E')};
   TAppOptions options;
   LoadSettings(*store, drives, options);
-  for (const auto& [letter, count] : LoadHeldLocks(*store, {1'800'000'000, 1000}, "DE")) {
+  for (const auto& [letter, count] : LoadHeldLocks(*store, {1000, 1000}, "DE")) {
     Check(count >= 1 && count <= static_cast<int>(kMaxHeldLocks));
   }
   Check(store->open == 0);  // every key the load opened is closed again
