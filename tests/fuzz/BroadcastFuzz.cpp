@@ -36,9 +36,8 @@ int Broadcast(const std::uint8_t* data, std::size_t size) {
   // The bytes beyond what the size field declares are no part of the
   // broadcast: changing them changes nothing (a size below 4 would change
   // with them), nor does sending only the declared part.
-  std::size_t declared = 0;
-  for (std::size_t i = 0; i < 4 && i < sent.size(); ++i)
-    declared |= std::to_integer<std::size_t>(sent[i]) << (8 * i);
+  // The size field: the first four bytes sent, after the 13 of code and wParam.
+  const std::uint64_t declared = sent.size() < 4 ? 0 : Input(data + 13, 4).Number(4);
   if (declared < 4 || declared >= sent.size()) return 0;
   std::vector<std::byte> changed = sent;
   for (std::size_t i = declared; i < sent.size(); ++i) changed[i] = ~changed[i];
