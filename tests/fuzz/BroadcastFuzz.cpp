@@ -1,6 +1,9 @@
 // Device broadcasts are outside input: any program may send one, with any
 // size field over any bytes. The decoder must read nothing past what was sent
 // or declared, and what it reads must not depend on bytes beyond that.
+#include <algorithm>
+#include <functional>
+
 #include "app/DeviceBroadcast.h"
 #include "fuzz/Fuzz.h"
 
@@ -27,11 +30,9 @@ int Broadcast(const std::uint8_t* data, std::size_t size) {
   if (!removal) return 0;
   Check(removal->volume || removal->letters.empty());
   Check(!removal->volume || (lParam != 0 && sent.size() >= 16));
-  char previous = 0;
-  for (char letter : removal->letters) {
-    Check(letter >= 'A' && letter <= 'Z' && letter > previous);
-    previous = letter;
-  }
+  const auto& letters = removal->letters;  // drive letters, each once, in order
+  Check(std::ranges::all_of(letters, [](char c) { return c >= 'A' && c <= 'Z'; }) &&
+        std::ranges::adjacent_find(letters, std::greater_equal<>()) == letters.end());
 
   // The bytes beyond what the size field declares are no part of the
   // broadcast: changing them changes nothing (a size below 4 would change

@@ -48,8 +48,7 @@ int IniFile(const std::uint8_t* data, std::size_t size) {
     content.insert((head >> 16) % (content.size() + 1), run, static_cast<char>(head >> 8));
   }
   const TIniFile file(content);
-  // A long file is read once: twice, it would cost as much as a hundred short ones.
-  const bool alsoLfOnly = content.size() <= 1024;
+  const bool alsoLfOnly = content.size() <= 1024;  // a long file costs a hundred short ones
   const TIniFile lfOnly(alsoLfOnly ? WithLfOnly(content) : std::string());
 
   // A lookup scans the file, and a later key is read no differently from an

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 
 #include "app/FrmMain.h"
@@ -19,10 +20,11 @@
 namespace orbl::fuzz {
 namespace {
 
-// Input: [form] then the file. Form bit 0 clear: the rest is the file. Set:
-// records [pick][how][value], each a key of the shipped English file or of the
-// texts (so that the keys read are reached at all), its section in lower case
-// or its key in blanks as `how` says, or a line of any text.
+// Input: [form] then the file: the rest as it is when form bit 0 is clear, else
+// records [pick][how][value] of keys the shipped English file or the texts
+// have (so that the keys read are reached at all; `how` may lower the section's
+// case or put blanks around the key) or of lines of any text. Each section is
+// written once: a second one of a name is never read.
 std::string LanguageFile(Input& input) {
   if ((input.Number(1) & 0x01) == 0) return input.Text(input.Left());
   static const std::vector<TIniFile::KeyName> keys = [] {
@@ -33,6 +35,7 @@ std::string LanguageFile(Input& input) {
     return all;
   }();
   std::string content;
+  std::map<std::string, std::string> sections;
   while (input.Left() >= 2) {
     const std::size_t pick = input.Number(1) % (keys.size() + 8);
     const auto how = input.Number(1);
@@ -42,9 +45,11 @@ std::string LanguageFile(Input& input) {
       continue;
     }
     const auto& [section, key] = keys[pick];
-    content += "[" + ((how & 0x80) != 0 ? AsciiLower(section) : section) + "]\r\n" +
-               ((how & 0x40) != 0 ? " " + key + "\t" : key) + "=" + value + "\r\n";
+    const std::string header = "[" + ((how & 0x80) != 0 ? AsciiLower(section) : section) + "]\r\n";
+    sections.try_emplace(section, header).first->second +=
+        ((how & 0x40) != 0 ? " " + key + "\t" : key) + "=" + value + "\r\n";
   }
+  for (const auto& [name, text] : sections) content += text;
   return content;
 }
 
