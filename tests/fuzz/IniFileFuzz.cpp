@@ -48,13 +48,13 @@ int IniFile(const std::uint8_t* data, std::size_t size) {
     content.insert((head >> 16) % (content.size() + 1), run, static_cast<char>(head >> 8));
   }
   const TIniFile file(content);
-  const bool alsoLfOnly = content.size() <= 1024;  // a long file costs a hundred short ones
+  const bool alsoLfOnly = content.size() <= 256;  // a long file is read once only
   const TIniFile lfOnly(alsoLfOnly ? WithLfOnly(content) : std::string());
 
   // A lookup scans the file, and a later key is read no differently from an
-  // earlier one: the first three keys are checked.
+  // earlier one: the first two keys are checked.
   const std::vector<TIniFile::KeyName> keys = file.Keys();
-  for (const auto& k : std::span(keys).first(std::min<std::size_t>(keys.size(), 3))) {
+  for (const auto& k : std::span(keys).first(std::min<std::size_t>(keys.size(), 2))) {
     Check(Plain(k.section, true) && Plain(k.key, true));
     const std::optional<std::string> value = file.Find(k.section, k.key);
     Check(!value || (value->size() <= TIniFile::kMaxValue && Plain(*value, false)));
