@@ -1,11 +1,7 @@
 // One fuzzing program for every parser of outside input. ORBL_FUZZ_PARSER
-// names the one parser a run feeds (each then keeps a corpus of its own);
-// without it, the first byte of each input chooses the parser and the rest is
-// its input, so that one run reaches them all.
-#include <cstddef>
-#include <cstdint>
+// names the one parser a run feeds, so that each keeps a corpus of its own;
+// without it, the first byte of each input chooses and the rest is its input.
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <string_view>
 
@@ -17,7 +13,6 @@ struct Parser {
   std::string_view name;
   int (*feed)(const std::uint8_t*, std::size_t);
 };
-
 constexpr Parser kParsers[] = {
     {"settings", orbl::fuzz::StoredValues},
     {"broadcast", orbl::fuzz::Broadcast},
@@ -25,7 +20,6 @@ constexpr Parser kParsers[] = {
     {"language", orbl::fuzz::Language},
     {"apply_language", orbl::fuzz::ApplyLanguage},
 };
-
 const Parser* chosen = nullptr;
 
 }  // namespace
@@ -34,21 +28,16 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // Read once, before any input and any thread of the fuzzer.
   const char* name = std::getenv("ORBL_FUZZ_PARSER");  // NOLINT(concurrency-mt-unsafe)
   if (name == nullptr || *name == '\0') return 0;
-  for (const Parser& parser : kParsers) {
-    if (parser.name == name) chosen = &parser;
-  }
-  if (chosen == nullptr) {
-    std::fprintf(stderr, "ORBL_FUZZ_PARSER=%s names no parser; there are:", name);
-    for (const Parser& parser : kParsers) std::fprintf(stderr, " %s", parser.name.data());
-    std::fprintf(stderr, "\n");
-    std::exit(2);  // NOLINT(concurrency-mt-unsafe)
-  }
-  return 0;
+  for (const Parser& parser : kParsers) chosen = parser.name == name ? &parser : chosen;
+  if (chosen != nullptr) return 0;
+  std::fprintf(stderr, "ORBL_FUZZ_PARSER=%s names no parser; there are:", name);
+  for (const Parser& parser : kParsers) std::fprintf(stderr, " %s", parser.name.data());
+  std::fprintf(stderr, "\n");
+  std::exit(2);  // NOLINT(concurrency-mt-unsafe)
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (chosen != nullptr) return chosen->feed(data, size);
   if (size == 0) return 0;
-  const Parser& parser = kParsers[data[0] % std::size(kParsers)];
-  return parser.feed(data + 1, size - 1);
+  return kParsers[data[0] % std::size(kParsers)].feed(data + 1, size - 1);
 }

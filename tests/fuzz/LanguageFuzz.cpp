@@ -1,135 +1,140 @@
-// The language step over any language file: the interface texts, the
-// translator details and the list entry it reads, and the key names and hot
-// key texts made from those texts. Texts a file gives may be empty, equal to
-// each other or to a key's own name; the key names must still convert
-// consistently and nothing may grow past what the reader hands out.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <set>
-#include <string>
-#include <vector>
+// Language files are outside input: anyone may drop any file into the
+// language folder. Two targets read them: the language step alone, whose texts
+// may be empty, equal to each other or to a key's own name while key names
+// and hot key texts made from them must still convert consistently; and the
+// whole step of a running program (options window, tray menu, dialogs, action
+// lists and the double-click selection rebuilt from whatever the file gives).
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
 
+#include "app/FrmMain.h"
 #include "fuzz/Fuzz.h"
-#include "language/IniFile.h"
 #include "language/Language.h"
 #include "platform/AsciiCase.h"
-#include "support/LanguageKeys.h"
+#include "platform/sim/SimProcess.h"
 #include "ui/VirtualKeys.h"
 
+namespace orbl::fuzz {
 namespace {
 
-using orbl::TIniFile;
-using orbl::TInterfaceTexts;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-// The first byte picks the input's form. Raw: the rest is the file. Built:
-// the rest is records [key][length][value bytes] for the keys the program
-// reads, written under their sections, some with changed case or blanks, so
-// that the texts are reached at all.
-std::string MakeContent(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return {};
-  const std::uint8_t form = data[0];
-  if ((form & 0x01) == 0) return std::string(reinterpret_cast<const char*>(data + 1), size - 1);
-  const auto& keys = orbl::kInterfaceTexts;
-  std::string content = "[Main]\r\nLangNameEng=E\r\n";
-  std::size_t i = 1;
-  while (i + 2 <= size) {
-    const std::uint8_t pick = data[i];
-    const std::size_t slot = pick % 64u;
-    std::size_t length = data[i + 1] % 64;
-    i += 2;
-    if (length > size - i) length = size - i;
-    const std::string value(reinterpret_cast<const char*>(data + i), length);
-    i += length;
-    if (slot >= keys.size() + orbl::test::FileDetailKeys().size()) {
-      content += value + "\n";  // any line at all
+// Input: [form] then the file: the rest as it is when form bit 0 is clear, else
+// records [pick][how][value] of keys the shipped English file or the texts
+// have (so that the keys read are reached at all; `how` may lower the section's
+// case or put blanks around the key) or of lines of any text. Each section is
+// written once: a second one of a name is never read.
+std::string LanguageFile(Input& input) {
+  if ((input.Number(1) & 0x01) == 0) return input.Text(input.Left());
+  static const std::vector<TIniFile::KeyName> keys = [] {
+    std::ifstream in(ORBL_SHIPPED_ENGLISH, std::ios::binary);
+    Check(in.good());
+    auto all = TIniFile(std::string(std::istreambuf_iterator<char>(in), {})).Keys();
+    for (const auto& text : kInterfaceTexts) all.push_back({text.Section, text.Key});
+    return all;
+  }();
+  std::string content;
+  std::map<std::string, std::string> sections;
+  while (input.Left() >= 2) {
+    const std::size_t pick = input.Number(1) % (keys.size() + 8);
+    const auto how = input.Number(1);
+    const std::string value = input.Text(how % 64);
+    if (pick >= keys.size()) {
+      content += value + "\n";
       continue;
     }
-    std::string section = "Main";
-    std::string key;
-    if (slot < keys.size()) {
-      section = keys[slot].Section;
-      key = keys[slot].Key;
-    } else {
-      key = orbl::test::FileDetailKeys()[slot - keys.size()];
-    }
-    if ((pick & 0x40) != 0) key = " " + key + "\t";
-    if ((pick & 0x80) != 0) section = orbl::AsciiLower(section);
-    content += "[" + section + "]\r\n" + key + "=" + value + "\r\n";
+    const auto& [section, key] = keys[pick];
+    const std::string header = "[" + ((how & 0x80) != 0 ? AsciiLower(section) : section) + "]\r\n";
+    sections.try_emplace(section, header).first->second +=
+        ((how & 0x40) != 0 ? " " + key + "\t" : key) + "=" + value + "\r\n";
   }
+  for (const auto& [name, text] : sections) content += text;
   return content;
 }
 
 // A key code to its name and back must come to the same name: the name may
 // stand for another code when texts coincide, but that code shows it again.
-void CheckKeyNames(const TInterfaceTexts& texts) {
-  for (std::int32_t code = 0; code < 256; ++code) {
-    const std::string name = orbl::KeyCodeToName(code, texts);
-    if (name.empty()) continue;
-    Check(orbl::KeyCodeToName(orbl::KeyNameToCode(name, texts), texts) == name);
+// The round trip costs more than all the rest: a run takes one code in eight.
+void CheckKeyNames(const TInterfaceTexts& texts, std::size_t eighth) {
+  const auto roundTrip = [&](const std::string& name) {
+    return name.empty() || KeyCodeToName(KeyNameToCode(name, texts), texts) == name;
+  };
+  for (std::size_t code = eighth; code < 256; code += 8) {
+    Check(roundTrip(KeyCodeToName(static_cast<std::int32_t>(code), texts)));
   }
-  const std::vector<std::string> list = orbl::KeyList(texts);
-  Check(list.size() == 60);
-  // With names that are all different and none a name of the fixed
-  // entries, every entry of the list is its own key again.
-  std::set<std::string> names;
-  for (const std::string& name : list) names.insert(name);
-  bool distinct = names.size() == list.size();
-  for (std::size_t i = 0; i < 9; ++i) distinct = distinct && list[i].size() > 1;
-  if (!distinct) return;
-  for (const std::string& name : list) {
-    Check(orbl::KeyCodeToName(orbl::KeyNameToCode(name, texts), texts) == name);
+  // With the named keys' names none a name of the fixed entries, an entry
+  // named once in the list is its own key again.
+  const std::vector<std::string> list = KeyList(texts);
+  if (std::any_of(list.begin(), list.begin() + 9, [](const auto& n) { return n.size() < 2; }))
+    return;
+  for (std::size_t i = eighth; i < list.size(); i += 8) {
+    Check(std::count(list.begin(), list.end(), list[i]) > 1 || roundTrip(list[i]));
   }
 }
+
+// One simulated program, started once, takes every input in turn: a file
+// applied after another one meets the texts that one left.
+struct Running {
+  sim::SimWorld world;
+  sim::SimProcess program{world};
+  std::optional<TFrmMain> frmMain;
+  std::string languageFile;
+
+  Running() {
+    world.AddDrive('D', platform::DriveType::CdRom);
+    world.AddDrive('E', platform::DriveType::CdRom);
+    program.Start([this](platform::Platform& p) {
+      frmMain.emplace(p, p.windows.CreateTopWindow({}, {}), p.atoms.Add("ORBL"));
+      frmMain->StartUp();
+      p.windows.RunLoop();
+    });
+    languageFile = DefaultLanguageFile(program.Platform().files);
+  }
+};
 
 }  // namespace
 
-int orbl::fuzz::Language(const std::uint8_t* data, std::size_t size) {
-  const TIniFile file(MakeContent(data, size));
+int Language(const std::uint8_t* data, std::size_t size) {
+  Input input(data, size);
+  const TIniFile file(LanguageFile(input));
   const TInterfaceTexts builtIn;
   TInterfaceTexts texts;
-  orbl::ReadInterfaceTexts(file, texts);
-  orbl::ReadCloseNowTexts(file, texts);
-
-  // A text the file gives is its value; every other one is unchanged.
-  for (const orbl::TInterfaceText& k : orbl::kInterfaceTexts) {
-    const std::optional<std::string> value = file.Find(k.Section, k.Key);
-    Check(texts.*k.Member == (value ? *value : builtIn.*k.Member));
-    Check((texts.*k.Member).size() <= TIniFile::kMaxValue);
-  }
-  // Read a second time over its own texts, the file changes nothing.
+  ReadInterfaceTexts(file, texts);
+  ReadCloseNowTexts(file, texts);
+  // A text the file gives is its value; every other one is unchanged. Read a
+  // second time over its own texts, the file changes nothing.
   TInterfaceTexts again = texts;
-  orbl::ReadInterfaceTexts(file, again);
-  orbl::ReadCloseNowTexts(file, again);
-  for (const orbl::TInterfaceText& k : orbl::kInterfaceTexts) {
-    Check(again.*k.Member == texts.*k.Member);
+  ReadInterfaceTexts(file, again);
+  ReadCloseNowTexts(file, again);
+  for (const TInterfaceText& k : kInterfaceTexts) {
+    Check(texts.*k.Member == file.Find(k.Section, k.Key).value_or(builtIn.*k.Member));
+    Check(again.*k.Member == texts.*k.Member && (texts.*k.Member).size() <= TIniFile::kMaxValue);
   }
+  Check(ReadTranslatorInfo(file).Email.size() <= TIniFile::kMaxValue);
+  Check(LanguageListEntry(file).ends_with(")"));
 
-  const orbl::TTranslatorInfo translator = orbl::ReadTranslatorInfo(file);
-  Check(translator.Name == file.ReadText("Main", "Tanslator", "UNKNOWN"));
-  Check(translator.Email.size() <= TIniFile::kMaxValue);
-  const std::string entry = orbl::LanguageListEntry(file);
-  Check(entry == file.ReadText("Main", "LangNameEng", "") + " (" +
-                     file.ReadText("Main", "LangNameNative", "") + ")");
-
-  // The round trip over every key code costs more than all the rest: the
-  // first byte asks for it.
-  if (size > 0 && (data[0] & 0x02) != 0) CheckKeyNames(texts);
-  for (std::uint8_t bits = 0; bits < 16; ++bits) {
-    const orbl::THotKeyDef hotKey{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
-                                  (bits & 8) != 0, size > 0 ? data[size - 1] : 0};
-    const std::string text = orbl::HotKeyText(hotKey, texts);
-    if (hotKey.Key == 0) {
-      Check(text == texts.Key_None);
-    } else {
-      const std::string key = orbl::KeyCodeToName(hotKey.Key, texts);
-      Check(text.size() >= key.size() &&
-            text.compare(text.size() - key.size(), key.size(), key) == 0);
-    }
-  }
+  CheckKeyNames(texts, size > 0 ? data[0] >> 5 : 0);
+  // Any key with the modifiers the first byte asks for.
+  const std::uint8_t key = size > 0 ? data[size - 1] : 0;
+  const std::uint8_t mods = size > 0 ? data[0] : 0;
+  const std::string text =
+      HotKeyText({(mods & 2) != 0, (mods & 4) != 0, (mods & 8) != 0, (mods & 16) != 0, key}, texts);
+  Check(key == 0 ? text == texts.Key_None : text.ends_with(KeyCodeToName(key, texts)));
   return 0;
 }
+
+int ApplyLanguage(const std::uint8_t* data, std::size_t size) {
+  static auto* running = new Running();  // lives as long as the fuzzing
+  Input input(data, size);
+  running->world.files[DefaultLanguageFile(running->program.Platform().files)] =
+      LanguageFile(input);
+  const std::size_t doubleEntries = running->frmMain->ActionLists.Double.size();
+  running->program.Inject([] { running->frmMain->ApplyLanguage(); });
+  Check(running->program.Running() && running->program.OpenBoxes().empty());
+  // Whatever the texts, the lists keep one entry per action.
+  Check(running->frmMain->ActionLists.Double.size() == doubleEntries);
+  return 0;
+}
+
+}  // namespace orbl::fuzz

@@ -1,83 +1,84 @@
 // Stored values are outside input: another tool or a hand edit may leave any
-// bytes of any type under any of our names, the settings' or the held locks'. The load must neither
-// crash nor read past a value, and a number it accepts must read back the same.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <iterator>
-#include <string>
+// bytes of any type under any of our names, the settings' or the held locks'.
+// The load must neither crash nor read past a value, and a number it accepts
+// must read back the same.
+#include <map>
+#include <utility>
 
 #include "drives/DriveTools.h"
 #include "fuzz/Fuzz.h"
-#include "platform/sim/SimSettings.h"
 #include "settings/HeldLocks.h"
 #include "settings/NumberText.h"
 #include "settings/RegistrySettings.h"
 
+namespace orbl::fuzz {
 namespace {
 
-using orbl::platform::StoredValue;
-using orbl::platform::ValueType;
+using platform::StoredValue;
 
-// The simulated registry and the settings store over it, made once: an input
-// only replaces the values under the program's key. No process runs; the load
-// is called as the program's start calls it.
-struct Store {
-  orbl::sim::SimWorld world;
-  orbl::sim::SimProcessState process{world, {}};
-  orbl::sim::SimSettings settings{process};
+// The program's two keys and nothing else, in memory: the load meets only what
+// the input stored. The program asks for a name as it writes it, so names
+// match exactly.
+class Store final : public platform::SettingsStore {
+ public:
+  std::map<std::pair<Key, std::string>, StoredValue> values;
+  int open = 0;  // keys opened and not yet closed
+
+  Key OpenKey(const std::string& path, platform::KeyAccess access) override {
+    Check(access == platform::KeyAccess::Read);  // a load writes nothing
+    const Key key = path == kSettingsKey ? 1 : path == kHeldLocksKey ? 2 : 0;
+    open += key != 0 ? 1 : 0;
+    return key;
+  }
+  Key CreateKey(const std::string& /*path*/) override { return 0; }
+  void CloseKey(Key key) override { open -= key != 0 ? 1 : 0; }
+  std::optional<StoredValue> QueryValue(Key key, const std::string& name) const override {
+    const auto it = values.find({key, name});
+    return it == values.end() ? std::nullopt : std::optional(it->second);
+  }
+  bool SetValue(Key /*key*/, const std::string& /*name*/, const StoredValue& /*value*/) override {
+    return false;
+  }
+  bool DeleteValue(Key /*key*/, const std::string& /*name*/) override { return false; }
 };
 
 }  // namespace
 
-int orbl::fuzz::StoredValues(const std::uint8_t* data, std::size_t size) {
+int StoredValues(const std::uint8_t* data, std::size_t size) {
   // The whole input as one text: a number accepted must print back to itself.
-  const std::string_view whole(reinterpret_cast<const char*>(data), size);
-  if (auto number = orbl::TextToInt(whole)) {
-    if (orbl::TextToInt(std::to_string(*number)) != number) std::abort();
+  if (auto number = TextToInt({reinterpret_cast<const char*>(data), size})) {
+    Check(TextToInt(std::to_string(*number)) == number);
   }
-
-  // The input as a series of values: [name index][type][length][bytes...].
+  // The input as values [name][type][length][bytes] under the names of the
+  // drive values of D: and E:, the program-wide ones and the held locks'.
   static auto* store = new Store();  // lives as long as the fuzzing
-  auto& key = store->world.MakeKey(orbl::kSettingsKey);
-  auto& heldKey = store->world.MakeKey(orbl::kHeldLocksKey);
-  key.values.clear();
-  heldKey.values.clear();
-  orbl::TDriveTable drives = {orbl::NewDriveRecord('D'), orbl::NewDriveRecord('E')};
-  const char* const programWide[] = {"Currently used language", "Double - Letter",
-                                     "Double - Action", "Double - Item"};
-  // The held locks: this boot's identity and a count per drive.
-  const char* const held[] = {"Boot Moment", "Uptime", "D", "E"};
-  constexpr std::size_t kNames = 2 * orbl::kDriveValueCount + std::size(programWide);
-  std::size_t at = 0;
-  while (at + 3 <= size) {
-    const std::size_t which = data[at] % (kNames + std::size(held));
-    const auto type = static_cast<ValueType>(data[at + 1] % 8);
-    const std::size_t length = std::min<std::size_t>(data[at + 2], size - at - 3);
-    at += 3;
-    StoredValue value{type, {}};
-    for (std::size_t i = 0; i < length; ++i) value.data.push_back(std::byte{data[at + i]});
-    at += length;
-    std::string name;
-    if (which < 2 * orbl::kDriveValueCount) {
-      name = std::string(1, which < orbl::kDriveValueCount ? 'D' : 'E') +
-             orbl::kDriveValues[which % orbl::kDriveValueCount].Suffix;
-    } else if (which < kNames) {
-      name = programWide[which - 2 * orbl::kDriveValueCount];
-    } else {
-      heldKey.values[held[which - kNames]] = std::move(value);
-      continue;
+  static const auto names = [] {
+    std::vector<std::pair<Store::Key, std::string>> all;
+    for (const std::string drive : {"D", "E"}) {
+      for (const TDriveValue& value : kDriveValues) all.emplace_back(1, drive + value.Suffix);
     }
-    key.values[name] = std::move(value);
+    for (const TAppValue& value : kAppValues) all.emplace_back(1, value.Name);
+    for (const char* held : {"Boot Moment", "Uptime", "D", "E"}) all.emplace_back(2, held);
+    return all;
+  }();
+  // This boot's identity is stored unless the input writes over it, so that
+  // inputs reach the held counts.
+  const std::vector<std::byte> thousand = {std::byte{0xE8}, std::byte{0x03}, {}, {}};
+  store->values = {{{2, "Boot Moment"}, {platform::ValueType::Number, thousand}},
+                   {{2, "Uptime"}, {platform::ValueType::Number, thousand}}};
+  for (Input input(data, size); input.Left() >= 3;) {
+    const auto& name = names[input.Number(1) % names.size()];
+    const auto type = static_cast<platform::ValueType>(input.Number(1) % 8);
+    store->values[name] = StoredValue{type, input.Bytes(input.Number(1))};
   }
-  orbl::TAppOptions options;
-  orbl::LoadSettings(store->settings, drives, options);
-  const orbl::TBootIdentity now{1'800'000'000, 1000};
-  for (const auto& [letter, count] : orbl::LoadHeldLocks(store->settings, now, "DE")) {
-    if (count < 1 || count > static_cast<int>(orbl::kMaxHeldLocks)) std::abort();
+  TDriveTable drives = {NewDriveRecord('D'), NewDriveRecord('E')};
+  TAppOptions options;
+  LoadSettings(*store, drives, options);
+  for (const auto& [letter, count] : LoadHeldLocks(*store, {1000, 1000}, "DE")) {
+    Check(count >= 1 && count <= static_cast<int>(kMaxHeldLocks));
   }
-  // Every key the load opened is closed again.
-  if (!store->process.openKeys.empty()) std::abort();
+  Check(store->open == 0);  // every key the load opened is closed again
   return 0;
 }
+
+}  // namespace orbl::fuzz
