@@ -64,6 +64,10 @@ class TFrmMain {
   // Saves, lets go of the atoms, takes the tray icon away and ends the
   // process with exit code 0.
   [[noreturn]] void ExitProgram();
+  // Reads the file named by Language into the interface texts and every
+  // window's captions, and rebuilds the action lists. Public for the fuzzing
+  // program, which applies one file after another to a running program.
+  void ApplyLanguage();
 
  private:
   // Everything below is the program's own: tests and other code reach it only
@@ -85,9 +89,6 @@ class TFrmMain {
   void OpenHelp();
   void OpenMakerSite();
   void MailTranslator(const std::string& address);
-  // Reads the file named by Language into the interface texts and every
-  // window's captions, and rebuilds the action lists.
-  void ApplyLanguage();
   // Steps 8 to 10 of the language step: the About window, the hot key
   // dialog, then the close-now dialog with its drive text.
   void ApplyDialogLanguage(const TIniFile& file);

@@ -74,12 +74,15 @@ void CheckKeyNames(const TInterfaceTexts& texts, std::size_t eighth) {
 }
 
 // One simulated program, started once, takes every input in turn: a file
-// applied after another one meets the texts that one left.
+// applied after another one meets the texts that one left. Its state is its
+// own; the double-click list is read from the options window's control.
 struct Running {
   sim::SimWorld world;
   sim::SimProcess program{world};
   std::optional<TFrmMain> frmMain;
   std::string languageFile;
+  platform::ControlHandle doubleList;
+  std::size_t doubleEntries = 0;
 
   Running() {
     world.AddDrive('D', platform::DriveType::CdRom);
@@ -90,7 +93,21 @@ struct Running {
       p.windows.RunLoop();
     });
     languageFile = DefaultLanguageFile(program.Platform().files);
+    options = program.WindowTitled("Orbelle 3")->handle;  // before any file renames it
+    doubleEntries = DoubleEntries(true);
   }
+  // The entries of the options window's double-click list.
+  std::size_t DoubleEntries(bool find = false) {
+    for (const sim::SimControl* control : program.Controls(options)) {
+      const auto& items = control->items;
+      if (find && std::count(items.begin(), items.end(), "Show options dialog") != 0) {
+        doubleList = control->handle;
+      }
+      if (control->handle == doubleList) return items.size();
+    }
+    return 0;
+  }
+  platform::WindowHandle options;
 };
 
 }  // namespace
@@ -127,13 +144,11 @@ int Language(const std::uint8_t* data, std::size_t size) {
 int ApplyLanguage(const std::uint8_t* data, std::size_t size) {
   static auto* running = new Running();  // lives as long as the fuzzing
   Input input(data, size);
-  running->world.files[DefaultLanguageFile(running->program.Platform().files)] =
-      LanguageFile(input);
-  const std::size_t doubleEntries = running->frmMain->ActionLists.Double.size();
+  running->world.files[running->languageFile] = LanguageFile(input);
   running->program.Inject([] { running->frmMain->ApplyLanguage(); });
   Check(running->program.Running() && running->program.OpenBoxes().empty());
   // Whatever the texts, the lists keep one entry per action.
-  Check(running->frmMain->ActionLists.Double.size() == doubleEntries);
+  Check(running->DoubleEntries() == running->doubleEntries);
   return 0;
 }
 
