@@ -55,7 +55,7 @@ TFrmMain::TFrmMain(Platform& platform, WindowHandle appWindow, Atom instanceAtom
   FrmCloseDrive.emplace(platform.windows, State, DriveTable, Texts, *DriveControl);
   OptionsWindow.emplace(platform, Handle, State, DriveTable, Options, Texts, OptionsEvents());
   CreateTrayMenu();
-  built_ = true;
+  built_ = true;  // NOLINT(cppcoreguidelines-prefer-member-initializer): last of all
 }
 
 WindowHandle TFrmMain::CreateOptionsWindow() {

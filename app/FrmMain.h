@@ -99,7 +99,6 @@ class TFrmMain {
   const platform::WindowHandle AppWindow;
   const platform::Atom InstanceAtom;
 
- private:
   // False until the constructor has run: the tray icon goes up before the
   // windows and dialogs are built, and until they are its clicks do nothing.
   bool built_ = false;
@@ -127,7 +126,6 @@ class TFrmMain {
   // The controls of the options window (Handle) and what its pages do.
   std::optional<TOptionsWindow> OptionsWindow;
 
- private:
   platform::WindowHandle CreateOptionsWindow();
   TOptionsEvents OptionsEvents();
   void CreateTrayMenu();
