@@ -349,6 +349,9 @@ class Runner {
       }
     } else if (v == "box") {
       ExpectBox(w);
+    } else if (v == "answered" || v == "unanswered") {
+      // The sender of the last message sent has its answer / still waits.
+      EXPECT_EQ(Program().AwaitingReply(), v == "unanswered");
     } else if (v == "nobox") {
       EXPECT_TRUE(Program().OpenBoxes().empty()) << "open: " << Program().OpenBoxes().back().text;
     } else if (v == "window" && line.rest == "none") {
