@@ -41,3 +41,5 @@ tests=$(count tests)
 percent=$(((tests * 100 + product / 2) / product))
 echo "tests $(grouped "$tests") / product $(grouped "$product") = $percent %" \
   "(target at most $kTargetPercent %)"
+# The planted-fault score the tests reached when last measured.
+grep -h '^# Score:' mutation/issue19-faults.txt | sed 's/^# //'
