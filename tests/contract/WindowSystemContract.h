@@ -3,7 +3,8 @@
 // Windows backend (orbl_win32_tests, under Wine). A backend takes part by
 // giving a Backend and instantiating the suite:
 //
-//   INSTANTIATE_TEST_SUITE_P(Sim, WindowSystemContract, ::testing::Values(&MakeSimBackend));
+//   INSTANTIATE_TEST_SUITE_P(Sim, WindowSystemContract, ::testing::Values(&MakeSimBackend),
+//                            [](const auto&) { return std::string("sim"); });
 #pragma once
 
 #include <gtest/gtest.h>

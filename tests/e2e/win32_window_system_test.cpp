@@ -135,7 +135,8 @@ std::unique_ptr<contract::Backend> MakeWin32Backend() {
 }
 
 using contract::WindowSystemContract;
-INSTANTIATE_TEST_SUITE_P(Win32, WindowSystemContract, ::testing::Values(&MakeWin32Backend));
+INSTANTIATE_TEST_SUITE_P(Win32, WindowSystemContract, ::testing::Values(&MakeWin32Backend),
+                         [](const auto&) { return std::string("win32"); });
 
 class WindowSystemTest : public ::testing::Test {
  protected:

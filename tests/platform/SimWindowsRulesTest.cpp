@@ -69,7 +69,8 @@ std::unique_ptr<contract::Backend> MakeSimBackend() {
 }
 
 using contract::WindowSystemContract;
-INSTANTIATE_TEST_SUITE_P(Sim, WindowSystemContract, ::testing::Values(&MakeSimBackend));
+INSTANTIATE_TEST_SUITE_P(Sim, WindowSystemContract, ::testing::Values(&MakeSimBackend),
+                         [](const auto&) { return std::string("sim"); });
 
 TEST(SimWindowsRules, ABoxOfABackgroundProgramComesToTheFrontOnlyWhenItMayOrAsks) {
   const std::uint32_t front = mb::kSetForeground | mb::kTopmost;
