@@ -495,6 +495,10 @@ void Run::Do(const Line& line) {
     }
   } else if (verb == "close") {
     Check(PostMessageA(Titled(kAppTitle), WM_CLOSE, 0, 0) != FALSE, "cannot post WM_CLOSE");
+  } else if (verb == "minimize") {
+    // As the title bar's button sends it, with low bits the system uses itself.
+    DWORD_PTR ignored = 0;
+    SendWithin(Titled(kOptionsTitle), WM_SYSCOMMAND, SC_MINIMIZE | 2, 0, 10000, ignored);
   } else if (verb == "close-window") {
     HWND window = Titled(Word(line, 1));
     PostMessageA(window, WM_CLOSE, 0, 0);

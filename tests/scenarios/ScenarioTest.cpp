@@ -321,6 +321,8 @@ class Runner {
       EXPECT_TRUE(Shown(line.rest)->highlighted) << "not blue under the mouse";
       Program().HoverControl(handle, false);
       EXPECT_FALSE(Shown(line.rest)->highlighted) << "still blue after the mouse left";
+    } else if (v == "minimize") {
+      Program().Send(OptionsWindow(), platform::msg::kSysCommand, platform::msg::kScMinimize | 2);
     } else if (v == "close-window") {
       const sim::SimWindow* window = Program().WindowTitled(w.at(0));
       ASSERT_TRUE(window != nullptr) << "no window titled " << w.at(0);
