@@ -11,15 +11,12 @@ file is restored byte for byte; rebuild the fuzz preset afterwards.
 """
 
 import argparse
-import importlib.util
 import os
 import subprocess
 import tempfile
 import time
 
-spec = importlib.util.spec_from_file_location("mutate", "/work/shared/tools/mutate.py")
-mutate = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(mutate)
+from faultlist import mutate
 
 ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
 ap.add_argument("list")

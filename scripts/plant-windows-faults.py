@@ -15,37 +15,11 @@ import pathlib
 import subprocess
 import sys
 
+from faultlist import mutate, windows_ids
+
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 BUILD = ROOT / "build" / "windows"
 TARGETS = ["orbl3", "orbl_e2e", "orbl_win32_tests"]
-
-
-def windows_faults(path):
-    """(id, file, description, old lines, new lines) of each '# windows' block."""
-    faults, current, marked = [], None, False
-    for raw in path.read_text(encoding="utf-8").splitlines():
-        if raw.strip() == "# windows":
-            marked = True
-        elif raw.startswith("@@"):
-            head, _, description = raw[2:].partition("|")
-            fault_id, file = head.split()
-            current = [fault_id, file, description.strip(), [], []] if marked else None
-            if current:
-                faults.append(current)
-            marked = False
-        elif current and raw.startswith("-"):
-            current[3].append(raw[1:])
-        elif current and raw.startswith("+"):
-            current[4].append(raw[1:])
-    return faults
-
-
-def plant(text, old, new):
-    lines = text.split("\n")
-    for i in range(len(lines) - len(old) + 1):
-        if lines[i:i + len(old)] == old:
-            return "\n".join(lines[:i] + new + lines[i + len(old):])
-    return None
 
 
 def run_cases(cases):
@@ -61,17 +35,19 @@ def main():
     scenarios = sorted(p.name for p in (ROOT / "tests/scenarios").glob("*.txt")
                        if p.name != "CMakeLists.txt")
     caught = total = 0
-    for fault_id, file, description, old, new in windows_faults(pathlib.Path(sys.argv[1])):
-        if wanted and fault_id not in wanted:
+    marked = windows_ids(sys.argv[1])
+    for fault in mutate.parse(sys.argv[1]):
+        fault_id, description = fault["id"], fault["desc"]
+        if fault_id not in marked or (wanted and fault_id not in wanted):
             continue
-        source = ROOT / file
-        original = source.read_bytes()
-        planted = plant(original.decode("utf-8"), old, new)
-        if planted is None:
-            print(f"{fault_id}\tdoes not apply\t{description}", flush=True)
+        source = ROOT / fault["file"]
+        try:
+            original, planted, _ = mutate.locate(str(ROOT), fault)
+        except ValueError as error:  # the old lines are not found once, as whole lines
+            print(f"{fault_id}\tdoes not apply ({error})\t{description}", flush=True)
             continue
         try:
-            source.write_bytes(planted.encode("utf-8"))
+            source.write_text(planted, encoding="utf-8", newline="")
             built = subprocess.run(["cmake", "--build", "--preset", "windows", "--target"] + TARGETS,
                                    cwd=ROOT, capture_output=True).returncode == 0
             if not built:
@@ -83,7 +59,7 @@ def main():
             result = f"caught by {'unit' if by == ['unit'] else 'the scenarios'}" if by else "SURVIVED"
             print(f"{fault_id}\t{result}\t{description}", flush=True)
         finally:
-            source.write_bytes(original)
+            source.write_text(original, encoding="utf-8", newline="")
     subprocess.run(["cmake", "--build", "--preset", "windows", "--target"] + TARGETS, cwd=ROOT,
                    capture_output=True)
     print(f"{caught} of {total} caught")

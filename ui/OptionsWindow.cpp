@@ -58,6 +58,13 @@ TOptionsWindow::TOptionsWindow(Platform& platform, WindowHandle window, TProgram
   }
 }
 
+// A click handed on to the owner's hook, when it set one.
+std::function<void()> TOptionsWindow::Forward(std::function<void()> TOptionsEvents::*hook) {
+  return [this, hook] {
+    if (events_.*hook) (events_.*hook)();
+  };
+}
+
 ControlEvents TOptionsWindow::EventsOf(const TOptionsControl& control) {
   ControlEvents events;
   ControlHandle TOptionsWindow::*const member = control.Member;
@@ -96,21 +103,13 @@ ControlEvents TOptionsWindow::EventsOf(const TOptionsControl& control) {
   } else if (member == &TOptionsWindow::ChangeLockButton) {
     events.onClick = [this] { ChangeHotKey(&TDriveRecord::HotKeyLock); };
   } else if (member == &TOptionsWindow::SiteLink) {
-    events.onClick = [this] {
-      if (events_.onMakerSite) events_.onMakerSite();
-    };
+    events.onClick = Forward(&TOptionsEvents::onMakerSite);
   } else if (member == &TOptionsWindow::OkButton) {
-    events.onClick = [this] {
-      if (events_.onOk) events_.onOk();
-    };
+    events.onClick = Forward(&TOptionsEvents::onOk);
   } else if (member == &TOptionsWindow::CancelButton) {
-    events.onClick = [this] {
-      if (events_.onCancel) events_.onCancel();
-    };
+    events.onClick = Forward(&TOptionsEvents::onCancel);
   } else if (member == &TOptionsWindow::HelpButton) {
-    events.onClick = [this] {
-      if (events_.onHelp) events_.onHelp();
-    };
+    events.onClick = Forward(&TOptionsEvents::onHelp);
   }
   return events;
 }

@@ -170,6 +170,7 @@ class TOptionsWindow {
 
  private:
   platform::ControlEvents EventsOf(const TOptionsControl& control);
+  std::function<void()> Forward(std::function<void()> TOptionsEvents::*hook);
   void ShowPage(TOptionsPage page, bool visible);
   void ChangeHotKey(THotKeyDef TDriveRecord::*hotKey);
   TDriveRecord* SelectedRecord();
