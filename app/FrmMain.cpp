@@ -5,6 +5,7 @@
 #include <exception>
 #include <utility>
 
+#include "drives/DriveCommands.h"
 #include "drives/DriveTools.h"
 #include "language/Language.h"
 #include "settings/Launches.h"
@@ -189,6 +190,8 @@ void TFrmMain::StartUp() {
   DriveControl->TakeOverHeldLocks();
   DriveControl->LockDrivesOnStart();
   AppendAllDriveActions();
+  platform_.commands.Listen(AppWindow,
+                            [this](const std::string& request) { return OnCommand(request); });
   RunOptionsShowStep();
   ShowOptionsIfAsked();
   HideAppWindow();
@@ -348,6 +351,27 @@ void TFrmMain::ShowOptionsIfAsked() {
   // Only the exact first argument "options" counts.
   const std::vector<std::string> arguments = platform_.files.Arguments();
   if (!arguments.empty() && arguments.front() == "options") ShowOptions();
+}
+
+CommandReply TFrmMain::OnCommand(const std::string& request) {
+  const TParsedCommand parsed = ParseRequest(request);
+  if (!parsed.Ok) return CommandReply{kExitUsage, {}, parsed.Error + "\n"};
+  if (parsed.Command.Verb != TCommandVerb::Options) {
+    return RunDriveCommand(*DriveControl, DriveTable, parsed.Command, true);
+  }
+  WindowSystem& windows = platform_.windows;
+  if (windows.IsWindowVisible(Handle)) {
+    windows.SetForegroundWindow(Handle);
+    return {};
+  }
+  // Another of our windows is up: the options would open inside its loop.
+  if (TrayBlocked()) {
+    return CommandReply{kExitNoAnswer, {},
+                        "orbl3: Orbelle shows another window; close it and try again\n"};
+  }
+  // Shown after the answer: the caller does not wait for the user to close it.
+  windows.Post(Handle, kShowOptionsLater, 0, 0);
+  return {};
 }
 
 void TFrmMain::HideAppWindow() {

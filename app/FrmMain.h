@@ -147,6 +147,10 @@ class TFrmMain {
   void ReadAutoStart();
   // Start-up's pass, and OK's for the hot keys the user changed.
   void RegisterDriveHotKeys();
+  // A command another process hands over ("close D", "options").
+  platform::CommandReply OnCommand(const std::string& request);
+  // Posted to the options window by the command "options".
+  static constexpr std::uint32_t kShowOptionsLater = 0x8000 + 0x4F;  // WM_APP + 0x4F
 
   // The options window's buttons and the language steps of the other windows.
   void OnOptionsOk();

@@ -47,6 +47,9 @@ bool TFrmMain::HandleSystemMessage(const Message& message) {
       CancelOptions();
       return true;
     }
+    case kShowOptionsLater:
+      if (!TrayBlocked()) ShowOptions();
+      return true;
     case msg::kDeviceChange:
       OnDeviceRemoval(message);
       break;

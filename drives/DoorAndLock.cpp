@@ -1,6 +1,7 @@
 // The primitives under every drive action: the door through the drive's CD
 // audio device, the removal lock with its boxes and beeps, and the disc test.
 #include <algorithm>
+#include <utility>
 
 #include "drives/DriveControl.h"
 #include "drives/DriveTools.h"
@@ -150,6 +151,7 @@ void TDriveControl::SendLock(TDriveRecord& drive, std::uint32_t pauseMs, LockFor
   // pressed meanwhile must see the new state.
   drive.Locked = true;
   if (!ok) {
+    refusals_ += drive.Letter;
     if (boxes) ShowLockBox(texts_.MSG_CantLock, mb::kIconHand);
     return;
   }
@@ -190,6 +192,7 @@ void TDriveControl::SendUnlock(TDriveRecord& drive) {
   }
   drive.Locked = false;
   if (allowed < allows) {
+    refusals_ += drive.Letter;
     if (state_.ShowLockMessages && drive.ShowMessagesWhenLockingUnlocking) {
       ShowLockBox(texts_.MSG_CantUnLock, mb::kIconExclamation);
     }
@@ -206,6 +209,10 @@ void TDriveControl::TakeOverHeldLocks() {
   if (!platform_.removalLock.CountsRequests()) return;
   heldLocks_ = LoadHeldLocks(platform_.settings, CurrentBoot(platform_.clock), TableLetters());
   StoreHeldLocks();
+}
+
+std::string TDriveControl::TakeRefusals() {
+  return std::exchange(refusals_, std::string());
 }
 
 // A lock that is a switch owes one allow whatever was sent: nothing to keep.

@@ -231,6 +231,13 @@ void TDriveControl::AutoCloseTimerTick() {
   RunAutoCloseTimerToNextDue();
 }
 
+std::optional<std::uint64_t> TDriveControl::AutoCloseDueIn(const TDriveRecord& drive) const {
+  const auto it = autoCloseDue_.find(UpperLetter(drive.Letter));
+  if (!drive.AutoCloseAfterInterval || it == autoCloseDue_.end()) return std::nullopt;
+  const std::uint64_t now = platform_.clock.UptimeMs();
+  return it->second > now ? it->second - now : 0;
+}
+
 // Retries the close of every drive that asks for it; DoorOpen stays as it is.
 void TDriveControl::PeriodicCloseTimerTick() {
   for (const TDriveRecord& drive : driveTable_) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +93,9 @@ class TDriveControl {
   // Start-up, before any lock: takes over the counts an earlier run stored on
   // this boot, drops any other, and stores the result.
   void TakeOverHeldLocks();
+  // The letters of the drives whose lock or unlock request failed since the
+  // last call, in order; the list starts again empty.
+  std::string TakeRefusals();
 
   // --- drive actions ---------------------------------------------------------
   void CloseWithFollowUps(TDriveRecord& drive);
@@ -125,6 +129,8 @@ class TDriveControl {
   void StartAutoClose();
   void AutoCloseTimerTick();
   void PeriodicCloseTimerTick();
+  // How long until the drive's pending automatic close; nullopt for none.
+  std::optional<std::uint64_t> AutoCloseDueIn(const TDriveRecord& drive) const;
 
  private:
   void SendDoor(char letter, bool open);
@@ -161,6 +167,7 @@ class TDriveControl {
   };
   std::uint64_t doorCommands_ = 0;
   std::map<char, TDoorCommand> lastDoorCommand_;  // upper-case letter -> accepted
+  std::string refusals_;
 };
 
 }  // namespace orbl

@@ -6,6 +6,7 @@
 #include "platform/Atoms.h"
 #include "platform/Autostart.h"
 #include "platform/Clock.h"
+#include "platform/Commands.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/HotKeys.h"
@@ -33,6 +34,8 @@ struct Platform {
   Files& files;
   Shell& shell;
   Clock& clock;
+  CommandChannel& commands;
+  Console& console;
 };
 
 }  // namespace orbl::platform

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/RegistryAutostart.h"
+#include "platform/sim/SimCommands.h"
 #include "platform/sim/SimDevices.h"
 #include "platform/sim/SimSession.h"
 #include "platform/sim/SimSettings.h"
@@ -30,7 +31,9 @@ struct SimProcess::Backends {
         autostart(settings, [&s] { return s.options.modulePath; }),
         files(s),
         shell(s.world),
-        clock(s.world) {}
+        clock(s.world),
+        commands(s),
+        console(s) {}
   SimWindowSystem windows;
   SimTray tray;
   SimAtoms atoms;
@@ -44,6 +47,8 @@ struct SimProcess::Backends {
   SimFiles files;
   SimShell shell;
   SimClock clock;
+  SimCommandChannel commands;
+  SimConsole console;
 };
 
 SimProcess::SimProcess(SimWorld& world, Options options)
@@ -53,7 +58,7 @@ SimProcess::SimProcess(SimWorld& world, Options options)
   Backends& b = *backends_;
   platform_ = std::make_unique<platform::Platform>(platform::Platform{
       b.windows, b.tray, b.atoms, b.instanceLock, b.hotKeys, b.drives, b.door, b.drives, b.drives,
-      b.sound, b.settings, b.autostart, b.files, b.shell, b.clock});
+      b.sound, b.settings, b.autostart, b.files, b.shell, b.clock, b.commands, b.console});
   world.Scheduler().Register(this);
 }
 
@@ -104,7 +109,14 @@ bool SimProcess::AwaitingReply() const {
 }
 
 void SimProcess::RunUntilIdle() {
-  if (Running()) state_->world.Scheduler().RunProcess(state_->pid);
+  if (Running() && !state_->frozen) state_->world.Scheduler().RunProcess(state_->pid);
+}
+
+void SimProcess::Queue(std::function<void()> action) {
+  if (!Running()) return;
+  SimPosted posted;
+  posted.action = std::move(action);
+  state_->queue.push_back(std::move(posted));
 }
 
 void SimProcess::ReleaseSystemResources() {

@@ -53,6 +53,14 @@ class SimProcess {
   void Kill();
   // Hands control to the program until it is idle again.
   void RunUntilIdle();
+  // The program hangs: from now on it never runs, and what it is sent or
+  // posted waits unhandled. Kill still ends it.
+  void Freeze() { state_->frozen = true; }
+
+  // --- commands from a shell -------------------------------------------------
+  // What the program printed to standard output and standard error.
+  const std::string& Output() const { return state_->consoleOut; }
+  const std::string& Errors() const { return state_->consoleErr; }
 
   // --- input from the test; each runs the program until it is idle ---------
   // Input a user could not give, or that names a window, box or menu the
@@ -132,13 +140,18 @@ class SimProcess {
   std::vector<std::string> RefusedCalls() const;
 
   // --- used by the world and the scheduler ---------------------------------------
-  bool HasDueWork() const { return state_->HasDueWork(); }
-  std::optional<std::uint64_t> NextTimerDue() const { return state_->NextTimerDue(); }
+  bool HasDueWork() const { return !state_->frozen && state_->HasDueWork(); }
+  std::optional<std::uint64_t> NextTimerDue() const {
+    return state_->frozen ? std::nullopt : state_->NextTimerDue();
+  }
+  // Queues `action` for the program's thread without running the program.
+  void Queue(std::function<void()> action);
   // The shell's "TaskbarCreated" reaches the window that asked for an icon.
   void DeliverTaskbarCreated();
   bool EndSessionOverdue() const { return state_->EndSessionOverdue(); }
 
  private:
+  friend class SimCommandChannel;
   void ReleaseSystemResources();
   // Throws std::logic_error unless the user could give input to the control.
   SimControl& UsableControl(platform::ControlHandle control) const;

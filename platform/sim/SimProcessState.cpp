@@ -91,13 +91,13 @@ void SimProcessState::WaitForWork(const std::function<bool()>& done) {
 }
 
 bool SimProcessState::HasDueWork() const {
-  if (!queue.empty()) return true;
+  if (!queue.empty() || (commandDeadline && commandReply)) return true;
   auto due = NextTimerDue();
   return due && *due <= world.Now();
 }
 
 std::optional<std::uint64_t> SimProcessState::NextTimerDue() const {
-  std::optional<std::uint64_t> earliest;
+  std::optional<std::uint64_t> earliest = commandDeadline;
   for (const auto& [handle, timer] : timers) {
     if (!earliest || timer.due < *earliest) earliest = timer.due;
   }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Commands.h"
 #include "platform/SettingsStore.h"
 #include "platform/Tray.h"
 #include "platform/WindowSystem.h"
@@ -140,6 +141,16 @@ struct SimProcessState {
   platform::MenuHandle openMenu;
   const SimMenuItem* chosenItem = nullptr;
   bool menuDone = false;
+
+  // Commands from a shell: what this process printed, the listener's
+  // handler, and the reply a sender waits for until its deadline.
+  std::string consoleOut;
+  std::string consoleErr;
+  std::function<platform::CommandReply(const std::string&)> commandHandler;
+  std::optional<platform::CommandReply> commandReply;
+  std::optional<std::uint64_t> commandDeadline;
+  // A hung program: the test never hands it the baton.
+  bool frozen = false;
 
   // Open registry keys: path and whether they were opened for writing.
   std::map<platform::SettingsStore::Key, std::pair<std::string, bool>> openKeys;

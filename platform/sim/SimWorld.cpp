@@ -173,6 +173,19 @@ void SimWorld::RestartShell() {
   for (SimProcess* process : processes) process->DeliverTaskbarCreated();
 }
 
+void SimWorld::RunDueWork() {
+  for (int round = 0, ran = 1; ran; ++round) {
+    if (round > 10'000) throw std::logic_error("processes keep each other busy");
+    ran = 0;
+    for (SimProcess* process : scheduler_.Processes()) {
+      if (process->Running() && process->HasDueWork()) {
+        process->RunUntilIdle();
+        ran = 1;
+      }
+    }
+  }
+}
+
 bool SimWorld::IsAlive(int pid) const {
   SimProcess* process = Process(pid);
   return process != nullptr && process->Running();

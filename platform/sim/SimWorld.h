@@ -158,6 +158,10 @@ class SimWorld {
 
   // --- processes -----------------------------------------------------------
   std::map<std::string, int> namedLocks;  // name -> pid of the holder
+  int commandListener = 0;                // pid of the program that takes commands
+  // Runs every process that has work due now until none has: a command
+  // passed from one process to another and its reply.
+  void RunDueWork();
   platform::WindowHandle NewWindowHandle() {
     return platform::WindowHandle{nextWindowHandle_ += 0x1A};
   }

@@ -1,6 +1,7 @@
 // orbl3.exe: the program core on the real Windows API.
 #include "app/Orbl3.h"
 #include "platform/RegistryAutostart.h"
+#include "platform/win32/Win32Commands.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Tray.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -23,9 +24,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   orbl::platform::RegistryAutostart autostart(settings, [&files] { return files.ModulePath(); });
   Win32Shell shell;
   Win32Clock clock;
+  Win32CommandChannel commands;
+  Win32Console console;
 
   orbl::platform::Platform platform{windows,         tray,      atoms,       instanceLock, hotKeys,
                                     driveEnumerator, door,      removalLock, volumes,      sound,
-                                    settings,        autostart, files,       shell,        clock};
+                                    settings,        autostart, files,       shell,        clock,
+                                    commands,        console};
   orbl::RunProgram(platform);
 }

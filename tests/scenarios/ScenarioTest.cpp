@@ -168,6 +168,8 @@ class Runner {
       SCOPED_TRACE(scenario_.file + ".txt:" + std::to_string(line.number) + ": " + line.verb + " " +
                    line.rest);
       Do(line);
+      // A command handed from one process to another, and its reply.
+      Computer().RunDueWork();
       EndSessionIfAnswered();
       if (::testing::Test::HasFatalFailure()) return;
     }
@@ -245,6 +247,12 @@ class Runner {
       // Inputs.
     } else if (v == "start") {
       Start(w);
+    } else if (v == "command") {
+      // A second process, as from a shell; it runs until it ends or waits.
+      Start(w);
+      commands_.push_back(programs_.back().get());
+    } else if (v == "freeze") {
+      Program().Freeze();
     } else if (v == "menu") {
       Program().TrayRightClick();
       ASSERT_TRUE(Program().MenuOpen()) << "the tray menu did not open";
@@ -403,6 +411,10 @@ class Runner {
       EXPECT_FALSE(Newest().ExitCode().has_value()) << "exit code " << *Newest().ExitCode();
     } else if (v == "exit") {
       EXPECT_EQ(Newest().ExitCode(), std::stoi(line.rest));
+    } else if (v == "output" || v == "errors") {
+      ASSERT_FALSE(commands_.empty()) << "no command was given";
+      const sim::SimProcess& command = *commands_.back();
+      EXPECT_EQ(v == "output" ? command.Output() : command.Errors(), w.empty() ? "" : w.at(0));
     } else if (v == "running") {
       EXPECT_TRUE(Newest().Running());
     } else {
@@ -455,10 +467,10 @@ class Runner {
     programs_.back()->Start([](platform::Platform& p) { RunProgram(p); });
   }
 
-  // The newest program still running, else the newest.
+  // The newest program still running, else the newest; commands aside.
   sim::SimProcess& Program() {
     for (auto it = programs_.rbegin(); it != programs_.rend(); ++it) {
-      if ((*it)->Running()) return **it;
+      if ((*it)->Running() && std::ranges::count(commands_, it->get()) == 0) return **it;
     }
     return Newest();
   }
@@ -627,6 +639,7 @@ class Runner {
   std::vector<std::string> drives_{"D", "F"};
   bool started_ = false;
   std::vector<std::unique_ptr<sim::SimProcess>> programs_;
+  std::vector<sim::SimProcess*> commands_;  // started by "command"
   std::size_t cursor_ = 0;
   sim::SimProcess* shuttingDown_ = nullptr;
 };
