@@ -366,8 +366,8 @@ CommandReply TFrmMain::OnCommand(const std::string& request) {
   }
   // Another of our windows is up: the options would open inside its loop.
   if (TrayBlocked()) {
-    return CommandReply{kExitNoAnswer, {},
-                        "orbl3: Orbelle shows another window; close it and try again\n"};
+    return CommandReply{
+        kExitNoAnswer, {}, "orbl3: Orbelle shows another window; close it and try again\n"};
   }
   // Shown after the answer: the caller does not wait for the user to close it.
   windows.Post(Handle, kShowOptionsLater, 0, 0);

@@ -158,9 +158,9 @@ TParsedCommand ParseRequest(std::string_view bytes) {
   }
   TParsedCommand parsed = ParseArguments(words);
   // Exactly the forms RequestText makes.
-  if (parsed.Ok && (!(IsDriveCommand(parsed.Command) ||
-                      parsed.Command.Verb == TCommandVerb::Options) ||
-                    RequestText(parsed.Command) != bytes)) {
+  if (parsed.Ok &&
+      (!(IsDriveCommand(parsed.Command) || parsed.Command.Verb == TCommandVerb::Options) ||
+       RequestText(parsed.Command) != bytes)) {
     return Usage("not a command the running program takes");
   }
   return parsed;

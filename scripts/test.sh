@@ -43,10 +43,11 @@ tidy_failed=0
 scripts/tidy.py "${tidy_builds[@]}" || tidy_failed=1
 
 # Short fuzzing runs over the outside input that is parsed: stored values,
-# device broadcasts, and language files (the reader alone, the texts and key
+# device broadcasts, commands handed to the running program, and language
+# files (the reader alone, the texts and key
 # names made from them, and the whole language step of a simulated program).
 # Long enough to catch a regression in the parsers, short enough for every
-# push: the one fuzzing program runs once per parser, the five side by side
+# push: the one fuzzing program runs once per parser, the six side by side
 # for 20 s. Each log is shown whole when it finds something, else only its
 # last line.
 if command -v clang++ >/dev/null; then
@@ -54,7 +55,7 @@ if command -v clang++ >/dev/null; then
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz
   mkdir -p build/fuzz/artifacts
-  parsers=(settings broadcast ini language apply_language)
+  parsers=(settings broadcast ini language apply_language command)
   pids=()
   for parser in "${parsers[@]}"; do
     ORBL_FUZZ_PARSER=$parser build/fuzz/tests/fuzz/orbl_fuzz -max_total_time=20 -max_len=512 \

@@ -30,9 +30,7 @@ std::optional<CommandReply> SimCommandChannel::Send(const std::string& request) 
       from->state_->commandReply = std::move(reply);
     }
   });
-  s_.WaitForWork([&] {
-    return s_.commandReply.has_value() || world.Now() >= *s_.commandDeadline;
-  });
+  s_.WaitForWork([&] { return s_.commandReply.has_value() || world.Now() >= *s_.commandDeadline; });
   s_.commandDeadline.reset();
   return std::exchange(s_.commandReply, std::nullopt);
 }

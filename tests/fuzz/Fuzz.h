@@ -17,6 +17,7 @@ int Broadcast(const std::uint8_t* data, std::size_t size);
 int IniFile(const std::uint8_t* data, std::size_t size);
 int Language(const std::uint8_t* data, std::size_t size);
 int ApplyLanguage(const std::uint8_t* data, std::size_t size);
+int Command(const std::uint8_t* data, std::size_t size);
 
 // A broken promise: libFuzzer keeps the input that broke it.
 inline void Check(bool condition) {

@@ -19,6 +19,7 @@ constexpr Parser kParsers[] = {
     {"ini", orbl::fuzz::IniFile},
     {"language", orbl::fuzz::Language},
     {"apply_language", orbl::fuzz::ApplyLanguage},
+    {"command", orbl::fuzz::Command},
 };
 const Parser* chosen = nullptr;
 
