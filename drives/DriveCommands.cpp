@@ -145,7 +145,6 @@ std::string RequestText(const TDriveCommand& command) {
 }
 
 TParsedCommand ParseRequest(std::string_view bytes) {
-  if (bytes.size() > platform::kMaxRequestBytes) return Usage("the command is too long");
   std::vector<std::string> words(1);
   for (char c : bytes) {
     if (c == ' ') {
@@ -157,7 +156,8 @@ TParsedCommand ParseRequest(std::string_view bytes) {
     }
   }
   TParsedCommand parsed = ParseArguments(words);
-  // Exactly the forms RequestText makes.
+  // Exactly the forms RequestText makes, and so never longer than the
+  // longest of them.
   if (parsed.Ok &&
       (!(IsDriveCommand(parsed.Command) || parsed.Command.Verb == TCommandVerb::Options) ||
        RequestText(parsed.Command) != bytes)) {

@@ -46,8 +46,8 @@ TParsedCommand ParseArguments(const std::vector<std::string>& arguments);
 
 // The form handed to the running program: "close D", "lock all", "status".
 std::string RequestText(const TDriveCommand& command);
-// A request from another process: at most kMaxRequestBytes of lower-case
-// verbs, a blank and "all" or an upper-case letter. Anything else, and the
+// A request from another process: exactly a form RequestText makes (a
+// lower-case verb, a blank and "all" or an upper-case letter). Anything else, and the
 // forms that are not handed over (help, version, a plain start), is refused.
 TParsedCommand ParseRequest(std::string_view bytes);
 

@@ -30,7 +30,12 @@ std::optional<CommandReply> SimCommandChannel::Send(const std::string& request) 
       from->state_->commandReply = std::move(reply);
     }
   });
-  s_.WaitForWork([&] { return s_.commandReply.has_value() || world.Now() >= *s_.commandDeadline; });
+  // Idle until the reply is back; the deadline is due work of its own. What
+  // this process is sent meanwhile is handled, as a waiting sender does.
+  while (!s_.commandReply && world.Now() < *s_.commandDeadline) {
+    s_.WaitForWork([&] { return s_.commandReply.has_value(); });
+    if (!s_.commandReply) s_.DispatchOne();
+  }
   s_.commandDeadline.reset();
   return std::exchange(s_.commandReply, std::nullopt);
 }
