@@ -71,6 +71,12 @@ int main(int argc, char** argv) {
   std::cout << "Simulated computer: C: fixed disk, D: and F: optical drives (a disc in D:).\n"
             << "Starting orbl3 ...\n";
   program.Start([](orbl::platform::Platform& p) { orbl::RunProgram(p); });
+  // A command with no program running: done by this process, which has ended.
+  if (program.Exited()) {
+    std::cout << program.Output();
+    std::cerr << program.Errors();
+    return program.ExitCode().value_or(1);
+  }
   // With the argument "options" the options window is up: the user closes it.
   if (const auto* optionsWindow = program.WindowTitled("Orbelle 3");
       optionsWindow && optionsWindow->visible) {
@@ -84,6 +90,13 @@ int main(int argc, char** argv) {
   std::cout << "Five seconds later the user chooses Open Door -> F: ...\n";
   program.TrayRightClick();
   program.ChooseMenuItem({"Open Door", "F:"});
+  std::cout << "A script runs \"orbl3 status\"; the running program answers:\n";
+  orbl::sim::SimProcess::Options statusOptions = options;
+  statusOptions.arguments = {"status"};
+  orbl::sim::SimProcess status(world, statusOptions);
+  status.Start([](orbl::platform::Platform& p) { orbl::RunProgram(p); });
+  world.RunDueWork();
+  std::cout << status.Output() << "Its exit code: " << status.ExitCode().value_or(-1) << "\n";
   std::cout << "Running. The user works for a minute ...\n";
   world.Advance(55000);
 
