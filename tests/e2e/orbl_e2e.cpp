@@ -243,6 +243,39 @@ std::pair<UINT, UINT> HotKey(const std::string& text) {
   return key;
 }
 
+// A command as from a shell: its standard output and error are pipes the
+// runner reads, so that what it prints is seen whatever console it finds.
+struct Command {
+  PROCESS_INFORMATION info{};
+  HANDLE out = nullptr;
+  HANDLE err = nullptr;
+  std::string output;
+  std::string errors;
+};
+
+// What has reached a pipe so far; never waits for more.
+void Drain(HANDLE pipe, std::string& into) {
+  DWORD ready = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &ready, nullptr) != FALSE && ready > 0) {
+    std::string chunk(ready, '\0');
+    DWORD read = 0;
+    if (ReadFile(pipe, chunk.data(), ready, &read, nullptr) == FALSE || read == 0) return;
+    into.append(chunk, 0, read);
+  }
+}
+
+// A console's line ends, as a script reading the output sees them.
+std::string WithoutCr(std::string text) {
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
+std::string Escaped(const std::string& text) {
+  std::string escaped;
+  for (char c : text) escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return escaped;
+}
+
 // --- one run of a scenario -------------------------------------------------------------
 
 class Run {
@@ -260,6 +293,10 @@ class Run {
     }
     if (sender_.joinable()) sender_.join();
     for (int id = 1; id <= takenKeys_; ++id) UnregisterHotKey(nullptr, id);
+    for (const Command& command : commands_) {
+      CloseHandle(command.out);
+      CloseHandle(command.err);
+    }
   }
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
@@ -275,12 +312,26 @@ class Run {
     Check(!started_.empty(), "nothing was started");
     return started_.back().hProcess;
   }
-  // The instance that runs, and so answers the user.
-  DWORD Pid() const {
+  // The instance that runs, and so answers the user: the first started of
+  // those that still run (a command waiting for it was started later); 0 when none.
+  DWORD RunningPid() const {
     for (const auto& info : started_) {
       if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) return info.dwProcessId;
     }
-    throw Failure("the program does not run");
+    return 0;
+  }
+  DWORD Pid() const {
+    const DWORD pid = RunningPid();
+    Check(pid != 0, "the program does not run");
+    return pid;
+  }
+  void StartCommand(const std::string& arguments);
+  Command& LastCommand() {
+    Check(!commands_.empty(), "no command was given");
+    Command& command = commands_.back();
+    Drain(command.out, command.output);
+    Drain(command.err, command.errors);
+    return command;
   }
   HWND Titled(const std::string& title) const {
     HWND found = TopWindow(Pid(), "", title);
@@ -352,15 +403,44 @@ class Run {
 
   std::string program_;
   std::vector<PROCESS_INFORMATION> started_;
+  std::vector<Command> commands_;
   std::thread sender_;
   int takenKeys_ = 0;
 };
 
+void Run::StartCommand(const std::string& arguments) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  Command command;
+  HANDLE out = nullptr;
+  HANDLE err = nullptr;
+  Check(CreatePipe(&command.out, &out, &inherited, 1 << 16) != FALSE &&
+            CreatePipe(&command.err, &err, &inherited, 1 << 16) != FALSE,
+        "no pipes for the command");
+  SetHandleInformation(command.out, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(command.err, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  std::string commandLine = "\"" + program_ + "\" " + arguments;
+  const BOOL started = CreateProcessA(program_.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      0, nullptr, nullptr, &startup, &command.info);
+  CloseHandle(out);
+  CloseHandle(err);
+  commands_.push_back(command);
+  Check(started != FALSE, "could not start " + program_);
+  started_.push_back(command.info);
+}
+
 void Run::Do(const Line& line) {
   const std::string& verb = line.words[0];
   const std::string settings = kSettingsKey;
-  if (verb == "tags" || verb == "log" || verb == "nolog" || verb == "beeps" || verb == "disc") {
-    return;  // the outside log cannot be read under Wine; every drive of Wine holds a disc
+  if (verb == "tags" || verb == "log" || verb == "nolog" || verb == "beeps" || verb == "disc" ||
+      verb == "freeze") {
+    // The outside log cannot be read under Wine; every drive of Wine holds a
+    // disc; a program of Wine cannot be made to hang from outside.
+    return;
   } else if (verb == "drives") {
     Check(line.rest == "D F", "Wine's drives are D and F");
   } else if (verb == "fault") {
@@ -386,6 +466,29 @@ void Run::Do(const Line& line) {
     Check(app == nullptr || GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(
                                 app)) == DPI_AWARENESS_PER_MONITOR_AWARE,
           "the program is not per-monitor DPI aware");
+  } else if (verb == "command") {
+    // It goes on until it has ended or waits for the running program, which
+    // a box the program opens for it shows.
+    const DWORD instance = RunningPid();
+    HWND before = instance != 0 ? OpenBox(instance) : nullptr;
+    StartCommand(line.rest);
+    const HANDLE process = Last();
+    Check(WaitFor(
+              [&] {
+                LastCommand();  // a full pipe would hold the command up
+                if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return true;
+                HWND box = instance != 0 ? OpenBox(instance) : nullptr;
+                return box != nullptr && box != before;
+              },
+              30000),
+          "the command neither ends nor waits for a box of the program");
+  } else if (verb == "output" || verb == "errors") {
+    Check(WaitForSingleObject(LastCommand().info.hProcess, kExitTimeout) == WAIT_OBJECT_0,
+          "the command still runs");
+    const Command& command = LastCommand();
+    const std::string printed = WithoutCr(verb == "output" ? command.output : command.errors);
+    const std::string want = line.words.size() > 1 ? Word(line, 1) : "";
+    Check(printed == want, "it printed \"" + Escaped(printed) + "\"");
   } else if (verb == "menu") {
     std::vector<WPARAM> keys;
     std::stringstream path(line.rest);

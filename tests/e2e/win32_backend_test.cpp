@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/WindowsPath.h"
+#include "platform/win32/Win32Commands.h"
 #include "platform/win32/Win32Helpers.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -402,6 +403,44 @@ TEST(Files, ArgumentsAreSplitAsTheRuntimeDoesAndOnlyMatchingFilesAreFound) {
             "[Main]\r\nHelpFile=ORBL.hlp\r\n");
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "missing.ini")).has_value());
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "Folder.ini")).has_value());
+}
+
+// Both ends in one thread: the request waits in the queue until the sender
+// dispatches it while it waits for the reply. Only what a command sends,
+// within the bounds, is taken, and the reply comes back within its own.
+TEST(CommandChannel, TakesOnlyBoundedTaggedRequestsAndRepliesWithCodeOutputAndErrors) {
+  Win32CommandChannel channel;
+  Strings heard;
+  platform::CommandReply answer{2, "D: door open\n", "orbl3: no\n"};
+  channel.Listen({}, [&](const std::string& request) {
+    heard.push_back(request);
+    return answer;
+  });
+  auto reply = channel.Send("close D");
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->exitCode, 2);
+  EXPECT_EQ(reply->output, "D: door open\n");
+  EXPECT_EQ(reply->errors, "orbl3: no\n");
+  answer = {1, std::string(platform::kMaxReplyBytes, 'o'), "lost"};
+  reply = channel.Send(std::string(platform::kMaxRequestBytes, 'a'));
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->exitCode, 1);
+  EXPECT_EQ(reply->output.size(), platform::kMaxReplyBytes - 1);
+  EXPECT_EQ(reply->errors, "");
+  EXPECT_FALSE(channel.Send(std::string(platform::kMaxRequestBytes + 1, 'a')).has_value());
+
+  HWND listener = FindWindowExW(HWND_MESSAGE, nullptr, L"OrbelleCommands", nullptr);
+  ASSERT_NE(listener, nullptr);
+  std::string open = "open D";
+  std::string tooLong(platform::kMaxRequestBytes + 1, 'a');
+  constexpr ULONG_PTR kCommandTag = 0x4F524231;  // what a command sends
+  for (auto [tag, text] : {std::pair{kCommandTag + 1, &open}, std::pair{kCommandTag, &tooLong}}) {
+    COPYDATASTRUCT data{tag, static_cast<DWORD>(text->size()), text->data()};
+    EXPECT_EQ(SendMessageW(listener, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), FALSE);
+  }
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) DispatchMessageW(&msg);
+  EXPECT_EQ(heard, (Strings{"close D", std::string(platform::kMaxRequestBytes, 'a')}));
 }
 
 }  // namespace
