@@ -8,6 +8,7 @@
 // Every wait is bounded. A check that waits for something to show polls until
 // it does; a check that something does not show gives it a second to appear.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -243,16 +244,6 @@ std::pair<UINT, UINT> HotKey(const std::string& text) {
   return key;
 }
 
-// A command as from a shell: its standard output and error are pipes the
-// runner reads, so that what it prints is seen whatever console it finds.
-struct Command {
-  PROCESS_INFORMATION info{};
-  HANDLE out = nullptr;
-  HANDLE err = nullptr;
-  std::string output;
-  std::string errors;
-};
-
 // What has reached a pipe so far; never waits for more.
 void Drain(HANDLE pipe, std::string& into) {
   DWORD ready = 0;
@@ -264,16 +255,11 @@ void Drain(HANDLE pipe, std::string& into) {
   }
 }
 
-// A console's line ends, as a script reading the output sees them.
-std::string WithoutCr(std::string text) {
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+    text.replace(at, from.size(), to);
+  }
   return text;
-}
-
-std::string Escaped(const std::string& text) {
-  std::string escaped;
-  for (char c : text) escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
-  return escaped;
 }
 
 // --- one run of a scenario -------------------------------------------------------------
@@ -293,10 +279,7 @@ class Run {
     }
     if (sender_.joinable()) sender_.join();
     for (int id = 1; id <= takenKeys_; ++id) UnregisterHotKey(nullptr, id);
-    for (const Command& command : commands_) {
-      CloseHandle(command.out);
-      CloseHandle(command.err);
-    }
+    for (HANDLE pipe : pipes_) CloseHandle(pipe);
   }
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
@@ -326,12 +309,8 @@ class Run {
     return pid;
   }
   void StartCommand(const std::string& arguments);
-  Command& LastCommand() {
-    Check(!commands_.empty(), "no command was given");
-    Command& command = commands_.back();
-    Drain(command.out, command.output);
-    Drain(command.err, command.errors);
-    return command;
+  void ReadPrinted() {
+    for (std::size_t i = 0; i < pipes_.size(); ++i) Drain(pipes_[i], printed_[i]);
   }
   HWND Titled(const std::string& title) const {
     HWND found = TopWindow(Pid(), "", title);
@@ -403,34 +382,24 @@ class Run {
 
   std::string program_;
   std::vector<PROCESS_INFORMATION> started_;
-  std::vector<Command> commands_;
+  // The last command's standard output and error: pipes, and what came through.
+  std::array<HANDLE, 2> pipes_{};
+  std::array<std::string, 2> printed_;
   std::thread sender_;
   int takenKeys_ = 0;
 };
 
 void Run::StartCommand(const std::string& arguments) {
+  for (HANDLE& pipe : pipes_) CloseHandle(std::exchange(pipe, nullptr));
+  printed_ = {};
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  Command command;
-  HANDLE out = nullptr;
-  HANDLE err = nullptr;
-  Check(CreatePipe(&command.out, &out, &inherited, 1 << 16) != FALSE &&
-            CreatePipe(&command.err, &err, &inherited, 1 << 16) != FALSE,
-        "no pipes for the command");
-  SetHandleInformation(command.out, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(command.err, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  std::string commandLine = "\"" + program_ + "\" " + arguments;
-  const BOOL started = CreateProcessA(program_.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      0, nullptr, nullptr, &startup, &command.info);
-  CloseHandle(out);
-  CloseHandle(err);
-  commands_.push_back(command);
-  Check(started != FALSE, "could not start " + program_);
-  started_.push_back(command.info);
+  std::array<HANDLE, 2> ends{};
+  for (std::size_t i = 0; i < pipes_.size(); ++i) {
+    Check(CreatePipe(&pipes_[i], &ends[i], &inherited, 1 << 16) != FALSE, "no pipe");
+    SetHandleInformation(pipes_[i], HANDLE_FLAG_INHERIT, 0);
+  }
+  started_.push_back(StartProcess(program_, arguments, ends[0], ends[1]));
+  for (HANDLE end : ends) CloseHandle(end);
 }
 
 void Run::Do(const Line& line) {
@@ -475,7 +444,7 @@ void Run::Do(const Line& line) {
     const HANDLE process = Last();
     Check(WaitFor(
               [&] {
-                LastCommand();  // a full pipe would hold the command up
+                ReadPrinted();  // a full pipe would hold the command up
                 if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return true;
                 HWND box = instance != 0 ? OpenBox(instance) : nullptr;
                 return box != nullptr && box != before;
@@ -483,12 +452,12 @@ void Run::Do(const Line& line) {
               30000),
           "the command neither ends nor waits for a box of the program");
   } else if (verb == "output" || verb == "errors") {
-    Check(WaitForSingleObject(LastCommand().info.hProcess, kExitTimeout) == WAIT_OBJECT_0,
-          "the command still runs");
-    const Command& command = LastCommand();
-    const std::string printed = WithoutCr(verb == "output" ? command.output : command.errors);
-    const std::string want = line.words.size() > 1 ? Word(line, 1) : "";
-    Check(printed == want, "it printed \"" + Escaped(printed) + "\"");
+    Check(pipes_[0] != nullptr, "no command was given");
+    Check(WaitForSingleObject(Last(), kExitTimeout) == WAIT_OBJECT_0, "the command still runs");
+    ReadPrinted();
+    const std::string printed = Replaced(printed_[verb == "output" ? 0 : 1], "\r\n", "\n");
+    Check(printed == (line.words.size() > 1 ? Word(line, 1) : ""),
+          "it printed \"" + Replaced(printed, "\n", "\\n") + "\"");
   } else if (verb == "menu") {
     std::vector<WPARAM> keys;
     std::stringstream path(line.rest);
@@ -626,10 +595,7 @@ void Run::Do(const Line& line) {
       if (box == nullptr) return std::string("none");
       std::string text(1024, '\0');
       text.resize(static_cast<std::size_t>(GetDlgItemTextA(box, 0xFFFF, text.data(), 1024)));
-      for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
-        text.replace(at, 2, "\\n");
-      }
-      return "\"" + TextOf(box) + "\" " + ShownIcon(box) + " " + text;
+      return "\"" + TextOf(box) + "\" " + ShownIcon(box) + " " + Replaced(text, "\r\n", "\\n");
     };
     Until([&] { return seen() == "\"" + Word(line, 1) + "\" " + want; },
           [&] { return "the box is " + seen(); });
