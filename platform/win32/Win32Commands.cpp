@@ -111,11 +111,9 @@ void WaitForReply(Waiting& waiting, HANDLE process) {
 void WriteAll(HANDLE handle, std::string_view text) {
   while (!text.empty()) {
     DWORD written = 0;
-    if (WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ==
-            FALSE ||
-        written == 0) {
-      return;
-    }
+    const BOOL wrote =
+        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (wrote == FALSE || written == 0) return;
     text.remove_prefix(written);
   }
 }

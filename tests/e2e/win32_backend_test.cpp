@@ -413,6 +413,7 @@ TEST(CommandChannel, TakesOnlyBoundedTaggedRequestsAndRepliesWithCodeOutputAndEr
   Strings heard;
   platform::CommandReply answer{2, "D: door open\n", "orbl3: no\n"};
   channel.Listen({}, [&](const std::string& request) {
+    EXPECT_FALSE(InSendMessage()) << "run inside the hand-over, not in its turn";
     heard.push_back(request);
     return answer;
   });
