@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <thread>
 
 #include "platform/WindowsPath.h"
 #include "platform/win32/Win32Commands.h"
@@ -405,9 +407,9 @@ TEST(Files, ArgumentsAreSplitAsTheRuntimeDoesAndOnlyMatchingFilesAreFound) {
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "Folder.ini")).has_value());
 }
 
-// Both ends in one thread: the request waits in the queue until the sender
-// dispatches it while it waits for the reply. Only what a command sends,
-// within the bounds, is taken, and the reply comes back within its own.
+// The program's thread listens and runs its loop; a command sends from
+// another. Only what a command sends, within the bounds, is taken; it runs in
+// its turn, after the hand-over, and the reply comes back within its bounds.
 TEST(CommandChannel, TakesOnlyBoundedTaggedRequestsAndRepliesWithCodeOutputAndErrors) {
   Win32CommandChannel channel;
   Strings heard;
@@ -417,21 +419,34 @@ TEST(CommandChannel, TakesOnlyBoundedTaggedRequestsAndRepliesWithCodeOutputAndEr
     heard.push_back(request);
     return answer;
   });
-  auto reply = channel.Send("close D");
+  const auto send = [&](const std::string& request) {
+    std::optional<platform::CommandReply> reply;
+    std::atomic<bool> done = false;
+    std::thread command([&] {
+      reply = Win32CommandChannel().Send(request);
+      done = true;
+    });
+    for (MSG msg{}; !done;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) DispatchMessageW(&msg);
+    }
+    command.join();
+    return reply;
+  };
+  auto reply = send("close D");
   ASSERT_TRUE(reply.has_value());
   EXPECT_EQ(reply->exitCode, 2);
   EXPECT_EQ(reply->output, "D: door open\n");
   EXPECT_EQ(reply->errors, "orbl3: no\n");
   answer = {1, std::string(platform::kMaxReplyBytes, 'o'), "lost"};
-  reply = channel.Send(std::string(platform::kMaxRequestBytes, 'a'));
+  reply = send(std::string(platform::kMaxRequestBytes, 'a'));
   ASSERT_TRUE(reply.has_value());
   EXPECT_EQ(reply->exitCode, 1);
   EXPECT_EQ(reply->output.size(), platform::kMaxReplyBytes - 1);
   EXPECT_EQ(reply->errors, "");
-  EXPECT_FALSE(channel.Send(std::string(platform::kMaxRequestBytes + 1, 'a')).has_value());
+  EXPECT_FALSE(send(std::string(platform::kMaxRequestBytes + 1, 'a')).has_value());
 
   HWND listener = FindWindowExW(HWND_MESSAGE, nullptr, L"OrbelleCommands", nullptr);
-  ASSERT_NE(listener, nullptr);
   std::string open = "open D";
   std::string tooLong(platform::kMaxRequestBytes + 1, 'a');
   constexpr ULONG_PTR kCommandTag = 0x4F524231;  // what a command sends
