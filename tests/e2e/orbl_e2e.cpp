@@ -385,6 +385,7 @@ class Run {
   // The last command's standard output and error: pipes, and what came through.
   std::array<HANDLE, 2> pipes_{};
   std::array<std::string, 2> printed_;
+  HANDLE command_ = nullptr;  // the last command's process
   std::thread sender_;
   int takenKeys_ = 0;
 };
@@ -399,6 +400,7 @@ void Run::StartCommand(const std::string& arguments) {
     SetHandleInformation(pipes_[i], HANDLE_FLAG_INHERIT, 0);
   }
   started_.push_back(StartProcess(program_, arguments, ends[0], ends[1]));
+  command_ = Last();
   for (HANDLE end : ends) CloseHandle(end);
 }
 
@@ -441,19 +443,18 @@ void Run::Do(const Line& line) {
     const DWORD instance = RunningPid();
     HWND before = instance != 0 ? OpenBox(instance) : nullptr;
     StartCommand(line.rest);
-    const HANDLE process = Last();
     Check(WaitFor(
               [&] {
                 ReadPrinted();  // a full pipe would hold the command up
-                if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return true;
+                if (WaitForSingleObject(command_, 0) == WAIT_OBJECT_0) return true;
                 HWND box = instance != 0 ? OpenBox(instance) : nullptr;
                 return box != nullptr && box != before;
               },
               30000),
           "the command neither ends nor waits for a box of the program");
   } else if (verb == "output" || verb == "errors") {
-    Check(pipes_[0] != nullptr, "no command was given");
-    Check(WaitForSingleObject(Last(), kExitTimeout) == WAIT_OBJECT_0, "the command still runs");
+    Check(command_ != nullptr, "no command was given");
+    Check(WaitForSingleObject(command_, kExitTimeout) == WAIT_OBJECT_0, "the command still runs");
     ReadPrinted();
     const std::string printed = Replaced(printed_[verb == "output" ? 0 : 1], "\r\n", "\n");
     Check(printed == (line.words.size() > 1 ? Word(line, 1) : ""),
