@@ -167,16 +167,21 @@ inline HWND WaitForWindow(DWORD pid, const std::string& title, const std::string
   return found;
 }
 
-// Starts `path` with `arguments` (may be empty); the caller closes the handles.
-inline PROCESS_INFORMATION StartProcess(const std::string& path,
-                                        const std::string& arguments = {}) {
+// Starts `path` with `arguments` (may be empty), its standard output and
+// error the inheritable handles `out` and `err` when given; the caller
+// closes the handles.
+inline PROCESS_INFORMATION StartProcess(const std::string& path, const std::string& arguments = {},
+                                        HANDLE out = nullptr, HANDLE err = nullptr) {
   std::string commandLine = "\"" + path + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = out != nullptr ? STARTF_USESTDHANDLES : 0;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
   PROCESS_INFORMATION info{};
-  Check(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info) != FALSE,
+  Check(CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, out != nullptr, 0,
+                       nullptr, nullptr, &startup, &info) != FALSE,
         "could not start " + path + " (error " + std::to_string(GetLastError()) + ")");
   return info;
 }

@@ -8,6 +8,7 @@
 // Every wait is bounded. A check that waits for something to show polls until
 // it does; a check that something does not show gives it a second to appear.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -243,6 +244,24 @@ std::pair<UINT, UINT> HotKey(const std::string& text) {
   return key;
 }
 
+// What has reached a pipe so far; never waits for more.
+void Drain(HANDLE pipe, std::string& into) {
+  DWORD ready = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &ready, nullptr) != FALSE && ready > 0) {
+    std::string chunk(ready, '\0');
+    DWORD read = 0;
+    if (ReadFile(pipe, chunk.data(), ready, &read, nullptr) == FALSE || read == 0) return;
+    into.append(chunk, 0, read);
+  }
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
 // --- one run of a scenario -------------------------------------------------------------
 
 class Run {
@@ -260,6 +279,7 @@ class Run {
     }
     if (sender_.joinable()) sender_.join();
     for (int id = 1; id <= takenKeys_; ++id) UnregisterHotKey(nullptr, id);
+    for (HANDLE pipe : pipes_) CloseHandle(pipe);
   }
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
@@ -275,12 +295,22 @@ class Run {
     Check(!started_.empty(), "nothing was started");
     return started_.back().hProcess;
   }
-  // The instance that runs, and so answers the user.
-  DWORD Pid() const {
+  // The instance that runs, and so answers the user: the first started of
+  // those that still run (a command waiting for it was started later); 0 when none.
+  DWORD RunningPid() const {
     for (const auto& info : started_) {
       if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) return info.dwProcessId;
     }
-    throw Failure("the program does not run");
+    return 0;
+  }
+  DWORD Pid() const {
+    const DWORD pid = RunningPid();
+    Check(pid != 0, "the program does not run");
+    return pid;
+  }
+  void StartCommand(const std::string& arguments);
+  void ReadPrinted() {
+    for (std::size_t i = 0; i < pipes_.size(); ++i) Drain(pipes_[i], printed_[i]);
   }
   HWND Titled(const std::string& title) const {
     HWND found = TopWindow(Pid(), "", title);
@@ -352,15 +382,36 @@ class Run {
 
   std::string program_;
   std::vector<PROCESS_INFORMATION> started_;
+  // The last command's standard output and error: pipes, and what came through.
+  std::array<HANDLE, 2> pipes_{};
+  std::array<std::string, 2> printed_;
+  HANDLE command_ = nullptr;  // the last command's process
   std::thread sender_;
   int takenKeys_ = 0;
 };
 
+void Run::StartCommand(const std::string& arguments) {
+  for (HANDLE& pipe : pipes_) CloseHandle(std::exchange(pipe, nullptr));
+  printed_ = {};
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  std::array<HANDLE, 2> ends{};
+  for (std::size_t i = 0; i < pipes_.size(); ++i) {
+    Check(CreatePipe(&pipes_[i], &ends[i], &inherited, 1 << 16) != FALSE, "no pipe");
+    SetHandleInformation(pipes_[i], HANDLE_FLAG_INHERIT, 0);
+  }
+  started_.push_back(StartProcess(program_, arguments, ends[0], ends[1]));
+  command_ = Last();
+  for (HANDLE end : ends) CloseHandle(end);
+}
+
 void Run::Do(const Line& line) {
   const std::string& verb = line.words[0];
   const std::string settings = kSettingsKey;
-  if (verb == "tags" || verb == "log" || verb == "nolog" || verb == "beeps" || verb == "disc") {
-    return;  // the outside log cannot be read under Wine; every drive of Wine holds a disc
+  if (verb == "tags" || verb == "log" || verb == "nolog" || verb == "beeps" || verb == "disc" ||
+      verb == "freeze") {
+    // The outside log cannot be read under Wine; every drive of Wine holds a
+    // disc; a program of Wine cannot be made to hang from outside.
+    return;
   } else if (verb == "drives") {
     Check(line.rest == "D F", "Wine's drives are D and F");
   } else if (verb == "fault") {
@@ -386,6 +437,28 @@ void Run::Do(const Line& line) {
     Check(app == nullptr || GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(
                                 app)) == DPI_AWARENESS_PER_MONITOR_AWARE,
           "the program is not per-monitor DPI aware");
+  } else if (verb == "command") {
+    // It goes on until it has ended or waits for the running program, which
+    // a box the program opens for it shows.
+    const DWORD instance = RunningPid();
+    HWND before = instance != 0 ? OpenBox(instance) : nullptr;
+    StartCommand(line.rest);
+    Check(WaitFor(
+              [&] {
+                ReadPrinted();  // a full pipe would hold the command up
+                if (WaitForSingleObject(command_, 0) == WAIT_OBJECT_0) return true;
+                HWND box = instance != 0 ? OpenBox(instance) : nullptr;
+                return box != nullptr && box != before;
+              },
+              30000),
+          "the command neither ends nor waits for a box of the program");
+  } else if (verb == "output" || verb == "errors") {
+    Check(command_ != nullptr, "no command was given");
+    Check(WaitForSingleObject(command_, kExitTimeout) == WAIT_OBJECT_0, "the command still runs");
+    ReadPrinted();
+    const std::string printed = Replaced(printed_[verb == "output" ? 0 : 1], "\r\n", "\n");
+    Check(printed == (line.words.size() > 1 ? Word(line, 1) : ""),
+          "it printed \"" + Replaced(printed, "\n", "\\n") + "\"");
   } else if (verb == "menu") {
     std::vector<WPARAM> keys;
     std::stringstream path(line.rest);
@@ -523,10 +596,7 @@ void Run::Do(const Line& line) {
       if (box == nullptr) return std::string("none");
       std::string text(1024, '\0');
       text.resize(static_cast<std::size_t>(GetDlgItemTextA(box, 0xFFFF, text.data(), 1024)));
-      for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
-        text.replace(at, 2, "\\n");
-      }
-      return "\"" + TextOf(box) + "\" " + ShownIcon(box) + " " + text;
+      return "\"" + TextOf(box) + "\" " + ShownIcon(box) + " " + Replaced(text, "\r\n", "\\n");
     };
     Until([&] { return seen() == "\"" + Word(line, 1) + "\" " + want; },
           [&] { return "the box is " + seen(); });

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <thread>
 
 #include "platform/WindowsPath.h"
+#include "platform/win32/Win32Commands.h"
 #include "platform/win32/Win32Helpers.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -402,6 +405,58 @@ TEST(Files, ArgumentsAreSplitAsTheRuntimeDoesAndOnlyMatchingFilesAreFound) {
             "[Main]\r\nHelpFile=ORBL.hlp\r\n");
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "missing.ini")).has_value());
   EXPECT_FALSE(files.ReadFile(platform::JoinWindowsPath(folder, "Folder.ini")).has_value());
+}
+
+// The program's thread listens and runs its loop; a command sends from
+// another. Only what a command sends, within the bounds, is taken; it runs in
+// its turn, after the hand-over, and the reply comes back within its bounds.
+TEST(CommandChannel, TakesOnlyBoundedTaggedRequestsAndRepliesWithCodeOutputAndErrors) {
+  Win32CommandChannel channel;
+  Strings heard;
+  platform::CommandReply answer{2, "D: door open\n", "orbl3: no\n"};
+  channel.Listen({}, [&](const std::string& request) {
+    EXPECT_FALSE(InSendMessage()) << "run inside the hand-over, not in its turn";
+    heard.push_back(request);
+    return answer;
+  });
+  const auto send = [&](const std::string& request) {
+    std::optional<platform::CommandReply> reply;
+    std::atomic<bool> done = false;
+    std::thread command([&] {
+      reply = Win32CommandChannel().Send(request);
+      done = true;
+    });
+    for (MSG msg{}; !done;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) DispatchMessageW(&msg);
+    }
+    command.join();
+    return reply;
+  };
+  auto reply = send("close D");
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->exitCode, 2);
+  EXPECT_EQ(reply->output, "D: door open\n");
+  EXPECT_EQ(reply->errors, "orbl3: no\n");
+  answer = {1, std::string(platform::kMaxReplyBytes, 'o'), "lost"};
+  reply = send(std::string(platform::kMaxRequestBytes, 'a'));
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->exitCode, 1);
+  EXPECT_EQ(reply->output.size(), platform::kMaxReplyBytes - 1);
+  EXPECT_EQ(reply->errors, "");
+  EXPECT_FALSE(send(std::string(platform::kMaxRequestBytes + 1, 'a')).has_value());
+
+  HWND listener = FindWindowExW(HWND_MESSAGE, nullptr, L"OrbelleCommands", nullptr);
+  std::string open = "open D";
+  std::string tooLong(platform::kMaxRequestBytes + 1, 'a');
+  constexpr ULONG_PTR kCommandTag = 0x4F524231;  // what a command sends
+  for (auto [tag, text] : {std::pair{kCommandTag + 1, &open}, std::pair{kCommandTag, &tooLong}}) {
+    COPYDATASTRUCT data{tag, static_cast<DWORD>(text->size()), text->data()};
+    EXPECT_EQ(SendMessageW(listener, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), FALSE);
+  }
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) DispatchMessageW(&msg);
+  EXPECT_EQ(heard, (Strings{"close D", std::string(platform::kMaxRequestBytes, 'a')}));
 }
 
 }  // namespace
