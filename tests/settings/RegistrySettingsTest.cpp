@@ -165,14 +165,6 @@ TEST(StoredDriveOptions, ANewDriveHoldsTheDefaultsAnUpperCaseLetterAndNoRunTimeS
   EXPECT_FALSE(r.DoorOpen || r.Locked || r.CloseHotKeyId != 0 || r.LockHotKeyId != 0);
 }
 
-TEST(AppOptions, StartWithTheDefaults) {
-  const TAppOptions o;
-  EXPECT_TRUE(o.Language.empty() && o.LanguageFiles.empty() && !o.AutoStart);
-  EXPECT_EQ(std::tie(o.LanguageIndex, o.SingleLetter, o.SingleAction, o.DoubleLetter,
-                     o.DoubleAction, o.DoubleItem),
-            std::make_tuple(0, '\0', 0, '\0', 0, 0));
-}
-
 // Both ways for every name: the one value planted under F's name loads into
 // its own field and no other, and the save writes each field under its own name.
 TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndIsSavedFromIt) {
