@@ -11,7 +11,7 @@ namespace orbl::lnx {
 namespace {
 
 // An autostart entry is a few lines; a bigger file is not ours.
-constexpr std::size_t kMaxEntryBytes = 64 * 1024;
+constexpr std::size_t kMaxEntryBytes = std::size_t{64} * 1024;
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -79,15 +80,15 @@ bool SendAll(int fd, std::string_view bytes, std::chrono::steady_clock::time_poi
 std::optional<std::string> ReceiveAll(int fd, std::size_t maxBytes,
                                       std::chrono::steady_clock::time_point deadline) {
   std::string bytes;
-  char buffer[1024];
+  std::array<char, 1024> buffer{};
   for (;;) {
     if (!WaitFor(fd, POLLIN, deadline)) return std::nullopt;
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n < 0) return std::nullopt;
     if (n == 0) return bytes;
     if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) return std::nullopt;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    bytes.append(buffer.data(), static_cast<std::size_t>(n));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
@@ -94,14 +95,14 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.Get() < 0) return std::nullopt;
   std::string contents;
-  char buffer[65536];
+  std::array<char, 65536> buffer{};
   for (;;) {
-    const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+    const ssize_t n = ::read(file.Get(), buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
     if (n == 0) return contents;
     if (contents.size() + static_cast<std::size_t>(n) > maxBytes) return std::nullopt;
-    contents.append(buffer, static_cast<std::size_t>(n));
+    contents.append(buffer.data(), static_cast<std::size_t>(n));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/AsciiCase.h"
@@ -19,12 +20,10 @@ constexpr std::size_t kMaxAtomName = 255;
 
 bool IsPlainName(const std::string& name) {
   if (name.empty() || name.front() == '.') return false;
-  for (char c : name) {
-    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                       c == '-' || c == '_' || c == '.';
-    if (!plain) return false;
-  }
-  return true;
+  return std::ranges::all_of(name, [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.';
+  });
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ SettingsKey* LinuxSettingsFile::Writable(Key key) {
 bool LinuxSettingsFile::SetValue(Key key, const std::string& name, const StoredValue& value) {
   SettingsKey* stored = Writable(key);
   // What the file could not read back is refused here rather than lost later.
-  if (!stored || !IsKnownType(value.type) || value.data.size() > kMaxSettingsValueBytes ||
+  if (stored == nullptr || !IsKnownType(value.type) || value.data.size() > kMaxSettingsValueBytes ||
       name.size() > kMaxSettingsValueBytes) {
     return false;
   }
@@ -105,7 +105,7 @@ bool LinuxSettingsFile::SetValue(Key key, const std::string& name, const StoredV
 
 bool LinuxSettingsFile::DeleteValue(Key key, const std::string& name) {
   SettingsKey* stored = Writable(key);
-  if (!stored || stored->values.erase(AsciiLower(name)) == 0) return false;
+  if (stored == nullptr || stored->values.erase(AsciiLower(name)) == 0) return false;
   changed_ = true;
   return true;
 }

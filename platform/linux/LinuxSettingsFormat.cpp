@@ -21,7 +21,7 @@ constexpr std::array<std::pair<ValueType, std::string_view>, 5> kTypeNames{{
     {ValueType::MultiText, "multitext"},
 }};
 
-constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr std::string_view kHexDigits = "0123456789abcdef";
 
 std::optional<ValueType> TypeNamed(std::string_view name) {
   for (const auto& [type, typeName] : kTypeNames) {

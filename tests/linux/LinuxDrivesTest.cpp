@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <set>
 
@@ -29,34 +30,30 @@ class FakeCdromIo final : public CdromIo {
  public:
   std::vector<std::string> names = {"sr0"};
   std::map<std::string, FakeDrive> drives = {{"sr0", {}}};
-  std::vector<std::string> log;
+  std::vector<std::pair<CdromRequest, int>> sent;
   std::set<std::string> heldGuards;
   int guardFlockError = 0;
   std::map<int, std::string> openFds;
 
   std::vector<std::string> DriveNames() const override { return names; }
   int OpenDrive(const std::string& name) override {
-    const auto it = drives.find(name);
-    if (it == drives.end()) return -ENOENT;
-    if (it->second.openError) return -it->second.openError;
-    return Remember(name);
+    const int error = drives.contains(name) ? drives[name].openError : ENOENT;
+    return error != 0 ? -error : OpenGuard(name);
   }
-  int OpenGuard(const std::string& path) override { return Remember(path); }
+  int OpenGuard(const std::string& path) override {
+    openFds[nextFd_] = path;
+    return nextFd_++;
+  }
   int Request(int fd, CdromRequest request, int argument) override {
-    const std::string& name = openFds.at(fd);
-    log.push_back(name + " " + std::to_string(static_cast<int>(request)) + " " +
-                  std::to_string(argument));
-    const FakeDrive& drive = drives.at(name);
+    sent.emplace_back(request, argument);
+    const FakeDrive& drive = drives.at(openFds.at(fd));
     if (request == CdromRequest::Capabilities) return drive.capabilities;
-    const auto result = drive.results.find(request);
-    return result == drive.results.end() ? 0 : result->second;
+    return drive.results.contains(request) ? drive.results.at(request) : 0;
   }
   int Flock(int fd, bool lock) override {
-    if (lock && guardFlockError) return -guardFlockError;
-    if (lock)
-      heldGuards.insert(openFds.at(fd));
-    else
-      heldGuards.erase(openFds.at(fd));
+    if (!lock) return static_cast<int>(heldGuards.erase(openFds.at(fd))) - 1;
+    if (guardFlockError != 0) return -guardFlockError;
+    heldGuards.insert(openFds.at(fd));
     return 0;
   }
   void Close(int fd) override {
@@ -64,18 +61,10 @@ class FakeCdromIo final : public CdromIo {
     openFds.erase(fd);
   }
   bool Sent(CdromRequest request) const {
-    const std::string code = " " + std::to_string(static_cast<int>(request)) + " ";
-    for (const std::string& line : log) {
-      if (line.find(code) != std::string::npos) return true;
-    }
-    return false;
+    return std::ranges::any_of(sent, [&](const auto& call) { return call.first == request; });
   }
 
  private:
-  int Remember(const std::string& name) {
-    openFds[nextFd_] = name;
-    return nextFd_++;
-  }
   int nextFd_ = 3;
 };
 
@@ -109,11 +98,9 @@ TEST(LinuxDrives, ADoorCommandFailsOnAnyNonzeroAnswerAndATrayThatCannotCloseIsNo
   };
   for (const auto& c : cases) {
     FakeCdromIo io;
-    io.drives["sr0"].capabilities = c.capabilities;
-    io.drives["sr0"].results[CdromRequest::Eject] = c.answer;
-    io.drives["sr0"].results[CdromRequest::CloseTray] = c.answer;
-    TempFolder runtime;
-    LinuxDrives drives(io, runtime.path.string());
+    io.drives["sr0"] = {
+        0, c.capabilities, {{CdromRequest::Eject, c.answer}, {CdromRequest::CloseTray, c.answer}}};
+    LinuxDrives drives(io, "");
     const auto device = drives.Open('d');
     ASSERT_TRUE(device);
     EXPECT_EQ(drives.SetDoor(*device, c.open), c.done) << c.capabilities << " " << c.answer;
@@ -126,8 +113,7 @@ TEST(LinuxDrives, ADoorCommandFailsOnAnyNonzeroAnswerAndATrayThatCannotCloseIsNo
 TEST(LinuxDrives, ADeviceErrorFailsTheCommandAndTheLockAndHidesTheDisc) {
   for (const int error : {ENOENT, EACCES, ENOMEDIUM, EIO, ENOTTY}) {
     FakeCdromIo io;
-    TempFolder runtime;
-    LinuxDrives drives(io, runtime.path.string());
+    LinuxDrives drives(io, "");
     io.drives["sr0"].openError = error;
     EXPECT_FALSE(drives.Open('D')) << error;
     EXPECT_EQ(drives.OpenDevice('D'), RemovalLock::kInvalid) << error;
@@ -139,8 +125,7 @@ TEST(LinuxDrives, ADeviceErrorFailsTheCommandAndTheLockAndHidesTheDisc) {
     EXPECT_TRUE(io.openFds.empty());
   }
   FakeCdromIo io;
-  TempFolder runtime;
-  LinuxDrives drives(io, runtime.path.string());
+  LinuxDrives drives(io, "");
   io.drives["sr0"].results[CdromRequest::DriveStatus] = kStatusDiscOk;
   EXPECT_TRUE(drives.IsReadable('d'));
   EXPECT_FALSE(drives.IsReadable('E'));                     // no sr1
@@ -171,6 +156,7 @@ TEST(LinuxDrives, TheGuardIsHeldExactlyWhileTheDoorLockIsInForce) {
   EXPECT_TRUE(io.heldGuards.empty());
   lockAnswer = 0;
   EXPECT_TRUE(send(kPrevent));
+  EXPECT_EQ(io.sent.back(), std::pair(CdromRequest::LockDoor, 1));
   EXPECT_EQ(io.heldGuards, std::set<std::string>{guard});
   EXPECT_EQ(std::filesystem::status(runtime / "orbelle").permissions(),
             std::filesystem::perms::owner_all);
@@ -180,6 +166,7 @@ TEST(LinuxDrives, TheGuardIsHeldExactlyWhileTheDoorLockIsInForce) {
   EXPECT_EQ(io.heldGuards, std::set<std::string>{guard});
   lockAnswer = -EBUSY;  // the flag is cleared; the door opens with the last close
   EXPECT_TRUE(send(0));
+  EXPECT_EQ(io.sent.back(), std::pair(CdromRequest::LockDoor, 0));
   EXPECT_TRUE(io.heldGuards.empty());
   EXPECT_EQ(io.openFds.size(), 0u);
 
@@ -228,15 +215,11 @@ TEST(LinuxDrives, TheSystemCallsReportErrorsAndTheInstanceLockExcludesASecondHol
 
   LinuxAtoms atoms;
   const platform::Atom atom = atoms.Add("ORBL");
-  EXPECT_GE(atom, 0xC000);
   EXPECT_EQ(atoms.Add("orbl"), atom);
-  EXPECT_EQ(atoms.Find("Orbl"), atom);
   atoms.Delete(atom);
-  EXPECT_EQ(atoms.Find("ORBL"), atom);  // one more add than deletes
+  EXPECT_EQ(atoms.Find("Orbl"), atom);  // one more add than deletes
   atoms.Delete(atom);
   EXPECT_EQ(atoms.Find("ORBL"), 0);
-  EXPECT_EQ(atoms.Add(""), 0);
-  EXPECT_EQ(atoms.Add(std::string(256, 'a')), 0);
 }
 
 }  // namespace
