@@ -55,6 +55,9 @@ TEST(LinuxCommandSocket, ARequestOfAnotherUserOrToNoProgramGetsNoReply) {
   const LinuxCommandSocket sender(runtime.path.string());
   EXPECT_FALSE(sender.Send("status"));
   bool handled = false;
+  std::filesystem::create_directory(runtime.path / "orbelle");
+  std::filesystem::permissions(runtime.path / "orbelle", std::filesystem::perms::owner_all);
+  WriteText(runtime / "orbelle/commands", "");  // left behind by a program that died
   {
     LinuxCommandSocket program(runtime.path.string(), LinuxCommandSocket::OwnUid() + 1);
     ASSERT_TRUE(program.Listen([&](const std::string&) {
