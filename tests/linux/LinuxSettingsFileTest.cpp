@@ -71,27 +71,15 @@ TEST(LinuxSettingsFile, ADamagedLineOrAnOversizedValueIsAbsentAndTheRestLoads) {
   TempFolder folder;
   const std::string file = folder / "settings.reg";
   const std::string oneMiB(kMaxSettingsValueBytes, 'm');
+  const std::string sized =
+      "\"Too big\"=binary:\"" + oneMiB + "m\"\n\"Just fits\"=binary:\"" + oneMiB + "\"\n";
   WriteText(file,
-            "\"Orphan\"=text:\"before any key\"\r\n"
-            "[SOFTWARE\\Corvantis\\Orbelle\\3.x]\r\n"
-            "\"a\"=dword:\"1\"\n"
-            "\"b\"=text:\"bad \\q escape\"\n"
-            "\"c\"=text:\"unterminated\n"
-            "\"d\"=text:\"trailing\" junk\n"
-            "\"e\"=number:0x0000004G\n"
-            "\"f\"=binary:\"\\x4\"\n"
-            "\"Too big\"=binary:\"" +
-                oneMiB +
-                "m\"\n"
-                "\"Just fits\"=binary:\"" +
-                oneMiB +
-                "\"\n"
-                "no quotes=text:\"x\"\n"
-                "\"Good\"=number:0x0000000a\n"
-                "[Broken\\\\Path]\n"
-                "\"Lost\"=text:\"x\"\n"
-                "[SOFTWARE\n"
-                "\"Also good\"=text:\"y\"\n");
+            "\"Orphan\"=text:\"before any key\"\r\n[SOFTWARE\\Corvantis\\Orbelle\\3.x]\r\n"
+            "\"a\"=dword:\"1\"\n\"b\"=text:\"bad \\q escape\"\n\"c\"=text:\"unterminated\n"
+            "\"d\"=text:\"trailing\" junk\n\"e\"=number:0x0000004G\n\"f\"=binary:\"\\x4\"\n" +
+                sized +
+                "no quotes=text:\"x\"\n\"Good\"=number:0x0000000a\n[Broken\\\\Path]\n"
+                "\"Lost\"=text:\"x\"\n[SOFTWARE\n\"Also good\"=text:\"y\"\n");
   LinuxSettingsFile store(file);
   EXPECT_EQ(store.OpenKey("Broken", KeyAccess::Read), 0u);
   const auto key = store.OpenKey(kKey, KeyAccess::Read);
@@ -132,7 +120,7 @@ TEST(LinuxSettingsFile, IsWrittenOncePerClosedChangedKeyAndAFailedWriteKeepsTheO
   store.CloseKey(second);  // its change went out with the first
   EXPECT_EQ(ReadText(file), written + "# touched\n");
 
-  // A name one byte short of the limit leaves no room for the temporary file's.
+  // A name near the length limit leaves no room for the temporary file's suffix.
   const std::string tight = folder / std::string(250, 's');
   WriteText(tight, handWritten);
   LinuxSettingsFile failing(tight);

@@ -24,8 +24,6 @@ struct TempFolder {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
 
   std::string operator/(const std::string& name) const { return (path / name).string(); }
 };
