@@ -1,0 +1,76 @@
+#include "platform/linux/CdromIo.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+// <linux/cdrom.h> uses INT_MAX without including what defines it.
+#include <linux/cdrom.h>
+#include <climits>
+
+namespace orbl::lnx {
+
+static_assert(kCapabilityCloseTray == CDC_CLOSE_TRAY);
+static_assert(kStatusDiscOk == CDS_DISC_OK);
+
+namespace {
+
+int ResultOrError(int result) {
+  return result < 0 ? -errno : result;
+}
+
+}  // namespace
+
+std::vector<std::string> SystemCdromIo::DriveNames() const {
+  std::vector<std::string> names;
+  DIR* folder = ::opendir(blockClassFolder_.c_str());
+  if (!folder) return names;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name.starts_with("sr")) names.push_back(name);
+  }
+  ::closedir(folder);
+  return names;
+}
+
+int SystemCdromIo::OpenDrive(const std::string& name) {
+  const std::string path = deviceFolder_ + "/" + name;
+  return ResultOrError(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+}
+
+int SystemCdromIo::OpenGuard(const std::string& path) {
+  return ResultOrError(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+}
+
+int SystemCdromIo::Request(int fd, CdromRequest request, int argument) {
+  switch (request) {
+    case CdromRequest::Eject:
+      return ResultOrError(::ioctl(fd, CDROMEJECT, 0));
+    case CdromRequest::CloseTray:
+      return ResultOrError(::ioctl(fd, CDROMCLOSETRAY, 0));
+    case CdromRequest::Capabilities:
+      return ResultOrError(::ioctl(fd, CDROM_GET_CAPABILITY, 0));
+    case CdromRequest::DriveStatus:
+      return ResultOrError(::ioctl(fd, CDROM_DRIVE_STATUS, CDSL_CURRENT));
+    case CdromRequest::LockDoor:
+      return ResultOrError(::ioctl(fd, CDROM_LOCKDOOR, argument));
+  }
+  return -EINVAL;
+}
+
+int SystemCdromIo::Flock(int fd, bool lock) {
+  int result = 0;
+  do {
+    result = ::flock(fd, lock ? LOCK_EX | LOCK_NB : LOCK_UN);
+  } while (result < 0 && errno == EINTR);
+  return ResultOrError(result);
+}
+
+void SystemCdromIo::Close(int fd) {
+  ::close(fd);
+}
+
+}  // namespace orbl::lnx
