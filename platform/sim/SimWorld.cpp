@@ -174,13 +174,14 @@ void SimWorld::RestartShell() {
 }
 
 void SimWorld::RunDueWork() {
-  for (int round = 0, ran = 1; ran; ++round) {
+  bool ran = true;
+  for (int round = 0; ran; ++round) {
     if (round > 10'000) throw std::logic_error("processes keep each other busy");
-    ran = 0;
+    ran = false;
     for (SimProcess* process : scheduler_.Processes()) {
       if (process->Running() && process->HasDueWork()) {
         process->RunUntilIdle();
-        ran = 1;
+        ran = true;
       }
     }
   }
