@@ -25,20 +25,6 @@ constexpr std::size_t kHeaderBytes = 12;
 // to write or to read: a sender of this user, so a short stall at worst.
 constexpr int kPeerTimeoutMs = 2000;
 
-class Socket {
- public:
-  explicit Socket(int fd) : fd_(fd) {}
-  ~Socket() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 std::optional<sockaddr_un> AddressOf(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -166,7 +152,7 @@ bool LinuxCommandSocket::Listen(Handler handler) {
   bool bound = bind();
   if (!bound && errno == EADDRINUSE) {
     // Left behind by a program that died: nobody accepts on it any more.
-    const Socket probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    const FileDescriptor probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (probe.Get() >= 0 && Connect(probe.Get(), *address) != 0 && errno == ECONNREFUSED) {
       ::unlink(path->c_str());
       bound = bind();
@@ -186,7 +172,7 @@ void LinuxCommandSocket::HandleReadable(int waitMs) {
   if (listenFd_ < 0) return;
   const auto now = std::chrono::steady_clock::now();
   if (!WaitFor(listenFd_, POLLIN, now + std::chrono::milliseconds(waitMs))) return;
-  const Socket peer(::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC));
+  const FileDescriptor peer(::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC));
   if (peer.Get() < 0) return;
   ucred credentials{};
   socklen_t size = sizeof credentials;
@@ -212,7 +198,7 @@ std::optional<CommandReply> LinuxCommandSocket::Send(const std::string& request,
   const std::optional<std::string> path = SocketPath();
   const std::optional<sockaddr_un> address = path ? AddressOf(*path) : std::nullopt;
   if (!address) return std::nullopt;
-  const Socket fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  const FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (fd.Get() < 0 || Connect(fd.Get(), *address) != 0) return std::nullopt;
   if (!SendAll(fd.Get(), request, deadline) || ::shutdown(fd.Get(), SHUT_WR) != 0) {
     return std::nullopt;

@@ -3,12 +3,35 @@
 // holds the locks and the command socket.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace orbl::lnx {
+
+// An open file or socket, closed when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now, reporting the failure a delayed write error shows up as.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
 
 // Makes `path` and every missing parent (new ones get mode 0700). True when
 // `path` is a directory afterwards.

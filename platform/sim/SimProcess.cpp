@@ -165,10 +165,7 @@ void SimProcess::Send(WindowHandle window, std::uint32_t code, std::uint64_t wPa
 }
 
 void SimProcess::Inject(std::function<void()> action) {
-  if (!Running()) return;
-  SimPosted posted;
-  posted.action = std::move(action);
-  state_->queue.push_back(std::move(posted));
+  Queue(std::move(action));
   RunUntilIdle();
 }
 
