@@ -33,6 +33,16 @@ ROWS = [
     ("ctxt_after_removal", "context switches in {idle} s idle, after a removal's automatic close¹",
      "", "ctxt"),
 ]
+# The Linux program against the bare Qt tray program (scripts/bench.sh --linux).
+LINUX_ROWS = [
+    ("dock_ms", "exec → dock request", "ms", "dock_ms"),
+    ("term_ms", "SIGTERM → process ended", "ms", "term_ms"),
+    ("uss_kib", "private memory (USS) after {settle} s idle", "KiB", "uss_kib"),
+    ("rss_kib", "RSS after {settle} s idle", "KiB", "rss_kib"),
+    ("threads", "threads after {settle} s idle", "", "threads"),
+    ("syscalls", "system calls in {idle} s idle", "", "syscalls"),
+    ("ctxt", "context switches in {idle} s idle", "", "ctxt"),
+]
 WARN_ABOVE = 0.20
 
 
@@ -58,8 +68,9 @@ def spread(values):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("raw")
-    parser.add_argument("instructions")
-    parser.add_argument("baseline")
+    parser.add_argument("instructions", nargs="?")
+    parser.add_argument("baseline", nargs="?")
+    parser.add_argument("--linux", action="store_true")
     parser.add_argument("--runs", type=int, required=True)
     parser.add_argument("--idle", type=int, required=True)
     parser.add_argument("--settle", type=int, default=5)
@@ -73,11 +84,12 @@ def main():
             if row["value"] != "":
                 figures[(row["subject"], row["metric"])].append(number(row["value"]))
 
-    print(f"| {args.runs} run(s) each | orbl3.exe min / median / max "
+    program = "orbl3" if args.linux else "orbl3.exe"
+    print(f"| {args.runs} run(s) each | {program} min / median / max "
           "| bare tray min / median / max | orbl3 / bare (medians) |")
     print("|---|---|---|---|")
     results = {}
-    for metric, label, unit, bare_metric in ROWS:
+    for metric, label, unit, bare_metric in (LINUX_ROWS if args.linux else ROWS):
         mine = spread(figures[("orbl3", metric)])
         bare = spread(figures[("bare", bare_metric)]) if bare_metric else None
         name = label.format(settle=args.settle, idle=args.idle, wait=args.autoclose_wait) + (f" ({unit})" if unit else "")
@@ -88,6 +100,11 @@ def main():
         print(f"| {name} | {cells[0]} | {cells[1]} | {ratio} |")
         results[metric] = {"orbl3": figures[("orbl3", metric)],
                            "bare": figures[("bare", bare_metric)] if bare_metric else []}
+    if args.linux:
+        if args.json:
+            with open(args.json, "w") as out:
+                json.dump(results, out, indent=2)
+        return 0
     print()
     print("¹ bare tray: its figures without a removal, which it does not handle.")
 

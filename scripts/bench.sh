@@ -6,6 +6,7 @@
 #
 #   scripts/bench.sh [--runs N] [--idle SECONDS]   default: 10 runs, 30 s idle windows
 #   scripts/bench.sh --short                       1 run, 5 s windows (keeps the script working)
+#   scripts/bench.sh --linux [...]                 the Linux program instead (scripts/bench-linux.sh)
 #
 # Every run starts both programs, one after the other (which one first
 # alternates from run to run), lets them idle side by side, and closes them in
@@ -14,6 +15,10 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+if [ "${1:-}" = "--linux" ]; then
+  shift
+  exec scripts/bench-linux.sh "$@"
+fi
 
 runs=10
 idle=30
