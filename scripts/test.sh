@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the format and include checks, the host build with all
 # tests, the same under AddressSanitizer and UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, clang-tidy, a short fuzzing run, the Windows program end
+# ThreadSanitizer, the native Linux program and its package, clang-tidy, a short fuzzing run, the Windows program end
 # to end under Wine, and one short pass of the benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,10 +29,17 @@ for preset in default asan tsan; do
   ctest --preset "$preset"
 done
 
+# The native Linux program: its program folder, the Qt backend's tests (each
+# starts a private display, bus or sound server of its own) and the package.
+echo "== linux"
+cmake --preset linux >/dev/null
+cmake --build --preset linux
+ctest --preset linux
+
 # Findings do not stop the run: the tests after this still report, and the
 # command fails at its end.
 echo "== clang-tidy"
-tidy_builds=(build/default)
+tidy_builds=(build/default build/linux)
 if [ -x scripts/test-windows.sh ]; then
   # The Win32 backend is analysed as the MinGW build compiles it.
   scripts/test-windows.sh --setup-only
