@@ -16,4 +16,13 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 command -v python3 >/dev/null || need+=(python3)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
 
+# The native Linux program (linux preset), its benchmark and the tests that
+# give it a private display and bus.
+[ -f /usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake ] || need+=(qt6-base-dev)
+[ -f /usr/lib/x86_64-linux-gnu/cmake/Qt6DBus/Qt6DBusConfig.cmake ] || need+=(qt6-base-dev)
+command -v pkg-config >/dev/null || need+=(pkg-config)
+[ -f /usr/include/xcb/xcb.h ] || need+=(libxcb1-dev)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v dbus-daemon >/dev/null || need+=(dbus)
+
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
