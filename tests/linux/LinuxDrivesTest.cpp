@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <set>
 
+#include "app/DeviceBroadcast.h"
 #include "platform/linux/LinuxSession.h"
+#include "platform/linux/UdevRemovals.h"
 #include "tests/linux/TempFolder.h"
 
 namespace orbl::lnx {
@@ -219,6 +221,77 @@ TEST(LinuxDrives, TheSystemCallsReportErrorsAndTheInstanceLockExcludesASecondHol
   EXPECT_EQ(atoms.Find("Orbl"), atom);  // one more add than deletes
   atoms.Delete(atom);
   EXPECT_EQ(atoms.Find("ORBL"), 0);
+}
+
+TEST(UdevRemovals, OnlyAMediaChangeThatTookTheDiscOfAnSrDiskIsARemoval) {
+  const UdevProperties change = {{"SUBSYSTEM", "block"},
+                                 {"DEVTYPE", "disk"},
+                                 {"DEVNAME", "/dev/sr2"},
+                                 {"DISK_MEDIA_CHANGE", "1"}};
+  const auto with = [&](const std::string& name, const std::string& value) {
+    UdevProperties properties = change;
+    properties[name] = value;
+    return properties;
+  };
+  UdevProperties noChange = change;
+  noChange.erase("DISK_MEDIA_CHANGE");
+  const struct {
+    UdevProperties properties;
+    bool hadDisc;
+    bool hasDisc;
+    std::optional<char> removed;
+  } cases[] = {
+      {change, true, false, 'F'},
+      {with("DEVNAME", "/dev/sr22"), true, false, 'Z'},
+      {change, true, true, std::nullopt},  // a disc changed while we looked away
+      {change, false, true, std::nullopt},
+      {change, false, false, std::nullopt},
+      {noChange, true, false, std::nullopt},
+      {with("DISK_MEDIA_CHANGE", "0"), true, false, std::nullopt},
+      {with("DEVTYPE", "partition"), true, false, std::nullopt},
+      {with("SUBSYSTEM", "scsi"), true, false, std::nullopt},
+      {with("DEVNAME", "/dev/sda"), true, false, std::nullopt},
+      {with("DEVNAME", "/dev/sr23"), true, false, std::nullopt},
+      {with("DEVNAME", "sr2"), true, false, std::nullopt},
+      {with("DEVNAME", "/dev/sr2/../sda"), true, false, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RemovedDrive(c.properties, c.hadDisc, c.hasDisc), c.removed)
+        << c.properties.at("DEVNAME") << c.hadDisc << c.hasDisc;
+  }
+  const std::vector<std::byte> bytes = VolumeRemovalBroadcast('f');
+  ASSERT_EQ(bytes.size(), 20u);
+  EXPECT_EQ(bytes[16], std::byte{1});  // the medium left, not the drive
+  EXPECT_EQ(DecodeDeviceRemoval(
+                {platform::msg::kDeviceChange, platform::msg::kDbtDeviceRemoveComplete, 1, bytes}),
+            (DeviceRemoval{true, {'F'}}));
+}
+
+TEST(UdevRemovals, EachDiscLeavingIsOneRemovalWhetherTheButtonOrWeEjectedIt) {
+  FakeCdromIo io;
+  int& status = io.drives["sr0"].results[CdromRequest::DriveStatus];
+  status = kStatusDiscOk;
+  std::vector<char> removed;
+  UdevRemovals removals(io, [&](char letter) { removed.push_back(letter); });
+  LinuxDrives drives(io, "", [&](char letter) { removals.OwnEject(letter); });
+  const UdevProperties change = {{"SUBSYSTEM", "block"},
+                                 {"DEVTYPE", "disk"},
+                                 {"DEVNAME", "/dev/sr0"},
+                                 {"DISK_MEDIA_CHANGE", "1"}};
+  status = 1;  // the button: the kernel reports the change
+  removals.Observe(change);
+  removals.Observe(change);
+  EXPECT_EQ(removed, std::vector<char>{'D'});
+  status = kStatusDiscOk;  // a disc goes in
+  removals.Observe(change);
+  const auto device = drives.Open('D');
+  drives.SetDoor(*device, true);
+  drives.Close(*device);
+  EXPECT_EQ(removed, (std::vector<char>{'D', 'D'}));
+  status = 1;  // a change the kernel may report after our eject
+  removals.Observe(change);
+  EXPECT_EQ(removed, (std::vector<char>{'D', 'D'}));
+  EXPECT_TRUE(io.openFds.empty());
 }
 
 }  // namespace
