@@ -42,7 +42,7 @@ std::vector<std::string> UdevCdromNames() {
           ::udev_device_new_from_syspath(context, ::udev_list_entry_get_name(entry));
       if (!device) continue;
       const char* name = ::udev_device_get_sysname(device);
-      if (name && std::string_view(name).starts_with("sr")) names.emplace_back(name);
+      if (name != nullptr && std::string_view(name).starts_with("sr")) names.emplace_back(name);
       ::udev_device_unref(device);
     }
   }

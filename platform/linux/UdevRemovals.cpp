@@ -65,11 +65,10 @@ std::vector<std::byte> VolumeRemovalBroadcast(char letter) {
 }
 
 UdevRemovals::UdevRemovals(CdromIo& io, std::function<void(char letter)> onRemoval)
-    : io_(io), onRemoval_(std::move(onRemoval)) {
+    : io_(io), onRemoval_(std::move(onRemoval)), udev_(::udev_new()) {
   for (const std::string& name : io_.DriveNames()) {
     if (const std::optional<int> number = DriveNumber(name)) discs_[*number] = HoldsDisc(*number);
   }
-  udev_ = ::udev_new();
   if (!udev_) return;
   monitor_ = ::udev_monitor_new_from_netlink(udev_, "udev");
   if (!monitor_ ||

@@ -40,7 +40,8 @@ class LogindEvents final : public QObject {
   void OnPrepareForShutdown(bool starting);
   void OnPrepareForSleep(bool starting);
 
- private:
+  // The slots above must be Qt's to be connected by their names.
+ private:  // NOLINT(readability-redundant-access-specifiers)
   void TakeInhibitor();
   void ReleaseInhibitor();
   // Delivers, then lets logind go on.

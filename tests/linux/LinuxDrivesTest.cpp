@@ -252,7 +252,7 @@ TEST(UdevRemovals, OnlyAMediaChangeThatTookTheDiscOfAnSrDiskIsARemoval) {
       {with("SUBSYSTEM", "scsi"), true, false, std::nullopt},
       {with("DEVNAME", "/dev/sda"), true, false, std::nullopt},
       {with("DEVNAME", "/dev/sr23"), true, false, std::nullopt},
-      {with("DEVNAME", "sr2"), true, false, std::nullopt},
+      {with("DEVNAME", "/mnt/sr2"), true, false, std::nullopt},
       {with("DEVNAME", "/dev/sr2/../sda"), true, false, std::nullopt},
   };
   for (const auto& c : cases) {

@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
+#include <string>
 #include <vector>
 
 namespace orbl::qt {
@@ -59,7 +60,7 @@ class PrivateBus {
     QTimer::singleShot(kFailAfterMs, &loop, &QEventLoop::quit);
     logind_.start(QStringLiteral(ORBL_SYSTEM_PYTHON),
                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                   QStringLiteral("logind")});
+                   QStringLiteral(ORBL_LOGIND_MOCK)});
     if (!bus.interface()->isServiceRegistered(kLogind)) loop.exec();
     return bus.interface()->isServiceRegistered(kLogind);
   }
@@ -76,11 +77,11 @@ class PrivateBus {
   }
 
   // "what mode" of each inhibitor logind holds.
-  QStringList Inhibitors() {
+  std::vector<std::string> Inhibitors() {
     const QDBusMessage reply = bus.call(
         QDBusMessage::createMethodCall(kLogind, kPath, kManager, QStringLiteral("ListInhibitors")));
-    QStringList found;
-    if (reply.arguments().size() != 1) return {QStringLiteral("no answer")};
+    std::vector<std::string> found;
+    if (reply.arguments().size() != 1) return {"no answer"};
     const auto list = reply.arguments().front().value<QDBusArgument>();
     list.beginArray();
     while (!list.atEnd()) {
@@ -89,7 +90,7 @@ class PrivateBus {
       list.beginStructure();
       list >> what >> who >> why >> mode >> uid >> pid;
       list.endStructure();
-      found << what + u' ' + mode;
+      found.push_back((what + u' ' + mode).toStdString());
     }
     list.endArray();
     return found;
@@ -106,7 +107,7 @@ class PrivateBus {
 TEST(LogindEvents, SleepWakeAndShutdownAreDeliveredWhileLogindWaitsForUs) {
   PrivateBus bus;
   std::vector<std::pair<std::uint32_t, std::uint64_t>> delivered;
-  std::vector<QStringList> inhibitorsDuring;
+  std::vector<std::vector<std::string>> inhibitorsDuring;
   const auto record = [&](const Message& message) {
     delivered.emplace_back(message.code, message.wParam);
     inhibitorsDuring.push_back(bus.Inhibitors());
@@ -116,20 +117,20 @@ TEST(LogindEvents, SleepWakeAndShutdownAreDeliveredWhileLogindWaitsForUs) {
   EXPECT_FALSE(LogindEvents(record, QDBusConnection(QStringLiteral("none"))).InhibitorHeld());
 
   ASSERT_TRUE(bus.StartLogind());
-  const QStringList one = {QStringLiteral("shutdown:sleep delay")};
+  const std::vector<std::string> one = {"shutdown:sleep delay"}, none;
   LogindEvents events(record, bus.bus);
   EXPECT_TRUE(events.InhibitorHeld());
   EXPECT_EQ(bus.Inhibitors(), one);
 
   bus.Emit(QStringLiteral("PrepareForSleep"), true);
   EXPECT_FALSE(events.InhibitorHeld());
-  EXPECT_EQ(bus.Inhibitors(), QStringList{});
+  EXPECT_EQ(bus.Inhibitors(), none);
   bus.Emit(QStringLiteral("PrepareForSleep"), false);
   EXPECT_TRUE(events.InhibitorHeld());
   EXPECT_EQ(bus.Inhibitors(), one);
   bus.Emit(QStringLiteral("PrepareForShutdown"), true);
   EXPECT_FALSE(events.InhibitorHeld());
-  EXPECT_EQ(bus.Inhibitors(), QStringList{});
+  EXPECT_EQ(bus.Inhibitors(), none);
   bus.Emit(QStringLiteral("PrepareForShutdown"), false);  // called off: wait for us again
   EXPECT_EQ(bus.Inhibitors(), one);
 
@@ -137,7 +138,7 @@ TEST(LogindEvents, SleepWakeAndShutdownAreDeliveredWhileLogindWaitsForUs) {
   EXPECT_EQ(delivered, (std::vector<Delivery>{{msg::kPowerBroadcast, msg::kPbtApmSuspend},
                                               {msg::kPowerBroadcast, msg::kPbtApmResumeAutomatic},
                                               {msg::kQueryEndSession, 0}}));
-  EXPECT_EQ(inhibitorsDuring, (std::vector<QStringList>{one, one, one}));
+  EXPECT_EQ(inhibitorsDuring, (std::vector<std::vector<std::string>>{one, one, one}));
 }
 
 TEST(XsmpLogOff, EachLogOffAsksOnceEvenFromInsideItsOwnQuery) {
