@@ -1,19 +1,17 @@
 // Shutdown, sleep and log-off as the program's windows hear of them: a mock
-// logind on a private bus emits the signals, and its list of inhibitors
-// shows when logind would be kept waiting.
+// logind on a bus daemon of the test's own emits the signals, and its list of
+// inhibitors shows when logind would wait for us.
 #include "platform/qt/LogindEvents.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDBusArgument>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QEventLoop>
 #include <QProcess>
-#include <QTimer>
+#include <QSignalSpy>
 #include <string>
 #include <vector>
 
@@ -23,116 +21,85 @@ namespace {
 using platform::Message;
 namespace msg = platform::msg;
 
-const QString kLogind = QStringLiteral("org.freedesktop.login1");
-const QString kPath = QStringLiteral("/org/freedesktop/login1");
-const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kLogind = "org.freedesktop.login1";
+const QString kManager = "org.freedesktop.login1.Manager";
 constexpr int kFailAfterMs = 30000;  // bounds a broken setup; never a pause
 
-// A bus daemon of the test's own, where the mock logind is started on demand.
-class PrivateBus {
- public:
-  PrivateBus() {
-    daemon_.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                   QStringLiteral("--print-address")});
-    if (daemon_.waitForReadyRead(kFailAfterMs)) address_ = daemon_.readLine().trimmed();
-    bus = QDBusConnection::connectToBus(address_, QStringLiteral("test"));
-  }
-  ~PrivateBus() {
-    QDBusConnection::disconnectFromBus(QStringLiteral("test"));
-    for (QProcess* process : {&logind_, &daemon_}) {
-      process->kill();
-      process->waitForFinished();
-    }
-  }
-  PrivateBus(const PrivateBus&) = delete;
-  PrivateBus& operator=(const PrivateBus&) = delete;
+QDBusMessage Call(QDBusConnection& bus, const QString& interface, const QString& method,
+                  const QVariantList& arguments = {}) {
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kLogind, "/org/freedesktop/login1", interface, method);
+  call.setArguments(arguments);
+  return bus.call(call);
+}
 
-  // True once the mock owns logind's name on the bus.
-  bool StartLogind() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address_);
-    logind_.setProcessEnvironment(environment);
-    QDBusServiceWatcher watcher(kLogind, bus, QDBusServiceWatcher::WatchForRegistration);
-    QEventLoop loop;
-    QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &loop, &QEventLoop::quit);
-    QObject::connect(&logind_, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kFailAfterMs, &loop, &QEventLoop::quit);
-    logind_.start(QStringLiteral(ORBL_SYSTEM_PYTHON),
-                  {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                   QStringLiteral(ORBL_LOGIND_MOCK)});
-    if (!bus.interface()->isServiceRegistered(kLogind)) loop.exec();
-    return bus.interface()->isServiceRegistered(kLogind);
+// "what mode" of each inhibitor logind holds.
+std::vector<std::string> Inhibitors(QDBusConnection& bus) {
+  const QDBusMessage reply = Call(bus, kManager, "ListInhibitors");
+  if (reply.arguments().size() != 1) return {"no answer"};
+  const auto list = reply.arguments().front().value<QDBusArgument>();
+  std::vector<std::string> found;
+  list.beginArray();
+  while (!list.atEnd()) {
+    QString what, who, why, mode;
+    uint uid = 0, pid = 0;
+    list.beginStructure();
+    list >> what >> who >> why >> mode >> uid >> pid;
+    list.endStructure();
+    found.push_back((what + ' ' + mode).toStdString());
   }
+  list.endArray();
+  return found;
+}
 
-  // Returns once the signal is queued for the program: it precedes the
-  // mock's reply on the same connection.
-  void Emit(const QString& name, bool starting) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kLogind, kPath, QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
-    call << kManager << name << QStringLiteral("b")
-         << QVariant::fromValue(QVariantList{QVariant::fromValue(QDBusVariant(starting))});
-    EXPECT_EQ(bus.call(call).type(), QDBusMessage::ReplyMessage) << name.toStdString();
-    QCoreApplication::processEvents();
-  }
-
-  // "what mode" of each inhibitor logind holds.
-  std::vector<std::string> Inhibitors() {
-    const QDBusMessage reply = bus.call(
-        QDBusMessage::createMethodCall(kLogind, kPath, kManager, QStringLiteral("ListInhibitors")));
-    std::vector<std::string> found;
-    if (reply.arguments().size() != 1) return {"no answer"};
-    const auto list = reply.arguments().front().value<QDBusArgument>();
-    list.beginArray();
-    while (!list.atEnd()) {
-      QString what, who, why, mode;
-      uint uid = 0, pid = 0;
-      list.beginStructure();
-      list >> what >> who >> why >> mode >> uid >> pid;
-      list.endStructure();
-      found.push_back((what + u' ' + mode).toStdString());
-    }
-    list.endArray();
-    return found;
-  }
-
-  QDBusConnection bus{QString()};
-
- private:
-  QProcess daemon_;
-  QProcess logind_;
-  QString address_;
-};
+// Returns with the signal queued for the program: on the connection both
+// share, it comes before the mock's reply.
+void Emit(QDBusConnection& bus, const QString& name, bool starting) {
+  const QVariantList values = {QVariant::fromValue(QDBusVariant(starting))};
+  Call(bus, "org.freedesktop.DBus.Mock", "EmitSignal", {kManager, name, "b", values});
+  QCoreApplication::processEvents();
+}
 
 TEST(LogindEvents, SleepWakeAndShutdownAreDeliveredWhileLogindWaitsForUs) {
-  PrivateBus bus;
+  QProcess daemon;
+  QProcess logind;
+  daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+  ASSERT_TRUE(daemon.waitForReadyRead(kFailAfterMs));
+  const QString address = daemon.readLine().trimmed();
+  QDBusConnection bus = QDBusConnection::connectToBus(address, "test");
   std::vector<std::pair<std::uint32_t, std::uint64_t>> delivered;
   std::vector<std::vector<std::string>> inhibitorsDuring;
   const auto record = [&](const Message& message) {
     delivered.emplace_back(message.code, message.wParam);
-    inhibitorsDuring.push_back(bus.Inhibitors());
+    inhibitorsDuring.push_back(Inhibitors(bus));
   };
   // Without logind, or without a bus, the program runs on and holds nothing.
-  EXPECT_FALSE(LogindEvents(record, bus.bus).InhibitorHeld());
-  EXPECT_FALSE(LogindEvents(record, QDBusConnection(QStringLiteral("none"))).InhibitorHeld());
+  EXPECT_FALSE(LogindEvents(record, bus).InhibitorHeld());
+  EXPECT_FALSE(LogindEvents(record, QDBusConnection("none")).InhibitorHeld());
 
-  ASSERT_TRUE(bus.StartLogind());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
+  logind.setProcessEnvironment(environment);
+  QDBusServiceWatcher watcher(kLogind, bus, QDBusServiceWatcher::WatchForRegistration);
+  QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+  logind.start(ORBL_SYSTEM_PYTHON, {"-m", "dbusmock", "--template", ORBL_LOGIND_MOCK});
+  ASSERT_TRUE(registered.wait(kFailAfterMs));
+
   const std::vector<std::string> one = {"shutdown:sleep delay"}, none;
-  LogindEvents events(record, bus.bus);
+  LogindEvents events(record, bus);
   EXPECT_TRUE(events.InhibitorHeld());
-  EXPECT_EQ(bus.Inhibitors(), one);
-
-  bus.Emit(QStringLiteral("PrepareForSleep"), true);
+  EXPECT_EQ(Inhibitors(bus), one);
+  Emit(bus, "PrepareForSleep", true);
   EXPECT_FALSE(events.InhibitorHeld());
-  EXPECT_EQ(bus.Inhibitors(), none);
-  bus.Emit(QStringLiteral("PrepareForSleep"), false);
+  EXPECT_EQ(Inhibitors(bus), none);
+  Emit(bus, "PrepareForSleep", false);
   EXPECT_TRUE(events.InhibitorHeld());
-  EXPECT_EQ(bus.Inhibitors(), one);
-  bus.Emit(QStringLiteral("PrepareForShutdown"), true);
+  EXPECT_EQ(Inhibitors(bus), one);
+  Emit(bus, "PrepareForShutdown", true);
   EXPECT_FALSE(events.InhibitorHeld());
-  EXPECT_EQ(bus.Inhibitors(), none);
-  bus.Emit(QStringLiteral("PrepareForShutdown"), false);  // called off: wait for us again
-  EXPECT_EQ(bus.Inhibitors(), one);
+  EXPECT_EQ(Inhibitors(bus), none);
+  Emit(bus, "PrepareForShutdown", false);  // called off: the next one waits for us again
+  EXPECT_EQ(Inhibitors(bus), one);
 
   using Delivery = std::pair<std::uint32_t, std::uint64_t>;
   EXPECT_EQ(delivered, (std::vector<Delivery>{{msg::kPowerBroadcast, msg::kPbtApmSuspend},
@@ -147,13 +114,13 @@ TEST(XsmpLogOff, EachLogOffAsksOnceEvenFromInsideItsOwnQuery) {
   XsmpLogOff logOff([&](const Message& message) {
     EXPECT_EQ(message.code, msg::kQueryEndSession);
     ++asked;
-    self->OnCommitDataRequest(QStringLiteral("nested"));
+    self->OnCommitDataRequest("nested");
   });
   self = &logOff;
-  logOff.OnCommitDataRequest(QStringLiteral("1"));
-  logOff.OnCommitDataRequest(QStringLiteral("1"));
+  logOff.OnCommitDataRequest("1");
+  logOff.OnCommitDataRequest("1");
   EXPECT_EQ(asked, 1);
-  logOff.OnCommitDataRequest(QStringLiteral("2"));  // the first was called off
+  logOff.OnCommitDataRequest("2");  // the first was called off
   EXPECT_EQ(asked, 2);
 }
 
