@@ -15,6 +15,12 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 # The include check and the clang-tidy runner are Python scripts.
 command -v python3 >/dev/null || need+=(python3)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
+# The Linux drive layer enumerates and watches the drives through libudev.
+command -v pkg-config >/dev/null || need+=(pkg-config)
+[ -f /usr/include/libudev.h ] || need+=(libudev-dev)
+# The Qt tests of shutdown and sleep run a mock logind on a bus daemon of their own.
+command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
+/usr/bin/python3 -c 'import dbusmock' 2>/dev/null || need+=(python3-dbusmock)
 
 # The native Linux program (linux preset), its benchmark and the tests that
 # give it a private display and bus.

@@ -25,7 +25,8 @@ inline constexpr int kStatusDiscOk = 4;           // CDS_DISC_OK
 class CdromIo {
  public:
   virtual ~CdromIo() = default;
-  // The names in /sys/class/block that start with "sr".
+  // The optical drives' names ("sr0"): udev's, else those in /sys/class/block
+  // that start with "sr".
   virtual std::vector<std::string> DriveNames() const = 0;
   // Opens the drive's node ("sr0": /dev/sr0) for requests only: read-only and
   // without waiting, since a blocking open closes an open tray.

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <set>
 
+#include "app/DeviceBroadcast.h"
 #include "platform/linux/LinuxSession.h"
+#include "platform/linux/UdevRemovals.h"
 #include "tests/linux/TempFolder.h"
 
 namespace orbl::lnx {
@@ -136,8 +138,7 @@ TEST(LinuxDrives, ADeviceErrorFailsTheCommandAndTheLockAndHidesTheDisc) {
 TEST(LinuxDrives, TheGuardIsHeldExactlyWhileTheDoorLockIsInForce) {
   FakeCdromIo io;
   TempFolder runtime;
-  std::vector<char> ejected;
-  LinuxDrives drives(io, runtime.path.string(), [&](char letter) { ejected.push_back(letter); });
+  LinuxDrives drives(io, runtime.path.string());
   const std::string guard = runtime / "orbelle/sr0.guard";
   int& lockAnswer = io.drives["sr0"].results[CdromRequest::LockDoor];
   const auto send = [&](std::uint32_t buffer) {
@@ -168,19 +169,6 @@ TEST(LinuxDrives, TheGuardIsHeldExactlyWhileTheDoorLockIsInForce) {
   EXPECT_EQ(io.sent.back(), std::pair(CdromRequest::LockDoor, 0));
   EXPECT_TRUE(io.heldGuards.empty());
   EXPECT_EQ(io.openFds.size(), 0u);
-
-  // Our own eject of a disc is reported, as the kernel reports none.
-  const auto eject = [&](int status, int answer) {
-    io.drives["sr0"].results[CdromRequest::DriveStatus] = status;
-    io.drives["sr0"].results[CdromRequest::Eject] = answer;
-    const auto device = drives.Open('D');
-    drives.SetDoor(*device, true);
-    drives.Close(*device);
-  };
-  eject(kStatusDiscOk, 0);
-  eject(1, 0);
-  eject(kStatusDiscOk, 2);
-  EXPECT_EQ(ejected, std::vector<char>{'D'});
 }
 
 TEST(LinuxDrives, TheSystemCallsReportErrorsAndTheInstanceLockExcludesASecondHolder) {
@@ -219,6 +207,77 @@ TEST(LinuxDrives, TheSystemCallsReportErrorsAndTheInstanceLockExcludesASecondHol
   EXPECT_EQ(atoms.Find("Orbl"), atom);  // one more add than deletes
   atoms.Delete(atom);
   EXPECT_EQ(atoms.Find("ORBL"), 0);
+}
+
+TEST(UdevRemovals, OnlyAMediaChangeThatTookTheDiscOfAnSrDiskIsARemoval) {
+  const UdevProperties change = {{"SUBSYSTEM", "block"},
+                                 {"DEVTYPE", "disk"},
+                                 {"DEVNAME", "/dev/sr2"},
+                                 {"DISK_MEDIA_CHANGE", "1"}};
+  const auto with = [&](const std::string& name, const std::string& value) {
+    UdevProperties properties = change;
+    properties[name] = value;
+    return properties;
+  };
+  const struct {
+    UdevProperties properties;
+    bool hadDisc;
+    bool hasDisc;
+    std::optional<char> removed;
+  } cases[] = {
+      {change, true, false, 'F'},
+      {change, true, true, std::nullopt},  // a disc changed while we looked away
+      {change, false, true, std::nullopt},
+      {with("DISK_MEDIA_CHANGE", "0"), true, false, std::nullopt},
+      {with("DEVTYPE", "partition"), true, false, std::nullopt},
+      {with("DEVNAME", "/mnt/sr2"), true, false, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RemovedDrive(c.properties, c.hadDisc, c.hasDisc), c.removed)
+        << c.properties.at("DEVNAME") << c.hadDisc << c.hasDisc;
+  }
+  const std::vector<std::byte> bytes = VolumeRemovalBroadcast('f');
+  ASSERT_EQ(bytes.size(), 20u);
+  EXPECT_EQ(bytes[16], std::byte{1});  // the medium left, not the drive
+  EXPECT_EQ(DecodeDeviceRemoval(
+                {platform::msg::kDeviceChange, platform::msg::kDbtDeviceRemoveComplete, 1, bytes}),
+            (DeviceRemoval{true, {'F'}}));
+}
+
+TEST(UdevRemovals, EachDiscLeavingIsOneRemovalWhetherTheButtonOrWeEjectedIt) {
+  FakeCdromIo io;
+  int& status = io.drives["sr0"].results[CdromRequest::DriveStatus];
+  status = kStatusDiscOk;
+  std::vector<char> removed;
+  UdevRemovals removals(io, [&](char letter) { removed.push_back(letter); });
+  LinuxDrives drives(io, "", [&](char letter) { removals.OwnEject(letter); });
+  const UdevProperties change = {{"SUBSYSTEM", "block"},
+                                 {"DEVTYPE", "disk"},
+                                 {"DEVNAME", "/dev/sr0"},
+                                 {"DISK_MEDIA_CHANGE", "1"}};
+  status = 1;  // the button: the kernel reports the change
+  removals.Observe(change);
+  removals.Observe(change);
+  EXPECT_EQ(removed, std::vector<char>{'D'});
+  status = kStatusDiscOk;  // a disc goes in
+  removals.Observe(change);
+  // Our ejects, which the kernel does not report: of a disc, of an empty
+  // drive, and one the drive refused.
+  const auto eject = [&](int discStatus, int answer) {
+    status = discStatus;
+    io.drives["sr0"].results[CdromRequest::Eject] = answer;
+    const auto device = drives.Open('D');
+    drives.SetDoor(*device, true);
+    drives.Close(*device);
+  };
+  eject(kStatusDiscOk, 0);
+  eject(1, 0);
+  eject(kStatusDiscOk, 2);
+  EXPECT_EQ(removed, (std::vector<char>{'D', 'D'}));
+  status = 1;  // a change the kernel may still report after our eject
+  removals.Observe(change);
+  EXPECT_EQ(removed, (std::vector<char>{'D', 'D'}));
+  EXPECT_TRUE(io.openFds.empty());
 }
 
 }  // namespace
