@@ -15,5 +15,10 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 # The include check and the clang-tidy runner are Python scripts.
 command -v python3 >/dev/null || need+=(python3)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
+# The Linux hot keys (xcb) and the headers of the sound library beeps load.
+pkg-config --exists xcb 2>/dev/null || need+=(libxcb1-dev)
+pkg-config --exists xcb-keysyms 2>/dev/null || need+=(libxcb-keysyms1-dev)
+pkg-config --exists libpulse-simple 2>/dev/null || need+=(libpulse-dev)
+command -v pkg-config >/dev/null || need+=(pkg-config)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
