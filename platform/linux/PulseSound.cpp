@@ -16,9 +16,10 @@ constexpr std::uint32_t kFadeMs = 5;
 // Loud enough to be heard over other sound, below full scale so that the
 // server's mixing does not clip it.
 constexpr double kAmplitude = 0.4 * 32767;
-// The stream's target buffer: short, so that a tone ends soon after its
-// samples are written and the next one follows without a long gap.
-constexpr std::uint32_t kBufferMs = 40;
+// The stream's target buffer: the core's tones fit whole, so that a busy
+// machine cannot starve one halfway (playback starts at the drain at the
+// latest, so a longer buffer adds no delay to a short tone).
+constexpr std::uint32_t kBufferMs = 250;
 
 template <typename F>
 F Symbol(void* library, const char* name) {

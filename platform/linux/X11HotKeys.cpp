@@ -201,7 +201,7 @@ bool X11HotKeys::Register(WindowHandle window, int id, std::uint32_t modifiers,
     for (const auto& [keycode, variant] : taken) {
       xcb_ungrab_key(connection_, keycode, root_, variant);
     }
-    xcb_flush(connection_);
+    Sync();
     return false;
   }
   registrations_.push_back({window, id, keycodes, grab->mask, grab->variants});
@@ -215,7 +215,14 @@ void X11HotKeys::Ungrab(const std::vector<xcb_keycode_t>& keycodes,
       xcb_ungrab_key(connection_, keycode, root_, variant);
     }
   }
-  xcb_flush(connection_);
+  Sync();
+}
+
+// Returns once the server has carried out every request sent before, so that
+// a key let go is free for other clients when Register or Unregister returns.
+void X11HotKeys::Sync() {
+  const XcbReply<xcb_get_input_focus_reply_t> reply(
+      xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 bool X11HotKeys::Unregister(WindowHandle window, int id) {

@@ -72,6 +72,7 @@ class X11HotKeys final : public platform::HotKeys {
   std::uint16_t NumLockMask() const;
   void Ungrab(const std::vector<xcb_keycode_t>& keycodes,
               const std::vector<std::uint16_t>& variants);
+  void Sync();
   void KeyPressed(xcb_keycode_t keycode, std::uint16_t state, xcb_timestamp_t time);
 
   Callback onHotKey_;
