@@ -1,7 +1,5 @@
 #include "platform/linux/X11HotKeys.h"
 
-#include <xcb/xcb_keysyms.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -66,7 +64,7 @@ std::optional<std::uint32_t> KeysymOf(std::uint32_t virtualKey) {
 constexpr std::uint16_t kKeyModifierBits = 0xFF;
 
 struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }  // NOLINT(cppcoreguidelines-no-malloc)
+  void operator()(void* p) const { std::free(p); }  // NOLINT(*-no-malloc,*-owning-memory)
 };
 template <typename T>
 using XcbReply = std::unique_ptr<T, FreeDeleter>;
@@ -80,10 +78,10 @@ std::optional<KeyGrab> HotKeyGrab(std::uint32_t modifiers, std::uint32_t virtual
   if (!keysym || (modifiers & ~kKnown) != 0) return std::nullopt;
   KeyGrab grab;
   grab.keysym = *keysym;
-  if (modifiers & mod::kAlt) grab.mask |= XCB_MOD_MASK_1;
-  if (modifiers & mod::kControl) grab.mask |= XCB_MOD_MASK_CONTROL;
-  if (modifiers & mod::kShift) grab.mask |= XCB_MOD_MASK_SHIFT;
-  if (modifiers & mod::kWin) grab.mask |= XCB_MOD_MASK_4;
+  if ((modifiers & mod::kAlt) != 0) grab.mask |= XCB_MOD_MASK_1;
+  if ((modifiers & mod::kControl) != 0) grab.mask |= XCB_MOD_MASK_CONTROL;
+  if ((modifiers & mod::kShift) != 0) grab.mask |= XCB_MOD_MASK_SHIFT;
+  if ((modifiers & mod::kWin) != 0) grab.mask |= XCB_MOD_MASK_4;
   for (const std::uint16_t lock : {std::uint16_t{0}, std::uint16_t{XCB_MOD_MASK_LOCK}}) {
     for (const std::uint16_t num : {std::uint16_t{0}, numLockMask}) {
       const auto variant = static_cast<std::uint16_t>(grab.mask | lock | num);
@@ -123,7 +121,9 @@ X11HotKeys::~X11HotKeys() {
 }
 
 int X11HotKeys::Fd() const {
-  return connection_ ? xcb_get_file_descriptor(connection_) : -1;
+  return connection_ && xcb_connection_has_error(connection_) == 0
+             ? xcb_get_file_descriptor(connection_)
+             : -1;
 }
 
 // The key codes that carry the symbol unshifted; where none does (digits on
@@ -205,6 +205,8 @@ bool X11HotKeys::Register(WindowHandle window, int id, std::uint32_t modifiers,
     return false;
   }
   registrations_.push_back({window, id, keycodes, grab->mask, grab->variants});
+  // Waiting for the answers may have read key events off the socket.
+  Dispatch(xcb_poll_for_queued_event);
   return true;
 }
 
@@ -232,6 +234,7 @@ bool X11HotKeys::Unregister(WindowHandle window, int id) {
   if (it == registrations_.end()) return false;
   Ungrab(it->keycodes, it->variants);
   registrations_.erase(it);
+  Dispatch(xcb_poll_for_queued_event);
   return true;
 }
 
@@ -252,8 +255,11 @@ void X11HotKeys::KeyPressed(xcb_keycode_t keycode, std::uint16_t state, xcb_time
 }
 
 void X11HotKeys::HandleReadable() {
-  if (!connection_) return;
-  while (const XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+  if (connection_) Dispatch(xcb_poll_for_event);
+}
+
+void X11HotKeys::Dispatch(xcb_generic_event_t* (*next)(xcb_connection_t*)) {
+  while (const XcbReply<xcb_generic_event_t> event{next(connection_)}) {
     // The top bit marks an event another client sent: no key was pressed.
     switch (event->response_type) {
       case XCB_KEY_PRESS: {

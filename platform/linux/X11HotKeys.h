@@ -4,6 +4,7 @@
 #pragma once
 
 #include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
 
 #include <cstdint>
 #include <functional>
@@ -11,8 +12,6 @@
 #include <vector>
 
 #include "platform/HotKeys.h"
-
-struct _XCBKeySymbols;
 
 namespace orbl::lnx {
 
@@ -52,11 +51,12 @@ class X11HotKeys final : public platform::HotKeys {
   // Releases one combination registered under the identifier.
   bool Unregister(platform::WindowHandle window, int id) override;
 
-  // To be watched for readability; -1 without a display. Events that arrive
-  // while Register waits for the server's answer are queued inside the
-  // connection and handled with the next readable event.
+  // To be watched for readability; -1 without a display or once the
+  // connection has broken (the watcher should stop then).
   int Fd() const;
   // Calls the callback once per hot key press; a held key's repeats do not.
+  // Register and Unregister call it too for presses that arrived while they
+  // waited for the server.
   void HandleReadable();
 
  private:
@@ -73,11 +73,13 @@ class X11HotKeys final : public platform::HotKeys {
   void Ungrab(const std::vector<xcb_keycode_t>& keycodes,
               const std::vector<std::uint16_t>& variants);
   void Sync();
+  // Handles every event `next` gives.
+  void Dispatch(xcb_generic_event_t* (*next)(xcb_connection_t*));
   void KeyPressed(xcb_keycode_t keycode, std::uint16_t state, xcb_timestamp_t time);
 
   Callback onHotKey_;
   xcb_connection_t* connection_ = nullptr;
-  _XCBKeySymbols* symbols_ = nullptr;
+  xcb_key_symbols_t* symbols_ = nullptr;
   xcb_window_t root_ = 0;
   std::vector<Registration> registrations_;
   // The last key release: X's auto-repeat of a held key sends a release and a
