@@ -155,14 +155,7 @@ void RecordUntil(int fd, std::vector<std::int16_t>& samples, const std::function
   }
 }
 
-TEST(PulseSound, ABeepIsHeardAtItsFrequencyAndNoServerCostsNoWait) {
-  {
-    const std::string server = std::getenv("PULSE_SERVER");
-    setenv("PULSE_SERVER", "unix:/nonexistent/socket", 1);
-    PulseSound silent;
-    silent.Beep(880, 10000);  // returns at once, or the test times out
-    setenv("PULSE_SERVER", server.c_str(), 1);
-  }
+TEST(PulseSound, ABeepIsHeardAtItsFrequencyAndARefusalSilencesTheNextBeeps) {
   int out[2];
   ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
   fcntl(out[0], F_SETPIPE_SZ, 1 << 20);
@@ -172,8 +165,19 @@ TEST(PulseSound, ABeepIsHeardAtItsFrequencyAndNoServerCostsNoWait) {
   close(out[1]);
   std::vector<std::int16_t> samples;
   RecordUntil(out[0], samples, [&] { return !samples.empty(); });  // recording
-  PulseSound sound;
+  {
+    const std::string server = std::getenv("PULSE_SERVER");
+    setenv("PULSE_SERVER", "unix:/nonexistent/socket", 1);
+    PulseSound refused;
+    refused.Beep(880, 10000);  // returns at once, or the test times out
+    setenv("PULSE_SERVER", server.c_str(), 1);
+    refused.Beep(440, 100);  // not tried again so soon: not heard below
+  }
+  int releases = 0;
+  PulseSound sound([&] { ++releases; });
   sound.Beep(880, 300);
+  EXPECT_EQ(releases, 1);
+  sound.ReleaseStream();
   // The tone, then 50 ms of silence after it.
   auto loud = [&](std::size_t i) { return std::abs(int{samples[i]}) > 1000; };
   std::size_t first = 0, last = 0;
