@@ -20,5 +20,10 @@ pkg-config --exists xcb 2>/dev/null || need+=(libxcb1-dev)
 pkg-config --exists xcb-keysyms 2>/dev/null || need+=(libxcb-keysyms1-dev)
 pkg-config --exists libpulse-simple 2>/dev/null || need+=(libpulse-dev)
 command -v pkg-config >/dev/null || need+=(pkg-config)
+# Their tests (linux preset) run a private X server and sound server.
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xdotool >/dev/null || need+=(xdotool)
+command -v pulseaudio >/dev/null || need+=(pulseaudio)
+command -v pactl >/dev/null || need+=(pulseaudio-utils)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
