@@ -150,6 +150,7 @@ std::uint16_t X11HotKeys::NumLockMask() const {
   if (!mapping || numLockKeys.empty()) return 0;
   const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(mapping.get());
   const int perModifier = mapping->keycodes_per_modifier;
+  if (xcb_get_modifier_mapping_keycodes_length(mapping.get()) < 8 * perModifier) return 0;
   for (int modifier = 0; modifier < 8; ++modifier) {
     for (int i = 0; i < perModifier; ++i) {
       const xcb_keycode_t keycode = keycodes[modifier * perModifier + i];  // NOLINT
@@ -163,7 +164,8 @@ std::uint16_t X11HotKeys::NumLockMask() const {
 
 bool X11HotKeys::Register(WindowHandle window, int id, std::uint32_t modifiers,
                           std::uint32_t virtualKey) {
-  if (!connection_) return false;
+  // A broken connection answers no request, so it would refuse nothing.
+  if (Fd() < 0) return false;
   const auto grab = HotKeyGrab(modifiers, virtualKey, NumLockMask());
   if (!grab) return false;
   const auto keycodes = KeycodesOf(grab->keysym);
