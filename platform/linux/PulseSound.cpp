@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <pulse/simple.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <ctime>
@@ -20,6 +21,7 @@ constexpr double kAmplitude = 0.4 * 32767;
 // machine cannot starve one halfway (playback starts at the drain at the
 // latest, so a longer buffer adds no delay to a short tone).
 constexpr std::uint32_t kBufferMs = 250;
+constexpr std::uint32_t kLongestToneMs = 60 * 1000;
 
 template <typename F>
 F Symbol(void* library, const char* name) {
@@ -99,7 +101,8 @@ void PulseSound::Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) {
     refusedAt_.reset();
     if (releaseLater_) releaseLater_();
   }
-  const auto samples = ToneSamples(frequencyHz, durationMs);
+  // The whole tone is made at once: a minute is 5.5 MiB of samples.
+  const auto samples = ToneSamples(frequencyHz, std::min(durationMs, kLongestToneMs));
   int error = 0;
   if (library_->write(stream_, samples.data(), samples.size() * sizeof samples[0], &error) < 0 ||
       library_->drain(stream_, &error) < 0) {

@@ -34,9 +34,9 @@ class PulseSound final : public platform::Sound {
   PulseSound(const PulseSound&) = delete;
   PulseSound& operator=(const PulseSound&) = delete;
 
-  // Returns once the tone has been played. Without the library or a server
-  // it returns at once; a server that refused is asked again only after
-  // kRetryAfter, so a run of beeps costs one attempt.
+  // Returns once the tone (a minute at most) has been played. Without the
+  // library or a server it returns at once; a server that refused is asked
+  // again only after kRetryAfter, so a run of beeps costs one attempt.
   void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) override;
   void Sleep(std::uint32_t ms) override;
   void ReleaseStream();
