@@ -15,20 +15,22 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 # The include check and the clang-tidy runner are Python scripts.
 command -v python3 >/dev/null || need+=(python3)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
-# The Linux drive layer enumerates and watches the drives through libudev.
+# The Linux pieces: drives through libudev, hot keys through xcb, and the
+# headers of the sound library beeps load.
 command -v pkg-config >/dev/null || need+=(pkg-config)
 [ -f /usr/include/libudev.h ] || need+=(libudev-dev)
-# The Qt tests of shutdown and sleep run a mock logind on a bus daemon of their own.
-command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
-/usr/bin/python3 -c 'import dbusmock' 2>/dev/null || need+=(python3-dbusmock)
-
-# The native Linux program (linux preset), its benchmark and the tests that
-# give it a private display and bus.
+pkg-config --exists xcb 2>/dev/null || need+=(libxcb1-dev)
+pkg-config --exists xcb-keysyms 2>/dev/null || need+=(libxcb-keysyms1-dev)
+pkg-config --exists libpulse-simple 2>/dev/null || need+=(libpulse-dev)
+# The native Linux program (linux preset), its benchmark, and the tests that
+# run it on a private display, bus, mock logind and sound server.
 [ -f /usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake ] || need+=(qt6-base-dev)
 [ -f /usr/lib/x86_64-linux-gnu/cmake/Qt6DBus/Qt6DBusConfig.cmake ] || need+=(qt6-base-dev)
-command -v pkg-config >/dev/null || need+=(pkg-config)
-[ -f /usr/include/xcb/xcb.h ] || need+=(libxcb1-dev)
 command -v Xvfb >/dev/null || need+=(xvfb)
-command -v dbus-daemon >/dev/null || need+=(dbus)
+command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
+/usr/bin/python3 -c 'import dbusmock' 2>/dev/null || need+=(python3-dbusmock)
+command -v xdotool >/dev/null || need+=(xdotool)
+command -v pulseaudio >/dev/null || need+=(pulseaudio)
+command -v pactl >/dev/null || need+=(pulseaudio-utils)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
