@@ -1,0 +1,152 @@
+// The eject button's helper: who may open a drive, and the built orbl3-guarded
+// run against folders of the test's own in place of /run/user and /dev.
+#include "platform/linux/guard/GuardProbe.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "platform/linux/LinuxFolders.h"
+#include "tests/linux/TempFolder.h"
+
+namespace orbl::lnx {
+namespace {
+
+// An access list as the kernel stores it, from (tag, permissions, id) triples.
+std::string Acl(std::initializer_list<std::array<std::uint32_t, 3>> entries) {
+  std::string bytes = {2, 0, 0, 0};
+  for (const auto& [tag, perm, id] : entries) {
+    bytes += {static_cast<char>(tag),
+              0,
+              static_cast<char>(perm),
+              0,
+              static_cast<char>(id & 0xFFu),
+              static_cast<char>(id >> 8u),
+              0,
+              0};
+  }
+  return bytes;
+}
+
+TEST(GuardProbe, WhoMayOpenTheDrive) {
+  const std::vector<gid_t> cdrom = {24, 1000};
+  const std::vector<gid_t> none = {1001};
+  // A seat's drive: root:cdrom 0660 and the active user added by name.
+  const std::string seat =
+      Acl({{0x01, 6, 0}, {0x02, 6, 1000}, {0x04, 6, 0}, {0x10, 6, 0}, {0x20, 0, 0}});
+  struct Row {
+    DeviceAccess device;
+    uid_t uid;
+    const std::vector<gid_t>& groups;
+    bool may;
+  } const rows[] = {
+      {{0600, 1000, 24, {}}, 1000, none, true},
+      {{0060, 1000, 24, {}}, 1000, cdrom, false},  // the owner's own bits decide
+      {{0660, 0, 24, {}}, 1000, cdrom, true},
+      {{0604, 0, 24, {}}, 1000, none, true},
+      {{0600, 0, 24, {}}, 1000, cdrom, false},
+      {{0000, 0, 24, {}}, 0, none, true},
+      {{0660, 0, 24, seat}, 1000, none, true},
+      {{0660, 0, 24, seat}, 1001, none, false},
+      {{0660, 0, 24, seat}, 1002, cdrom, true},
+      {{0660, 0, 24,
+        Acl({{0x01, 6, 0}, {0x02, 6, 1000}, {0x04, 6, 0}, {0x10, 0, 0}, {0x20, 4, 0}})},
+       1000,
+       none,
+       false},  // the mask takes the named user's rights away
+      {{0664, 0, 24, Acl({{0x01, 6, 0}, {0x04, 0, 0}, {0x08, 6, 1000}, {0x20, 4, 0}})},
+       1002,
+       cdrom,
+       true},
+      {{0664, 0, 24, Acl({{0x01, 6, 0}, {0x04, 0, 0}, {0x20, 4, 0}})},
+       1002,
+       cdrom,
+       false},  // a group that may not read shuts out its members
+      {{0660, 0, 24, seat.substr(0, seat.size() - 1)}, 1000, none, false},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(MayRead(rows[i].device, rows[i].uid, rows[i].groups), rows[i].may) << "row " << i;
+  }
+}
+
+int RunHelper(const std::vector<std::string>& arguments) {
+  std::vector<std::string> words = {ORBL_GUARDED_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// As root the files belong to an ordinary user, whom the kernel does not let
+// past a device's permissions.
+TEST(GuardProbe, HelperSucceedsOnlyWhileAGuardIsHeld) {
+  const TempFolder temp;
+  const uid_t uid = ::geteuid() == 0 ? 4242 : ::geteuid();
+  const std::string run = temp / "run";
+  const std::string dev = temp / "dev";
+  const std::string user = run + "/" + std::to_string(uid);
+  for (const std::string& folder : {run, dev, user, user + "/orbelle"}) {
+    std::filesystem::create_directories(folder);
+    ::chmod(folder.c_str(), 0700);
+  }
+  for (const char* name : {"sr0", "sr1", "srx"}) {
+    WriteText(dev + "/" + name, "");
+    WriteText(user + "/orbelle/" + name + ".guard", "");
+  }
+  const auto own = [uid](const std::string& path) {
+    ASSERT_EQ(::lchown(path.c_str(), uid, uid), 0);
+  };
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(temp.path)) {
+    own(entry.path().string());
+  }
+  ::chmod((dev + "/sr0").c_str(), 0600);
+  const FileDescriptor held(::open((user + "/orbelle/sr0.guard").c_str(), O_RDWR));
+  const FileDescriptor junk(::open((user + "/orbelle/srx.guard").c_str(), O_RDWR));
+  ASSERT_EQ(::flock(held.Get(), LOCK_EX), 0);
+  ASSERT_EQ(::flock(junk.Get(), LOCK_EX), 0);
+  const auto guarded = [&](const std::string& drive) { return RunHelper({drive, run, dev}); };
+
+  EXPECT_EQ(guarded("sr0"), 0);
+  EXPECT_EQ(guarded("sr1"), 1);  // a guard file no one holds
+  EXPECT_EQ(guarded("sr2"), 1);  // no such drive
+  for (const char* name : {"srx", "sr0/../srx", "", "sr"}) EXPECT_EQ(guarded(name), 1) << name;
+  EXPECT_EQ(RunHelper({"sr0", run}), 2);
+
+  // A drive its holder may not open, a folder others may enter, a folder
+  // named after someone else, and a link to the held guard.
+  ::chmod((dev + "/sr0").c_str(), 0);
+  EXPECT_EQ(guarded("sr0"), 1);
+  ::chmod((dev + "/sr0").c_str(), 0600);
+  ::chmod((user + "/orbelle").c_str(), 0750);
+  EXPECT_EQ(guarded("sr0"), 1);
+  ::chmod((user + "/orbelle").c_str(), 0700);
+  std::filesystem::rename(user, run + "/" + std::to_string(uid + 1));
+  EXPECT_EQ(guarded("sr0"), 1);
+  std::filesystem::rename(run + "/" + std::to_string(uid + 1), user);
+  std::filesystem::rename(user + "/orbelle/sr0.guard", user + "/orbelle/held");
+  std::filesystem::create_symlink("held", user + "/orbelle/sr0.guard");
+  own(user + "/orbelle/sr0.guard");
+  EXPECT_EQ(guarded("sr0"), 1);
+  std::filesystem::remove(user + "/orbelle/sr0.guard");
+  std::filesystem::rename(user + "/orbelle/held", user + "/orbelle/sr0.guard");
+  EXPECT_EQ(guarded("sr0"), 0);
+
+  ASSERT_EQ(::flock(held.Get(), LOCK_UN), 0);
+  EXPECT_EQ(guarded("sr0"), 1);
+}
+
+}  // namespace
+}  // namespace orbl::lnx
