@@ -15,5 +15,8 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 # The include check and the clang-tidy runner are Python scripts.
 command -v python3 >/dev/null || need+=(python3)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
+# The Linux package's checks (ctest --preset linux).
+command -v lintian >/dev/null || need+=(lintian)
+command -v desktop-file-validate >/dev/null || need+=(desktop-file-utils)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
