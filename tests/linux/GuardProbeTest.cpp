@@ -129,13 +129,19 @@ TEST(GuardProbe, HelperSucceedsOnlyWhileAGuardIsHeld) {
   // named after someone else, and a link to the held guard.
   ::chmod((dev + "/sr0").c_str(), 0);
   EXPECT_EQ(guarded("sr0"), 1);
-  ::chmod((dev + "/sr0").c_str(), 0600);
+  ::chmod((dev + "/sr0").c_str(), 0644);  // from here on anyone may open it
   ::chmod((user + "/orbelle").c_str(), 0750);
   EXPECT_EQ(guarded("sr0"), 1);
   ::chmod((user + "/orbelle").c_str(), 0700);
-  std::filesystem::rename(user, run + "/" + std::to_string(uid + 1));
+  const std::string other = run + "/" + std::to_string(uid + 1);
+  std::filesystem::rename(user, other);
+  for (const std::string& path : {other + "/orbelle", other + "/orbelle/sr0.guard"}) {
+    (void)::lchown(path.c_str(), uid + 1, uid + 1);  // as root, only the folder above is not theirs
+  }
   EXPECT_EQ(guarded("sr0"), 1);
-  std::filesystem::rename(run + "/" + std::to_string(uid + 1), user);
+  std::filesystem::rename(other, user);
+  own(user + "/orbelle");
+  own(user + "/orbelle/sr0.guard");
   std::filesystem::rename(user + "/orbelle/sr0.guard", user + "/orbelle/held");
   std::filesystem::create_symlink("held", user + "/orbelle/sr0.guard");
   own(user + "/orbelle/sr0.guard");
