@@ -20,57 +20,36 @@
 namespace orbl::lnx {
 namespace {
 
-// An access list as the kernel stores it, from (tag, permissions, id) triples.
-std::string Acl(std::initializer_list<std::array<std::uint32_t, 3>> entries) {
-  std::string bytes = {2, 0, 0, 0};
-  for (const auto& [tag, perm, id] : entries) {
-    bytes += {static_cast<char>(tag),
-              0,
-              static_cast<char>(perm),
-              0,
-              static_cast<char>(id & 0xFFu),
-              static_cast<char>(id >> 8u),
-              0,
-              0};
-  }
+// An access list as the kernel stores it, from (tag, permissions, id) entries.
+std::string Acl(std::initializer_list<std::array<char, 3>> entries) {
+  std::string bytes("\2\0\0\0", 4);
+  for (const auto& [tag, perm, id] : entries) bytes += std::string{tag, 0, perm, 0, id, 0, 0, 0};
   return bytes;
 }
 
 TEST(GuardProbe, WhoMayOpenTheDrive) {
-  const std::vector<gid_t> cdrom = {24, 1000};
-  const std::vector<gid_t> none = {1001};
-  // A seat's drive: root:cdrom 0660 and the active user added by name.
-  const std::string seat =
-      Acl({{0x01, 6, 0}, {0x02, 6, 1000}, {0x04, 6, 0}, {0x10, 6, 0}, {0x20, 0, 0}});
+  // A seat's drive: root:cdrom 0660 and the active user 100 added by name.
+  const std::string seat = Acl({{1, 6, 0}, {2, 6, 100}, {4, 6, 0}, {16, 6, 0}, {32, 0, 0}});
+  const std::string masked = Acl({{1, 6, 0}, {2, 6, 100}, {4, 6, 0}, {16, 0, 0}, {32, 4, 0}});
+  const std::string groupShut = Acl({{1, 6, 0}, {4, 0, 0}, {32, 4, 0}});
+  const std::vector<gid_t> cdrom = {24};
   struct Row {
     DeviceAccess device;
     uid_t uid;
-    const std::vector<gid_t>& groups;
+    std::vector<gid_t> groups;
     bool may;
   } const rows[] = {
-      {{0600, 1000, 24, {}}, 1000, none, true},
-      {{0060, 1000, 24, {}}, 1000, cdrom, false},  // the owner's own bits decide
-      {{0660, 0, 24, {}}, 1000, cdrom, true},
-      {{0604, 0, 24, {}}, 1000, none, true},
-      {{0600, 0, 24, {}}, 1000, cdrom, false},
-      {{0000, 0, 24, {}}, 0, none, true},
-      {{0660, 0, 24, seat}, 1000, none, true},
-      {{0660, 0, 24, seat}, 1001, none, false},
-      {{0660, 0, 24, seat}, 1002, cdrom, true},
-      {{0660, 0, 24,
-        Acl({{0x01, 6, 0}, {0x02, 6, 1000}, {0x04, 6, 0}, {0x10, 0, 0}, {0x20, 4, 0}})},
-       1000,
-       none,
-       false},  // the mask takes the named user's rights away
-      {{0664, 0, 24, Acl({{0x01, 6, 0}, {0x04, 0, 0}, {0x08, 6, 1000}, {0x20, 4, 0}})},
-       1002,
-       cdrom,
-       true},
-      {{0664, 0, 24, Acl({{0x01, 6, 0}, {0x04, 0, 0}, {0x20, 4, 0}})},
-       1002,
-       cdrom,
-       false},  // a group that may not read shuts out its members
-      {{0660, 0, 24, seat.substr(0, seat.size() - 1)}, 1000, none, false},
+      {{0600, 100, 24, {}}, 100, {}, true},
+      {{0060, 100, 24, {}}, 100, cdrom, false},
+      {{0660, 0, 24, {}}, 100, cdrom, true},
+      {{0604, 0, 24, {}}, 100, {}, true},
+      {{0600, 0, 24, {}}, 100, cdrom, false},
+      {{0000, 0, 24, {}}, 0, {}, true},
+      {{0660, 0, 24, seat}, 100, {}, true},
+      {{0660, 0, 24, seat}, 101, {}, false},
+      {{0660, 0, 24, masked}, 100, {}, false},
+      {{0664, 0, 24, groupShut}, 100, cdrom, false},
+      {{0660, 0, 24, seat.substr(0, 23)}, 100, {}, false},
   };
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_EQ(MayRead(rows[i].device, rows[i].uid, rows[i].groups), rows[i].may) << "row " << i;
