@@ -177,10 +177,8 @@ bool IsGuarded(const std::string& runRoot, const std::string& devRoot, std::stri
   std::string acl(1024, '\0');
   const ssize_t aclSize =
       ::lgetxattr(devicePath.c_str(), "system.posix_acl_access", acl.data(), acl.size());
-  if (aclSize > 0)
-    device.acl = acl.substr(0, static_cast<std::size_t>(aclSize));
-  else if (errno == ERANGE)
-    return false;  // a list too long to be a seat's
+  if (aclSize < 0 && errno == ERANGE) return false;  // a list too long to be a seat's
+  if (aclSize > 0) device.acl = acl.substr(0, static_cast<std::size_t>(aclSize));
 
   const FileDescriptor root(
       ::open(runRoot.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
