@@ -32,5 +32,8 @@ command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
 command -v xdotool >/dev/null || need+=(xdotool)
 command -v pulseaudio >/dev/null || need+=(pulseaudio)
 command -v pactl >/dev/null || need+=(pulseaudio-utils)
+# The Linux package's checks (ctest --preset linux).
+command -v lintian >/dev/null || need+=(lintian)
+command -v desktop-file-validate >/dev/null || need+=(desktop-file-utils)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"

@@ -59,20 +59,5 @@ TEST(SimDevices, ADiscGoesInAndOutOfAnOpenTrayOnlyAndIsReadBehindAClosedOne) {
   EXPECT_FALSE(drives.IsReadable('E'));
 }
 
-TEST(SimDevices, PausesAndRequestsAreLoggedWithTheirVirtualTime) {
-  SimWorld world;
-  world.AddDrive('D', DriveType::CdRom);
-  SimSound sound(world);
-  SimDoor door(world);
-  world.Advance(10000);
-  sound.Sleep(300);
-  if (auto device = door.Open('D')) door.Close(*device);
-  sound.Beep(750, 450);
-  EXPECT_EQ(world.timedLog, (std::vector<std::string>{
-                                "[10.000] pause 300 ms", "[10.300] cd audio open D",
-                                "[10.300] cd audio close D", "[10.300] beep 750 Hz, 450 ms"}));
-  EXPECT_EQ(world.Now(), 10750u);
-}
-
 }  // namespace
 }  // namespace orbl::sim
