@@ -296,7 +296,12 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
 void QtWindowSystem::PlaceControl(Control& control) const {
   const platform::Rect& r = control.params.rect;
   const auto scaled = [this](int value) { return static_cast<int>(value * scale_ + 0.5); };
-  control.widget->setGeometry(scaled(r.x), scaled(r.y), scaled(r.width), scaled(r.height));
+  int height = scaled(r.height);
+  // A drop-down list's rectangle on Windows includes its opened list.
+  if (control.params.kind == ControlKind::DropDownList) {
+    height = std::min(height, control.widget->sizeHint().height());
+  }
+  control.widget->setGeometry(scaled(r.x), scaled(r.y), scaled(r.width), height);
 }
 
 // --- state -------------------------------------------------------------------------
@@ -466,9 +471,9 @@ void QtWindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool hi
   if (c == nullptr || c->params.kind != ControlKind::LinkLabel) return;
   c->highlighted = highlighted;
   QPalette palette = c->widget->palette();
-  palette.setColor(QPalette::WindowText, highlighted ? QColor(Qt::blue)
-                                                     : QApplication::palette().color(
-                                                           QPalette::WindowText));
+  palette.setColor(QPalette::WindowText, highlighted
+                                             ? QColor(Qt::blue)
+                                             : QApplication::palette().color(QPalette::WindowText));
   c->widget->setPalette(palette);
 }
 

@@ -37,12 +37,12 @@ QtTray::QtTray(QtWindowSystem& /*windows*/, Mode mode) : mode_(mode) {
   // A host that starts (again) wants the icon registered anew.
   watcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus,
                                                    QDBusServiceWatcher::WatchForOwnerChange);
-  QObject::connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
-                   [this](const QString& /*service*/, const QString& /*old*/,
-                          const QString& owner) {
-                     const auto onTaskbarCreated = events_.onTaskbarCreated;
-                     if (!owner.isEmpty() && onTaskbarCreated) onTaskbarCreated();
-                   });
+  QObject::connect(
+      watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
+      [this](const QString& /*service*/, const QString& /*old*/, const QString& owner) {
+        const auto onTaskbarCreated = events_.onTaskbarCreated;
+        if (!owner.isEmpty() && onTaskbarCreated) onTaskbarCreated();
+      });
 }
 
 QtTray::~QtTray() = default;
@@ -63,8 +63,8 @@ bool QtTray::StatusNotifierHostRegistered() {
 bool QtTray::AddIcon(platform::WindowHandle /*owner*/, const std::string& icon,
                      const std::string& tip, platform::TrayEvents events) {
   events_ = std::move(events);
-  statusNotifier_ = mode_ == Mode::StatusNotifier ||
-                    (mode_ == Mode::Automatic && StatusNotifierHostRegistered());
+  statusNotifier_ =
+      mode_ == Mode::StatusNotifier || (mode_ == Mode::Automatic && StatusNotifierHostRegistered());
   if (!statusNotifier_ && !QSystemTrayIcon::isSystemTrayAvailable()) return false;
   if (!icon_) {
     icon_ = std::make_unique<QSystemTrayIcon>();

@@ -321,8 +321,8 @@ void QtWindowSystem::RemoveSystemMenuItems(platform::WindowHandle window) {
   QWidget& widget = *w->widget;
   const bool visible = widget.isVisible();
   // New flags take effect when the window is shown again.
-  widget.setWindowFlags(widget.windowFlags() & ~(Qt::WindowCloseButtonHint |
-                                                 Qt::WindowMinimizeButtonHint));
+  widget.setWindowFlags(widget.windowFlags() &
+                        ~(Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint));
   if (visible) widget.show();
 }
 
@@ -366,8 +366,8 @@ platform::TimerHandle QtWindowSystem::StartTimer(platform::WindowHandle /*owner*
   const std::uintptr_t id = nextTimer_++;
   auto* timer = new QTimer();  // NOLINT(cppcoreguidelines-owning-memory): see StopTimer
   timer->setTimerType(Qt::PreciseTimer);
-  timer->setInterval(static_cast<int>(std::clamp<std::uint32_t>(intervalMs, kShortestTimerMs,
-                                                                INT_MAX)));
+  timer->setInterval(
+      static_cast<int>(std::clamp<std::uint32_t>(intervalMs, kShortestTimerMs, INT_MAX)));
   QObject::connect(timer, &QTimer::timeout, [onTick = std::move(onTick)] {
     const std::function<void()> tick = onTick;  // the tick may stop its own timer
     if (tick) tick();

@@ -65,8 +65,8 @@ std::string ConfigFolder() {
 
 // Qt ends the process when it cannot reach a display, after a warning that
 // names it. That comes out as one line of ours, with a failed start's code.
-bool applicationMade = false;   // NOLINT(*-avoid-non-const-global-variables)
-std::string firstWarning;       // NOLINT(*-avoid-non-const-global-variables)
+bool applicationMade = false;  // NOLINT(*-avoid-non-const-global-variables)
+std::string firstWarning;      // NOLINT(*-avoid-non-const-global-variables)
 
 void ReportMessage(QtMsgType type, const QMessageLogContext& /*context*/, const QString& text) {
   const std::string line = text.section(QLatin1Char('\n'), 0, 0).toStdString();
@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
   qt::QtCommandChannel commands(runtime);
   qt::QtConsole console;
 
-  platform::Platform platform{windows, tray,     atoms,    instanceLock, hotKeys, drives,
-                              drives,  drives,   drives,   sound,        settings, autostart,
-                              files,   shell,    clock,    commands,     console};
+  platform::Platform platform{windows, tray,   atoms,  instanceLock, hotKeys,  drives,
+                              drives,  drives, drives, sound,        settings, autostart,
+                              files,   shell,  clock,  commands,     console};
   RunProgram(platform);
 }

@@ -89,8 +89,12 @@ void PressKey(QWidget* widget, int key) {
 // UTF-8. Either shows as its characters and reads back as the core's bytes.
 TEST(QtWindowSystem, ShowsTheCoresBytesAsTextAndGivesThemBackUnchanged) {
   QtWindowSystem ws;
-  const std::string cp1252 = "Gr\xF6\xDF" "e \x96 \x80 & mehr\r\nZeile";
-  const std::string utf8 = "Gr\xC3\xB6\xC3\x9F" "e";
+  const std::string cp1252 =
+      "Gr\xF6\xDF"
+      "e \x96 \x80 & mehr\r\nZeile";
+  const std::string utf8 =
+      "Gr\xC3\xB6\xC3\x9F"
+      "e";
   platform::WindowParams titled;
   titled.title = cp1252;
   const platform::WindowHandle window = ws.CreateTopWindow(titled, {});
@@ -106,7 +110,9 @@ TEST(QtWindowSystem, ShowsTheCoresBytesAsTextAndGivesThemBackUnchanged) {
   ws.AddItem(drop, cp1252);
   ws.SetSelection(drop, 1);
 
-  const QString shown = QString::fromUtf8("Gr\xC3\xB6\xC3\x9F" "e \xE2\x80\x93 \xE2\x82\xAC & mehr\nZeile");
+  const QString shown = QString::fromUtf8(
+      "Gr\xC3\xB6\xC3\x9F"
+      "e \xE2\x80\x93 \xE2\x82\xAC & mehr\nZeile");
   EXPECT_EQ(ws.Widget(window)->windowTitle(), shown);
   EXPECT_EQ(static_cast<QLabel*>(ws.ControlWidget(label))->text(), shown);
   EXPECT_EQ(static_cast<QCheckBox*>(ws.ControlWidget(box))->text(),
