@@ -15,5 +15,12 @@ ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 
 # The include check and the clang-tidy runner are Python scripts.
 command -v python3 >/dev/null || need+=(python3)
 command -v clang-tidy >/dev/null || need+=(clang-tidy)
+# The Linux program on Qt 6 (linux preset), and its tests and start.sh --linux
+# on a display of their own with an XEmbed tray host.
+ls /usr/lib/*/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake >/dev/null 2>&1 || need+=(qt6-base-dev)
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v trayer >/dev/null || need+=(trayer)
+command -v xwininfo >/dev/null || need+=(x11-utils)
+command -v xdotool >/dev/null || need+=(xdotool)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
