@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/linux/LinuxText.h"
@@ -72,11 +73,12 @@ QImage ResourceImage(const std::string& name) {
         width <= 4096 && height <= 4096 &&
         offset + static_cast<qsizetype>(width) * height * 4 <= bytes.size()) {
       QImage image(width, height, QImage::Format_ARGB32);
+      const qsizetype rowBytes = static_cast<qsizetype>(width) * 4;
       for (int y = 0; y < height; ++y) {
         // Bottom-up rows of blue, green, red, alpha: QImage's own order.
-        std::memcpy(image.scanLine(height - 1 - y),
-                    bytes.constData() + offset + static_cast<qsizetype>(y) * width * 4,
-                    static_cast<std::size_t>(width) * 4);
+        const QByteArray row = bytes.sliced(offset + y * rowBytes, rowBytes);
+        std::memcpy(image.scanLine(height - 1 - y), row.constData(),
+                    static_cast<std::size_t>(rowBytes));
       }
       return image;
     }
@@ -295,7 +297,7 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
 
 void QtWindowSystem::PlaceControl(Control& control) const {
   const platform::Rect& r = control.params.rect;
-  const auto scaled = [this](int value) { return static_cast<int>(value * scale_ + 0.5); };
+  const auto scaled = [this](int value) { return static_cast<int>(std::lround(value * scale_)); };
   int height = scaled(r.height);
   // A drop-down list's rectangle on Windows includes its opened list.
   if (control.params.kind == ControlKind::DropDownList) {

@@ -19,7 +19,7 @@ namespace orbl::qt {
 namespace {
 
 // Larger than any language file or help page the program reads.
-constexpr std::size_t kMaxReadBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxReadBytes = std::size_t{16} * 1024 * 1024;
 
 // "http:", "mailto:" and the like: a letter, then letters, digits, "+-." up
 // to the colon.

@@ -172,7 +172,7 @@ void QtTray::AddSeparator(platform::MenuHandle menu) {
 void QtTray::SetMenuItemText(platform::MenuHandle /*menu*/, platform::MenuItemHandle item,
                              const std::string& text) {
   auto it = items_.find(item.value);
-  if (it != items_.end() && it->second) it->second->setText(Shown(text));
+  if (it != items_.end() && !it->second.isNull()) it->second->setText(Shown(text));
 }
 
 void QtTray::SetSubMenuText(platform::MenuHandle /*menu*/, platform::MenuHandle subMenu,

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -263,8 +264,8 @@ platform::WindowHandle QtWindowSystem::CreateTopWindow(const platform::WindowPar
   widget.setWindowFlags(flags);
   widget.setWindowTitle(Shown(params.title));
   if (!params.icon.empty()) widget.setWindowIcon(ResourceIcon(params.icon));
-  const QSize size(static_cast<int>(params.clientWidth * scale_ + 0.5),
-                   static_cast<int>(params.clientHeight * scale_ + 0.5));
+  const QSize size(static_cast<int>(std::lround(params.clientWidth * scale_)),
+                   static_cast<int>(std::lround(params.clientHeight * scale_)));
   widget.setFixedSize(size);
   if (params.centered) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -390,7 +391,7 @@ void QtWindowSystem::StopTimer(platform::TimerHandle timer) {
 
 int QtWindowSystem::RunBox(platform::WindowHandle owner, const std::string& text,
                            const std::string& caption, std::uint32_t flags,
-                           std::uint32_t timeoutMs) {
+                           std::uint32_t timeoutMs) const {
   QWidget* parent = Widget(owner);
   if (parent != nullptr && !parent->isVisible()) parent = nullptr;
   QMessageBox box(IconOf(flags), Shown(caption), Shown(text), QMessageBox::NoButton, parent);

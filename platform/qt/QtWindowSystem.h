@@ -111,13 +111,13 @@ class QtWindowSystem final : public platform::WindowSystem {
   // A message for the window: its onMessage first, then the window's own
   // handling (a close asks onCloseRequest).
   static void Deliver(Window& window, const platform::Message& message);
-  void PostTo(Window& window, std::uint32_t code, std::uint64_t wParam, std::int64_t lParam,
-              std::shared_ptr<const std::vector<std::byte>> data);
+  static void PostTo(Window& window, std::uint32_t code, std::uint64_t wParam, std::int64_t lParam,
+                     std::shared_ptr<const std::vector<std::byte>> data);
   Window* WindowOf(platform::WindowHandle handle) const;
   Control* ControlOf(platform::ControlHandle handle) const;
   // A box of the core's; `timeoutMs` 0 for none.
   int RunBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
-             std::uint32_t flags, std::uint32_t timeoutMs);
+             std::uint32_t flags, std::uint32_t timeoutMs) const;
   // QtControls.cpp
   void BuildControl(Window& window, Control& control);
   void PlaceControl(Control& control) const;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,7 +59,7 @@ std::string RuntimeFolder() {
 }
 
 std::string ConfigFolder() {
-  const std::string config = Environment("XDG_CONFIG_HOME");
+  std::string config = Environment("XDG_CONFIG_HOME");
   if (!config.empty() && config.front() == '/') return config;
   return Environment("HOME") + "/.config";
 }
@@ -75,12 +76,13 @@ void ReportMessage(QtMsgType type, const QMessageLogContext& /*context*/, const 
       if (firstWarning.empty()) firstWarning = line;
       return;
     }
-    std::fprintf(stderr, "orbl3: no display: %s\n",
-                 (firstWarning.empty() ? line : firstWarning).c_str());
+    const std::string why = firstWarning.empty() ? line : firstWarning;
+    std::fputs(("orbl3: no display: " + why + "\n").c_str(), stderr);
     std::fflush(stderr);
     ::_exit(1);
   }
-  if (type != QtDebugMsg && type != QtInfoMsg) std::fprintf(stderr, "orbl3: %s\n", line.c_str());
+  if (type != QtDebugMsg && type != QtInfoMsg)
+    std::fputs(("orbl3: " + line + "\n").c_str(), stderr);
 }
 
 }  // namespace
@@ -90,7 +92,8 @@ int main(int argc, char** argv) {
     std::fputs("orbl3: no display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
     return 1;
   }
-  std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::span<char*> words(argv, static_cast<std::size_t>(argc));
+  std::vector<std::string> arguments(words.begin() + 1, words.end());
   qInstallMessageHandler(&ReportMessage);
   QApplication application(argc, argv);
   applicationMade = true;

@@ -245,11 +245,14 @@ TEST(QtTray, TheExportedMenuFollowsTheProgramsAnswerAndTheIconsClicksMapByMode) 
     EXPECT_EQ(chosen, 0) << "the menu is still closing";
     ws.ProcessMessages();
     EXPECT_EQ(chosen, 1);
+    admit = false;
+    emit shown->aboutToShow();
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false})) << "refused again";
     for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::Trigger,
                         QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
       emit tray.Icon()->activated(reason);
     }
-    EXPECT_EQ(clicks, (std::vector<std::string>{"right", "right", "double", "double"}));
+    EXPECT_EQ(clicks, (std::vector<std::string>{"right", "right", "right", "double", "double"}));
   }
 }
 

@@ -2,8 +2,9 @@
 # orbl3 as a user meets it, on a display with an XEmbed tray host
 # (run-with-display.sh --tray): the icon docks, a right click opens the menu,
 # the menu is refused while the options window is up, a second start ends at
-# once, and a shell command reaches the running program. Leaves a picture of
-# the options window in $ORBL_SHOT (default: options.png in the build folder).
+# once, a shell command reaches the running program, and without a display it
+# ends at once. Leaves a picture of the options window in $ORBL_SHOT (default:
+# options.png in the build folder).
 #   program_test.sh ORBL3 ORBL_QT_SHOT
 set -euo pipefail
 orbl3=$1
@@ -33,6 +34,9 @@ shown() {
 menu_up() { [ -n "$(shown)" ]; }
 menu_down() { [ -z "$(shown)" ]; }
 options_up() { shown | awk '$2 > 300 {found=1} END{exit !found}'; }
+
+errors=$(env -u DISPLAY -u WAYLAND_DISPLAY "$orbl3" 2>&1) && fail "started without a display"
+[ "$(echo "$errors" | wc -l)" = 1 ] || fail "without a display it said: $errors"
 
 "$orbl3" &
 program=$!
