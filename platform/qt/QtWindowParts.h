@@ -49,8 +49,9 @@ class TopWidget;
 struct QtWindowSystem::Window {
   std::uintptr_t handle = 0;
   platform::WindowEvents events;
-  std::unique_ptr<TopWidget> widget;
+  // Declared first, so that they outlive the widgets that report to them.
   std::vector<std::unique_ptr<Control>> controls;
+  std::unique_ptr<TopWidget> widget;
   std::string title;
   // False while CreateTopWindow runs: the program gets no callbacks for a
   // window whose handle it has not been given yet.

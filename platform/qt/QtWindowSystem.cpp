@@ -201,6 +201,8 @@ QtWindowSystem::QtWindowSystem() : scale_(LayoutScaleFor(QApplication::font())) 
 
 QtWindowSystem::~QtWindowSystem() {
   for (auto& [handle, timer] : timers_) delete timer.data();
+  // Widgets going away report being hidden; the program may be gone already.
+  for (auto& [handle, window] : windows_) window->ready = false;
 }
 
 void QtWindowSystem::Deliver(Window& window, const platform::Message& message) {
