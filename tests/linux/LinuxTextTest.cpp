@@ -33,8 +33,8 @@ TEST(LinuxText, UsesUtf8WhereItIsWellFormedAndWindows1252Elsewhere) {
       {"\xF0\x8F\xBF\xBF", "\xC3\xB0\xC2\x8F\xC2\xBF\xC2\xBF"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ToDisplayText(c.in), c.shown) << c.in;
-    EXPECT_TRUE(IsUtf8(ToDisplayText(c.in))) << c.in;
+    EXPECT_EQ(ToDisplayText(c.in), c.shown) << ::testing::PrintToString(c.in);
+    EXPECT_TRUE(IsUtf8(ToDisplayText(c.in))) << ::testing::PrintToString(c.in);
   }
 }
 
