@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
@@ -334,8 +335,11 @@ void QtWindowSystem::ShowModal(platform::WindowHandle window) {
   if (w == nullptr) return;
   QWidget* modal = w->widget.get();
   std::vector<QPointer<QWidget>> disabled;
+  // The program's windows and boxes; not the tray icon's own window, nor a menu.
   for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top != modal && top->isVisible() && top->isEnabled()) disabled.emplace_back(top);
+    const bool ours =
+        dynamic_cast<TopWidget*>(top) != nullptr || qobject_cast<QDialog*>(top) != nullptr;
+    if (ours && top != modal && top->isVisible() && top->isEnabled()) disabled.emplace_back(top);
   }
   const QPointer<QWidget> previousActive = QApplication::activeWindow();
   QEventLoop loop;
