@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/QtSystem.h"
 #include "platform/qt/QtTray.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "tests/contract/WindowSystemContract.h"
@@ -254,6 +255,16 @@ TEST(QtTray, TheExportedMenuFollowsTheProgramsAnswerAndTheIconsClicksMapByMode) 
     }
     EXPECT_EQ(clicks, (std::vector<std::string>{"right", "right", "right", "double", "double"}));
   }
+}
+
+// An address goes to the desktop as it is; a path as a file, whatever it holds.
+TEST(QtShell, HandsOverAddressesAsTheyAreAndPathsAsFiles) {
+  EXPECT_EQ(QtShell::AddressOf("https://www.example.com/orbelle/"),
+            "https://www.example.com/orbelle/");
+  EXPECT_EQ(QtShell::AddressOf("mailto:someone@example.com"), "mailto:someone@example.com");
+  EXPECT_EQ(QtShell::AddressOf("/usr/share/orbelle/help 100%#1.html"),
+            "file:///usr/share/orbelle/help 100%25%231.html");
+  EXPECT_EQ(QtShell::AddressOf("/opt/a:b/help.html"), "file:///opt/a:b/help.html");
 }
 
 }  // namespace
