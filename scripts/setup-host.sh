@@ -35,5 +35,7 @@ command -v pactl >/dev/null || need+=(pulseaudio-utils)
 # The Linux package's checks (ctest --preset linux).
 command -v lintian >/dev/null || need+=(lintian)
 command -v desktop-file-validate >/dev/null || need+=(desktop-file-utils)
+command -v trayer >/dev/null || need+=(trayer)
+command -v xwininfo >/dev/null || need+=(x11-utils)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"

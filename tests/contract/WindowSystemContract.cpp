@@ -63,10 +63,11 @@ TEST_P(WindowSystemContract, MessagesArriveInOrderAndOnlyASentOneCanBeAnsweredEa
     ws.ShowModal(window);  // until both are in
     ASSERT_EQ(seen.size(), 5u);
     const bool sentFirst = seen[3] == 0;  // on Windows it is handled while its sender waits
-    EXPECT_EQ(replies[6], sentFirst) << "only the sender of a sent message can be answered";
-    EXPECT_EQ(replies[7], sentFirst);
-    EXPECT_EQ(replies[8], !sentFirst);
-    EXPECT_EQ(replies[9], !sentFirst);
+    const bool sent = backend->Sends();
+    EXPECT_EQ(replies[6], sent && sentFirst) << "only the sender of a sent message can be answered";
+    EXPECT_EQ(replies[7], sent && sentFirst);
+    EXPECT_EQ(replies[8], sent && !sentFirst);
+    EXPECT_EQ(replies[9], sent && !sentFirst);
 
     // Queued before the loop starts, and handled in it; the close box only asks.
     ws.Post(window, msg::kUser, 4, 0);

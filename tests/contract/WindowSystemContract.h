@@ -36,6 +36,9 @@ class Backend {
   virtual void CloseBox(platform::WindowHandle window) = 0;
   // Another program sends the message and waits for the answer.
   virtual void SendFromOutside(platform::WindowHandle window, std::uint32_t code) = 0;
+  // False where other programs only post to a window (Qt): then no message
+  // has a sender to answer early.
+  virtual bool Sends() const { return true; }
 };
 
 using BackendMaker = std::unique_ptr<Backend> (*)();

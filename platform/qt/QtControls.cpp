@@ -1,0 +1,482 @@
+// The control half of QtWindowSystem: the widgets made for the core's
+// controls, their places, their state and the input they report.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/linux/LinuxText.h"
+#include "platform/qt/QtWindowParts.h"
+
+namespace orbl::qt {
+
+using platform::ControlKind;
+
+namespace {
+
+// Buttons, check boxes and group boxes read '&' as the mark of an access
+// key; the core's texts mean the character itself.
+QString ShownCaption(ControlKind kind, const std::string& text) {
+  QString shown = Shown(text);
+  if (kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Group) {
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+  }
+  return shown;
+}
+
+bool HasItems(ControlKind kind) {
+  return kind == ControlKind::DropDownList || kind == ControlKind::List;
+}
+
+std::uint32_t LittleEndian32(const QByteArray& bytes, qsizetype at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = (value << 8) | static_cast<std::uint8_t>(bytes[at + i]);
+  }
+  return value;
+}
+
+constexpr int kBarGap = 8;
+
+}  // namespace
+
+QString Shown(const std::string& text) {
+  return QString::fromStdString(lnx::ToDisplayText(text));
+}
+
+QImage ResourceImage(const std::string& name) {
+  QFile file(QStringLiteral(":/pictures/") + QString::fromStdString(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  // BITMAPFILEHEADER (14 bytes), then a BITMAPINFOHEADER of at least 40.
+  constexpr qsizetype kHeaders = 14 + 40;
+  if (bytes.size() >= kHeaders && bytes.startsWith("BM")) {
+    const std::uint32_t offset = LittleEndian32(bytes, 10);
+    const auto width = static_cast<std::int32_t>(LittleEndian32(bytes, 18));
+    const auto height = static_cast<std::int32_t>(LittleEndian32(bytes, 22));
+    const std::uint32_t bitsAndPlanes = LittleEndian32(bytes, 26);
+    const std::uint32_t compression = LittleEndian32(bytes, 30);
+    constexpr std::uint32_t kOnePlane32Bits = (32U << 16) | 1U;
+    if (bitsAndPlanes == kOnePlane32Bits && compression == 0 && width > 0 && height > 0 &&
+        width <= 4096 && height <= 4096 &&
+        offset + static_cast<qsizetype>(width) * height * 4 <= bytes.size()) {
+      QImage image(width, height, QImage::Format_ARGB32);
+      const qsizetype rowBytes = static_cast<qsizetype>(width) * 4;
+      for (int y = 0; y < height; ++y) {
+        // Bottom-up rows of blue, green, red, alpha: QImage's own order.
+        const QByteArray row = bytes.sliced(offset + y * rowBytes, rowBytes);
+        std::memcpy(image.scanLine(height - 1 - y), row.constData(),
+                    static_cast<std::size_t>(rowBytes));
+      }
+      return image;
+    }
+  }
+  return QImage::fromData(bytes);
+}
+
+QIcon ResourceIcon(const std::string& name) {
+  const QString path = QStringLiteral(":/pictures/") + QString::fromStdString(name);
+  return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+// --- the widgets ---------------------------------------------------------------
+
+ControlLabel::ControlLabel(QWidget* parent, QtWindowSystem::Control& control)
+    : QLabel(parent), control_(control) {
+  setTextFormat(Qt::PlainText);
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  setWordWrap(control.params.kind == ControlKind::Label);
+  if (control.params.kind == ControlKind::LinkLabel) {
+    setCursor(Qt::PointingHandCursor);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+  }
+}
+
+void ControlLabel::mouseReleaseEvent(QMouseEvent* event) {
+  const auto onClick = control_.events.onClick;
+  if (control_.params.kind == ControlKind::LinkLabel && event->button() == Qt::LeftButton &&
+      rect().contains(event->position().toPoint()) && onClick) {
+    onClick();
+  }
+}
+
+void ControlLabel::mouseDoubleClickEvent(QMouseEvent* /*event*/) {}
+
+void ControlLabel::enterEvent(QEnterEvent* /*event*/) {
+  const auto onMouseHover = control_.events.onMouseHover;
+  if (control_.params.kind == ControlKind::LinkLabel && onMouseHover) onMouseHover(true);
+}
+
+void ControlLabel::leaveEvent(QEvent* /*event*/) {
+  const auto onMouseHover = control_.events.onMouseHover;
+  if (control_.params.kind == ControlKind::LinkLabel && onMouseHover) onMouseHover(false);
+}
+
+ArrowField::ArrowField(QWidget* parent, QtWindowSystem::Control& control)
+    : QAbstractSpinBox(parent), control_(control), position_(control.params.minimum) {
+  lineEdit()->setReadOnly(true);
+  setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void ArrowField::SetText(const QString& text) {
+  lineEdit()->setText(text);
+}
+
+void ArrowField::SetPosition(int position) {
+  const int low = std::min(control_.params.minimum, control_.params.maximum);
+  const int high = std::max(control_.params.minimum, control_.params.maximum);
+  position_ = std::clamp(position, low, high);
+  control_.text = std::to_string(position_);
+  SetText(QString::number(position_));
+}
+
+void ArrowField::stepBy(int steps) {
+  const int step = control_.params.step > 0 ? control_.params.step : 1;
+  const int before = position_;
+  SetPosition(position_ + steps * step);
+  const auto onArrow = control_.events.onArrow;
+  if (position_ != before && onArrow) onArrow(position_);
+}
+
+QAbstractSpinBox::StepEnabled ArrowField::stepEnabled() const {
+  StepEnabled enabled = StepNone;
+  if (position_ < std::max(control_.params.minimum, control_.params.maximum)) {
+    enabled |= StepUpEnabled;
+  }
+  if (position_ > std::min(control_.params.minimum, control_.params.maximum)) {
+    enabled |= StepDownEnabled;
+  }
+  return enabled;
+}
+
+// --- making and placing ----------------------------------------------------------
+
+QtWindowSystem::Control* QtWindowSystem::ControlOf(platform::ControlHandle handle) const {
+  auto it = controls_.find(handle.value);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QWidget* QtWindowSystem::ControlWidget(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  return c == nullptr ? nullptr : c->widget;
+}
+
+platform::ControlHandle QtWindowSystem::CreateControl(platform::WindowHandle parent,
+                                                      const platform::ControlParams& params,
+                                                      platform::ControlEvents events) {
+  Window* window = WindowOf(parent);
+  if (window == nullptr) return {};
+  auto control = std::make_unique<Control>();
+  control->handle = nextControl_++;
+  control->params = params;
+  control->events = std::move(events);
+  if (params.kind != ControlKind::Picture) control->text = params.text;
+  Control& made = *control;
+  window->controls.push_back(std::move(control));
+  controls_[made.handle] = &made;
+  BuildControl(*window, made);
+  return platform::ControlHandle{made.handle};
+}
+
+void QtWindowSystem::BuildControl(Window& window, Control& control) {
+  QWidget* parent = window.widget.get();
+  const platform::ControlParams& params = control.params;
+  const QString caption = ShownCaption(params.kind, control.text);
+  QWidget* widget = nullptr;
+  switch (params.kind) {
+    case ControlKind::Label:
+    case ControlKind::LinkLabel:
+    case ControlKind::Picture: {
+      auto* label = new ControlLabel(parent, control);
+      if (params.kind == ControlKind::Picture) {
+        label->setAlignment(Qt::AlignCenter);
+        const int side = static_cast<int>(std::min(params.rect.width, params.rect.height) * scale_);
+        const QIcon icon = ResourceIcon(params.image);
+        if (!icon.isNull()) label->setPixmap(icon.pixmap(side, side));
+      } else {
+        label->setText(caption);
+      }
+      widget = label;
+      break;
+    }
+    case ControlKind::CheckBox: {
+      auto* box = new QCheckBox(caption, parent);
+      // Only the user's clicks: the program's ticks emit no clicked().
+      QObject::connect(box, &QCheckBox::clicked, [&control] {
+        const auto onClick = control.events.onClick;
+        if (onClick) onClick();
+      });
+      widget = box;
+      break;
+    }
+    case ControlKind::Button: {
+      auto* button = new QPushButton(caption, parent);
+      // Enter is the window's to route (TopWidget::keyPressEvent).
+      button->setAutoDefault(false);
+      button->setDefault(params.defaultButton);
+      QObject::connect(button, &QPushButton::clicked, [&control] {
+        const auto onClick = control.events.onClick;
+        if (onClick) onClick();
+      });
+      widget = button;
+      break;
+    }
+    case ControlKind::DropDownList: {
+      auto* combo = new QComboBox(parent);
+      combo->setMaxVisibleItems(12);
+      QObject::connect(combo, &QComboBox::currentIndexChanged, [&control](int index) {
+        const auto onSelect = control.events.onSelect;
+        if (onSelect) onSelect(index);
+      });
+      widget = combo;
+      break;
+    }
+    case ControlKind::List: {
+      auto* list = new QListWidget(parent);
+      QObject::connect(list, &QListWidget::currentRowChanged, [&control](int row) {
+        const auto onSelect = control.events.onSelect;
+        if (onSelect) onSelect(row);
+      });
+      widget = list;
+      break;
+    }
+    case ControlKind::NumberField: {
+      auto* field = new ArrowField(parent, control);
+      field->SetPosition(params.minimum);
+      widget = field;
+      break;
+    }
+    case ControlKind::Group:
+      widget = new QGroupBox(caption, parent);
+      break;
+    case ControlKind::Divider: {
+      auto* line = new QFrame(parent);
+      line->setFrameShape(QFrame::HLine);
+      line->setFrameShadow(QFrame::Sunken);
+      widget = line;
+      break;
+    }
+    case ControlKind::ButtonBar: {
+      widget = new QWidget(parent);
+      auto* layout = new QHBoxLayout(widget);
+      layout->setContentsMargins(0, 0, 0, 0);
+      layout->setSpacing(0);
+      layout->addStretch();
+      break;
+    }
+  }
+  control.widget = widget;
+  if (params.bold) {
+    QFont bold = widget->font();
+    bold.setBold(true);
+    widget->setFont(bold);
+  }
+  PlaceControl(control);
+  widget->setVisible(params.visible);
+  // A group box is drawn under the controls it frames, whichever came first.
+  for (const auto& other : window.controls) {
+    if (other->params.kind == ControlKind::Group && other->widget != nullptr) {
+      other->widget->lower();
+    }
+  }
+}
+
+void QtWindowSystem::PlaceControl(Control& control) const {
+  const platform::Rect& r = control.params.rect;
+  const auto scaled = [this](int value) { return static_cast<int>(std::lround(value * scale_)); };
+  int height = scaled(r.height);
+  // A drop-down list's rectangle on Windows includes its opened list.
+  if (control.params.kind == ControlKind::DropDownList) {
+    height = std::min(height, control.widget->sizeHint().height());
+  }
+  control.widget->setGeometry(scaled(r.x), scaled(r.y), scaled(r.width), height);
+}
+
+// --- state -------------------------------------------------------------------------
+
+void QtWindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {
+  Control* c = ControlOf(control);
+  if (c == nullptr) return;
+  c->text = text;
+  const QString caption = ShownCaption(c->params.kind, text);
+  const QSignalBlocker quiet(c->widget);
+  if (auto* label = qobject_cast<QLabel*>(c->widget)) {
+    if (c->params.kind != ControlKind::Picture) label->setText(caption);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(c->widget)) {
+    button->setText(caption);
+  } else if (auto* group = qobject_cast<QGroupBox*>(c->widget)) {
+    group->setTitle(caption);
+  } else if (auto* field = dynamic_cast<ArrowField*>(c->widget)) {
+    field->SetText(caption);
+  }
+}
+
+std::string QtWindowSystem::ControlText(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  if (c == nullptr) return {};
+  // A drop-down list's text is its selected entry.
+  if (c->params.kind == ControlKind::DropDownList) {
+    const int selection = Selection(control);
+    return selection < 0 ? std::string() : c->items[static_cast<std::size_t>(selection)];
+  }
+  return c->text;
+}
+
+void QtWindowSystem::SetControlVisible(platform::ControlHandle control, bool visible) {
+  if (Control* c = ControlOf(control)) c->widget->setVisible(visible);
+}
+
+// The control's own flag: a control on a hidden window still counts as
+// visible, as it will be once its window is shown.
+bool QtWindowSystem::IsControlVisible(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  return c != nullptr && !c->widget->isHidden();
+}
+
+void QtWindowSystem::SetChecked(platform::ControlHandle control, bool checked) {
+  Control* c = ControlOf(control);
+  if (c == nullptr) return;
+  if (auto* box = qobject_cast<QCheckBox*>(c->widget)) box->setChecked(checked);
+}
+
+bool QtWindowSystem::IsChecked(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  if (c == nullptr) return false;
+  const auto* box = qobject_cast<const QCheckBox*>(c->widget);
+  return box != nullptr && box->isChecked();
+}
+
+void QtWindowSystem::ClearItems(platform::ControlHandle control) {
+  Control* c = ControlOf(control);
+  if (c == nullptr || !HasItems(c->params.kind)) return;
+  c->items.clear();
+  const QSignalBlocker quiet(c->widget);
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) combo->clear();
+  if (auto* list = qobject_cast<QListWidget*>(c->widget)) list->clear();
+}
+
+void QtWindowSystem::AddItem(platform::ControlHandle control, const std::string& text) {
+  Control* c = ControlOf(control);
+  if (c == nullptr || !HasItems(c->params.kind)) return;
+  c->items.push_back(text);
+  const QSignalBlocker quiet(c->widget);
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
+    combo->addItem(Shown(text));
+    // A list box starts with no entry chosen; so does its drop-down twin.
+    if (c->items.size() == 1) combo->setCurrentIndex(-1);
+  }
+  if (auto* list = qobject_cast<QListWidget*>(c->widget)) list->addItem(Shown(text));
+}
+
+std::vector<std::string> QtWindowSystem::Items(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  return c == nullptr ? std::vector<std::string>() : c->items;
+}
+
+void QtWindowSystem::SetSelection(platform::ControlHandle control, int index) {
+  Control* c = ControlOf(control);
+  if (c == nullptr || !HasItems(c->params.kind)) return;
+  if (index < 0 || static_cast<std::size_t>(index) >= c->items.size()) index = -1;
+  const QSignalBlocker quiet(c->widget);
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget)) combo->setCurrentIndex(index);
+  if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
+    list->setCurrentRow(index);
+    if (index < 0) list->clearSelection();
+  }
+}
+
+int QtWindowSystem::Selection(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  if (c == nullptr) return -1;
+  if (const auto* combo = qobject_cast<const QComboBox*>(c->widget)) return combo->currentIndex();
+  if (const auto* list = qobject_cast<const QListWidget*>(c->widget)) return list->currentRow();
+  return -1;
+}
+
+void QtWindowSystem::SetArrowPosition(platform::ControlHandle control, int value) {
+  const Control* c = ControlOf(control);
+  if (c == nullptr) return;
+  if (auto* field = dynamic_cast<ArrowField*>(c->widget)) field->SetPosition(value);
+}
+
+int QtWindowSystem::ArrowPosition(platform::ControlHandle control) const {
+  const Control* c = ControlOf(control);
+  if (c == nullptr) return 0;
+  const auto* field = dynamic_cast<const ArrowField*>(c->widget);
+  return field == nullptr ? 0 : field->Position();
+}
+
+int QtWindowSystem::AddBarButton(platform::ControlHandle bar, const std::string& caption,
+                                 int image) {
+  Control* c = ControlOf(bar);
+  if (c == nullptr || c->params.kind != ControlKind::ButtonBar) return -1;
+  const int index = static_cast<int>(c->barButtons.size());
+  auto* button = new QToolButton(c->widget);
+  button->setText(Shown(caption));
+  button->setAutoRaise(true);
+  // Pictures are squares side by side in one strip.
+  const QImage strip = ResourceImage(c->params.image);
+  const int side = strip.height();
+  if (image >= 0 && side > 0 && (image + 1) * side <= strip.width()) {
+    button->setIcon(QPixmap::fromImage(strip.copy(image * side, 0, side, side)));
+    button->setIconSize(QSize(side, side) * scale_);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  } else {
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  }
+  QObject::connect(button, &QToolButton::clicked, [c, index] {
+    const auto onSelect = c->events.onSelect;
+    if (onSelect) onSelect(index);
+  });
+  auto* layout = static_cast<QHBoxLayout*>(c->widget->layout());
+  layout->insertWidget(layout->count() - 1, button);
+  c->barButtons.push_back(button);
+  return index;
+}
+
+int QtWindowSystem::AddBarSeparator(platform::ControlHandle bar) {
+  Control* c = ControlOf(bar);
+  if (c == nullptr || c->params.kind != ControlKind::ButtonBar) return -1;
+  auto* layout = static_cast<QHBoxLayout*>(c->widget->layout());
+  layout->insertSpacing(layout->count() - 1, static_cast<int>(kBarGap * scale_));
+  c->barButtons.push_back(nullptr);
+  return static_cast<int>(c->barButtons.size()) - 1;
+}
+
+void QtWindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int index,
+                                         const std::string& caption) {
+  Control* c = ControlOf(bar);
+  if (c == nullptr || index < 0 || static_cast<std::size_t>(index) >= c->barButtons.size()) {
+    return;
+  }
+  if (QAbstractButton* button = c->barButtons[static_cast<std::size_t>(index)]) {
+    button->setText(Shown(caption));
+  }
+}
+
+void QtWindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool highlighted) {
+  Control* c = ControlOf(control);
+  if (c == nullptr || c->params.kind != ControlKind::LinkLabel) return;
+  c->highlighted = highlighted;
+  QPalette palette = c->widget->palette();
+  palette.setColor(QPalette::WindowText, highlighted
+                                             ? QColor(Qt::blue)
+                                             : QApplication::palette().color(QPalette::WindowText));
+  c->widget->setPalette(palette);
+}
+
+}  // namespace orbl::qt
