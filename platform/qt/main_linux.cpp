@@ -2,13 +2,14 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <chrono>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/Orbl3.h"
@@ -18,30 +19,16 @@
 #include "platform/linux/LinuxFolders.h"
 #include "platform/linux/LinuxSession.h"
 #include "platform/linux/LinuxSettingsFile.h"
+#include "platform/linux/PulseSound.h"
+#include "platform/linux/TerminationSignals.h"
+#include "platform/linux/UdevRemovals.h"
+#include "platform/linux/X11HotKeys.h"
+#include "platform/qt/LogindEvents.h"
 #include "platform/qt/QtSystem.h"
 #include "platform/qt/QtTray.h"
 #include "platform/qt/QtWindowSystem.h"
 
 namespace {
-
-// Global hot keys are not there yet: every key counts as taken.  // wired at merge
-class RefusingHotKeys final : public orbl::platform::HotKeys {
- public:
-  bool Register(orbl::platform::WindowHandle /*window*/, int /*id*/, std::uint32_t /*modifiers*/,
-                std::uint32_t /*virtualKey*/) override {
-    return false;
-  }
-  bool Unregister(orbl::platform::WindowHandle /*window*/, int /*id*/) override { return false; }
-};
-
-// No sound server yet: beeps are silent.  // wired at merge
-class SilentSound final : public orbl::platform::Sound {
- public:
-  void Beep(std::uint32_t /*frequencyHz*/, std::uint32_t /*durationMs*/) override {}
-  void Sleep(std::uint32_t ms) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  }
-};
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -106,11 +93,47 @@ int main(int argc, char** argv) {
   qt::QtTray tray(windows);
   lnx::LinuxAtoms atoms;
   lnx::LinuxInstanceLock instanceLock(runtime);
-  RefusingHotKeys hotKeys;  // wired at merge
+
+  // Each event source hands the loop a descriptor; a notifier on it runs the
+  // source's handler, inside the core's modal loops too.
+  std::vector<std::unique_ptr<QSocketNotifier>> notifiers;
+  auto watch = [&notifiers](int fd, auto handler) -> QSocketNotifier* {
+    if (fd < 0) return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, handler);
+    notifiers.push_back(std::move(notifier));
+    return notifiers.back().get();
+  };
+
+  lnx::X11HotKeys hotKeys([&windows](platform::WindowHandle window, int id) {
+    windows.Post(window, platform::msg::kHotKey, static_cast<std::uint64_t>(id), 0);
+  });
+  QSocketNotifier* keysNotifier = nullptr;
+  keysNotifier = watch(hotKeys.Fd(), [&hotKeys, &keysNotifier] {
+    hotKeys.HandleReadable();
+    // A broken display connection is watched no more.
+    if (hotKeys.Fd() < 0 && keysNotifier != nullptr) keysNotifier->setEnabled(false);
+  });
+
   lnx::SystemCdromIo cdrom;
-  // The kernel reports no removal for the program's own ejects.  // wired at merge
-  lnx::LinuxDrives drives(cdrom, runtime);
-  SilentSound sound;  // wired at merge
+  // A disc taken out, with the button or by our own eject (which the kernel
+  // does not report), reaches every window as the volume's removal.
+  lnx::UdevRemovals removals(cdrom, [&windows](char letter) {
+    windows.PostToAll(platform::msg::kDeviceChange, platform::msg::kDbtDeviceRemoveComplete, 1,
+                      lnx::VolumeRemovalBroadcast(letter));
+  });
+  watch(removals.Fd(), [&removals] { removals.HandleReadable(); });
+  lnx::LinuxDrives drives(cdrom, runtime, [&removals](char letter) { removals.OwnEject(letter); });
+
+  // A run of beeps shares one stream, which goes back once the loop runs again.
+  lnx::PulseSound* soundHandle = nullptr;
+  lnx::PulseSound sound([&soundHandle] {
+    QTimer::singleShot(0, [&soundHandle] {
+      if (soundHandle != nullptr) soundHandle->ReleaseStream();
+    });
+  });
+  soundHandle = &sound;
+
   lnx::LinuxSettingsFile settings(ConfigFolder() + "/orbelle/settings.reg");
   qt::QtFiles files(std::move(arguments));
   lnx::LinuxAutostart autostart(ConfigFolder() + "/autostart", files.ModulePath());
@@ -118,6 +141,20 @@ int main(int argc, char** argv) {
   qt::QtClock clock;
   qt::QtCommandChannel commands(runtime);
   qt::QtConsole console;
+
+  // Shutdown, sleep and log-off reach every window at once, as Windows'
+  // broadcasts do; logind waits while its inhibitor is held.
+  const auto deliver = [&windows](const platform::Message& message) { windows.SendToAll(message); };
+  qt::LogindEvents logind(deliver);
+  windows.SetShutdownBlockProbe([&logind] { return logind.InhibitorHeld(); });
+  qt::XsmpLogOff logOff(deliver);
+  logOff.Attach(application);
+
+  // SIGTERM, SIGINT and SIGHUP end the program as its close request does:
+  // the options are saved and the icon goes.
+  lnx::TerminationSignals termination(
+      [&windows] { windows.Post(windows.ApplicationWindow(), platform::msg::kClose, 0, 0); });
+  watch(termination.Fd(), [&termination] { termination.HandleReadable(); });
 
   platform::Platform platform{windows, tray,   atoms,  instanceLock, hotKeys,  drives,
                               drives,  drives, drives, sound,        settings, autostart,

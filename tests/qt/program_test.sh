@@ -40,7 +40,7 @@ errors=$(env -u DISPLAY -u WAYLAND_DISPLAY "$orbl3" 2>&1) && fail "started witho
 
 "$orbl3" &
 program=$!
-trap 'kill $program 2>/dev/null || true' EXIT
+trap 'kill $program 2>/dev/null && wait $program 2>/dev/null; true' EXIT
 within docked || { xwininfo -root -tree >&2; fail "the icon did not dock"; }
 icon=$(xwininfo -root -tree | grep -A6 '"panel"' | awk '/"orbelle"/{print $1; exit}')
 read -r x y < <(xwininfo -id "$icon" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x+5, y+5}')
