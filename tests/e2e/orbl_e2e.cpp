@@ -172,19 +172,6 @@ std::string StoredValue(const std::string& key, const std::string& name) {
   return type == REG_SZ ? "\"" + std::string(data) + "\"" : "(type " + std::to_string(type) + ")";
 }
 
-void Store(const std::string& key, const std::string& name, const std::string& value, bool text) {
-  HKEY handle = nullptr;
-  Check(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                        nullptr) == ERROR_SUCCESS,
-        "cannot create " + key);
-  const DWORD number = text ? 0 : std::stoul(value);
-  RegSetValueExA(
-      handle, name.c_str(), 0, text ? REG_SZ : REG_DWORD,
-      text ? reinterpret_cast<const BYTE*>(value.c_str()) : reinterpret_cast<const BYTE*>(&number),
-      text ? static_cast<DWORD>(value.size() + 1) : 4);
-  RegCloseKey(handle);
-}
-
 using scenario::HotKey;
 
 // What has reached a pipe so far; never waits for more.
