@@ -133,10 +133,6 @@ class Runner {
       const auto [modifiers, key] = HotKey(line.rest);
       Computer().hotKeys[{modifiers, key}] = sim::SimHotKey{-1, {}, 1};
     } else if (v == "fault") {
-      if (w.at(0) == "settings") {
-        Computer().MakeKey(kSettingsKey).unopenable = true;
-        return;
-      }
       sim::SimDrive& drive = Computer().Drive(w.at(0)[0]);
       const std::string& what = w.at(1);
       if (what == "none")
@@ -149,8 +145,6 @@ class Runner {
         drive.deviceUnopenable = true;
       else if (what == "audio")
         drive.noDoorDevice = true;
-      else if (what == "held")
-        drive.lockCount = 1;
       else if (what == "switch")
         Computer().removalLockCounts = false;
       else
@@ -158,16 +152,8 @@ class Runner {
     } else if (v == "file") {
       Computer().files[w.at(0)] = w.at(1);
     } else if (v == "shell") {
-      if (w.at(0) == "down")
-        Computer().tray.shellRunning = false;
-      else if (w.at(0) == "refuses")
-        Computer().tray.refuseAdds = std::stoi(w.at(1));
-      else if (w.at(0) != "restarts")
-        FAIL() << "no such shell state: " << w.at(0);
-      else {
-        Computer().tray.refuseAdds = 0;
-        Computer().RestartShell();
-      }
+      if (w.at(0) != "restarts") FAIL() << "no such shell state: " << w.at(0);
+      Computer().RestartShell();
       // Inputs.
     } else if (v == "start") {
       Start(w);
@@ -219,10 +205,6 @@ class Runner {
                      w.empty() ? std::vector<std::byte>{} : VolumeBroadcast(20, 2, mask));
     } else if (v == "eject-button") {
       Computer().PressEjectButton(w.at(0)[0]);
-    } else if (v == "insert") {
-      Computer().InsertDisc(w.at(0)[0]);
-    } else if (v == "take-out") {
-      Computer().RemoveDisc(w.at(0)[0]);
     } else if (v == "shutdown") {
       // The session ends once the query has been answered (EndSessionIfAnswered).
       shuttingDown_ = &Program();
