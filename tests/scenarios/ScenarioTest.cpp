@@ -152,8 +152,14 @@ class Runner {
     } else if (v == "file") {
       Computer().files[w.at(0)] = w.at(1);
     } else if (v == "shell") {
-      if (w.at(0) != "restarts") FAIL() << "no such shell state: " << w.at(0);
-      Computer().RestartShell();
+      if (w.at(0) == "refuses") {
+        Computer().tray.refuseAdds = std::stoi(w.at(1));
+      } else if (w.at(0) != "restarts") {
+        FAIL() << "no such shell state: " << w.at(0);
+      } else {
+        Computer().tray.refuseAdds = 0;
+        Computer().RestartShell();
+      }
       // Inputs.
     } else if (v == "start") {
       Start(w);
