@@ -93,23 +93,14 @@ inline HWND TopWindow(DWORD pid, const std::string& cls, const std::string& titl
 
 // With no tray host on the display, Wine shows its own tray window holding
 // one child window per icon.
-inline HWND TrayWindow() {
-  return FindWindowA("__winex11_standalone_tray", nullptr);
-}
-
 inline std::vector<HWND> TrayIcons() {
   std::vector<HWND> icons;
-  HWND tray = TrayWindow();
-  if (tray == nullptr) return icons;
-  for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); icon != nullptr;
-       icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  for (HWND icon = tray ? FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr) : nullptr;
+       icon != nullptr; icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr)) {
     if (IsWindowVisible(icon)) icons.push_back(icon);
   }
   return icons;
-}
-
-inline std::size_t TrayIconCount() {
-  return TrayIcons().size();
 }
 
 // Sends and waits at most `timeoutMs` for the answer; false when none came.
@@ -123,10 +114,11 @@ inline bool Responds(HWND hwnd) {
   return SendWithin(hwnd, WM_NULL, 0, 0, 5000, result);
 }
 
-// A visible top-level window of process `pid` (any when 0) of class `cls`
-// titled `title` (empty: any), waited for; null when none shows in time.
-inline HWND WaitForVisible(DWORD pid, const std::string& cls, const std::string& title,
-                           DWORD timeoutMs = kStartTimeout) {
+// A visible top-level window of process `pid` (any when 0) titled `title`
+// (empty: any) of class `cls` (empty: any), waited for; `failure` says what
+// went wrong when none shows in time.
+inline HWND WaitForWindow(DWORD pid, const std::string& title, const std::string& cls = "",
+                          const std::string& failure = "") {
   HWND found = nullptr;
   WaitFor(
       [&] {
@@ -135,16 +127,14 @@ inline HWND WaitForVisible(DWORD pid, const std::string& cls, const std::string&
         }
         return found != nullptr;
       },
-      timeoutMs);
+      kStartTimeout);
+  Check(found != nullptr, failure.empty() ? "no visible window \"" + title + "\"" : failure);
   return found;
 }
 
-// The pop-up menu that process `pid` shows, waited for; `failure` says what
-// went wrong when none shows.
+// The pop-up menu that process `pid` shows, waited for.
 inline HWND WaitForMenu(DWORD pid, const std::string& failure) {
-  HWND menu = WaitForVisible(pid, "#32768", "");
-  Check(menu != nullptr, failure);
-  return menu;
+  return WaitForWindow(pid, "", "#32768", failure);
 }
 
 // Clicks the only tray icon with the right button; returns the pop-up menu
@@ -158,14 +148,7 @@ inline HWND OpenTrayMenu(DWORD pid) {
   return WaitForMenu(pid, "no pop-up menu after the right button on the icon");
 }
 
-// --- the program's controls --------------------------------------------------
-
-// A visible top-level window of process `pid` titled `title`, waited for.
-inline HWND WaitForWindow(DWORD pid, const std::string& title, const std::string& cls = "") {
-  HWND found = WaitForVisible(pid, cls, title);
-  Check(found != nullptr, "no visible window \"" + title + "\"");
-  return found;
-}
+// --- the program's controls ---------------------------------------------------
 
 // Starts `path` with `arguments` (may be empty), its standard output and
 // error the inheritable handles `out` and `err` when given; the caller
@@ -387,15 +370,19 @@ inline bool ClickBarButton(HWND toolbar, const std::string& caption) {
 
 // --- settings and broadcasts -----------------------------------------------------
 
-inline void StoreDriveOption(char letter, const std::string& suffix, const std::string& text) {
-  HKEY key = nullptr;
-  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+// A value under `key` of the user's registry: a text, or a number stored as a DWORD.
+inline void Store(const std::string& key, const std::string& name, const std::string& value,
+                  bool text = true) {
+  HKEY handle = nullptr;
+  Check(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
                         nullptr) == ERROR_SUCCESS,
-        "could not create the settings key");
-  const std::string name = std::string(1, letter) + suffix;
-  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
+        "cannot create " + key);
+  const DWORD number = text ? 0 : std::stoul(value);
+  RegSetValueExA(
+      handle, name.c_str(), 0, text ? REG_SZ : REG_DWORD,
+      text ? reinterpret_cast<const BYTE*>(value.c_str()) : reinterpret_cast<const BYTE*>(&number),
+      text ? static_cast<DWORD>(value.size() + 1) : 4);
+  RegCloseKey(handle);
 }
 
 // A 32-bit top-down bitmap of w x h pixels to draw into and read back.

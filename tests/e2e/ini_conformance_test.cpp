@@ -4,7 +4,7 @@
 // gives. The keys compared are the ones the system lists, the ones TIniFile
 // parsed and a few probes per file (other case, blanks, absent names).
 //
-// The host tests in tests/language/IniFileTest.cpp pin the same rules, so
+// tests/language/IniFileTest.cpp pins the rules the language files lean on, so
 // that a change shows without Wine; where this test fails, the host rule is
 // the one to question first.
 #include <windows.h>

@@ -61,7 +61,7 @@ void Running(const std::string& program) {
   const std::string image = ImageOf(pid);
   Check(SamePath(image, program), "Orbelle runs from \"" + image + "\", not \"" + program + "\"");
   Check(Responds(app), "the application window does not answer");
-  Check(WaitFor([] { return TrayIconCount() == 1; }, kStartTimeout), "no tray icon");
+  Check(WaitFor([] { return TrayIcons().size() == 1; }, kStartTimeout), "no tray icon");
   std::printf("%lu\n", static_cast<unsigned long>(pid));
 }
 

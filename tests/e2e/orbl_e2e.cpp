@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "../scenarios/ScenarioFile.h"
 #include "e2e_windows.h"
 #include "text_fit.h"
 
@@ -34,46 +35,13 @@ const std::vector<std::string> kTrayMenu = {"Unlock Device", "Lock Device", "Clo
                                             "About Orbelle", "Exit"};
 const std::vector<std::string> kDrives = {"D:", "F:"};
 
-// One line: its words, a quoted word with \" and \n unescaped; `rest` is the
-// line after the verb as written.
+// One line: the verb and its words (ScenarioFile.h), and the rest of the line
+// after the verb as written.
 struct Line {
   int number = 0;
   std::vector<std::string> words;
   std::string rest;
 };
-
-std::string Unescape(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == 'n')) {
-      out += text[++i] == 'n' ? '\n' : '"';
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-Line Split(int number, const std::string& text) {
-  Line line{number, {}, {}};
-  const std::size_t blank = text.find(' ');
-  line.rest = blank == std::string::npos ? "" : text.substr(blank + 1);
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] == ' ') {
-      ++i;
-    } else if (text[i] == '"') {
-      std::size_t end = i + 1;
-      while (end < text.size() && !(text[end] == '"' && text[end - 1] != '\\')) ++end;
-      line.words.push_back(Unescape(text.substr(i + 1, end - i - 1)));
-      i = end + 1;
-    } else {
-      const std::size_t end = std::min(text.find(' ', i), text.size());
-      line.words.push_back(text.substr(i, end - i));
-      i = end;
-    }
-  }
-  return line;
-}
 
 struct Scenario {
   std::string title;
@@ -82,21 +50,13 @@ struct Scenario {
 };
 
 std::vector<Scenario> ReadScenarios(const std::string& path) {
-  std::ifstream file(path);
-  Check(file.good(), "cannot read " + path);
   std::vector<Scenario> scenarios;
-  std::string text;
-  for (int number = 1; std::getline(file, text); ++number) {
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    if (text.rfind("== ", 0) == 0) {
-      scenarios.push_back({text.substr(3), {}, false});
-    } else if (!text.empty() && text[0] != '#' && !scenarios.empty()) {
-      Line line = Split(number, text);
-      if (line.words[0] == "tags") {
-        scenarios.back().wine =
-            std::find(line.words.begin(), line.words.end(), "wine") != line.words.end();
-      }
-      scenarios.back().lines.push_back(std::move(line));
+  for (const scenario::Scenario& read : scenario::ReadScenarios(path)) {
+    Scenario& s = scenarios.emplace_back(Scenario{read.title, {}, read.wine});
+    for (const scenario::Line& line : read.lines) {
+      std::vector<std::string> words = scenario::Words(line.rest);
+      words.insert(words.begin(), line.verb);
+      s.lines.push_back({line.number, std::move(words), line.rest});
     }
   }
   return scenarios;
@@ -212,37 +172,7 @@ std::string StoredValue(const std::string& key, const std::string& name) {
   return type == REG_SZ ? "\"" + std::string(data) + "\"" : "(type " + std::to_string(type) + ")";
 }
 
-void Store(const std::string& key, const std::string& name, const std::string& value, bool text) {
-  HKEY handle = nullptr;
-  Check(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                        nullptr) == ERROR_SUCCESS,
-        "cannot create " + key);
-  const DWORD number = text ? 0 : std::stoul(value);
-  RegSetValueExA(
-      handle, name.c_str(), 0, text ? REG_SZ : REG_DWORD,
-      text ? reinterpret_cast<const BYTE*>(value.c_str()) : reinterpret_cast<const BYTE*>(&number),
-      text ? static_cast<DWORD>(value.size() + 1) : 4);
-  RegCloseKey(handle);
-}
-
-// "Ctrl+Alt+L": the modifiers as RegisterHotKey takes them and the key.
-std::pair<UINT, UINT> HotKey(const std::string& text) {
-  std::pair<UINT, UINT> key{0, 0};
-  std::stringstream parts(text);
-  const std::map<std::string, UINT> modifiers = {
-      {"Ctrl", MOD_CONTROL}, {"Alt", MOD_ALT}, {"Shift", MOD_SHIFT}, {"Win", MOD_WIN}};
-  for (std::string part; std::getline(parts, part, '+');) {
-    if (modifiers.count(part) != 0) {
-      key.first |= modifiers.at(part);
-    } else if (part.size() == 1) {
-      key.second = static_cast<UINT>(part[0]);
-    } else {
-      Check(part.size() > 1 && part[0] == 'F', "no key \"" + part + "\"");
-      key.second = VK_F1 + std::stoul(part.substr(1)) - 1;
-    }
-  }
-  return key;
-}
+using scenario::HotKey;
 
 // What has reached a pipe so far; never waits for more.
 void Drain(HANDLE pipe, std::string& into) {

@@ -155,7 +155,7 @@ int Run(const std::vector<std::string>& args) {
   } else if (step == "option") {
     need(3);
     Check(args[1].size() == 1, "a drive letter, such as D");
-    StoreDriveOption(args[1][0], args[2], args[3]);
+    Store(kSettingsKey, args[1] + args[2], args[3]);
   } else if (step == "click") {
     need(2);
     Click(args[1], args[2]);

@@ -261,16 +261,6 @@ inline std::vector<HWND> PushButtons(HWND window) {
   return buttons;
 }
 
-inline void StoreSetting(const std::string& name, const std::string& text) {
-  HKEY key = nullptr;
-  Check(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS,
-        "could not create the settings key");
-  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
-
 }  // namespace fit
 
 // Starts `program` with the language file `file` (a full Windows path) and
@@ -280,14 +270,14 @@ inline void StoreSetting(const std::string& name, const std::string& text) {
 inline std::vector<Clipped> CheckLanguage(const std::string& program, const std::string& file,
                                           const std::string& language) {
   RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-  fit::StoreSetting("Currently used language", file);
-  StoreDriveOption('D', " ShowDialogToCloseDriveImmediately", "1");
+  Store(kSettingsKey, "Currently used language", file);
+  Store(kSettingsKey, "D ShowDialogToCloseDriveImmediately", "1");
   // The longest hot key text the drive page can show: every modifier and the
   // longest key name.
   for (const char* modifier : {"Ctrl", "Alt", "Shift", "Win"}) {
-    StoreDriveOption('D', std::string(" HotKeyClose-") + modifier, "1");
+    Store(kSettingsKey, std::string("D HotKeyClose-") + modifier, "1");
   }
-  StoreDriveOption('D', " HotKeyClose-Key", "8");  // BackSpace
+  Store(kSettingsKey, "D HotKeyClose-Key", "8");  // BackSpace
 
   PROCESS_INFORMATION info = StartProcess(program, "options");
   std::vector<Clipped> clipped;

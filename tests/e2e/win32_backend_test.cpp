@@ -1,7 +1,8 @@
 // The smaller areas of the Windows backend against the real API (run under
-// Wine by run_e2e.sh, inside the session that has drives C:, D: and F:): its
-// pure helpers, the registry, atoms, hot keys, drives and files. The window
-// system and the tray are in win32_window_system_test.cpp.
+// Wine by run_e2e.sh, inside the session that has drives C:, D: and F:): the
+// registry, the clock, hot keys, the door device, the program file, files and
+// the command channel. The window system and the tray are in
+// win32_window_system_test.cpp; the drives as a whole are the scenarios'.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,35 +25,6 @@ namespace {
 using platform::StoredValue;
 using platform::ValueType;
 using Strings = std::vector<std::string>;
-
-TEST(SplitCommandLine, FollowsTheRuntimesQuotingRules) {
-  const struct {
-    const char* line;
-    Strings expected;
-  } cases[] = {
-      {R"("C:\Program Files\Orbelle\orbl3.exe" options)",
-       {R"(C:\Program Files\Orbelle\orbl3.exe)", "options"}},
-      {"orbl3.exe", {"orbl3.exe"}},
-      {"orbl3.exe   a\t b  ", {"orbl3.exe", "a", "b"}},
-      {R"(x "two words" "")", {"x", "two words", ""}},
-      {R"(x a\\\"b c\d)", {"x", R"(a\"b)", R"(c\d)"}},
-      {R"(x "a\\" b)", {"x", R"(a\)", "b"}},
-      {R"(x "say ""hi""")", {"x", R"(say "hi")"}},
-      {R"(C:\dir\"odd name".exe Options)", {R"(C:\dir\odd name.exe)", "Options"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.expected) << c.line;
-}
-
-TEST(DrivePaths, AreMadeFromLettersOnly) {
-  EXPECT_EQ(DriveRootPath('d'), "d:\\");
-  EXPECT_EQ(DriveRootPath('F'), "F:\\");
-  EXPECT_EQ(VolumeDevicePath('D'), "\\\\.\\D:");
-  for (char notALetter : {'\0', '\\', '.', ':', '1', '@', '[', '`', '{', '\xC4'}) {
-    EXPECT_EQ(DriveRootPath(notALetter), "") << int{notALetter};
-    EXPECT_EQ(VolumeDevicePath(notALetter), "") << int{notALetter};
-  }
-}
-
 TEST(Registry, StoresTypedValuesAndRefusesWritesToReadOnlyKeys) {
   Win32Registry registry;
   const std::string path = "SOFTWARE\\Corvantis\\OrbelleBackendTest";
@@ -102,23 +74,6 @@ TEST(Clock, TheUptimeAndTheWallClockAreTheSystems) {
   EXPECT_LE(uptime, GetTickCount64());
   EXPECT_NEAR(static_cast<double>(clock.WallClockSeconds()),
               static_cast<double>(std::time(nullptr)), 2.0);
-}
-
-TEST(Atoms, CountReferencesAndTheInstanceLockIsReentrant) {
-  Win32Atoms atoms;
-  const std::string name = "Orbelle backend test atom";
-  EXPECT_EQ(atoms.Find(name), 0);
-  const auto atom = atoms.Add(name);
-  ASSERT_NE(atom, 0);
-  EXPECT_EQ(atoms.Add(name), atom);
-  atoms.Delete(atom);
-  EXPECT_EQ(atoms.Find(name), atom) << "one reference left";
-  atoms.Delete(atom);
-  EXPECT_EQ(atoms.Find(name), 0);
-
-  Win32InstanceLock lock;
-  EXPECT_TRUE(lock.TryAcquire("Orbelle backend test lock"));
-  EXPECT_TRUE(lock.TryAcquire("Orbelle backend test lock"));
 }
 
 // The modifiers the backend passes to RegisterHotKey, seen by pointing this
@@ -181,60 +136,6 @@ TEST(HotKeys, ACombinationIsTakenOnceWithoutRepeatAndAPressStillFires) {
   hotKeys.Unregister(second, 0xC003);
   EXPECT_FALSE(Win32Shell().Open(window, "", platform::sw::kShow));
 }
-
-TEST(Drives, SeeTheSessionsFixedAndOpticalDrives) {
-  Win32DriveEnumerator drives;
-  const std::uint32_t mask = drives.LogicalDrives();
-  EXPECT_NE(mask & (1u << 2), 0u);
-  EXPECT_NE(mask & (1u << 3), 0u);
-  EXPECT_NE(mask & (1u << 5), 0u);
-  EXPECT_EQ(drives.TypeOf('c'), platform::DriveType::Fixed);
-  EXPECT_EQ(drives.TypeOf('d'), platform::DriveType::CdRom);
-  EXPECT_EQ(drives.TypeOf('F'), platform::DriveType::CdRom);
-  EXPECT_EQ(drives.TypeOf('q'), platform::DriveType::NoRootDir);
-  EXPECT_EQ(drives.TypeOf('\\'), platform::DriveType::NoRootDir);
-
-  Win32VolumeInfo volumes;
-  EXPECT_TRUE(volumes.IsReadable('c'));
-  // Under Wine every emulated CD-ROM drive reads as holding a disc.
-  EXPECT_TRUE(volumes.IsReadable('D'));
-  EXPECT_FALSE(volumes.IsReadable('q'));
-  EXPECT_FALSE(volumes.IsReadable('.'));
-
-  // The multimedia library is held only while a device is open.
-  const auto winmmLoaded = [] { return GetModuleHandleA("winmm.dll") != nullptr; };
-  Win32DoorDevice door;
-  EXPECT_FALSE(door.Open('?').has_value()) << "only a drive letter names a device";
-  EXPECT_FALSE(door.Open('q').has_value()) << "no such drive";
-  EXPECT_FALSE(winmmLoaded()) << "a failed open let go of it";
-  // The emulated drive has a CD audio device; the door command may fail, but
-  // it returns, and the device closes again with the open's flags.
-  const auto device = door.Open('d');
-  ASSERT_TRUE(device.has_value());
-  EXPECT_TRUE(winmmLoaded());
-  door.SetDoor(*device, false);
-  const auto other = door.Open('F');
-  ASSERT_TRUE(other.has_value());
-  door.Close(*device);
-  EXPECT_TRUE(winmmLoaded()) << "F: is still open";
-  door.Close(*other);
-  EXPECT_FALSE(winmmLoaded());
-  const auto again = door.Open('D');
-  ASSERT_TRUE(again.has_value()) << "the first open was not closed";
-  door.Close(*again);
-  EXPECT_FALSE(winmmLoaded());
-
-  Win32RemovalLock removal;
-  EXPECT_FALSE(removal.SendMediaRemoval(platform::RemovalLock::kInvalid, 0xFFFFFFFF));
-  const auto handle = removal.OpenDevice('Q');
-  EXPECT_EQ(handle, platform::RemovalLock::kInvalid);
-  removal.CloseDevice(handle);
-  // Wine refuses the request on its emulated drives.
-  const auto drive = removal.OpenDevice('D');
-  EXPECT_FALSE(removal.SendMediaRemoval(drive, 0xFFFFFFFF));
-  removal.CloseDevice(drive);
-}
-
 // The multimedia library's command function as the door device finds it,
 // swapped for one that refuses closes on request and passes the rest on.
 using MciSend = MCIERROR(WINAPI*)(MCIDEVICEID, UINT, DWORD_PTR, DWORD_PTR);

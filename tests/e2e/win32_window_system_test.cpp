@@ -157,9 +157,6 @@ class WindowSystemTest : public ::testing::Test {
     params.text = text;
     params.rect = rect;
     params.image = "FRMMAIN_IMAGELIST2";
-    params.minimum = 10;
-    params.maximum = 600;
-    params.step = 5;
     return windows.CreateControl(window, params, std::move(events));
   }
   HFONT FontOf(platform::ControlHandle control) const {
@@ -355,52 +352,6 @@ TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
   VirtualFree(pages, 0, MEM_RELEASE);
 }
 
-// Controls are recorded until their window is first shown: then they are
-// made, with their texts shown as the program gave them ('&' is no access key).
-TEST_F(WindowSystemTest, ControlsAreMadeAtTheFirstShowingAndShowTheirTextsAsGiven) {
-  const platform::WindowHandle window = windows.CreateTopWindow({}, {});
-  const platform::WindowHandle neverShown = windows.CreateTopWindow({}, {});
-  Make(neverShown, ControlKind::Label);
-  std::vector<platform::ControlHandle> texts;
-  for (ControlKind kind :
-       {ControlKind::Label, ControlKind::Group, ControlKind::CheckBox, ControlKind::Button}) {
-    texts.push_back(Make(window, kind, "A && B &"));
-  }
-  Make(window, ControlKind::NumberField);
-  const auto link = Make(window, ControlKind::LinkLabel, "www");
-  windows.SetLinkHighlighted(link, true);
-  const auto children = [](platform::WindowHandle parent) {
-    int count = 0;
-    EnumChildWindows(
-        ToHwnd(parent),
-        [](HWND, LPARAM param) -> BOOL {
-          ++*reinterpret_cast<int*>(param);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-  };
-  EXPECT_EQ(children(window), 0);
-  windows.ShowWindow(window, true);
-  EXPECT_EQ(children(window), 7) << "six controls and the number field's arrows";
-  EXPECT_EQ(children(neverShown), 0);
-  for (const auto control : texts) {
-    EXPECT_EQ(windows.ControlText(control), "A && B &");
-    const bool label = control == texts[0];
-    EXPECT_EQ(WindowText(Hwnd(control)), label ? "A && B &" : "A &&&& B &&");
-    if (label) {
-      EXPECT_NE(GetWindowLongA(Hwnd(control), GWL_STYLE) & SS_NOPREFIX, 0);
-    }
-  }
-  // The link was lit before it existed: its first paint is blue.
-  HDC dc = GetDC(Hwnd(link));
-  SendMessageA(ToHwnd(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-               reinterpret_cast<LPARAM>(Hwnd(link)));
-  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
-  ReleaseDC(Hwnd(link), dc);
-  windows.ShowWindow(window, false);
-}
-
 // A press and release of the left button at `at`, as the mouse delivers them.
 void Click(HWND hwnd, POINT at) {
   SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
@@ -468,40 +419,6 @@ TEST_F(WindowSystemTest, TheButtonBarShowsPicturesAtTheDpiCaptionedUnderneathAnd
   windows.ProcessMessages();
   EXPECT_EQ(pressed, (std::vector<int>{2, 0, 3}));
 }
-
-TEST_F(WindowSystemTest, NumberFieldArrowsStepWithinTheirRangeAndTypingIsRefused) {
-  const platform::WindowHandle window = RealWindow();
-  std::vector<int> arrows;
-  platform::ControlEvents events;
-  events.onArrow = [&](int value) { arrows.push_back(value); };
-  const auto field = Make(window, ControlKind::NumberField, "", {10, 10, 60, 22}, events);
-  HWND edit = Hwnd(field);
-  HWND updown = FindWindowExA(ToHwnd(window), nullptr, UPDOWN_CLASSA, nullptr);
-  ASSERT_NE(updown, nullptr);
-  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(updown, UDM_GETBUDDY, 0, 0)), edit);
-  windows.SetArrowPosition(field, 15);
-  RECT r{};
-  GetClientRect(updown, &r);
-  const POINT up{r.right / 2, r.bottom / 4};
-  const POINT down{r.right / 2, r.bottom * 3 / 4};
-  for (const auto& [at, expected] : {std::pair{up, 20}, {down, 15}, {down, 10}, {down, 10}}) {
-    Click(updown, at);
-    EXPECT_EQ(windows.ArrowPosition(field), expected);
-    EXPECT_EQ(windows.ControlText(field), std::to_string(expected));
-  }
-  ASSERT_GE(arrows.size(), 3u);
-  EXPECT_EQ((std::vector<int>(arrows.begin(), arrows.begin() + 3)), (std::vector<int>{20, 15, 10}));
-  arrows.clear();
-  SendMessageA(edit, WM_KEYDOWN, VK_UP, 0);  // the arrow keys step as the arrows do
-  SendMessageA(edit, WM_KEYUP, VK_UP, 0);
-  EXPECT_EQ(arrows, (std::vector<int>{15}));
-  windows.SetArrowPosition(field, 598);
-  Click(updown, up);
-  EXPECT_EQ(windows.ControlText(field), "600") << "a step stops at the highest value";
-  SendMessageA(edit, WM_CHAR, '7', 1);
-  EXPECT_EQ(windows.ControlText(field), "600") << "the number cannot be typed";
-}
-
 // What the backend learns of High Contrast, which Wine cannot switch on.
 decltype(&SystemParametersInfoA) realSystemParametersInfo = nullptr;
 bool highContrastOn = true;
@@ -579,57 +496,6 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
   SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
   EXPECT_EQ(seen, (Strings{"in", "click", "out", "in"}));
-}
-
-// Group boxes lie under the controls inside them, each in the order made (the
-// tab order), and paint no background of their own: the window's shows.
-TEST_F(WindowSystemTest, GroupBoxesLieUnderTheirControlsAndListsOpenOnTwelveRows) {
-  platform::WindowParams params;
-  params.clientWidth = 240;
-  params.clientHeight = 140;
-  const platform::WindowHandle window = RealWindow(params);
-  HWND hwnd = ToHwnd(window);
-  HWND sleep = Hwnd(Make(window, ControlKind::Group, "Sleep Mode", {8, 8, 224, 120}));
-  HWND warn = Hwnd(Make(window, ControlKind::CheckBox, "Warn"));
-  HWND shutdown = Hwnd(Make(window, ControlKind::Group, "Shutting Down"));
-  HWND list = Hwnd(Make(window, ControlKind::DropDownList, "", {300, 10, 150, 21}));
-  std::vector<HWND> order;  // top first
-  for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    order.push_back(child);
-  }
-  EXPECT_EQ(order, (std::vector<HWND>{warn, list, sleep, shutdown}));
-  windows.ShowWindow(window, true);
-  UpdateWindow(hwnd);
-  HDC dc = GetDC(hwnd);
-  const UINT dpi = GetDpiForWindow(hwnd);
-  EXPECT_EQ(GetPixel(dc, ScaleToDpi(120, dpi), ScaleToDpi(70, dpi)), GetSysColor(COLOR_BTNFACE));
-  ReleaseDC(hwnd, dc);
-
-  EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "choose only";
-  for (int i = 0; i < 60; ++i) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("K"));
-  SendMessageA(list, CB_SHOWDROPDOWN, TRUE, 0);
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  ASSERT_TRUE(GetComboBoxInfo(list, &info));
-  RECT r{};
-  GetClientRect(info.hwndList, &r);
-  const auto row = static_cast<int>(SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
-  ASSERT_GT(row, 0);
-  EXPECT_EQ(r.bottom / row, 12);
-  SendMessageA(list, CB_SHOWDROPDOWN, FALSE, 0);
-  windows.ShowWindow(window, false);
-
-  platform::ControlParams picture;
-  picture.kind = ControlKind::Picture;
-  picture.rect = {12, 12, 32, 32};
-  for (const char* image : {"TRAY", "NOSUCHICON"}) {
-    picture.image = image;
-    HWND shown = Hwnd(windows.CreateControl(window, picture, {}));
-    ASSERT_NE(shown, nullptr) << "an empty picture rather than no control";
-    const auto* icon = reinterpret_cast<HICON>(SendMessageA(shown, STM_GETIMAGE, IMAGE_ICON, 0));
-    EXPECT_EQ(IconWidth(const_cast<HICON>(icon)), *image == 'T' ? ScaleToDpi(32, dpi) : 0);
-  }
 }
 
 // The keys go through IsDialogMessage in the modal loop; each is posted to the
@@ -735,39 +601,6 @@ TEST_F(WindowSystemTest, EscPressesTheCancelButtonOnlyWhenItCanBePressed) {
     EXPECT_EQ(seen, cancelEnabled ? Strings{"Cancel"} : Strings{});
   }
 }
-
-TEST_F(WindowSystemTest, AModalWindowOpenedFromAnotherHandsTheKeyboardBack) {
-  platform::WindowHandle options, hotKey;
-  HWND change = nullptr, activeAfter = nullptr, focusAfter = nullptr;
-  platform::WindowEvents hotKeyEvents;
-  hotKeyEvents.onMessage = [&](const platform::Message& m) {
-    if (m.code == WM_USER + 1) windows.ShowWindow(hotKey, false);  // as its OK button does
-    return m.code == WM_USER + 1;
-  };
-  hotKey = windows.CreateTopWindow({}, hotKeyEvents);
-  platform::WindowEvents optionsEvents;
-  optionsEvents.onMessage = [&](const platform::Message& m) {
-    if (m.code != WM_USER + 1) return false;
-    SetFocus(change);  // the user pressed "Change..."
-    windows.Post(hotKey, WM_USER + 1, 0, 0);
-    windows.ShowModal(hotKey);
-    activeAfter = GetActiveWindow();
-    focusAfter = GetFocus();
-    windows.ShowWindow(options, false);
-    return true;
-  };
-  options = RealWindow({}, optionsEvents);
-  change = Hwnd(Make(options, ControlKind::Button, "Change..."));
-  platform::ControlParams ok;
-  ok.kind = ControlKind::Button;
-  ok.defaultButton = true;
-  windows.CreateControl(options, ok, {});
-  windows.Post(options, WM_USER + 1, 0, 0);
-  windows.ShowModal(options);
-  EXPECT_EQ(activeAfter, ToHwnd(options));
-  EXPECT_EQ(focusAfter, change);
-}
-
 TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
   HBITMAP shown = nullptr;
   {

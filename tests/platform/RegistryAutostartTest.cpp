@@ -21,29 +21,6 @@ class RunKeyAutostart : public ::testing::Test {
   Autostart& autostart = process.Platform().autostart;
 };
 
-TEST(RegistryAutostart, NamesTheProgramWhateverTheCaseAndOnePairOfQuotes) {
-  const struct {
-    const char* stored;
-    bool names;
-  } cases[] = {
-      {"C:\\Program Files\\Orbelle\\orbl3.exe", true},
-      {"c:\\program files\\ORBELLE\\ORBL3.EXE", true},
-      {"\"C:\\Program Files\\Orbelle\\orbl3.exe\"", true},
-      {"\"\"C:\\Program Files\\Orbelle\\orbl3.exe\"\"", false},
-      {"\"C:\\Program Files\\Orbelle\\orbl3.exe", false},
-      {"C:\\Program Files\\Orbelle\\orbl3.exe /options", false},
-      {"D:\\Tools\\orbl3.exe", false},
-      {"", false},
-      {"\"\"", false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(RegistryAutostart::NamesProgram(c.stored, kProgram), c.names) << c.stored;
-  }
-  // When the program's own path cannot be found, no entry is taken for it.
-  EXPECT_FALSE(RegistryAutostart::NamesProgram("", ""));
-  EXPECT_FALSE(RegistryAutostart::NamesProgram("\"\"", ""));
-}
-
 // Quoted, so that the shell cannot split the path at a blank and start
 // "C:\Program.exe"; the bare path an older release wrote is this program too.
 TEST_F(RunKeyAutostart, EnableWritesTheQuotedPathUnderTheUsersRunKey) {
@@ -79,17 +56,5 @@ TEST_F(RunKeyAutostart, DisableRemovesOnlyWhatNamesThisProgram) {
   EXPECT_TRUE(autostart.Disable());
   EXPECT_EQ(world.Text(kRun, "Orbelle"), "D:\\Second copy\\orbl3.exe");
 }
-
-TEST_F(RunKeyAutostart, AReadOnlyRunKeyReportsTheFailure) {
-  world.SetText(kRun, "Orbelle", kProgram);
-  world.FindKey(kRun)->readOnly = true;
-  EXPECT_TRUE(autostart.IsEnabled());
-  EXPECT_FALSE(autostart.Disable());
-  EXPECT_FALSE(autostart.Enable());
-  world.FindKey(kRun)->readOnly = false;
-  world.FindKey(kRun)->unopenable = true;
-  EXPECT_FALSE(autostart.IsEnabled());
-}
-
 }  // namespace
 }  // namespace orbl::platform

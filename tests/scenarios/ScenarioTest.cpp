@@ -15,6 +15,7 @@
 
 #include "app/Orbl3.h"
 #include "platform/sim/SimProcess.h"
+#include "scenarios/ScenarioFile.h"
 #include "settings/RegistrySettings.h"
 #include "support/VolumeBroadcast.h"
 
@@ -24,70 +25,15 @@ namespace {
 namespace fs = std::filesystem;
 using platform::DriveType;
 
-struct Line {
-  int number = 0;
-  std::string verb;
-  std::string rest;  // everything after the verb and one blank
-};
-
-struct Scenario {
-  std::string file;
-  std::string title;
-  std::vector<Line> lines;
-};
+using scenario::Line;
+using scenario::Scenario;
+using scenario::Words;
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
-}
-
-std::vector<Scenario> ReadScenarios(const fs::path& path) {
-  std::vector<Scenario> scenarios;
-  std::istringstream in(ReadFile(path));
-  std::string text;
-  for (int number = 1; std::getline(in, text); ++number) {
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    if (text.empty() || text[0] == '#') continue;
-    if (text.rfind("== ", 0) == 0) {
-      scenarios.push_back({path.stem().string(), text.substr(3), {}});
-      continue;
-    }
-    if (scenarios.empty()) throw std::runtime_error(path.string() + ": a line before any '=='");
-    const std::size_t blank = text.find(' ');
-    scenarios.back().lines.push_back(
-        {number, text.substr(0, blank), blank == std::string::npos ? "" : text.substr(blank + 1)});
-  }
-  return scenarios;
-}
-
-// Words of a line: blank-separated, or "quoted" with \" and \n inside.
-std::vector<std::string> Words(const std::string& rest) {
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < rest.size();) {
-    if (rest[i] == ' ') {
-      ++i;
-      continue;
-    }
-    std::string word;
-    if (rest[i] == '"') {
-      for (++i; i < rest.size() && rest[i] != '"'; ++i) {
-        // \" \n \r \\ are escapes; any other backslash is itself (a path's).
-        if (rest[i] == '\\' && i + 1 < rest.size() && std::strchr("\"nr\\", rest[i + 1])) {
-          ++i;
-          word += rest[i] == 'n' ? '\n' : rest[i] == 'r' ? '\r' : rest[i];
-        } else {
-          word += rest[i];
-        }
-      }
-      ++i;
-    } else {
-      for (; i < rest.size() && rest[i] != ' '; ++i) word += rest[i];
-    }
-    words.push_back(word);
-  }
-  return words;
 }
 
 std::vector<std::string> MenuPath(const std::string& rest) {
@@ -135,29 +81,7 @@ int AnswerId(const std::string& name) {
   throw std::runtime_error("no such answer: " + name);
 }
 
-// "Ctrl+Alt+D" as RegisterHotKey counts it.
-std::pair<std::uint32_t, std::uint32_t> HotKey(const std::string& text) {
-  std::uint32_t modifiers = 0;
-  std::size_t from = 0;
-  for (std::size_t at; (at = text.find('+', from)) != std::string::npos; from = at + 1) {
-    const std::string name = text.substr(from, at - from);
-    if (name == "Alt")
-      modifiers |= platform::mod::kAlt;
-    else if (name == "Ctrl")
-      modifiers |= platform::mod::kControl;
-    else if (name == "Shift")
-      modifiers |= platform::mod::kShift;
-    else if (name == "Win")
-      modifiers |= 8;
-    else
-      throw std::runtime_error("no such modifier: " + name);
-  }
-  const std::string key = text.substr(from);
-  if (key.size() == 1) return {modifiers, static_cast<std::uint32_t>(key[0])};
-  if (key[0] == 'F')
-    return {modifiers, 0x70 + static_cast<std::uint32_t>(std::stoi(key.substr(1))) - 1};
-  throw std::runtime_error("no such key: " + key);
-}
+using scenario::HotKey;
 
 class Runner {
  public:
@@ -209,10 +133,6 @@ class Runner {
       const auto [modifiers, key] = HotKey(line.rest);
       Computer().hotKeys[{modifiers, key}] = sim::SimHotKey{-1, {}, 1};
     } else if (v == "fault") {
-      if (w.at(0) == "settings") {
-        Computer().MakeKey(kSettingsKey).unopenable = true;
-        return;
-      }
       sim::SimDrive& drive = Computer().Drive(w.at(0)[0]);
       const std::string& what = w.at(1);
       if (what == "none")
@@ -225,8 +145,6 @@ class Runner {
         drive.deviceUnopenable = true;
       else if (what == "audio")
         drive.noDoorDevice = true;
-      else if (what == "held")
-        drive.lockCount = 1;
       else if (what == "switch")
         Computer().removalLockCounts = false;
       else
@@ -234,13 +152,11 @@ class Runner {
     } else if (v == "file") {
       Computer().files[w.at(0)] = w.at(1);
     } else if (v == "shell") {
-      if (w.at(0) == "down")
-        Computer().tray.shellRunning = false;
-      else if (w.at(0) == "refuses")
+      if (w.at(0) == "refuses") {
         Computer().tray.refuseAdds = std::stoi(w.at(1));
-      else if (w.at(0) != "restarts")
+      } else if (w.at(0) != "restarts") {
         FAIL() << "no such shell state: " << w.at(0);
-      else {
+      } else {
         Computer().tray.refuseAdds = 0;
         Computer().RestartShell();
       }
@@ -295,10 +211,6 @@ class Runner {
                      w.empty() ? std::vector<std::byte>{} : VolumeBroadcast(20, 2, mask));
     } else if (v == "eject-button") {
       Computer().PressEjectButton(w.at(0)[0]);
-    } else if (v == "insert") {
-      Computer().InsertDisc(w.at(0)[0]);
-    } else if (v == "take-out") {
-      Computer().RemoveDisc(w.at(0)[0]);
     } else if (v == "shutdown") {
       // The session ends once the query has been answered (EndSessionIfAnswered).
       shuttingDown_ = &Program();
@@ -669,7 +581,7 @@ const bool kRegistered = [] {
   }
   std::sort(files.begin(), files.end());
   for (const fs::path& file : files) {
-    for (Scenario& scenario : ReadScenarios(file)) {
+    for (Scenario& scenario : orbl::scenario::ReadScenarios(file.string())) {
       const std::string suite = "Scenario_" + TestName(scenario.file);
       const std::string name = TestName(scenario.title);
       ::testing::RegisterTest(

@@ -1,6 +1,5 @@
-// The shell launches: what each hands to the shell, how it is shown and who
-// owns it, the help file names that may be opened, and mail addresses that
-// cannot smuggle anything into their link.
+// The shell launches: the help file names that may be opened, and mail
+// addresses that cannot smuggle anything into their link.
 #include "settings/Launches.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/WindowsPath.h"
-#include "support/Computer.h"
 
 namespace orbl::test {
 namespace {
@@ -23,10 +21,6 @@ struct Launch {
   int showMode = 0;
   friend bool operator==(const Launch&, const Launch&) = default;
 };
-
-std::ostream& operator<<(std::ostream& out, const Launch& l) {
-  return out << "owner " << l.owner.value << ", \"" << l.document << "\", mode " << l.showMode;
-}
 
 class RecordingShell final : public platform::Shell {
  public:
@@ -53,20 +47,6 @@ class ProgramFolderFiles final : public platform::Files {
 };
 
 constexpr platform::WindowHandle kOwner{0x4242};
-
-TEST(Launches, EachGoesToTheShellWithItsShowModeAndOwner) {
-  RecordingShell shell;
-  const ProgramFolderFiles files;
-  OpenHelp(shell, files, kOwner, "ORBL.hlp");
-  OpenMakerSite(shell, kOwner);
-  MailTranslator(shell, kOwner, "anna@example.org");
-  // The translator label's "UNKNOWN" still makes a mail, to that word.
-  MailTranslator(shell, kOwner, "UNKNOWN");
-  EXPECT_EQ(shell.launches, (std::vector<Launch>{{kOwner, "C:\\Tools\\Orbelle\\ORBL.hlp", 3},
-                                                 {kOwner, "https://www.example.com/orbelle/", 3},
-                                                 {kOwner, "mailto:anna@example.org", 5},
-                                                 {kOwner, "mailto:UNKNOWN", 5}}));
-}
 
 TEST(Launches, OnlyADocumentInsideTheProgramFolderIsOpenedAsHelp) {
   const char* accepted[] = {
@@ -131,31 +111,6 @@ TEST(Launches, AnAddressIsPercentEncodedAfterMailto) {
       {"x@y.org & calc.exe", "mailto:x@y.org%20%26%20calc.exe"},
   };
   for (const Case& c : cases) EXPECT_EQ(MailtoLink(c.address), c.link) << c.address;
-}
-
-// The tray's Help! item opens the file the language in use names, checked.
-TEST(Launches, TheTrayHelpItemOpensTheLanguagesHelpFileOrTheBuiltInOne) {
-  struct Case {
-    const char* language;
-    const char* opened;
-  };
-  const Case cases[] = {
-      {"", "C:\\Program Files\\Orbelle\\ORBL.hlp"},
-      {"[Main]\nHelpFile=help\\de.hlp\n", "C:\\Program Files\\Orbelle\\help\\de.hlp"},
-      {"[Main]\nHelpFile=..\\..\\Windows\\notepad.exe\n", "C:\\Program Files\\Orbelle\\ORBL.hlp"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.language);
-    Computer pc;
-    pc.world.files["C:\\Program Files\\Orbelle\\Language\\English.ini"] = c.language;
-    auto& program = pc.Start();
-    pc.world.log.clear();
-    Computer::Choose(program, {"Help!"});
-    EXPECT_EQ(pc.world.launches, std::vector<std::string>{c.opened});
-    EXPECT_EQ(pc.world.log, std::vector<std::string>{std::string("shell open \"") + c.opened +
-                                                     "\" (show mode 3)"});
-    Computer::Close(program);
-  }
 }
 
 }  // namespace

@@ -157,14 +157,6 @@ TEST_F(RegistrySettings, SaveWritesEachValueInItsTextForm) {
   EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Action"), "1");
   EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Item"), "4");
 }
-
-TEST(StoredDriveOptions, ANewDriveHoldsTheDefaultsAnUpperCaseLetterAndNoRunTimeState) {
-  const TDriveRecord r = NewDriveRecord('e');
-  EXPECT_EQ(StoredOptionsOf(r), NewDriveOptions());
-  EXPECT_EQ(r.Letter, 'E');
-  EXPECT_FALSE(r.DoorOpen || r.Locked || r.CloseHotKeyId != 0 || r.LockHotKeyId != 0);
-}
-
 // Both ways for every name: the one value planted under F's name loads into
 // its own field and no other, and the save writes each field under its own name.
 TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndIsSavedFromIt) {
@@ -258,18 +250,6 @@ TEST_F(RegistrySettings, ABadValueSpoilsOnlyItsOwnField) {
   EXPECT_EQ(loadedOptions.DoubleLetter, '\0');
   EXPECT_EQ(loadedOptions.Language, "E.ini");
 }
-
-TEST_F(RegistrySettings, AMissingKeyChangesNothingAndAnUnwritableOneSavesNothing) {
-  TDriveTable loaded = {NewDriveRecord('D')};
-  loaded[0].AutocloseInterval = 77;
-  EXPECT_FALSE(LoadSettings(store, loaded, options));
-  EXPECT_EQ(loaded[0].AutocloseInterval, 77);
-
-  world.MakeKey(kStoredKeyPath).readOnly = true;
-  SaveSettings(store, drives, options);
-  EXPECT_TRUE(world.FindKey(kStoredKeyPath)->values.empty());
-}
-
 // The boot moment is the wall clock less the uptime: time sync moves it a
 // little; an uptime that went back is a new boot whatever the moments say.
 TEST(BootIdentity, OneBootWithinTheToleranceAndOnlyWhileTheUptimeGrows) {

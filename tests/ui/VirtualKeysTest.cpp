@@ -73,31 +73,5 @@ TEST(HotKeyText, ModifiersInTheirFixedOrderThenTheKeyAndEachItsOwnBit) {
             platform::mod::kWin | platform::mod::kAlt);
   EXPECT_EQ(HotKeyText({false, false, false, false, 'K'}, TInterfaceTexts{}), "K");
 }
-
-TEST(FindHotKeyTarget, AnIdentifierLeadsToItsDriveAndRoleWhileTheKeyIsSet) {
-  const auto drive = [](char letter, int closeId, int lockId) {
-    TDriveRecord d;
-    d.Letter = letter;
-    d.HotKeyClose.Key = 'D';
-    d.HotKeyLock.Key = 'L';
-    d.CloseHotKeyId = closeId;
-    d.LockHotKeyId = lockId;
-    return d;
-  };
-  // F's atoms could not be added.
-  TDriveTable drives = {drive('D', 0xC001, 0xC002), drive('E', 0xC003, 0xC004), drive('F', 0, 0)};
-  using R = HotKeyRole;
-  using Found = std::optional<HotKeyTarget>;
-  EXPECT_EQ(FindHotKeyTarget(drives, 0xC002), (Found{{0, R::LockUnlock}}));
-  EXPECT_EQ(FindHotKeyTarget(drives, 0xC003), (Found{{1, R::OpenClose}}));
-  EXPECT_EQ(FindHotKeyTarget(drives, 0), std::nullopt);
-  EXPECT_EQ(FindHotKeyTarget(drives, 0x1'0000'C001), std::nullopt);  // only the whole wParam
-  // A key set to none in the options window: the combination registered at
-  // start stays in force until the next start, and its message is ignored.
-  drives[1].HotKeyClose.Key = 0;
-  EXPECT_EQ(FindHotKeyTarget(drives, 0xC003), std::nullopt);
-  EXPECT_EQ(FindHotKeyTarget(drives, 0xC004), (Found{{1, R::LockUnlock}}));
-}
-
 }  // namespace
 }  // namespace orbl
