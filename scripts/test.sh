@@ -94,6 +94,7 @@ fi
 # figures are not checked (a busy machine would fail them), only its steps.
 echo "== benchmark (short)"
 scripts/bench.sh --short
+scripts/bench.sh --linux --short
 
 if [ "$tidy_failed" -ne 0 ]; then
   echo "clang-tidy reported findings (above)" >&2
