@@ -88,11 +88,11 @@ void PulseSound::Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) {
   const auto now = std::chrono::steady_clock::now();
   if (!stream_) {
     if (refusedAt_ && now - *refusedAt_ < kRetryAfter) return;
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kToneSampleRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kToneSampleRate, 1};
     const auto unset = static_cast<std::uint32_t>(-1);
     const pa_buffer_attr buffer{unset, kToneSampleRate * kBufferMs / 1000 * 2, unset, unset, unset};
     int error = 0;
-    stream_ = library_->newStream(nullptr, "Orbelle", PA_STREAM_PLAYBACK, nullptr, "Beep", &spec,
+    stream_ = library_->newStream(nullptr, "Orbelle", PA_STREAM_PLAYBACK, nullptr, "Beep", &format,
                                   nullptr, &buffer, &error);
     if (!stream_) {
       refusedAt_ = now;

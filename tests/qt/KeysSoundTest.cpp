@@ -108,10 +108,10 @@ TEST(X11HotKeys, AKeyAnotherClientHoldsIsRefusedWholeAndAReleasedKeyIsFree) {
 }
 
 TEST(PulseSound, ABeepIsHeardAtItsFrequencyAndARefusalSilencesTheNextBeeps) {
-  const pa_sample_spec spec{PA_SAMPLE_S16LE, 48000, 1};
+  const pa_sample_spec format{PA_SAMPLE_S16LE, 48000, 1};
   const pa_buffer_attr tenMs{~0u, ~0u, ~0u, ~0u, 960};
   pa_simple* recorder = pa_simple_new(nullptr, "test", PA_STREAM_RECORD, "beeps.monitor", "record",
-                                      &spec, nullptr, &tenMs, nullptr);
+                                      &format, nullptr, &tenMs, nullptr);
   ASSERT_TRUE(recorder);
   {
     const std::string server = std::getenv("PULSE_SERVER");
