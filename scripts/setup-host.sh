@@ -25,7 +25,6 @@ pkg-config --exists libpulse-simple 2>/dev/null || need+=(libpulse-dev)
 # The native Linux program (linux preset), its benchmark, and the tests that
 # run it on a private display, bus, mock logind and sound server.
 [ -f /usr/lib/x86_64-linux-gnu/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake ] || need+=(qt6-base-dev)
-[ -f /usr/lib/x86_64-linux-gnu/cmake/Qt6DBus/Qt6DBusConfig.cmake ] || need+=(qt6-base-dev)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
 /usr/bin/python3 -c 'import dbusmock' 2>/dev/null || need+=(python3-dbusmock)
