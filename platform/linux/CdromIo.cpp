@@ -33,7 +33,9 @@ std::vector<std::string> UdevCdromNames() {
   udev* context = ::udev_new();
   if (!context) return names;
   udev_enumerate* enumerate = ::udev_enumerate_new(context);
+  // Matching the name first spares reading every loop device's properties.
   if (enumerate && ::udev_enumerate_add_match_subsystem(enumerate, "block") >= 0 &&
+      ::udev_enumerate_add_match_sysname(enumerate, "sr*") >= 0 &&
       ::udev_enumerate_add_match_property(enumerate, "ID_CDROM", "1") >= 0 &&
       ::udev_enumerate_scan_devices(enumerate) >= 0) {
     for (udev_list_entry* entry = ::udev_enumerate_get_list_entry(enumerate); entry;
@@ -54,20 +56,20 @@ std::vector<std::string> UdevCdromNames() {
 }  // namespace
 
 std::vector<std::string> SystemCdromIo::DriveNames() const {
+  if (names_) return *names_;
   // A folder of a test's own is listed as it is.
-  if (blockClassFolder_ == kSystemBlockClass) {
-    std::vector<std::string> names = UdevCdromNames();
-    if (!names.empty()) return names;
+  if (blockClassFolder_ == kSystemBlockClass) names_ = UdevCdromNames();
+  if (!names_ || names_->empty()) {
+    names_.emplace();
+    if (DIR* folder = ::opendir(blockClassFolder_.c_str())) {
+      while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.starts_with("sr")) names_->push_back(name);
+      }
+      ::closedir(folder);
+    }
   }
-  std::vector<std::string> names;
-  DIR* folder = ::opendir(blockClassFolder_.c_str());
-  if (!folder) return names;
-  while (const dirent* entry = ::readdir(folder)) {
-    const std::string name = entry->d_name;
-    if (name.starts_with("sr")) names.push_back(name);
-  }
-  ::closedir(folder);
-  return names;
+  return *names_;
 }
 
 int SystemCdromIo::OpenDrive(const std::string& name) {

@@ -5,6 +5,7 @@
 // refused request) on success, -errno on failure.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ class CdromIo {
  public:
   virtual ~CdromIo() = default;
   // The optical drives' names ("sr0"): udev's, else those in /sys/class/block
-  // that start with "sr".
+  // that start with "sr". Drives added after start are not looked for.
   virtual std::vector<std::string> DriveNames() const = 0;
   // Opens the drive's node ("sr0": /dev/sr0) for requests only: read-only and
   // without waiting, since a blocking open closes an open tray.
@@ -57,6 +58,8 @@ class SystemCdromIo final : public CdromIo {
  private:
   std::string blockClassFolder_;
   std::string deviceFolder_;
+  // Listed once, when first asked: the list walks udev's database.
+  mutable std::optional<std::vector<std::string>> names_;
 };
 
 }  // namespace orbl::lnx

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -87,8 +88,15 @@ QImage ResourceImage(const std::string& name) {
 }
 
 QIcon ResourceIcon(const std::string& name) {
-  const QString path = QStringLiteral(":/pictures/") + QString::fromStdString(name);
-  return QFile::exists(path) ? QIcon(path) : QIcon();
+  // The program's icons are ICO files under names without a suffix; naming the
+  // format spares guessing it, which would load the MIME database.
+  QImageReader reader(QStringLiteral(":/pictures/") + QString::fromStdString(name), "ico");
+  QIcon icon;
+  for (QImage image = reader.read(); !image.isNull(); image = reader.read()) {
+    icon.addPixmap(QPixmap::fromImage(image));
+    if (!reader.jumpToNextImage()) break;
+  }
+  return icon;
 }
 
 // --- the widgets ---------------------------------------------------------------
@@ -204,7 +212,8 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
       auto* label = new ControlLabel(parent, control);
       if (params.kind == ControlKind::Picture) {
         label->setAlignment(Qt::AlignCenter);
-        const int side = static_cast<int>(std::min(params.rect.width, params.rect.height) * scale_);
+        const int side =
+            static_cast<int>(std::min(params.rect.width, params.rect.height) * LayoutScale());
         const QIcon icon = ResourceIcon(params.image);
         if (!icon.isNull()) label->setPixmap(icon.pixmap(side, side));
       } else {
@@ -297,7 +306,9 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
 
 void QtWindowSystem::PlaceControl(Control& control) const {
   const platform::Rect& r = control.params.rect;
-  const auto scaled = [this](int value) { return static_cast<int>(std::lround(value * scale_)); };
+  const auto scaled = [this](int value) {
+    return static_cast<int>(std::lround(value * LayoutScale()));
+  };
   int height = scaled(r.height);
   // A drop-down list's rectangle on Windows includes its opened list.
   if (control.params.kind == ControlKind::DropDownList) {
@@ -433,7 +444,7 @@ int QtWindowSystem::AddBarButton(platform::ControlHandle bar, const std::string&
   const int side = strip.height();
   if (image >= 0 && side > 0 && (image + 1) * side <= strip.width()) {
     button->setIcon(QPixmap::fromImage(strip.copy(image * side, 0, side, side)));
-    button->setIconSize(QSize(side, side) * scale_);
+    button->setIconSize(QSize(side, side) * LayoutScale());
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   } else {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -452,7 +463,7 @@ int QtWindowSystem::AddBarSeparator(platform::ControlHandle bar) {
   Control* c = ControlOf(bar);
   if (c == nullptr || c->params.kind != ControlKind::ButtonBar) return -1;
   auto* layout = static_cast<QHBoxLayout*>(c->widget->layout());
-  layout->insertSpacing(layout->count() - 1, static_cast<int>(kBarGap * scale_));
+  layout->insertSpacing(layout->count() - 1, static_cast<int>(kBarGap * LayoutScale()));
   c->barButtons.push_back(nullptr);
   return static_cast<int>(c->barButtons.size()) - 1;
 }

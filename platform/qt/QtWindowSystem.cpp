@@ -194,10 +194,15 @@ void TopWidget::changeEvent(QEvent* event) {
 
 // --- the system --------------------------------------------------------------
 
-QtWindowSystem::QtWindowSystem() : scale_(LayoutScaleFor(QApplication::font())) {
+QtWindowSystem::QtWindowSystem() {
   RegisterPictures();
   // The program lives in the tray: closing its last box must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
+}
+
+double QtWindowSystem::LayoutScale() const {
+  if (scale_ == 0.0) scale_ = LayoutScaleFor(QApplication::font());
+  return scale_;
 }
 
 QtWindowSystem::~QtWindowSystem() {
@@ -267,8 +272,10 @@ platform::WindowHandle QtWindowSystem::CreateTopWindow(const platform::WindowPar
   widget.setWindowFlags(flags);
   widget.setWindowTitle(Shown(params.title));
   if (!params.icon.empty()) widget.setWindowIcon(ResourceIcon(params.icon));
-  const QSize size(static_cast<int>(std::lround(params.clientWidth * scale_)),
-                   static_cast<int>(std::lround(params.clientHeight * scale_)));
+  // A window without a size (the application window) measures no font.
+  const double scale = params.clientWidth == 0 && params.clientHeight == 0 ? 1.0 : LayoutScale();
+  const QSize size(static_cast<int>(std::lround(params.clientWidth * scale)),
+                   static_cast<int>(std::lround(params.clientHeight * scale)));
   widget.setFixedSize(size);
   if (params.centered) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -50,7 +50,7 @@ class QtWindowSystem final : public platform::WindowSystem {
   QWidget* Widget(platform::WindowHandle window) const;
   QWidget* ControlWidget(platform::ControlHandle control) const;
   // How much the core's layout grows on this desktop.
-  double LayoutScale() const { return scale_; }
+  double LayoutScale() const;
 
   platform::WindowHandle CreateTopWindow(const platform::WindowParams& params,
                                          platform::WindowEvents events) override;
@@ -122,7 +122,9 @@ class QtWindowSystem final : public platform::WindowSystem {
   void BuildControl(Window& window, Control& control);
   void PlaceControl(Control& control) const;
 
-  double scale_ = 1.0;
+  // Measured at the first window or control with a size: the fonts load then,
+  // after the icon is up, not before.
+  mutable double scale_ = 0.0;
   std::map<std::uintptr_t, std::unique_ptr<Window>> windows_;  // in the order they were made
   std::map<std::uintptr_t, Control*> controls_;
   std::map<std::uintptr_t, QPointer<QTimer>> timers_;

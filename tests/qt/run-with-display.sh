@@ -26,6 +26,11 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || { echo "run-with-display: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
+# The number can come before the display takes connections (seen on :0).
+for _ in $(seq 100); do
+  xwininfo -root >/dev/null 2>&1 && break
+  sleep 0.1
+done
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
 export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" HOME="$work"
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
@@ -36,5 +41,7 @@ if [ "$tray" = 1 ]; then
     xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break
     sleep 0.1
   done
+  xwininfo -root -tree 2>/dev/null | grep -q '"panel"' ||
+    { echo "run-with-display: the tray host did not start" >&2; exit 1; }
 fi
 "$@"
