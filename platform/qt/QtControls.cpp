@@ -99,6 +99,27 @@ QIcon ResourceIcon(const std::string& name) {
   return icon;
 }
 
+namespace {
+
+// A number field's position, kept within its range, and its text.
+void SetPosition(QtWindowSystem::Control& control, int position) {
+  const int low = std::min(control.params.minimum, control.params.maximum);
+  const int high = std::max(control.params.minimum, control.params.maximum);
+  control.position = std::clamp(position, low, high);
+  control.text = std::to_string(control.position);
+}
+
+// A link under the pointer is drawn blue.
+void HighlightLink(QtWindowSystem::Control& link) {
+  QPalette palette = link.widget->palette();
+  palette.setColor(QPalette::WindowText, link.highlighted
+                                             ? QColor(Qt::blue)
+                                             : QApplication::palette().color(QPalette::WindowText));
+  link.widget->setPalette(palette);
+}
+
+}  // namespace
+
 // --- the widgets ---------------------------------------------------------------
 
 ControlLabel::ControlLabel(QWidget* parent, QtWindowSystem::Control& control)
@@ -135,7 +156,7 @@ void ControlLabel::leaveEvent(QEvent* /*event*/) {
 }
 
 ArrowField::ArrowField(QWidget* parent, QtWindowSystem::Control& control)
-    : QAbstractSpinBox(parent), control_(control), position_(control.params.minimum) {
+    : QAbstractSpinBox(parent), control_(control) {
   lineEdit()->setReadOnly(true);
   setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
@@ -144,28 +165,21 @@ void ArrowField::SetText(const QString& text) {
   lineEdit()->setText(text);
 }
 
-void ArrowField::SetPosition(int position) {
-  const int low = std::min(control_.params.minimum, control_.params.maximum);
-  const int high = std::max(control_.params.minimum, control_.params.maximum);
-  position_ = std::clamp(position, low, high);
-  control_.text = std::to_string(position_);
-  SetText(QString::number(position_));
-}
-
 void ArrowField::stepBy(int steps) {
   const int step = control_.params.step > 0 ? control_.params.step : 1;
-  const int before = position_;
-  SetPosition(position_ + steps * step);
+  const int before = control_.position;
+  SetPosition(control_, control_.position + steps * step);
+  SetText(QString::fromStdString(control_.text));
   const auto onArrow = control_.events.onArrow;
-  if (position_ != before && onArrow) onArrow(position_);
+  if (control_.position != before && onArrow) onArrow(control_.position);
 }
 
 QAbstractSpinBox::StepEnabled ArrowField::stepEnabled() const {
   StepEnabled enabled = StepNone;
-  if (position_ < std::max(control_.params.minimum, control_.params.maximum)) {
+  if (control_.position < std::max(control_.params.minimum, control_.params.maximum)) {
     enabled |= StepUpEnabled;
   }
-  if (position_ > std::min(control_.params.minimum, control_.params.maximum)) {
+  if (control_.position > std::min(control_.params.minimum, control_.params.maximum)) {
     enabled |= StepDownEnabled;
   }
   return enabled;
@@ -179,8 +193,10 @@ QtWindowSystem::Control* QtWindowSystem::ControlOf(platform::ControlHandle handl
 }
 
 QWidget* QtWindowSystem::ControlWidget(platform::ControlHandle control) const {
-  const Control* c = ControlOf(control);
-  return c == nullptr ? nullptr : c->widget;
+  Control* c = ControlOf(control);
+  if (c == nullptr) return nullptr;
+  BuildWindow(*c->window);
+  return c->widget;
 }
 
 platform::ControlHandle QtWindowSystem::CreateControl(platform::WindowHandle parent,
@@ -192,15 +208,36 @@ platform::ControlHandle QtWindowSystem::CreateControl(platform::WindowHandle par
   control->handle = nextControl_++;
   control->params = params;
   control->events = std::move(events);
+  control->window = window;
+  control->visible = params.visible;
   if (params.kind != ControlKind::Picture) control->text = params.text;
+  if (params.kind == ControlKind::NumberField) SetPosition(*control, params.minimum);
   Control& made = *control;
   window->controls.push_back(std::move(control));
   controls_[made.handle] = &made;
-  BuildControl(*window, made);
+  if (window->built) BuildControl(*window, made);
   return platform::ControlHandle{made.handle};
 }
 
-void QtWindowSystem::BuildControl(Window& window, Control& control) {
+void QtWindowSystem::BuildWindow(Window& window) const {
+  if (window.built) return;
+  window.built = true;
+  // A window without a size (the application window) measures no font.
+  const bool sized = window.clientWidth != 0 || window.clientHeight != 0;
+  const double scale = sized ? LayoutScale() : 1.0;
+  const QSize size(static_cast<int>(std::lround(window.clientWidth * scale)),
+                   static_cast<int>(std::lround(window.clientHeight * scale)));
+  window.widget->setFixedSize(size);
+  if (window.centered) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QRect work = screen->availableGeometry();
+      window.widget->move(work.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+  }
+  for (const auto& control : window.controls) BuildControl(window, *control);
+}
+
+void QtWindowSystem::BuildControl(Window& window, Control& control) const {
   QWidget* parent = window.widget.get();
   const platform::ControlParams& params = control.params;
   const QString caption = ShownCaption(params.kind, control.text);
@@ -224,8 +261,10 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
     }
     case ControlKind::CheckBox: {
       auto* box = new QCheckBox(caption, parent);
+      box->setChecked(control.checked);
       // Only the user's clicks: the program's ticks emit no clicked().
-      QObject::connect(box, &QCheckBox::clicked, [&control] {
+      QObject::connect(box, &QCheckBox::clicked, [&control](bool checked) {
+        control.checked = checked;
         const auto onClick = control.events.onClick;
         if (onClick) onClick();
       });
@@ -247,7 +286,10 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
     case ControlKind::DropDownList: {
       auto* combo = new QComboBox(parent);
       combo->setMaxVisibleItems(12);
+      for (const std::string& item : control.items) combo->addItem(Shown(item));
+      combo->setCurrentIndex(control.selection);
       QObject::connect(combo, &QComboBox::currentIndexChanged, [&control](int index) {
+        control.selection = index;
         const auto onSelect = control.events.onSelect;
         if (onSelect) onSelect(index);
       });
@@ -256,7 +298,10 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
     }
     case ControlKind::List: {
       auto* list = new QListWidget(parent);
+      for (const std::string& item : control.items) list->addItem(Shown(item));
+      list->setCurrentRow(control.selection);
       QObject::connect(list, &QListWidget::currentRowChanged, [&control](int row) {
+        control.selection = row;
         const auto onSelect = control.events.onSelect;
         if (onSelect) onSelect(row);
       });
@@ -265,7 +310,7 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
     }
     case ControlKind::NumberField: {
       auto* field = new ArrowField(parent, control);
-      field->SetPosition(params.minimum);
+      field->SetText(caption);
       widget = field;
       break;
     }
@@ -289,13 +334,15 @@ void QtWindowSystem::BuildControl(Window& window, Control& control) {
     }
   }
   control.widget = widget;
+  for (std::size_t i = 0; i < control.bar.size(); ++i) AddBarWidget(control, i);
+  if (control.highlighted) HighlightLink(control);
   if (params.bold) {
     QFont bold = widget->font();
     bold.setBold(true);
     widget->setFont(bold);
   }
   PlaceControl(control);
-  widget->setVisible(params.visible);
+  widget->setVisible(control.visible);
   // A group box is drawn under the controls it frames, whichever came first.
   for (const auto& other : window.controls) {
     if (other->params.kind == ControlKind::Group && other->widget != nullptr) {
@@ -318,11 +365,14 @@ void QtWindowSystem::PlaceControl(Control& control) const {
 }
 
 // --- state -------------------------------------------------------------------------
+// Each setter keeps what it sets in the control and, once the window's widgets
+// exist, sets it on the widget too, without the signals a user's change sends.
 
 void QtWindowSystem::SetControlText(platform::ControlHandle control, const std::string& text) {
   Control* c = ControlOf(control);
   if (c == nullptr) return;
   c->text = text;
+  if (c->widget == nullptr) return;
   const QString caption = ShownCaption(c->params.kind, text);
   const QSignalBlocker quiet(c->widget);
   if (auto* label = qobject_cast<QLabel*>(c->widget)) {
@@ -348,33 +398,36 @@ std::string QtWindowSystem::ControlText(platform::ControlHandle control) const {
 }
 
 void QtWindowSystem::SetControlVisible(platform::ControlHandle control, bool visible) {
-  if (Control* c = ControlOf(control)) c->widget->setVisible(visible);
+  Control* c = ControlOf(control);
+  if (c == nullptr) return;
+  c->visible = visible;
+  if (c->widget != nullptr) c->widget->setVisible(visible);
 }
 
 // The control's own flag: a control on a hidden window still counts as
 // visible, as it will be once its window is shown.
 bool QtWindowSystem::IsControlVisible(platform::ControlHandle control) const {
   const Control* c = ControlOf(control);
-  return c != nullptr && !c->widget->isHidden();
+  return c != nullptr && c->visible;
 }
 
 void QtWindowSystem::SetChecked(platform::ControlHandle control, bool checked) {
   Control* c = ControlOf(control);
-  if (c == nullptr) return;
+  if (c == nullptr || c->params.kind != ControlKind::CheckBox) return;
+  c->checked = checked;
   if (auto* box = qobject_cast<QCheckBox*>(c->widget)) box->setChecked(checked);
 }
 
 bool QtWindowSystem::IsChecked(platform::ControlHandle control) const {
   const Control* c = ControlOf(control);
-  if (c == nullptr) return false;
-  const auto* box = qobject_cast<const QCheckBox*>(c->widget);
-  return box != nullptr && box->isChecked();
+  return c != nullptr && c->checked;
 }
 
 void QtWindowSystem::ClearItems(platform::ControlHandle control) {
   Control* c = ControlOf(control);
   if (c == nullptr || !HasItems(c->params.kind)) return;
   c->items.clear();
+  c->selection = -1;
   const QSignalBlocker quiet(c->widget);
   if (auto* combo = qobject_cast<QComboBox*>(c->widget)) combo->clear();
   if (auto* list = qobject_cast<QListWidget*>(c->widget)) list->clear();
@@ -388,7 +441,7 @@ void QtWindowSystem::AddItem(platform::ControlHandle control, const std::string&
   if (auto* combo = qobject_cast<QComboBox*>(c->widget)) {
     combo->addItem(Shown(text));
     // A list box starts with no entry chosen; so does its drop-down twin.
-    if (c->items.size() == 1) combo->setCurrentIndex(-1);
+    combo->setCurrentIndex(c->selection);
   }
   if (auto* list = qobject_cast<QListWidget*>(c->widget)) list->addItem(Shown(text));
 }
@@ -402,6 +455,7 @@ void QtWindowSystem::SetSelection(platform::ControlHandle control, int index) {
   Control* c = ControlOf(control);
   if (c == nullptr || !HasItems(c->params.kind)) return;
   if (index < 0 || static_cast<std::size_t>(index) >= c->items.size()) index = -1;
+  c->selection = index;
   const QSignalBlocker quiet(c->widget);
   if (auto* combo = qobject_cast<QComboBox*>(c->widget)) combo->setCurrentIndex(index);
   if (auto* list = qobject_cast<QListWidget*>(c->widget)) {
@@ -412,70 +466,79 @@ void QtWindowSystem::SetSelection(platform::ControlHandle control, int index) {
 
 int QtWindowSystem::Selection(platform::ControlHandle control) const {
   const Control* c = ControlOf(control);
-  if (c == nullptr) return -1;
-  if (const auto* combo = qobject_cast<const QComboBox*>(c->widget)) return combo->currentIndex();
-  if (const auto* list = qobject_cast<const QListWidget*>(c->widget)) return list->currentRow();
-  return -1;
+  return c == nullptr || !HasItems(c->params.kind) ? -1 : c->selection;
 }
 
 void QtWindowSystem::SetArrowPosition(platform::ControlHandle control, int value) {
-  const Control* c = ControlOf(control);
-  if (c == nullptr) return;
-  if (auto* field = dynamic_cast<ArrowField*>(c->widget)) field->SetPosition(value);
+  Control* c = ControlOf(control);
+  if (c == nullptr || c->params.kind != ControlKind::NumberField) return;
+  SetPosition(*c, value);
+  if (auto* field = dynamic_cast<ArrowField*>(c->widget)) {
+    field->SetText(QString::fromStdString(c->text));
+  }
 }
 
 int QtWindowSystem::ArrowPosition(platform::ControlHandle control) const {
   const Control* c = ControlOf(control);
-  if (c == nullptr) return 0;
-  const auto* field = dynamic_cast<const ArrowField*>(c->widget);
-  return field == nullptr ? 0 : field->Position();
+  return c == nullptr || c->params.kind != ControlKind::NumberField ? 0 : c->position;
 }
 
 int QtWindowSystem::AddBarButton(platform::ControlHandle bar, const std::string& caption,
                                  int image) {
   Control* c = ControlOf(bar);
   if (c == nullptr || c->params.kind != ControlKind::ButtonBar) return -1;
-  const int index = static_cast<int>(c->barButtons.size());
-  auto* button = new QToolButton(c->widget);
-  button->setText(Shown(caption));
-  button->setAutoRaise(true);
-  // Pictures are squares side by side in one strip.
-  const QImage strip = ResourceImage(c->params.image);
-  const int side = strip.height();
-  if (image >= 0 && side > 0 && (image + 1) * side <= strip.width()) {
-    button->setIcon(QPixmap::fromImage(strip.copy(image * side, 0, side, side)));
-    button->setIconSize(QSize(side, side) * LayoutScale());
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  } else {
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  }
-  QObject::connect(button, &QToolButton::clicked, [c, index] {
-    const auto onSelect = c->events.onSelect;
-    if (onSelect) onSelect(index);
-  });
-  auto* layout = static_cast<QHBoxLayout*>(c->widget->layout());
-  layout->insertWidget(layout->count() - 1, button);
-  c->barButtons.push_back(button);
-  return index;
+  c->bar.push_back({.gap = false, .caption = caption, .image = image});
+  if (c->widget != nullptr) AddBarWidget(*c, c->bar.size() - 1);
+  return static_cast<int>(c->bar.size()) - 1;
 }
 
 int QtWindowSystem::AddBarSeparator(platform::ControlHandle bar) {
   Control* c = ControlOf(bar);
   if (c == nullptr || c->params.kind != ControlKind::ButtonBar) return -1;
-  auto* layout = static_cast<QHBoxLayout*>(c->widget->layout());
-  layout->insertSpacing(layout->count() - 1, static_cast<int>(kBarGap * LayoutScale()));
-  c->barButtons.push_back(nullptr);
-  return static_cast<int>(c->barButtons.size()) - 1;
+  c->bar.push_back({.gap = true, .caption = {}, .image = -1});
+  if (c->widget != nullptr) AddBarWidget(*c, c->bar.size() - 1);
+  return static_cast<int>(c->bar.size()) - 1;
+}
+
+void QtWindowSystem::AddBarWidget(Control& bar, std::size_t index) const {
+  const Control::BarEntry& entry = bar.bar[index];
+  auto* layout = static_cast<QHBoxLayout*>(bar.widget->layout());
+  if (entry.gap) {
+    layout->insertSpacing(layout->count() - 1, static_cast<int>(kBarGap * LayoutScale()));
+    bar.barButtons.push_back(nullptr);
+    return;
+  }
+  auto* button = new QToolButton(bar.widget);
+  button->setText(Shown(entry.caption));
+  button->setAutoRaise(true);
+  // Pictures are squares side by side in one strip.
+  const QImage strip = ResourceImage(bar.params.image);
+  const int side = strip.height();
+  if (entry.image >= 0 && side > 0 && (entry.image + 1) * side <= strip.width()) {
+    button->setIcon(QPixmap::fromImage(strip.copy(entry.image * side, 0, side, side)));
+    button->setIconSize(QSize(side, side) * LayoutScale());
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  } else {
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  }
+  const int picked = static_cast<int>(index);
+  QObject::connect(button, &QToolButton::clicked, [&bar, picked] {
+    const auto onSelect = bar.events.onSelect;
+    if (onSelect) onSelect(picked);
+  });
+  layout->insertWidget(layout->count() - 1, button);
+  bar.barButtons.push_back(button);
 }
 
 void QtWindowSystem::SetBarButtonCaption(platform::ControlHandle bar, int index,
                                          const std::string& caption) {
   Control* c = ControlOf(bar);
-  if (c == nullptr || index < 0 || static_cast<std::size_t>(index) >= c->barButtons.size()) {
-    return;
-  }
-  if (QAbstractButton* button = c->barButtons[static_cast<std::size_t>(index)]) {
-    button->setText(Shown(caption));
+  if (c == nullptr || index < 0 || static_cast<std::size_t>(index) >= c->bar.size()) return;
+  const auto at = static_cast<std::size_t>(index);
+  if (c->bar[at].gap) return;
+  c->bar[at].caption = caption;
+  if (at < c->barButtons.size() && c->barButtons[at] != nullptr) {
+    c->barButtons[at]->setText(Shown(caption));
   }
 }
 
@@ -483,11 +546,7 @@ void QtWindowSystem::SetLinkHighlighted(platform::ControlHandle control, bool hi
   Control* c = ControlOf(control);
   if (c == nullptr || c->params.kind != ControlKind::LinkLabel) return;
   c->highlighted = highlighted;
-  QPalette palette = c->widget->palette();
-  palette.setColor(QPalette::WindowText, highlighted
-                                             ? QColor(Qt::blue)
-                                             : QApplication::palette().color(QPalette::WindowText));
-  c->widget->setPalette(palette);
+  if (c->widget != nullptr) HighlightLink(*c);
 }
 
 }  // namespace orbl::qt

@@ -35,13 +35,27 @@ struct QtWindowSystem::Control {
   std::uintptr_t handle = 0;
   platform::ControlParams params;
   platform::ControlEvents events;
-  QWidget* widget = nullptr;  // a child of its window's widget
+  QtWindowSystem::Window* window = nullptr;
   // What the program set, as it set it; the user changes none of it.
   std::string text;
   std::vector<std::string> items;
-  // ButtonBar: a button per index, null for a gap.
-  std::vector<QAbstractButton*> barButtons;
+  bool visible = true;
   bool highlighted = false;
+  // ButtonBar: a caption and picture per index; a gap has neither.
+  struct BarEntry {
+    bool gap = false;
+    std::string caption;
+    int image = -1;
+  };
+  std::vector<BarEntry> bar;
+  // What the user can change as well: kept here, so that the widget may be
+  // made later, and followed when the user changes it.
+  bool checked = false;
+  int selection = -1;
+  int position = 0;  // NumberField
+  // Made with its window's widgets. ButtonBar: a button per index, null for a gap.
+  QWidget* widget = nullptr;  // a child of its window's widget
+  std::vector<QAbstractButton*> barButtons;
 };
 
 class TopWidget;
@@ -53,6 +67,12 @@ struct QtWindowSystem::Window {
   std::vector<std::unique_ptr<Control>> controls;
   std::unique_ptr<TopWidget> widget;
   std::string title;
+  // The size and controls are made when the window is first shown (or a test
+  // asks for a control's widget): hidden windows cost no fonts or widgets.
+  bool built = false;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  bool centered = false;
   // False while CreateTopWindow runs: the program gets no callbacks for a
   // window whose handle it has not been given yet.
   bool ready = false;
@@ -109,13 +129,11 @@ class ControlLabel final : public QLabel {
 };
 
 // A read-only number with arrows. Its text is what the program last wrote;
-// an arrow step moves the position within the range and writes it.
+// an arrow step moves the control's position within the range and writes it.
 class ArrowField final : public QAbstractSpinBox {
  public:
   ArrowField(QWidget* parent, QtWindowSystem::Control& control);
   void SetText(const QString& text);
-  void SetPosition(int position);
-  int Position() const { return position_; }
 
  protected:
   void stepBy(int steps) override;
@@ -123,7 +141,6 @@ class ArrowField final : public QAbstractSpinBox {
 
  private:
   QtWindowSystem::Control& control_;
-  int position_ = 0;
 };
 
 }  // namespace orbl::qt

@@ -149,7 +149,7 @@ void TopWidget::hideEvent(QHideEvent* event) {
 // is the close box; Enter presses the focused push button, else the default one.
 void TopWidget::keyPressEvent(QKeyEvent* event) {
   const auto pressable = [](const QtWindowSystem::Control& c) {
-    return !c.widget->isHidden() && c.widget->isEnabled();
+    return c.widget != nullptr && !c.widget->isHidden() && c.widget->isEnabled();
   };
   if (event->key() == Qt::Key_Escape) {
     for (const auto& control : window_.controls) {
@@ -272,17 +272,9 @@ platform::WindowHandle QtWindowSystem::CreateTopWindow(const platform::WindowPar
   widget.setWindowFlags(flags);
   widget.setWindowTitle(Shown(params.title));
   if (!params.icon.empty()) widget.setWindowIcon(ResourceIcon(params.icon));
-  // A window without a size (the application window) measures no font.
-  const double scale = params.clientWidth == 0 && params.clientHeight == 0 ? 1.0 : LayoutScale();
-  const QSize size(static_cast<int>(std::lround(params.clientWidth * scale)),
-                   static_cast<int>(std::lround(params.clientHeight * scale)));
-  widget.setFixedSize(size);
-  if (params.centered) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      const QRect work = screen->availableGeometry();
-      widget.move(work.center() - QPoint(size.width() / 2, size.height() / 2));
-    }
-  }
+  window->clientWidth = params.clientWidth;
+  window->clientHeight = params.clientHeight;
+  window->centered = params.centered;
   Window& made = *window;
   windows_[made.handle] = std::move(window);
   made.ready = true;
@@ -302,7 +294,10 @@ std::string QtWindowSystem::WindowTitle(platform::WindowHandle window) const {
 }
 
 void QtWindowSystem::ShowWindow(platform::WindowHandle window, bool visible) {
-  if (Window* w = WindowOf(window)) w->widget->setVisible(visible);
+  Window* w = WindowOf(window);
+  if (w == nullptr) return;
+  if (visible) BuildWindow(*w);
+  w->widget->setVisible(visible);
 }
 
 bool QtWindowSystem::IsWindowVisible(platform::WindowHandle window) const {
@@ -340,6 +335,7 @@ void QtWindowSystem::RemoveSystemMenuItems(platform::WindowHandle window) {
 void QtWindowSystem::ShowModal(platform::WindowHandle window) {
   Window* w = WindowOf(window);
   if (w == nullptr) return;
+  BuildWindow(*w);
   QWidget* modal = w->widget.get();
   std::vector<QPointer<QWidget>> disabled;
   // The program's windows and boxes; not the tray icon's own window, nor a menu.

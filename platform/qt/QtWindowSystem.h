@@ -119,7 +119,9 @@ class QtWindowSystem final : public platform::WindowSystem {
   int RunBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
              std::uint32_t flags, std::uint32_t timeoutMs) const;
   // QtControls.cpp
-  void BuildControl(Window& window, Control& control);
+  void BuildWindow(Window& window) const;
+  void BuildControl(Window& window, Control& control) const;
+  void AddBarWidget(Control& bar, std::size_t index) const;
   void PlaceControl(Control& control) const;
 
   // Measured at the first window or control with a size: the fonts load then,
