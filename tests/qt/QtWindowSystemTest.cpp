@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
+#include <QToolButton>
 #include <deque>
 #include <memory>
 #include <string>
@@ -124,6 +128,61 @@ TEST(QtWindowSystem, ShowsTheCoresBytesAsTextAndGivesThemBackUnchanged) {
   EXPECT_EQ(ws.ControlText(box), cp1252);
   EXPECT_EQ(ws.Items(drop), (std::vector<std::string>{utf8, cp1252}));
   EXPECT_EQ(ws.ControlText(drop), utf8) << "its entry, not what it was made with";
+}
+
+// A hidden window's controls are records only; its widgets are made at its
+// first showing from what the program set, and then follow the user.
+TEST(QtWindowSystem, MakesAWindowsControlsAtItsFirstShowingFromWhatWasSet) {
+  QtWindowSystem ws;
+  platform::WindowParams sized;
+  sized.clientWidth = 300;
+  sized.clientHeight = 200;
+  const platform::WindowHandle window = ws.CreateTopWindow(sized, {});
+  const auto make = [&](ControlKind kind, platform::ControlEvents events = {}) {
+    platform::ControlParams params;
+    params.kind = kind;
+    params.maximum = 10;
+    return ws.CreateControl(window, params, std::move(events));
+  };
+  const platform::ControlHandle box = make(ControlKind::CheckBox);
+  const platform::ControlHandle list = make(ControlKind::List);
+  const platform::ControlHandle drop = make(ControlKind::DropDownList);
+  const platform::ControlHandle field = make(ControlKind::NumberField);
+  const platform::ControlHandle hidden = make(ControlKind::Label);
+  std::vector<int> picked;
+  platform::ControlEvents barEvents;
+  barEvents.onSelect = [&picked](int index) { picked.push_back(index); };
+  const platform::ControlHandle bar = make(ControlKind::ButtonBar, barEvents);
+  ws.SetChecked(box, true);
+  for (const char* item : {"a", "b", "c"}) ws.AddItem(list, item);
+  ws.SetSelection(list, 1);
+  ws.AddItem(drop, "x");
+  ws.SetArrowPosition(field, 7);
+  ws.SetControlVisible(hidden, false);
+  ws.AddBarButton(bar, "one", -1);
+  ws.AddBarSeparator(bar);
+  ws.AddBarButton(bar, "two", -1);
+  EXPECT_TRUE(ws.Widget(window)->findChildren<QWidget*>().isEmpty());
+
+  ws.ShowWindow(window, true);
+  EXPECT_TRUE(static_cast<QCheckBox*>(ws.ControlWidget(box))->isChecked());
+  EXPECT_EQ(static_cast<QListWidget*>(ws.ControlWidget(list))->currentRow(), 1);
+  EXPECT_EQ(static_cast<QComboBox*>(ws.ControlWidget(drop))->currentIndex(), -1);
+  EXPECT_EQ(static_cast<QAbstractSpinBox*>(ws.ControlWidget(field))->text(), "7");
+  EXPECT_TRUE(ws.ControlWidget(hidden)->isHidden());
+  const auto buttons = ws.ControlWidget(bar)->findChildren<QToolButton*>();
+  ASSERT_EQ(buttons.size(), 2);
+  buttons[1]->click();
+  EXPECT_EQ(picked, std::vector<int>{2});
+
+  static_cast<QCheckBox*>(ws.ControlWidget(box))->click();
+  static_cast<QListWidget*>(ws.ControlWidget(list))->setCurrentRow(2);
+  ws.AddItem(drop, "y");
+  ws.SetArrowPosition(field, 3);
+  EXPECT_FALSE(ws.IsChecked(box));
+  EXPECT_EQ(ws.Selection(list), 2);
+  EXPECT_EQ(static_cast<QComboBox*>(ws.ControlWidget(drop))->currentIndex(), -1);
+  EXPECT_EQ(static_cast<QAbstractSpinBox*>(ws.ControlWidget(field))->text(), "3");
 }
 
 // A plain window has no dialog keys of its own. A posted close goes through
