@@ -42,7 +42,7 @@ LINUX_ROWS = [
     ("threads", "threads after {settle} s idle", "", "threads"),
     ("syscalls", "system calls in {idle} s idle", "", "syscalls"),
     ("ctxt", "context switches in {idle} s idle", "", "ctxt"),
-]
+] + ROWS[-3:]
 WARN_ABOVE = 0.20
 
 
@@ -100,13 +100,13 @@ def main():
         print(f"| {name} | {cells[0]} | {cells[1]} | {ratio} |")
         results[metric] = {"orbl3": figures[("orbl3", metric)],
                            "bare": figures[("bare", bare_metric)] if bare_metric else []}
+    print()
+    print("¹ bare tray: its figures without a removal, which it does not handle.")
     if args.linux:
         if args.json:
             with open(args.json, "w") as out:
                 json.dump(results, out, indent=2)
         return 0
-    print()
-    print("¹ bare tray: its figures without a removal, which it does not handle.")
 
     with open(args.instructions) as text:
         instructions = int(text.read().split()[0])
