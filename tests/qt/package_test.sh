@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The .deb as a user gets it: built, passed by lintian, installed, its files
-# where the desktop and udev look for them, and purged without a trace.
+# where the desktop and udev look for them, started from its link, and purged
+# without a trace.
 # Installing needs root (CI runs as root); elsewhere it is skipped.
 #   tests/qt/package_test.sh BUILD_DIR VERSION
 set -euo pipefail
@@ -38,6 +39,18 @@ for size in 16 32 48; do
   [ -s /usr/share/icons/hicolor/${size}x${size}/apps/orbelle.png ] || fail "no $size pixel icon"
 done
 man -w orbl3 >/dev/null || fail "no man page"
+# Started by its command name, as the menu entry does, it docks in a tray.
+"$(dirname "$0")/run-with-display.sh" --tray bash -c '
+  orbl3 & program=$!
+  for _ in $(seq 100); do
+    if xwininfo -root -tree | grep -A6 "\"panel\"" | grep -q "\"orbelle\""; then
+      kill "$program" && wait "$program"
+      exit
+    fi
+    sleep 0.1
+  done
+  kill "$program"
+  exit 1' || fail "the installed program did not dock"
 [ ! -e /etc/xdg/autostart/orbelle.desktop ] || fail "an autostart entry for everyone"
 # The rule runs the helper, which starts with what the package brought and
 # finds no guard here.
