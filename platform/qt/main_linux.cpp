@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Orbl3.h"
+#include "drives/DriveCommands.h"
 #include "platform/linux/CdromIo.h"
 #include "platform/linux/LinuxAutostart.h"
 #include "platform/linux/LinuxDrives.h"
@@ -75,12 +76,21 @@ void ReportMessage(QtMsgType type, const QMessageLogContext& /*context*/, const 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty()) {
-    std::fputs("orbl3: no display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
-    return 1;
-  }
   const std::span<char*> words(argv, static_cast<std::size_t>(argc));
   std::vector<std::string> arguments(words.begin() + 1, words.end());
+  if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty()) {
+    // A command typed in a terminal without a desktop (a remote shell, a
+    // service) needs none: it runs on Qt's display-less platform and shows
+    // nothing. Only the program itself needs a display.
+    const orbl::TParsedCommand parsed = orbl::ParseArguments(arguments);
+    const orbl::TCommandVerb verb = parsed.Command.Verb;
+    if (parsed.Ok && verb != orbl::TCommandVerb::Help && verb != orbl::TCommandVerb::Version &&
+        !orbl::IsDriveCommand(parsed.Command)) {
+      std::fputs("orbl3: no display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
+      return 1;
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
   qInstallMessageHandler(&ReportMessage);
   QApplication application(argc, argv);
   applicationMade = true;

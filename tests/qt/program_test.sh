@@ -2,9 +2,10 @@
 # orbl3 as a user meets it, on a display with an XEmbed tray host
 # (run-with-display.sh --tray): the icon docks, a right click opens the menu,
 # the menu is refused while the options window is up, a second start ends at
-# once, a shell command reaches the running program, and without a display it
-# ends at once. Leaves a picture of the options window in $ORBL_SHOT (default:
-# options.png in the build folder).
+# once, a shell command reaches the running program (from a terminal without
+# a display too), and without a display the program itself ends at once.
+# Leaves a picture of the options window in $ORBL_SHOT (default: options.png
+# in the build folder).
 #   program_test.sh ORBL3 ORBL_QT_SHOT
 set -euo pipefail
 orbl3=$1
@@ -52,7 +53,8 @@ within menu_down || fail "the menu did not close"
 
 "$orbl3" || fail "a second start ended with $?"
 kill -0 $program || fail "the second start ended the first"
-status=$("$orbl3" status 2>&1) || fail "status ended with $?"
+# A command needs no display: typed in a remote shell, it still reaches the program.
+status=$(env -u DISPLAY "$orbl3" status 2>&1) || fail "status ended with $?"
 [ -n "$status" ] || fail "status printed nothing"
 
 "$orbl3" options
