@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -401,6 +402,17 @@ void QtWindowSystem::StopTimer(platform::TimerHandle timer) {
 int QtWindowSystem::RunBox(platform::WindowHandle owner, const std::string& text,
                            const std::string& caption, std::uint32_t flags,
                            std::uint32_t timeoutMs) const {
+  const std::vector<BoxButton> buttons = ButtonsOf(flags);
+  // Closing the box is its Cancel, or its OK where it has no Cancel.
+  const bool hasCancel = std::any_of(buttons.begin(), buttons.end(),
+                                     [](const BoxButton& b) { return b.answer == mb::kIdCancel; });
+  const int closed = hasCancel || buttons.front().answer != mb::kIdOk ? mb::kIdCancel : mb::kIdOk;
+  // A command typed where there is no display: nobody could see or answer a
+  // box, so its text goes to the terminal and it is closed at once.
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    std::fputs(("orbl3: " + Shown(text).toStdString() + "\n").c_str(), stderr);
+    return closed;
+  }
   QWidget* parent = Widget(owner);
   if (parent != nullptr && !parent->isVisible()) parent = nullptr;
   QMessageBox box(IconOf(flags), Shown(caption), Shown(text), QMessageBox::NoButton, parent);
@@ -408,7 +420,6 @@ int QtWindowSystem::RunBox(platform::WindowHandle owner, const std::string& text
   if ((flags & (mb::kTopmost | mb::kSetForeground)) != 0) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
   }
-  const std::vector<BoxButton> buttons = ButtonsOf(flags);
   std::vector<std::pair<QAbstractButton*, int>> answers;
   QAbstractButton* ok = nullptr;
   for (const BoxButton& b : buttons) {
@@ -416,9 +427,6 @@ int QtWindowSystem::RunBox(platform::WindowHandle owner, const std::string& text
     answers.emplace_back(button, b.answer);
     if (b.answer == mb::kIdOk) ok = button;
   }
-  // Closing the box is its Cancel, or its OK where it has no Cancel.
-  const bool hasCancel = std::any_of(buttons.begin(), buttons.end(),
-                                     [](const BoxButton& b) { return b.answer == mb::kIdCancel; });
   QTimer timeout;
   if (timeoutMs > 0 && ok != nullptr) {
     timeout.setSingleShot(true);
@@ -432,7 +440,7 @@ int QtWindowSystem::RunBox(platform::WindowHandle owner, const std::string& text
   for (const auto& [button, answer] : answers) {
     if (button == clicked) return answer;
   }
-  return hasCancel || buttons.front().answer != mb::kIdOk ? mb::kIdCancel : mb::kIdOk;
+  return closed;
 }
 
 int QtWindowSystem::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
