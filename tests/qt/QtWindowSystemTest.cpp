@@ -177,6 +177,7 @@ TEST(QtWindowSystem, MakesAWindowsControlsAtItsFirstShowingFromWhatWasSet) {
 
   static_cast<QCheckBox*>(ws.ControlWidget(box))->click();
   static_cast<QListWidget*>(ws.ControlWidget(list))->setCurrentRow(2);
+  ws.ClearItems(drop);
   ws.AddItem(drop, "y");
   ws.SetArrowPosition(field, 3);
   EXPECT_FALSE(ws.IsChecked(box));
