@@ -98,44 +98,9 @@ ask ""
 echo "probe: $answer"
 
 declare -A path=([orbl3]=$root/build/linux/orbl3 [bare]=$root/build/linux/bench/bare_tray_qt)
-declare -A pid
+declare -A lpid
 
-switches() {
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n + 0 }'
-}
-
-sample_memory() {  # RUN SUBJECT
-  local p=${pid[$2]}
-  record "$1" "$2" uss_kib "$(awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n }' \
-    /proc/"$p"/smaps_rollup)"
-  record "$1" "$2" rss_kib "$(awk '/^Rss:/ { print $2 }' /proc/"$p"/smaps_rollup)"
-  record "$1" "$2" threads "$(awk '/^Threads:/ { print $2 }' /proc/"$p"/status)"
-}
-
-# Context switches over an idle window, then system calls over a second one
-# under strace (whose stops would count as context switches).
-idle_windows() {  # RUN SUFFIX SUBJECT...
-  local run=$1 suffix=$2 s
-  shift 2
-  declare -A before=()
-  for s in "$@"; do before[$s]=$(switches "${pid[$s]}"); done
-  sleep "$idle"
-  for s in "$@"; do record "$run" "$s" "ctxt$suffix" $(($(switches "${pid[$s]}") - ${before[$s]})); done
-  local tracers=()
-  for s in "$@"; do
-    timeout -s INT "$idle" strace -c -f -p "${pid[$s]}" -o "$out/strace-$run-$s$suffix.txt" \
-      2>"$out/strace-$run-$s$suffix.log" &
-    tracers+=($!)
-  done
-  wait "${tracers[@]}"
-  for s in "$@"; do
-    grep -q attached "$out/strace-$run-$s$suffix.log" ||
-      fail "strace could not attach to $s: $(cat "$out/strace-$run-$s$suffix.log")"
-    record "$run" "$s" "syscalls$suffix" \
-      "$(awk '$NF == "total" { n = $3 } END { print n + 0 }' "$out/strace-$run-$s$suffix.txt")"
-  done
-}
+. "$root/scripts/bench-measure.sh"
 
 for run in $(seq 1 "$runs"); do
   if [ $((run % 2)) -eq 1 ]; then order=(orbl3 bare); else order=(bare orbl3); fi
@@ -146,7 +111,7 @@ for run in $(seq 1 "$runs"); do
     ask "term $warm"
     sleep 0.5
     ask "start ${path[$s]}"
-    read -r _ pid[$s] dock_ms <<<"$answer"
+    read -r _ lpid[$s] dock_ms <<<"$answer"
     record "$run" "$s" dock_ms "$dock_ms"
   done
   sleep "$settle"
@@ -155,16 +120,16 @@ for run in $(seq 1 "$runs"); do
   # Our own eject takes the disc out of D:: the automatic close is scheduled,
   # runs 15 s later, and every timer stops again. The switches while it
   # waits show that the schedule did run.
-  before=$(switches "${pid[orbl3]}")
+  before=$(switches "${lpid[orbl3]}")
   LD_PRELOAD=$shim build/linux/orbl3 open D >/dev/null || fail "orbl3 open D failed"
   sleep "$autoclose_wait"
-  record "$run" orbl3 ctxt_autoclose $(($(switches "${pid[orbl3]}") - before))
+  record "$run" orbl3 ctxt_autoclose $(($(switches "${lpid[orbl3]}") - before))
   grep -q "sr0 close" "$ORBL_FAKE_CDROM/log" || fail "the automatic close did not run"
   : >"$ORBL_FAKE_CDROM/log"
   echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
   idle_windows "$run" _after_removal orbl3
   for s in "${order[@]}"; do
-    ask "term ${pid[$s]}"
+    ask "term ${lpid[$s]}"
     read -r _ _ term_ms code <<<"$answer"
     [ "$code" = 0 ] || fail "$s ended with exit code $code"
     record "$run" "$s" term_ms "$term_ms"
