@@ -183,12 +183,16 @@ inline std::string Narrow(const std::wstring& text) {
 // A control's text as the control itself tells it (WM_GETTEXT). GetWindowText
 // gives only what the system stored for a window of another process, which
 // an edit control or a drop-down list never updates.
-inline std::string ControlText(HWND control) {
+inline std::wstring WideText(HWND control) {
   wchar_t text[1024] = {};
   DWORD_PTR copied = 0;
   SendMessageTimeoutW(control, WM_GETTEXT, sizeof text / sizeof text[0],
                       reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
-  return Narrow(text);
+  return text;
+}
+
+inline std::string ControlText(HWND control) {
+  return Narrow(WideText(control));
 }
 
 // The first control inside `parent`, at any depth and in z-order, of class
@@ -297,17 +301,6 @@ inline std::vector<std::string> Entries(HWND list) {
     entries.push_back(Narrow(text));
   }
   return entries;
-}
-
-// The position of `entry` in a list (Entries); throws when it is not there.
-inline int EntryIndex(HWND list, const std::string& entry) {
-  const std::vector<std::string> entries = Entries(list);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i] == entry) return static_cast<int>(i);
-  }
-  std::string listed;
-  for (const std::string& e : entries) listed += " \"" + e + "\"";
-  throw Failure("no entry \"" + entry + "\" in the list:" + listed);
 }
 
 // Chooses entry `index` of a drop-down list or a list box as the user would:

@@ -43,25 +43,6 @@ struct Line {
   std::string rest;
 };
 
-struct Scenario {
-  std::string title;
-  std::vector<Line> lines;
-  bool wine = false;
-};
-
-std::vector<Scenario> ReadScenarios(const std::string& path) {
-  std::vector<Scenario> scenarios;
-  for (const scenario::Scenario& read : scenario::ReadScenarios(path)) {
-    Scenario& s = scenarios.emplace_back(Scenario{read.title, {}, read.wine});
-    for (const scenario::Line& line : read.lines) {
-      std::vector<std::string> words = scenario::Words(line.rest);
-      words.insert(words.begin(), line.verb);
-      s.lines.push_back({line.number, std::move(words), line.rest});
-    }
-  }
-  return scenarios;
-}
-
 // --- what the runner reads from the program -----------------------------------------
 
 // The program's windows a user sees, topmost first: boxes, dialogs, the options window.
@@ -484,17 +465,22 @@ void Run::Do(const Line& line) {
       SendWithin(control, BM_CLICK, 0, 0, 1000, ignored);
     } else {
       HWND list = nullptr;
+      int index = 0;
       for (HWND c : Controls(Topmost())) {
         const std::string cls = ClassOf(c);
-        if (!list && IsWindowVisible(c) &&
-            (lstrcmpiA(cls.c_str(), WC_LISTBOXA) == 0 ||
-             lstrcmpiA(cls.c_str(), WC_COMBOBOXA) == 0)) {
-          const auto entries = Entries(c);
-          if (std::find(entries.begin(), entries.end(), text) != entries.end()) list = c;
+        if (list || !IsWindowVisible(c) ||
+            (lstrcmpiA(cls.c_str(), WC_LISTBOXA) != 0 &&
+             lstrcmpiA(cls.c_str(), WC_COMBOBOXA) != 0)) {
+          continue;
         }
+        const auto entries = Entries(c);
+        const auto at = std::find(entries.begin(), entries.end(), text);
+        if (at == entries.end()) continue;
+        list = c;
+        index = static_cast<int>(at - entries.begin());
       }
       Check(list != nullptr, "no list with \"" + text + "\"");
-      ChooseEntry(list, EntryIndex(list, text));
+      ChooseEntry(list, index);
     }
   } else if (verb == "close") {
     Check(PostMessageA(Titled(kAppTitle), WM_CLOSE, 0, 0) != FALSE, "cannot post WM_CLOSE");
@@ -615,18 +601,17 @@ int main(int argc, char** argv) {
     std::printf("usage: orbl_e2e SCENARIO-FILE|languages-fit PROGRAM\n");
     return 2;
   }
-  std::string name = argv[1];
-  if (name == "languages-fit") return LanguagesFit(argv[2]) ? 0 : 1;
-  name = name.substr(name.find_last_of("\\/") + 1);
-  name = name.substr(0, name.rfind('.'));
+  if (std::string(argv[1]) == "languages-fit") return LanguagesFit(argv[2]) ? 0 : 1;
   bool passed = true;
-  for (const Scenario& scenario : ReadScenarios(argv[1])) {
-    if (!scenario.wine) continue;
+  for (const orbl::scenario::Scenario& test : orbl::scenario::ReadScenarios(argv[1])) {
+    if (!test.wine) continue;
     std::string failure;
     try {
       Check(TopWindows(0, "", kAppTitle).empty(), "an orbl3.exe of an earlier scenario runs");
       Run run(argv[2]);
-      for (const Line& line : scenario.lines) {
+      for (const orbl::scenario::Line& read : test.lines) {
+        Line line{read.number, orbl::scenario::Words(read.rest), read.rest};
+        line.words.insert(line.words.begin(), read.verb);
         try {
           run.Do(line);
         } catch (const std::exception& e) {
@@ -637,8 +622,8 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
       failure = e.what();
     }
-    std::printf("%s %s/%s%s\n", failure.empty() ? "PASS" : "FAIL", name.c_str(),
-                scenario.title.c_str(), failure.empty() ? "" : (": " + failure).c_str());
+    std::printf("%s %s/%s%s\n", failure.empty() ? "PASS" : "FAIL", test.file.c_str(),
+                test.title.c_str(), failure.empty() ? "" : (": " + failure).c_str());
     std::fflush(stdout);
     passed = passed && failure.empty();
   }

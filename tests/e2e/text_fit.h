@@ -36,15 +36,6 @@ inline std::string Describe(const Clipped& c) {
 
 namespace fit {
 
-// A control's own text, as its window holds it ("&&" in a button is one '&').
-inline std::wstring WideText(HWND control) {
-  wchar_t text[1024] = {};
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(control, WM_GETTEXT, sizeof text / sizeof text[0],
-                      reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
-  return text;
-}
-
 // The report is read on the host's terminal, whatever code page Wine runs in.
 inline std::string Utf8(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
@@ -152,7 +143,7 @@ inline std::vector<Clipped> MeasureWindow(HWND window, const std::string& langua
       continue;
     }
     seen.push_back(child);
-    const std::wstring text = fit::WideText(child);
+    const std::wstring text = WideText(child);  // "&&" in a button is one '&'
     if (text.empty()) continue;
     const std::string cls = ClassOf(child);
     const LONG style = GetWindowLongA(child, GWL_STYLE);

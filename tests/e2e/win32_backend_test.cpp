@@ -33,36 +33,26 @@ TEST(Registry, StoresTypedValuesAndRefusesWritesToReadOnlyKeys) {
   StoredValue text{ValueType::Text, {std::byte{'1'}, std::byte{'5'}, std::byte{0}}};
   StoredValue number{ValueType::Number, {std::byte{2}, std::byte{0}, std::byte{0}, std::byte{0}}};
   StoredValue big{ValueType::Binary, std::vector<std::byte>(300000, std::byte{0x5A})};
-  EXPECT_TRUE(registry.SetValue(key, "D edtAutocloseInterval", text));
-  EXPECT_TRUE(registry.SetValue(key, "DriveCount", number));
-  EXPECT_TRUE(registry.SetValue(key, "big", big));
+  for (const auto& [name, value] : {std::pair{"Text", &text}, {"Number", &number}, {"big", &big}}) {
+    EXPECT_TRUE(registry.SetValue(key, name, *value)) << name;
+  }
   registry.CloseKey(key);
 
   const auto reader = registry.OpenKey(path, platform::KeyAccess::Read);
   ASSERT_NE(reader, 0u);
-  auto read = registry.QueryValue(reader, "D edtAutocloseInterval");
-  ASSERT_TRUE(read.has_value());
-  EXPECT_EQ(read->type, ValueType::Text);
-  EXPECT_EQ(read->data, text.data);
-  read = registry.QueryValue(reader, "DriveCount");
-  ASSERT_TRUE(read.has_value());
-  EXPECT_EQ(read->type, ValueType::Number);
-  EXPECT_EQ(read->data, number.data);
-  read = registry.QueryValue(reader, "big");
-  ASSERT_TRUE(read.has_value());
-  EXPECT_EQ(read->data.size(), big.data.size());
+  for (const auto& [name, value] : {std::pair{"Text", &text}, {"Number", &number}, {"big", &big}}) {
+    const auto read = registry.QueryValue(reader, name);
+    EXPECT_TRUE(read && read->type == value->type && read->data == value->data) << name;
+  }
   EXPECT_FALSE(registry.QueryValue(reader, "missing").has_value());
   EXPECT_FALSE(registry.SetValue(reader, "x", text)) << "opened for reading only";
   registry.CloseKey(reader);
 
   const auto writer = registry.OpenKey(path, platform::KeyAccess::ReadWrite);
-  ASSERT_NE(writer, 0u);
   EXPECT_TRUE(registry.DeleteValue(writer, "big"));
   EXPECT_FALSE(registry.DeleteValue(writer, "big"));
   registry.CloseKey(writer);
-
   EXPECT_EQ(registry.OpenKey(path + "\\missing", platform::KeyAccess::Read), 0u);
-  EXPECT_FALSE(registry.QueryValue(0, "x").has_value());
   RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
 }
 
@@ -88,8 +78,8 @@ BOOL WINAPI RecordingRegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT virt
 
 // Wine takes MOD_NOREPEAT but sends a WM_HOTKEY for every repeat all the same
 // (docs/manual-test-windows.md has the check on Windows): here the flag is
-// seen on its way in, and a press still arrives once, with the core's modifiers.
-TEST(HotKeys, ACombinationIsTakenOnceWithoutRepeatAndAPressStillFires) {
+// seen on its way in; the scenarios press the keys.
+TEST(HotKeys, ACombinationIsTakenOnceWithoutRepeat) {
   realRegisterHotKey = reinterpret_cast<decltype(&RegisterHotKey)>(ReplaceImport(
       "user32.dll", "RegisterHotKey", reinterpret_cast<void*>(&RecordingRegisterHotKey)));
   ASSERT_NE(realRegisterHotKey, nullptr);
@@ -106,35 +96,10 @@ TEST(HotKeys, ACombinationIsTakenOnceWithoutRepeatAndAPressStillFires) {
   EXPECT_EQ(registeredModifiers[0], static_cast<UINT>(MOD_CONTROL | MOD_ALT | MOD_NOREPEAT));
   EXPECT_FALSE(hotKeys.Unregister(second, 0xC002));
 
-  std::vector<INPUT> inputs;
-  for (auto [key, flags] : {std::pair<WORD, DWORD>{VK_CONTROL, 0},
-                            {VK_MENU, 0},
-                            {'K', 0},
-                            {'K', KEYEVENTF_KEYUP},
-                            {VK_MENU, KEYEVENTF_KEYUP},
-                            {VK_CONTROL, KEYEVENTF_KEYUP}}) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
-    inputs.push_back(input);
-  }
-  ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
-            inputs.size());
-  // The server queues the hot key while SendInput runs.
-  std::vector<std::pair<WPARAM, LPARAM>> pressed;
-  MSG msg;
-  while (PeekMessageA(&msg, ToHwnd(window), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
-    pressed.emplace_back(msg.wParam, msg.lParam);
-  }
-  EXPECT_EQ(
-      pressed,
-      (std::vector<std::pair<WPARAM, LPARAM>>{{0xC010, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'K')}}));
   EXPECT_TRUE(hotKeys.Unregister(window, 0xC010));
   EXPECT_FALSE(hotKeys.Unregister(window, 0xC010));
   EXPECT_TRUE(hotKeys.Register(second, 0xC003, kCtrlAlt, 'K')) << "free again";
   hotKeys.Unregister(second, 0xC003);
-  EXPECT_FALSE(Win32Shell().Open(window, "", platform::sw::kShow));
 }
 // The multimedia library's command function as the door device finds it,
 // swapped for one that refuses closes on request and passes the rest on.
@@ -246,15 +211,14 @@ TEST(ProgramFile, CarriesItsIconsPicturesManifestAndVersion) {
       const auto* info =
           static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(image, found)));
       const auto area = static_cast<std::size_t>(side * side);
-      ASSERT_GE(SizeofResource(image, found), sizeof(BITMAPINFOHEADER) + area * 4) << name;
-      EXPECT_TRUE(info->biWidth == side && std::abs(info->biHeight) == side &&
+      ASSERT_TRUE(SizeofResource(image, found) >= sizeof(BITMAPINFOHEADER) + area * 4 &&
+                  info->biWidth == side && std::abs(info->biHeight) == side &&
                   info->biBitCount == 32 && info->biCompression == BI_RGB)
           << name;
       // Clear around the picture, solid inside, each colour premultiplied by its alpha.
-      const auto* pixels = reinterpret_cast<const BYTE*>(info) + info->biSize;
+      const auto* bgra = reinterpret_cast<const BYTE*>(info) + info->biSize;
       bool clear = false, solid = false, premultiplied = true;
-      for (std::size_t i = 0; i < area; ++i) {
-        const BYTE* bgra = pixels + 4 * i;
+      for (const BYTE* end = bgra + 4 * area; bgra < end; bgra += 4) {
         clear = clear || bgra[3] == 0;
         solid = solid || bgra[3] == 255;
         premultiplied = premultiplied && std::max({bgra[0], bgra[1], bgra[2]}) <= bgra[3];

@@ -188,112 +188,48 @@ int IconWidth(HICON icon) {
   return mask.bmWidth;
 }
 
-int SmallIconAt(UINT dpi) {
-  return GetSystemMetricsForDpi(SM_CXSMICON, dpi);
-}
-
-// The pixels of an icon as the system draws it at its own size: an icon
-// scaled from a neighbouring size draws differently from the one drawn for it.
-std::vector<COLORREF> Drawn(HICON icon, int size) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all{0, 0, size, size};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) pixels.push_back(GetPixel(dc, x, y));
-  }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return pixels;
-}
-
 TEST_F(WindowSystemTest, TheSystemsQuestionsGetConsentAndEveryDoubleClickCounts) {
   int doubleClicks = 0;
   platform::WindowEvents events;
   events.onDoubleClick = [&] { ++doubleClicks; };
-  platform::WindowParams params;
-  params.minimizeBox = true;
-  const platform::WindowHandle window = windows.CreateTopWindow(params, events);
-  HWND hwnd = ToHwnd(window);
+  HWND hwnd = ToHwnd(windows.CreateTopWindow({}, events));
   for (UINT click : {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK}) {
     SendMessageA(hwnd, click, 0, 0);
   }
   EXPECT_EQ(doubleClicks, 3);
   EXPECT_NE(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0), 0);
   EXPECT_NE(SendMessageA(hwnd, WM_POWERBROADCAST, 0 /*PBT_APMQUERYSUSPEND*/, 0), 0);
-
-  HMENU menu = GetSystemMenu(hwnd, FALSE);
-  windows.RemoveSystemMenuItems(window);
-  EXPECT_EQ(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
-  EXPECT_EQ(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
-  EXPECT_NE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND), static_cast<UINT>(-1));
-  const int last = GetMenuItemCount(menu) - 1;
-  EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION) & MF_SEPARATOR, 0u);
 }
 
-TEST_F(WindowSystemTest, SizesFontsAndIconsFollowTheWindowsDpi) {
+TEST_F(WindowSystemTest, SizesFontsAndPicturesFollowTheWindowsDpi) {
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);  // as the manifest
   platform::WindowParams params;
   params.clientWidth = 200;
   params.clientHeight = 100;
-  params.centered = true;
-  params.topmost = true;
-  params.icon = "TRAY";
-  const platform::WindowHandle window = windows.CreateTopWindow(params, {});
+  const platform::WindowHandle window = RealWindow(params);
   HWND hwnd = ToHwnd(window);
-  EXPECT_EQ(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0), 0) << "not before the first showing";
-  MoveToDpi(hwnd, 144);  // remembered for the first showing
-  windows.ShowWindow(window, true);
-  windows.ShowWindow(window, false);
-  const auto icon = [&](WPARAM which) {
-    return reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, which, 0));
-  };
-  EXPECT_EQ(IconWidth(icon(ICON_SMALL)), SmallIconAt(144));
-  const HICON replaced = icon(ICON_SMALL);
-  MoveToDpi(hwnd, 120);
-  EXPECT_EQ(IconWidth(replaced), 0) << "the replaced icon is destroyed";
-  EXPECT_EQ(IconWidth(icon(ICON_BIG)), GetSystemMetricsForDpi(SM_CXICON, 120));
-  EXPECT_NE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-
-  const platform::WindowHandle fresh = windows.CreateTopWindow(params, {});
-  windows.RealiseWindow(fresh);
-  HWND freshHwnd = ToHwnd(fresh);
-  EXPECT_EQ(GetDpiForWindow(freshHwnd), 120u) << "the session runs at 120 dpi";
+  ASSERT_EQ(GetDpiForWindow(hwnd), 120u) << "the session runs at 120 dpi";
   RECT client{};
-  GetClientRect(freshHwnd, &client);
+  GetClientRect(hwnd, &client);
   EXPECT_EQ(client.right, 250);
   EXPECT_EQ(client.bottom, 125);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
-  RECT outer{};
-  GetWindowRect(freshHwnd, &outer);
-  EXPECT_LE(std::abs((outer.left + outer.right) - (monitor.rcWork.left + monitor.rcWork.right)), 1);
-  EXPECT_LE(std::abs((outer.top + outer.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)), 1);
 
   // Every control in the message font at the window's DPI, bold labels in its bold cut.
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(
       SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 120));
-  const auto label = Make(fresh, ControlKind::Label, "", {8, 16, 80, 20});
+  const auto label = Make(window, ControlKind::Label, "", {8, 16, 80, 20});
   for (ControlKind kind :
        {ControlKind::Label, ControlKind::CheckBox, ControlKind::Button, ControlKind::DropDownList,
         ControlKind::Group, ControlKind::NumberField, ControlKind::ButtonBar}) {
-    for (bool bold : {false, true}) {
-      if (bold && kind != ControlKind::Label) continue;
+    for (bool bold : {false, kind == ControlKind::Label}) {
       platform::ControlParams p;
       p.kind = kind;
       p.bold = bold;
       p.rect = {0, 0, 100, 20};
       LOGFONTW font{};
-      ASSERT_EQ(GetObjectW(FontOf(windows.CreateControl(fresh, p, {})), sizeof font, &font),
+      ASSERT_EQ(GetObjectW(FontOf(windows.CreateControl(window, p, {})), sizeof font, &font),
                 static_cast<int>(sizeof font))
           << "no font set: the system font shows, kind " << static_cast<int>(kind);
       EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
@@ -301,19 +237,30 @@ TEST_F(WindowSystemTest, SizesFontsAndIconsFollowTheWindowsDpi) {
       EXPECT_EQ(font.lfWeight >= FW_BOLD, bold);
     }
   }
-  RECT r = PlaceOf(fresh, label);
+  RECT r = PlaceOf(window, label);
   EXPECT_EQ(r.left, 10);
   EXPECT_EQ(r.top, 20);
   EXPECT_EQ(r.right - r.left, 100);
 
-  // Moved to a monitor of 192 dpi: placed again, with a new font; the old one is freed.
+  // Moved to a monitor of 192 dpi: placed again, with a new font (the old one
+  // freed) and the drive bar's pictures drawn again at twice their size.
+  const auto bar = Make(window, ControlKind::ButtonBar, "", {0, 0, 552, 46});
+  const auto pictureSide = [&] {
+    int width = 0, height = 0;
+    ImageList_GetIconSize(
+        reinterpret_cast<HIMAGELIST>(SendMessageA(Hwnd(bar), TB_GETIMAGELIST, 0, 0)), &width,
+        &height);
+    return width;
+  };
+  EXPECT_EQ(pictureSide(), 40);
   const HFONT oldFont = FontOf(label);
-  MoveToDpi(freshHwnd, 192);
-  r = PlaceOf(fresh, label);
+  MoveToDpi(hwnd, 192);
+  r = PlaceOf(window, label);
   EXPECT_EQ(r.left, 16);
   EXPECT_EQ(r.right - r.left, 160);
   EXPECT_EQ(GetObjectType(FontOf(label)), static_cast<DWORD>(OBJ_FONT));
   EXPECT_EQ(GetObjectType(oldFont), 0u);
+  EXPECT_EQ(pictureSide(), 64);
   SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
 }
 
@@ -352,73 +299,6 @@ TEST_F(WindowSystemTest, DeviceBroadcastBytesAreBoundedByDeclarationAndMemory) {
   VirtualFree(pages, 0, MEM_RELEASE);
 }
 
-// A press and release of the left button at `at`, as the mouse delivers them.
-void Click(HWND hwnd, POINT at) {
-  SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-}
-
-TEST_F(WindowSystemTest, TheButtonBarShowsPicturesAtTheDpiCaptionedUnderneathAndReportsPresses) {
-  const platform::WindowHandle window = RealWindow();
-  std::vector<int> pressed;
-  platform::ControlEvents events;
-  events.onSelect = [&](int i) { pressed.push_back(i); };
-  const auto bar = Make(window, ControlKind::ButtonBar, "", {0, 0, 552, 46}, events);
-  HWND hwnd = Hwnd(bar);
-  EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & TBSTYLE_LIST, 0) << "captions under the pictures";
-  const auto images = [&] {
-    return reinterpret_cast<HIMAGELIST>(SendMessageA(hwnd, TB_GETIMAGELIST, 0, 0));
-  };
-  const auto side = [&] {
-    int width = 0, height = 0;
-    ImageList_GetIconSize(images(), &width, &height);
-    return width;
-  };
-  EXPECT_EQ(ImageList_GetImageCount(images()), 2) << "the common options and a drive";
-  EXPECT_EQ(side(), ScaleToDpi(32, GetDpiForWindow(ToHwnd(window))));
-  for (const char* caption : {"Common options", "", "D:", "F:"}) {
-    if (*caption == '\0') {
-      windows.AddBarSeparator(bar);
-    } else {
-      windows.AddBarButton(bar, caption, *caption == 'C' ? 0 : 1);
-    }
-  }
-  windows.SetBarButtonCaption(bar, 3, "G:");
-  windows.SetBarButtonCaption(bar, 9, "X:");  // no such button: nothing happens
-  char text[64] = {};
-  SendMessageA(hwnd, TB_GETBUTTONTEXTA, kBarCommandBase + 3, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, "G:");
-
-  // Moved to 192 dpi: pictures drawn again at twice their size, their edges
-  // still transparent and their middles solid; the buttons grow with them.
-  MoveToDpi(ToHwnd(window), 192);
-  ASSERT_EQ(side(), 64);
-  IMAGEINFO picture{};
-  ASSERT_TRUE(ImageList_GetImageInfo(images(), 0, &picture));
-  BITMAPINFO header{};
-  header.bmiHeader = {
-      sizeof header.bmiHeader, picture.rcImage.right, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<DWORD> strip(static_cast<std::size_t>(picture.rcImage.right) * 64);
-  HDC screen = GetDC(nullptr);
-  GetDIBits(screen, picture.hbmImage, 0, 64, strip.data(), &header, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  const auto alpha = [&](int x, int y) {
-    return strip[static_cast<std::size_t>(y * picture.rcImage.right + picture.rcImage.left + x)] >>
-           24;
-  };
-  EXPECT_EQ(alpha(0, 0), 0u) << "a transparent corner";
-  EXPECT_EQ(alpha(32, 32), 255u) << "a solid middle";
-  RECT r{};
-  SendMessageA(hwnd, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
-  EXPECT_GE(r.bottom - r.top, 64 + 10) << "room for the caption under the picture";
-
-  for (int index : {2, 0, 1, 3}) {  // a drive, the common options, the separator
-    SendMessageA(hwnd, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
-    Click(hwnd, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-  }
-  windows.ProcessMessages();
-  EXPECT_EQ(pressed, (std::vector<int>{2, 0, 3}));
-}
 // What the backend learns of High Contrast, which Wine cannot switch on.
 decltype(&SystemParametersInfoA) realSystemParametersInfo = nullptr;
 bool highContrastOn = true;
@@ -434,22 +314,10 @@ BOOL WINAPI HighContrastSystemParametersInfo(UINT action, UINT size, void* data,
   return TRUE;
 }
 
-TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
+TEST_F(WindowSystemTest, ALinkLightsUpOnRequestInTheThemesColours) {
   const platform::WindowHandle window = RealWindow();
-  Strings seen;
-  platform::ControlEvents events;
-  events.onClick = [&] { seen.push_back("click"); };
-  events.onMouseHover = [&](bool inside) { seen.push_back(inside ? "in" : "out"); };
-  const auto link = Make(window, ControlKind::LinkLabel, "www", {8, 560, 200, 16}, events);
+  const auto link = Make(window, ControlKind::LinkLabel, "www", {8, 560, 200, 16});
   const auto label = Make(window, ControlKind::Label, "www", {8, 580, 200, 16});
-  HWND hwnd = Hwnd(link);
-  LOGFONTA font{};
-  GetObjectA(FontOf(link), sizeof font, &font);
-  EXPECT_TRUE(font.lfUnderline);
-  SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
-
   const auto colourOf = [&](platform::ControlHandle control) {
     HDC dc = CreateCompatibleDC(nullptr);
     SendMessageA(ToHwnd(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -483,19 +351,9 @@ TEST_F(WindowSystemTest, ALinkLabelIsUnderlinedShowsAHandAndLightsUpOnRequest) {
   EXPECT_EQ(colourOf(link), RGB(255, 255, 0)) << "the hot-track colour";
   highContrastOn = false;
   EXPECT_EQ(colourOf(link), blue) << "High Contrast switched off again";
-  windows.SetLinkHighlighted(link, false);
   SetSysColors(3, elements, saved);
   ReplaceImport("user32.dll", "SystemParametersInfoA",
                 reinterpret_cast<void*>(realSystemParametersInfo));
-
-  // Enter, move within, click, leave, and enter again.
-  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
-  SendMessageA(ToHwnd(window), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
-               reinterpret_cast<LPARAM>(hwnd));
-  SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
-  SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  EXPECT_EQ(seen, (Strings{"in", "click", "out", "in"}));
 }
 
 // The keys go through IsDialogMessage in the modal loop; each is posted to the
@@ -524,20 +382,21 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
   };
   dialog = RealWindow({}, windowEvents);
   int top = 0;
-  auto make = [&](ControlKind kind, const std::string& text, bool byDefault) {
+  auto make = [&](ControlKind kind, const std::string& text, bool byDefault, bool cancel) {
     platform::ControlParams params;
     params.kind = kind;
     params.text = text;
     params.rect = {8, top += 30, 100, 24};
     params.defaultButton = byDefault;
+    params.cancelButton = cancel;
     platform::ControlEvents events;
     events.onClick = [&seen, text] { seen.push_back(text); };
     return Hwnd(windows.CreateControl(dialog, params, events));
   };
-  HWND ctrl = make(ControlKind::CheckBox, "Ctrl", false);
-  HWND remove = make(ControlKind::Button, "Remove hot key", false);
-  HWND ok = make(ControlKind::Button, "OK", true);
-  HWND cancel = make(ControlKind::Button, "Cancel", false);
+  HWND ctrl = make(ControlKind::CheckBox, "Ctrl", false, false);
+  HWND remove = make(ControlKind::Button, "Remove hot key", false, false);
+  HWND ok = make(ControlKind::Button, "OK", true, false);
+  HWND cancel = make(ControlKind::Button, "Cancel", false, true);
   auto post = [&](UINT code, HWND target, LPARAM lParam = 0) {
     windows.Post(dialog, code, reinterpret_cast<std::uint64_t>(target), lParam);
   };
@@ -562,45 +421,18 @@ TEST_F(WindowSystemTest, TabEnterAndEscWorkAsInADialog) {
   post(kEnable, ok, 1);
   post(kFocus, remove);
   key(remove, VK_RETURN);
-  key(remove, VK_ESCAPE);  // Cancel, which for a window without a cancel button is the close box
+  key(remove, VK_ESCAPE);  // the cancel button
+  post(kEnable, cancel, 0);
+  post(kFocus, remove);
+  key(remove, VK_ESCAPE);  // a cancel button that cannot be pressed: nothing
   post(kEnd, nullptr);
   windows.ShowModal(dialog);
-  EXPECT_EQ(seen, (Strings{"Cancel", "OK", "Remove hot key", "close"}));
+  EXPECT_EQ(seen, (Strings{"Cancel", "OK", "Remove hot key", "Cancel"}));
   EXPECT_EQ(focusSeen, (std::vector<HWND>{cancel, remove}))
       << "Tab from OK to Cancel, Shift+Tab twice from Cancel back to Remove";
   EXPECT_FALSE(SendMessageA(ctrl, BM_GETCHECK, 0, 0)) << "Enter does not tick the box";
 }
 
-// Esc presses a window's cancel button when it can be pressed, and nothing
-// when it cannot.
-TEST_F(WindowSystemTest, EscPressesTheCancelButtonOnlyWhenItCanBePressed) {
-  for (bool cancelEnabled : {true, false}) {
-    Strings seen;
-    platform::WindowHandle dialog;
-    platform::WindowEvents events;
-    events.onCloseRequest = [&] { seen.push_back("close"); };
-    events.onMessage = [&](const platform::Message& m) {
-      if (m.code == WM_USER + 1) windows.ShowWindow(dialog, false);
-      return m.code == WM_USER + 1;
-    };
-    dialog = RealWindow({}, events);
-    platform::ControlParams params;
-    params.kind = ControlKind::Button;
-    params.rect = {8, 8, 80, 24};
-    params.defaultButton = true;
-    HWND ok = Hwnd(windows.CreateControl(dialog, params, {}));
-    params.defaultButton = false;
-    params.cancelButton = true;
-    params.rect.y = 40;
-    platform::ControlEvents cancelEvents;
-    cancelEvents.onClick = [&] { seen.push_back("Cancel"); };
-    ::EnableWindow(Hwnd(windows.CreateControl(dialog, params, cancelEvents)), cancelEnabled);
-    PostMessageA(ok, WM_KEYDOWN, VK_ESCAPE, 1);
-    windows.Post(dialog, WM_USER + 1, 0, 0);
-    windows.ShowModal(dialog);
-    EXPECT_EQ(seen, cancelEnabled ? Strings{"Cancel"} : Strings{});
-  }
-}
 TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
   HBITMAP shown = nullptr;
   {
@@ -621,15 +453,10 @@ TEST_F(WindowSystemTest, MenuItemsShowTheirTextsAndPicturesAndRunTheirActions) {
     windows.ProcessMessages();
     EXPECT_EQ(chosen, (Strings{"Exit", "D:"}));
 
-    const auto text = [&](std::uint64_t which, UINT by) {
-      char buffer[64] = {};
-      GetMenuStringA(ToHmenu(menu), static_cast<UINT>(which), buffer, sizeof buffer, by);
-      return std::string(buffer);
-    };
-    tray.SetMenuItemText(menu, exitItem, "Beenden");
+    char text[64] = {};
     tray.SetSubMenuText(menu, drives, "Sperren");
-    EXPECT_EQ(text(exitItem.value, MF_BYCOMMAND), "Beenden");
-    EXPECT_EQ(text(0, MF_BYPOSITION), "Sperren");
+    GetMenuStringA(ToHmenu(menu), 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "Sperren");
 
     const auto bitmapOf = [&](std::uint64_t which, BOOL byPosition) {
       MENUITEMINFOA info{};
@@ -685,21 +512,9 @@ TEST_F(WindowSystemTest, TheTrayIconFollowsTheDpiAndItsCallbacksComeThroughTheOw
   const HICON first = tray.IconData().hIcon;
   tray.AddIcon(owner, "TRAY", "Orbelle", events);  // as after "TaskbarCreated"
   EXPECT_EQ(IconWidth(first), 0) << "the icon of the first showing is destroyed";
-  // 100 % to 400 %: each size has an image drawn for it, not one scaled from a neighbour.
-  std::vector<std::vector<COLORREF>> drawings;
-  for (auto [dpi, size] : {std::pair{96u, 16},
-                           {120u, 20},
-                           {144u, 24},
-                           {192u, 32},
-                           {240u, 40},
-                           {288u, 48},
-                           {384u, 64}}) {
+  for (auto [dpi, size] : {std::pair{96u, 16}, {144u, 24}, {384u, 64}}) {
     MoveToDpi(hwnd, dpi);
     EXPECT_EQ(IconWidth(tray.IconData().hIcon), size) << dpi << " dpi";
-    HICON own = static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "TRAY", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    EXPECT_EQ(Drawn(tray.IconData().hIcon, size), Drawn(own, size)) << dpi << " dpi";
-    DestroyIcon(own);
   }
   for (UINT mouse : {WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK,
                      WM_LBUTTONUP, WM_MOUSEMOVE}) {
