@@ -1,11 +1,10 @@
 // The language files shipped in Language\: complete, alike in their keys,
-// English.ini equal to the program's own texts, every file in Windows-1252,
-// and each one usable as the program uses it.
+// English.ini equal to the program's own texts, every file in Windows-1252
+// and the help page they name shipped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,7 +15,6 @@
 #include "platform/AsciiCase.h"
 #include "support/Computer.h"
 #include "support/LanguageKeys.h"
-#include "ui/VirtualKeys.h"
 
 namespace orbl {
 namespace {
@@ -114,57 +112,6 @@ TEST(ShippedLanguageFiles, AreWindows1252) {
   // The translations use their letters, not stand-ins.
   EXPECT_NE(Shipped("German.ini").find("\xF6"), std::string::npos) << "no o-umlaut";
   EXPECT_NE(Shipped("French.ini").find("\xE9"), std::string::npos) << "no e-acute";
-}
-
-TEST(ShippedLanguageFiles, EachWorksAsTheProgramUsesIt) {
-  const std::map<std::string, std::string> entries = {{"English.ini", "English (English)"},
-                                                      {"German.ini", "German (Deutsch)"},
-                                                      {"French.ini",
-                                                       "French (Fran\xE7"
-                                                       "ais)"}};
-  // Laid into a program folder as the Windows build lays them, the files are
-  // found and listed by their names.
-  test::Computer pc({{'D', platform::DriveType::CdRom}});
-  for (const char* name : kShipped) {
-    pc.world.files[std::string("C:\\Program Files\\Orbelle\\Language\\") + name] = Shipped(name);
-  }
-  auto& program = pc.Start();
-  const std::vector<TLanguageEntry> found = FindLanguageFiles(program.Platform().files);
-  ASSERT_EQ(found.size(), 3u);
-  EXPECT_EQ(found.front().Path, DefaultLanguageFile(program.Platform().files));
-  test::Computer::Close(program);
-  for (const TLanguageEntry& entry : found) {
-    const std::string name = entry.Path.substr(entry.Path.rfind('\\') + 1);
-    SCOPED_TRACE(name);
-    const TIniFile file(Shipped(name));
-    EXPECT_EQ(entry.Name, entries.at(name));
-    const TTranslatorInfo translator = ReadTranslatorInfo(file);
-    EXPECT_NE(translator.Name, "UNKNOWN");
-    EXPECT_TRUE(translator.Email.ends_with("@example.org")) << translator.Email;
-
-    TInterfaceTexts texts;
-    ReadInterfaceTexts(file, texts);
-    ReadCloseNowTexts(file, texts);
-    EXPECT_EQ(texts.HelpFile, "orbelle-help.html");
-
-    // The action lists tell their entries apart by text.
-    const std::set<std::string> actions = {
-        texts.Act_OpenCloseDrive,      texts.Act_LockUnlockDrive, texts.Act_OpenCloseAllDrives,
-        texts.Act_LockUnlockAllDrives, texts.Act_ShowOptions,     texts.Act_None};
-    EXPECT_EQ(actions.size(), 6u);
-
-    // Every entry of the key list names one key and reads back as it.
-    const std::vector<std::string> list = KeyList(texts);
-    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()).size(), list.size());
-    for (const std::string& keyName : list) {
-      const std::int32_t code = KeyNameToCode(keyName, texts);
-      EXPECT_EQ(KeyCodeToName(code, texts), keyName);
-    }
-    EXPECT_EQ(HotKeyText(THotKeyDef{true, true, true, true, KeyNameToCode(texts.Delete_Key, texts)},
-                         texts),
-              texts.Win_Key + " + " + texts.Ctrl_Key + " + " + texts.Alt_Key + " + " +
-                  texts.Shift_Key + " + " + texts.Delete_Key);
-  }
 }
 
 // The help page the files name is shipped, and it is a page of its own: no
