@@ -14,7 +14,7 @@
 #include "language/Language.h"
 #include "platform/AsciiCase.h"
 #include "support/Computer.h"
-#include "support/LanguageKeys.h"
+#include "ui/OptionsControls.h"
 
 namespace orbl {
 namespace {
@@ -41,33 +41,19 @@ KeySet KeysOf(const TIniFile& file) {
   return keys;
 }
 
-// Each file holds every key the program reads, once, and no other; a key
-// given twice, or a section opened twice, would hide a text.
-TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramReadsAndNoOther) {
-  KeySet expected;
-  for (const TInterfaceText& k : kInterfaceTexts) {
-    expected.insert({AsciiLower(k.Section), AsciiLower(k.Key)});
-  }
-  for (const auto& k : test::WindowCaptionKeys()) {
-    expected.insert({AsciiLower(k.section), AsciiLower(k.key)});
-  }
-  for (const char* key : test::FileDetailKeys()) expected.insert({"main", AsciiLower(key)});
-
+// The translations hold English.ini's keys, each once, and no other: a key
+// given twice, or a section opened twice, would hide a text. That English.ini
+// holds every key the program reads, the two tests of English below show.
+TEST(ShippedLanguageFiles, HoldEnglishKeysOnceAndNoOther) {
+  const KeySet english = KeysOf(TIniFile(Shipped("English.ini")));
   for (const char* name : kShipped) {
     const TIniFile file(Shipped(name));
-    const KeySet keys = KeysOf(file);
-    EXPECT_EQ(keys.size(), file.Keys().size()) << name << ": a key given twice";
+    EXPECT_EQ(KeysOf(file).size(), file.Keys().size()) << name << ": a key given twice";
     for (const auto& k : file.Keys()) {
       EXPECT_TRUE(file.Find(k.section, k.key).has_value())
           << name << " [" << k.section << "] " << k.key;
     }
-    for (const auto& k : expected) {
-      EXPECT_EQ(keys.count(k), 1u) << name << " lacks [" << k.first << "] " << k.second;
-    }
-    for (const auto& k : keys) {
-      EXPECT_EQ(expected.count(k), 1u)
-          << name << " has the unknown [" << k.first << "] " << k.second;
-    }
+    EXPECT_EQ(KeysOf(file), english) << name;
   }
 }
 
@@ -86,9 +72,6 @@ TEST(ShippedLanguageFiles, EnglishGivesTheBuiltInTexts) {
   for (const TInterfaceText& k : kInterfaceTexts) {
     if (std::string(k.Key) == "HelpFile") continue;
     EXPECT_EQ(english.Find(k.Section, k.Key), std::string(k.BuiltIn)) << k.Key;
-  }
-  for (const auto& k : test::WindowCaptionKeys()) {
-    EXPECT_EQ(english.Find(k.section, k.key), std::string(k.builtIn)) << k.section << " " << k.key;
   }
 }
 
@@ -125,15 +108,20 @@ TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
   }
   // Every option of the pages, named by its English caption.
   const TIniFile english(Shipped("English.ini"));
-  std::vector<test::CaptionKey> captions = test::WindowCaptionKeys();
-  for (const TInterfaceText& k : kInterfaceTexts) captions.push_back({k.Section, k.Key, k.BuiltIn});
+  std::vector<TInterfaceText> captions(std::begin(kInterfaceTexts), std::end(kInterfaceTexts));
+  // Interval names two labels: the shown one, made first, is explained.
+  std::set<std::string> keys;
+  for (const TOptionsControl& control : kOptionsControls) {
+    if (control.Key != nullptr && keys.insert(control.Key).second)
+      captions.push_back({nullptr, control.Section, control.Key, control.BuiltIn});
+  }
   for (const auto& k : captions) {
-    const std::string section = k.section;
+    const std::string section = k.Section;
     if (section != "CommonOptions" && section != "DeviceOptions" && section != "Menu") continue;
-    const std::string key = k.key;
+    const std::string key = k.Key;
     // Hidden controls are not explained, groups are headings.
     if (key == "Ejectiong" || key == "SpyChk" || key == "TryEvery" || key == "Seconds") continue;
-    std::string caption = k.builtIn;
+    std::string caption = k.BuiltIn;
     caption.erase(0, caption.find_first_not_of(' '));
     std::string escaped;
     for (const char c : caption) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
