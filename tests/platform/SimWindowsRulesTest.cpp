@@ -6,7 +6,6 @@
 
 #include <deque>
 #include <memory>
-#include <stdexcept>
 
 #include "platform/WindowTimer.h"
 #include "platform/sim/SimProcess.h"
