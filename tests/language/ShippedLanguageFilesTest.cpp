@@ -1,11 +1,10 @@
 // The language files shipped in Language\: complete, alike in their keys,
-// English.ini equal to the program's own texts, every file in Windows-1252,
-// and each one usable as the program uses it.
+// English.ini equal to the program's own texts, every file in Windows-1252
+// and the help page they name shipped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -15,8 +14,7 @@
 #include "language/Language.h"
 #include "platform/AsciiCase.h"
 #include "support/Computer.h"
-#include "support/LanguageKeys.h"
-#include "ui/VirtualKeys.h"
+#include "ui/OptionsControls.h"
 
 namespace orbl {
 namespace {
@@ -43,33 +41,19 @@ KeySet KeysOf(const TIniFile& file) {
   return keys;
 }
 
-// Each file holds every key the program reads, once, and no other; a key
-// given twice, or a section opened twice, would hide a text.
-TEST(ShippedLanguageFiles, HoldEveryKeyTheProgramReadsAndNoOther) {
-  KeySet expected;
-  for (const TInterfaceText& k : kInterfaceTexts) {
-    expected.insert({AsciiLower(k.Section), AsciiLower(k.Key)});
-  }
-  for (const auto& k : test::WindowCaptionKeys()) {
-    expected.insert({AsciiLower(k.section), AsciiLower(k.key)});
-  }
-  for (const char* key : test::FileDetailKeys()) expected.insert({"main", AsciiLower(key)});
-
+// The translations hold English.ini's keys, each once, and no other: a key
+// given twice, or a section opened twice, would hide a text. That English.ini
+// holds every key the program reads, the two tests of English below show.
+TEST(ShippedLanguageFiles, HoldEnglishKeysOnceAndNoOther) {
+  const KeySet english = KeysOf(TIniFile(Shipped("English.ini")));
   for (const char* name : kShipped) {
     const TIniFile file(Shipped(name));
-    const KeySet keys = KeysOf(file);
-    EXPECT_EQ(keys.size(), file.Keys().size()) << name << ": a key given twice";
+    EXPECT_EQ(KeysOf(file).size(), file.Keys().size()) << name << ": a key given twice";
     for (const auto& k : file.Keys()) {
       EXPECT_TRUE(file.Find(k.section, k.key).has_value())
           << name << " [" << k.section << "] " << k.key;
     }
-    for (const auto& k : expected) {
-      EXPECT_EQ(keys.count(k), 1u) << name << " lacks [" << k.first << "] " << k.second;
-    }
-    for (const auto& k : keys) {
-      EXPECT_EQ(expected.count(k), 1u)
-          << name << " has the unknown [" << k.first << "] " << k.second;
-    }
+    EXPECT_EQ(KeysOf(file), english) << name;
   }
 }
 
@@ -88,9 +72,6 @@ TEST(ShippedLanguageFiles, EnglishGivesTheBuiltInTexts) {
   for (const TInterfaceText& k : kInterfaceTexts) {
     if (std::string(k.Key) == "HelpFile") continue;
     EXPECT_EQ(english.Find(k.Section, k.Key), std::string(k.BuiltIn)) << k.Key;
-  }
-  for (const auto& k : test::WindowCaptionKeys()) {
-    EXPECT_EQ(english.Find(k.section, k.key), std::string(k.builtIn)) << k.section << " " << k.key;
   }
 }
 
@@ -116,57 +97,6 @@ TEST(ShippedLanguageFiles, AreWindows1252) {
   EXPECT_NE(Shipped("French.ini").find("\xE9"), std::string::npos) << "no e-acute";
 }
 
-TEST(ShippedLanguageFiles, EachWorksAsTheProgramUsesIt) {
-  const std::map<std::string, std::string> entries = {{"English.ini", "English (English)"},
-                                                      {"German.ini", "German (Deutsch)"},
-                                                      {"French.ini",
-                                                       "French (Fran\xE7"
-                                                       "ais)"}};
-  // Laid into a program folder as the Windows build lays them, the files are
-  // found and listed by their names.
-  test::Computer pc({{'D', platform::DriveType::CdRom}});
-  for (const char* name : kShipped) {
-    pc.world.files[std::string("C:\\Program Files\\Orbelle\\Language\\") + name] = Shipped(name);
-  }
-  auto& program = pc.Start();
-  const std::vector<TLanguageEntry> found = FindLanguageFiles(program.Platform().files);
-  ASSERT_EQ(found.size(), 3u);
-  EXPECT_EQ(found.front().Path, DefaultLanguageFile(program.Platform().files));
-  test::Computer::Close(program);
-  for (const TLanguageEntry& entry : found) {
-    const std::string name = entry.Path.substr(entry.Path.rfind('\\') + 1);
-    SCOPED_TRACE(name);
-    const TIniFile file(Shipped(name));
-    EXPECT_EQ(entry.Name, entries.at(name));
-    const TTranslatorInfo translator = ReadTranslatorInfo(file);
-    EXPECT_NE(translator.Name, "UNKNOWN");
-    EXPECT_TRUE(translator.Email.ends_with("@example.org")) << translator.Email;
-
-    TInterfaceTexts texts;
-    ReadInterfaceTexts(file, texts);
-    ReadCloseNowTexts(file, texts);
-    EXPECT_EQ(texts.HelpFile, "orbelle-help.html");
-
-    // The action lists tell their entries apart by text.
-    const std::set<std::string> actions = {
-        texts.Act_OpenCloseDrive,      texts.Act_LockUnlockDrive, texts.Act_OpenCloseAllDrives,
-        texts.Act_LockUnlockAllDrives, texts.Act_ShowOptions,     texts.Act_None};
-    EXPECT_EQ(actions.size(), 6u);
-
-    // Every entry of the key list names one key and reads back as it.
-    const std::vector<std::string> list = KeyList(texts);
-    EXPECT_EQ(std::set<std::string>(list.begin(), list.end()).size(), list.size());
-    for (const std::string& keyName : list) {
-      const std::int32_t code = KeyNameToCode(keyName, texts);
-      EXPECT_EQ(KeyCodeToName(code, texts), keyName);
-    }
-    EXPECT_EQ(HotKeyText(THotKeyDef{true, true, true, true, KeyNameToCode(texts.Delete_Key, texts)},
-                         texts),
-              texts.Win_Key + " + " + texts.Ctrl_Key + " + " + texts.Alt_Key + " + " +
-                  texts.Shift_Key + " + " + texts.Delete_Key);
-  }
-}
-
 // The help page the files name is shipped, and it is a page of its own: no
 // script and nothing fetched from elsewhere.
 TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
@@ -178,15 +108,20 @@ TEST(ShippedLanguageFiles, NameTheShippedHelpPage) {
   }
   // Every option of the pages, named by its English caption.
   const TIniFile english(Shipped("English.ini"));
-  std::vector<test::CaptionKey> captions = test::WindowCaptionKeys();
-  for (const TInterfaceText& k : kInterfaceTexts) captions.push_back({k.Section, k.Key, k.BuiltIn});
+  std::vector<TInterfaceText> captions(std::begin(kInterfaceTexts), std::end(kInterfaceTexts));
+  // Interval names two labels: the shown one, made first, is explained.
+  std::set<std::string> keys;
+  for (const TOptionsControl& control : kOptionsControls) {
+    if (control.Key != nullptr && keys.insert(control.Key).second)
+      captions.push_back({nullptr, control.Section, control.Key, control.BuiltIn});
+  }
   for (const auto& k : captions) {
-    const std::string section = k.section;
+    const std::string section = k.Section;
     if (section != "CommonOptions" && section != "DeviceOptions" && section != "Menu") continue;
-    const std::string key = k.key;
+    const std::string key = k.Key;
     // Hidden controls are not explained, groups are headings.
     if (key == "Ejectiong" || key == "SpyChk" || key == "TryEvery" || key == "Seconds") continue;
-    std::string caption = k.builtIn;
+    std::string caption = k.BuiltIn;
     caption.erase(0, caption.find_first_not_of(' '));
     std::string escaped;
     for (const char c : caption) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);

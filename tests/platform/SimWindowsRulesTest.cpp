@@ -6,7 +6,6 @@
 
 #include <deque>
 #include <memory>
-#include <stdexcept>
 
 #include "platform/WindowTimer.h"
 #include "platform/sim/SimProcess.h"
@@ -212,96 +211,6 @@ TEST(SimWorld, AdvanceRunsTheTimersOfAllProcessesInTimeOrder) {
   // delays the other's tick, which counts its next interval from then.
   EXPECT_EQ(ticks, (std::vector<std::string>{"a@1000", "b@1500", "a@2000", "a@3000", "b@3300",
                                              "a@4000", "b@4800"}));
-}
-
-TEST(SimProcess, AKilledProcessLosesItsLocksHotKeysAndTimersButNotItsAtoms) {
-  SimWorld world;
-  SimProcess first(world);
-  int ticks = 0;
-  first.Start([&](Platform& p) {
-    p.atoms.Add("ORBL");
-    EXPECT_TRUE(p.instanceLock.TryAcquire("ORBL"));
-    const auto window = p.windows.CreateTopWindow({}, {});
-    p.windows.StartTimer(window, 100, [&] { ++ticks; });
-    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'K'));
-    // As on Windows, the identifier's first combination stays beside the new one.
-    EXPECT_TRUE(p.hotKeys.Register(window, 1, platform::mod::kControl, 'L'));
-    p.windows.RunLoop();
-  });
-  EXPECT_EQ(world.hotKeys.size(), 2u);
-  SimProcess second(world);
-  second.Start([&](Platform& p) {
-    EXPECT_FALSE(p.instanceLock.TryAcquire("ORBL"));
-    p.files.ExitProcess(3);
-  });
-  EXPECT_EQ(second.ExitCode(), 3);
-  first.Kill();
-  world.Advance(1000);
-  EXPECT_EQ(ticks, 0);
-  EXPECT_EQ(first.ExitCode(), std::nullopt);
-  EXPECT_NE(world.FindAtom("orbl"), 0);  // atom names ignore case
-  EXPECT_TRUE(world.namedLocks.empty());
-  EXPECT_TRUE(world.hotKeys.empty());
-}
-
-// Calls that fail on Windows fail here too, and input no user could give
-// throws: a test must not pass on a program that uses a handle it never had.
-TEST(SimProcess, CallsOnForeignHandlesAreRefusedAndImpossibleInputThrows) {
-  SimWorld world;
-  SimProcess other(world), program(world);
-  platform::WindowHandle foreign, own;
-  platform::ControlHandle button;
-  other.Start([&](Platform& p) {
-    foreign = p.windows.CreateTopWindow({}, {});
-    p.windows.RunLoop();
-  });
-  program.Start([&](Platform& p) {
-    own = p.windows.CreateTopWindow({}, {});
-    platform::ControlParams params;
-    params.kind = platform::ControlKind::Button;
-    button = p.windows.CreateControl(own, params, {});
-    const auto timer = p.windows.StartTimer(own, 100, nullptr);
-    p.windows.StopTimer(timer);
-    p.windows.StopTimer(timer);
-    EXPECT_FALSE(p.windows.StartTimer(foreign, 100, nullptr));
-    EXPECT_FALSE(p.windows.Post(foreign, msg::kUser, 0, 0));
-    p.windows.ShowWindow(foreign, true);
-    EXPECT_EQ(p.windows.ShowMessageBox(foreign, "text", "Caption", 0), 0);
-    p.tray.TrackPopupMenu(platform::MenuHandle{0x4321}, {}, own);
-    p.windows.RunLoop();
-  });
-  EXPECT_EQ(program.RefusedCalls().size(), 6u);
-  EXPECT_FALSE(other.Window(foreign)->visible);
-  EXPECT_THROW(program.AnswerBox(), std::logic_error);
-  EXPECT_THROW(program.ChooseMenuItem({}), std::logic_error);
-  EXPECT_THROW(program.TrayRightClick(), std::logic_error);
-  EXPECT_THROW(program.Post(foreign, msg::kClose), std::logic_error);
-  EXPECT_THROW(program.ClickControl(button), std::logic_error);  // its window is hidden
-  program.DestroyWindow(own);
-  EXPECT_EQ(program.Window(own), nullptr);
-  EXPECT_TRUE(program.Running());
-}
-
-TEST(SimWorld, AShellRestartLeavesNoIconBehindThatNoProgramAddedAgain) {
-  SimWorld world;
-  SimProcess quiet(world), attentive(world);
-  const auto program = [](bool addAgain) {
-    return [addAgain](Platform& p) {
-      const auto window = p.windows.CreateTopWindow({}, {});
-      platform::TrayEvents events;
-      if (addAgain) {
-        events.onTaskbarCreated = [&p, window] { p.tray.AddIcon(window, "TRAY", "again", {}); };
-      }
-      p.tray.AddIcon(window, "TRAY", "first", events);
-      p.windows.RunLoop();
-    };
-  };
-  quiet.Start(program(false));
-  attentive.Start(program(true));
-  world.RestartShell();
-  EXPECT_EQ(quiet.TrayIcon(), nullptr);
-  ASSERT_NE(attentive.TrayIcon(), nullptr);
-  EXPECT_EQ(attentive.TrayIcon()->tip, "again");
 }
 
 }  // namespace

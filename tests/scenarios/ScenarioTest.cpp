@@ -58,18 +58,9 @@ bool IsNumber(const std::string& text) {
 }
 
 std::string IconName(std::uint32_t flags) {
-  switch (flags & 0xF0) {
-    case 0x10:
-      return "error";
-    case 0x20:
-      return "question";
-    case 0x30:
-      return "warning";
-    case 0x40:
-      return "info";
-    default:
-      return "none";
-  }
+  const char* const names[] = {"none", "error", "question", "warning", "info"};
+  const std::uint32_t icon = (flags & 0xF0) >> 4;
+  return icon < std::size(names) ? names[icon] : "none";
 }
 
 int AnswerId(const std::string& name) {
@@ -402,72 +393,55 @@ class Runner {
     return std::stoull(name, nullptr, 0);  // another code: 0xA
   }
 
-  // A control with this text in one of the program's shown windows, the
-  // newest window first.
-  const sim::SimControl* Shown(const std::string& text, int nth = 1) {
+  // The shown controls of the program's shown windows, the newest window
+  // first; of the topmost one alone when `top` is set.
+  std::vector<const sim::SimControl*> ShownControls(bool top = false) {
+    std::vector<const sim::SimControl*> shown;
     const std::vector<const sim::SimWindow*> windows = Program().Windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
       if (!(*it)->visible) continue;
       for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
-        if (control->visible && control->text == text && --nth == 0) return control;
+        if (control->visible) shown.push_back(control);
       }
+      if (top) break;
+    }
+    return shown;
+  }
+
+  const sim::SimControl* Shown(const std::string& text, int nth = 1) {
+    for (const sim::SimControl* control : ShownControls()) {
+      if (control->text == text && --nth == 0) return control;
     }
     return nullptr;
   }
 
-  // The shown control of this kind in the topmost shown window.
   const sim::SimControl* ShownOfKind(platform::ControlKind kind) {
-    const std::vector<const sim::SimWindow*> windows = Program().Windows();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      if (!(*it)->visible) continue;
-      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
-        if (control->visible && control->params.kind == kind) return control;
-      }
-      break;
+    for (const sim::SimControl* control : ShownControls(true)) {
+      if (control->params.kind == kind) return control;
     }
     return nullptr;
   }
 
   // A shown list or drop-down list of the topmost window has TEXT selected.
   bool Selected(const std::string& text) {
-    const std::vector<const sim::SimWindow*> windows = Program().Windows();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      if (!(*it)->visible) continue;
-      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
-        const auto at = static_cast<std::size_t>(control->selection);
-        if (control->visible && control->selection >= 0 && at < control->items.size() &&
-            control->items[at] == text) {
-          return true;
-        }
-      }
-      break;
-    }
-    return false;
+    return std::ranges::any_of(ShownControls(true), [&](const sim::SimControl* control) {
+      const auto at = static_cast<std::size_t>(control->selection);
+      return control->selection >= 0 && at < control->items.size() && control->items[at] == text;
+    });
   }
 
   // The caption of the button Enter presses in the topmost shown window.
   std::string DefaultButton() {
-    const std::vector<const sim::SimWindow*> windows = Program().Windows();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      if (!(*it)->visible) continue;
-      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
-        if (control->params.defaultButton) return control->text;
-      }
-      return "(none)";
+    for (const sim::SimControl* control : ShownControls(true)) {
+      if (control->params.defaultButton) return control->text;
     }
-    return "(no window)";
+    return "(none)";
   }
 
   bool BarButton(const std::string& text) {
-    for (const sim::SimWindow* window : Program().Windows()) {
-      for (const sim::SimControl* control : Program().Controls(window->handle)) {
-        const auto& buttons = control->barButtons;
-        if (window->visible && std::find(buttons.begin(), buttons.end(), text) != buttons.end()) {
-          return true;
-        }
-      }
-    }
-    return false;
+    return std::ranges::any_of(ShownControls(), [&](const sim::SimControl* control) {
+      return std::ranges::count(control->barButtons, text) != 0;
+    });
   }
 
   void Click(const std::string& text, int nth) {
@@ -480,18 +454,14 @@ class Runner {
   // Picks the entry TEXT of a list, drop-down list or button bar in the
   // program's topmost shown window that has one.
   void Select(const std::string& text) {
-    const std::vector<const sim::SimWindow*> windows = Program().Windows();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-      if (!(*it)->visible) continue;
-      for (const sim::SimControl* control : Program().Controls((*it)->handle)) {
-        const auto& entries = control->params.kind == platform::ControlKind::ButtonBar
-                                  ? control->barButtons
-                                  : control->items;
-        const auto found = std::find(entries.begin(), entries.end(), text);
-        if (found == entries.end() || !control->visible) continue;
-        Program().SelectItem(control->handle, static_cast<int>(found - entries.begin()));
-        return;
-      }
+    for (const sim::SimControl* control : ShownControls()) {
+      const auto& entries = control->params.kind == platform::ControlKind::ButtonBar
+                                ? control->barButtons
+                                : control->items;
+      const auto found = std::ranges::find(entries, text);
+      if (found == entries.end()) continue;
+      Program().SelectItem(control->handle, static_cast<int>(found - entries.begin()));
+      return;
     }
     ADD_FAILURE() << "no list in a shown window offers \"" << text << '"';
   }

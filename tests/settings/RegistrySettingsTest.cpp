@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <tuple>
-
 #include "drives/DriveTools.h"
 #include "platform/sim/SimProcess.h"
 #include "settings/HeldLocks.h"
@@ -37,62 +34,6 @@ std::string RegistryTypeName(ValueType type) {
   }
 }
 
-// The stored options of a drive record by field name; a flag counts as 0 or 1.
-using DriveOptions = std::map<std::string, std::int32_t>;
-
-DriveOptions StoredOptionsOf(const TDriveRecord& r) {
-  return {
-      {"SpyForEjecting", r.SpyForEjecting},
-      {"AutoCloseAfterInterval", r.AutoCloseAfterInterval},
-      {"AutocloseInterval", r.AutocloseInterval},
-      {"TryToCloseEverySomeSeconds", r.TryToCloseEverySomeSeconds},
-      {"DiskLimit", r.DiskLimit},
-      {"CloseOnShutdown", r.CloseOnShutdown},
-      {"WarnIfNotEmptyOnShutdown", r.WarnIfNotEmptyOnShutdown},
-      {"LockOnStart", r.LockOnStart},
-      {"LockWithOpenClose", r.LockWithOpenClose},
-      {"WarnAboutDiscWhenGoingToSleepMode", r.WarnAboutDiscWhenGoingToSleepMode},
-      {"EjectDiskWhenDriveIsNotEmpty", r.EjectDiskWhenDriveIsNotEmpty},
-      {"BeepWhenDriveIsNotEmpty", r.BeepWhenDriveIsNotEmpty},
-      {"ShowMessagesWhenLockingUnlocking", r.ShowMessagesWhenLockingUnlocking},
-      {"BeepWhenLockingUnlocking", r.BeepWhenLockingUnlocking},
-      {"LockWhenGoingToSleepMode", r.LockWhenGoingToSleepMode},
-      {"UnlockLockWhenExitingFromSleepMode", r.UnlockLockWhenExitingFromSleepMode},
-      {"ShowDialogToCloseDriveImmediately", r.ShowDialogToCloseDriveImmediately},
-      {"HotKeyClose.Win", r.HotKeyClose.Win},
-      {"HotKeyClose.Ctrl", r.HotKeyClose.Ctrl},
-      {"HotKeyClose.Alt", r.HotKeyClose.Alt},
-      {"HotKeyClose.Shift", r.HotKeyClose.Shift},
-      {"HotKeyClose.Key", r.HotKeyClose.Key},
-      {"HotKeyLock.Win", r.HotKeyLock.Win},
-      {"HotKeyLock.Ctrl", r.HotKeyLock.Ctrl},
-      {"HotKeyLock.Alt", r.HotKeyLock.Alt},
-      {"HotKeyLock.Shift", r.HotKeyLock.Shift},
-      {"HotKeyLock.Key", r.HotKeyLock.Key},
-  };
-}
-
-// The older version's per-drive values of one drive, with the letter taken off.
-std::vector<test::StoredEntry> DriveEntries(char letter) {
-  std::vector<test::StoredEntry> entries;
-  for (test::StoredEntry entry : test::OlderVersionSettings()) {
-    if (entry.name.size() < 2 || entry.name[0] != letter || entry.name[1] != ' ') continue;
-    entry.name.erase(0, 1);
-    entries.push_back(entry);
-  }
-  return entries;
-}
-
-// What the drive scan gives a new record before anything is loaded: the
-// stored drive D of the older version.
-DriveOptions NewDriveOptions() {
-  DriveOptions options;
-  for (const test::StoredEntry& entry : DriveEntries('D')) {
-    options[entry.field] = std::stoi(entry.text);
-  }
-  return options;
-}
-
 class RegistrySettings : public ::testing::Test {
  protected:
   sim::SimWorld world;
@@ -100,8 +41,6 @@ class RegistrySettings : public ::testing::Test {
   platform::SettingsStore& store = process.Platform().settings;
   TDriveTable drives = {NewDriveRecord('D'), NewDriveRecord('F')};
   TAppOptions options;
-
-  StoredValue Raw(const std::string& name) { return world.Value(kStoredKeyPath, name).value(); }
 };
 
 // The older version's key loads and is saved back as it was, name for name,
@@ -138,61 +77,6 @@ TEST_F(RegistrySettings, AnOlderVersionsKeyLoadsAndIsSavedBackAsItWas) {
     stored.push_back(name + " " + RegistryTypeName(value.type) + " " + text);
   }
   EXPECT_EQ(stored, expected);
-}
-
-TEST_F(RegistrySettings, SaveWritesEachValueInItsTextForm) {
-  drives[1].AutocloseInterval = -5;
-  options.Language = "E.ini";
-  options.DoubleLetter = 'F';
-  options.DoubleAction = 1;
-  options.DoubleItem = 4;
-  SaveSettings(store, drives, options);
-
-  EXPECT_EQ(Raw("DriveCount").data, Bytes({2, 0, 0, 0}));
-  // Texts count their terminating NUL; a NUL letter is two zero bytes.
-  EXPECT_EQ(Raw("Currently used language").data, Bytes({'E', '.', 'i', 'n', 'i', 0}));
-  EXPECT_EQ(Raw("Single - Letter").data, Bytes({0, 0}));
-  EXPECT_EQ(Raw("Double - Letter").data, Bytes({'F', 0}));
-  EXPECT_EQ(Raw("F edtAutocloseInterval").data, Bytes({'-', '5', 0}));
-  EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Action"), "1");
-  EXPECT_EQ(world.Text(kStoredKeyPath, "Double - Item"), "4");
-}
-// Both ways for every name: the one value planted under F's name loads into
-// its own field and no other, and the save writes each field under its own name.
-TEST_F(RegistrySettings, EachPerDriveNameLoadsIntoItsOwnFieldAndIsSavedFromIt) {
-  const DriveOptions defaults = NewDriveOptions();
-  ASSERT_EQ(defaults.size(), StoredOptionsOf(drives[0]).size());
-
-  const std::vector<test::StoredEntry> byDefault = DriveEntries('D');
-  const std::vector<test::StoredEntry> changed = DriveEntries('F');
-  ASSERT_EQ(byDefault.size(), changed.size());
-  for (std::size_t i = 0; i < changed.size(); ++i) {
-    const test::StoredEntry& row = changed[i];
-    SCOPED_TRACE(row.name);
-    ASSERT_NE(row.text, byDefault[i].text);
-    // Both drives hold the defaults under every name, then F's one value differs.
-    for (const std::string letter : {"D", "F"}) {
-      for (const test::StoredEntry& other : byDefault) {
-        world.SetText(kStoredKeyPath, letter + other.name, other.text);
-      }
-    }
-    world.SetText(kStoredKeyPath, "F" + row.name, row.text);
-
-    TDriveTable loaded = {NewDriveRecord('D'), NewDriveRecord('F')};
-    ASSERT_TRUE(LoadSettings(store, loaded, options));
-    DriveOptions expected = defaults;
-    expected.at(row.field) = std::stoi(row.text);
-    EXPECT_EQ(StoredOptionsOf(loaded[1]), expected);
-    EXPECT_EQ(StoredOptionsOf(loaded[0]), defaults);
-
-    world.FindKey(kStoredKeyPath)->values.clear();
-    SaveSettings(store, loaded, options);
-    for (const test::StoredEntry& other : byDefault) {
-      EXPECT_EQ(world.Text(kStoredKeyPath, "F" + other.name),
-                std::to_string(expected.at(other.field)))
-          << other.name;
-    }
-  }
 }
 
 TEST_F(RegistrySettings, TheProgramWideNamesLoadAndTheSingleClickPairIsNotRead) {
@@ -264,24 +148,6 @@ TEST(BootIdentity, OneBootWithinTheToleranceAndOnlyWhileTheUptimeGrows) {
                        Row{1'799'999'939, 9000, false}, Row{1'800'000'000, 499, false}}) {
     EXPECT_EQ(SameBoot(stored, {r.moment, r.uptime}), r.same) << r.moment << " " << r.uptime;
   }
-}
-
-TEST(LanguageIndex, TheLanguageInUseElseTheDefaultFileElseNone) {
-  TAppOptions o;
-  o.LanguageFiles = {"C:\\L\\English.ini", "C:\\L\\German.ini", "C:\\L\\German.ini"};
-  o.Language = "C:\\L\\German.ini";
-  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 2);  // the last equal entry
-  o.Language = "c:\\l\\GERMAN.INI";                          // the file system ignores case
-  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 2);
-  o.Language = "C:\\L\\French.ini";  // gone: the default file instead
-  EXPECT_EQ(FindLanguageIndex(o, "c:\\l\\english.INI"), 0);
-  EXPECT_EQ(FindLanguageIndex(o, "C:\\Other\\English.ini"), -1);
-  o.LanguageFiles.clear();
-  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), -1);
-  // The first entry is a position like any other.
-  o.LanguageFiles = {"C:\\L\\German.ini", "C:\\L\\English.ini"};
-  o.Language = "C:\\L\\German.ini";
-  EXPECT_EQ(FindLanguageIndex(o, "C:\\L\\English.ini"), 0);
 }
 
 }  // namespace

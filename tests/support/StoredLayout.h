@@ -41,15 +41,4 @@ inline std::vector<StoredEntry> OlderVersionSettings() {
   return entries;
 }
 
-// The names one save writes for the given optical drives (some of D and F),
-// in order; a computer without them stores the program-wide values alone.
-inline std::vector<std::string> LayoutNames(const std::string& letters = "DF") {
-  std::vector<std::string> names;
-  for (const StoredEntry& entry : OlderVersionSettings()) {
-    const bool perDrive = entry.name.size() > 1 && entry.name[1] == ' ';
-    if (!perDrive || letters.find(entry.name[0]) != std::string::npos) names.push_back(entry.name);
-  }
-  return names;
-}
-
 }  // namespace orbl::test

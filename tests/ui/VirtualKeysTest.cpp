@@ -41,29 +41,6 @@ TEST(KeyNames, EachListEntryHasItsOwnCodeBothWays) {
   for (const auto& [name, code] : table) EXPECT_EQ(KeyNameToCode(name, texts), code) << name;
 }
 
-// Names are compared exactly with the texts of the language in use; a name or
-// code outside the list falls back to one character.
-TEST(KeyNames, NamesOutsideTheListFallBackToOneCharacter) {
-  const TInterfaceTexts builtIn;
-  const TInterfaceTexts renamed = RenamedTexts();
-  TInterfaceTexts emptySpace;
-  emptySpace.Space_Key = "";
-  const struct {
-    std::string name;
-    const TInterfaceTexts& texts;
-    std::int32_t code;
-  } names[] = {
-      {"Space", renamed, 'S'}, {"space", builtIn, 's'}, {"", emptySpace, 0},   {"", builtIn, 0},
-      {"F13", builtIn, 'F'},   {"F0", builtIn, 'F'},    {"F01", builtIn, 'F'}, {"f5", builtIn, 'f'},
-      {"F1x", builtIn, 'F'},   {"\xE4", builtIn, 0xE4},  // a byte above 127 is not negative
-  };
-  for (const auto& n : names) {
-    EXPECT_EQ(KeyNameToCode(n.name, n.texts), n.code) << ::testing::PrintToString(n.name);
-  }
-  const std::pair<std::int32_t, std::string> codes[] = {{111, "o"}, {96, "`"}, {0x141, "A"}};
-  for (const auto& [code, name] : codes) EXPECT_EQ(KeyCodeToName(code, builtIn), name) << code;
-}
-
 TEST(HotKeyText, ModifiersInTheirFixedOrderThenTheKeyAndEachItsOwnBit) {
   const THotKeyDef all{true, true, true, true, 46};
   EXPECT_EQ(HotKeyText(all, TInterfaceTexts{}), "Win + Ctrl + Alt + Shift + Delete");
