@@ -3,7 +3,11 @@
 #include "platform/linux/LinuxSettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 
 #include "platform/AsciiCase.h"
@@ -131,6 +135,57 @@ TEST(LinuxSettingsFile, IsWrittenOncePerClosedChangedKeyAndAFailedWriteKeepsTheO
   const auto again = failing.OpenKey(kKey, KeyAccess::Read);
   EXPECT_FALSE(failing.QueryValue(again, "New"));  // the file, not the lost change, is read
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 2);
+}
+
+// A save killed at each of its system calls in turn, on entry and on return,
+// from the file's first read to well past its rename: whatever the point,
+// the next start reads one whole save.
+TEST(LinuxSettingsFile, AKillAtAnyPointOfASaveLeavesTheOldFileOrTheNewOneWhole) {
+  TempFolder folder;
+  const std::string file = folder / "settings.reg";
+  // Each save's body differs from the last: a mix of two shows.
+  const auto body = [](int version) {
+    return Value(ValueType::Binary, std::string(20000, static_cast<char>('a' + version % 26)));
+  };
+  const auto save = [&](int version) {
+    LinuxSettingsFile store(file);
+    const auto key = store.CreateKey(kKey);
+    store.SetValue(key, "Version", Value(ValueType::Text, std::to_string(version)));
+    store.SetValue(key, "Body", body(version));
+    store.CloseKey(key);
+  };
+  save(0);
+  int version = 0;
+  for (int stops = 1; stops <= 100; ++stops) {
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+      if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(1);
+      ::raise(SIGSTOP);
+      for (int next = version + 1;; ++next) save(next);
+    }
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFSTOPPED(status)) << "the writer cannot be traced";
+    ::ptrace(PTRACE_SETOPTIONS, writer, nullptr, PTRACE_O_EXITKILL);
+    for (int n = 0; n < stops && WIFSTOPPED(status); ++n) {
+      ::ptrace(PTRACE_SYSCALL, writer, nullptr, nullptr);
+      ::waitpid(writer, &status, 0);
+    }
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, &status, 0);
+
+    LinuxSettingsFile store(file);
+    const auto key = store.OpenKey(kKey, KeyAccess::Read);
+    ASSERT_NE(key, 0u) << "killed at stop " << stops;
+    const auto saved = store.QueryValue(key, "Version"), whole = store.QueryValue(key, "Body");
+    ASSERT_TRUE(saved && whole) << "killed at stop " << stops;
+    const int found = std::stoi(
+        std::string(reinterpret_cast<const char*>(saved->data.data()), saved->data.size()));
+    EXPECT_GE(found, version);
+    EXPECT_EQ(whole->data, body(found).data) << "killed at stop " << stops;
+    version = found;
+  }
+  EXPECT_GT(version, 1);  // the kills reached past whole saves
 }
 
 }  // namespace
