@@ -139,6 +139,30 @@ orbl_pid=""
 check "SIGTERM saved the options" grep -q '"E HotKeyClose-Key"=text:"120' \
   "$XDG_CONFIG_HOME/orbelle/settings.reg"
 
+# A StatusNotifierItem host (python3-dbusmock as its watcher) takes the icon
+# instead: it never reports a double-click, so activation runs its action.
+/usr/bin/python3 -m dbusmock --session -l "$session/watcher.log" org.kde.StatusNotifierWatcher \
+  /StatusNotifierWatcher org.kde.StatusNotifierWatcher >/dev/null 2>&1 &
+watcher_pid=$!
+mock_pids+=($watcher_pid)
+watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher
+  --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Mock)
+within "${watcher[@]}.AddProperty" org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered \
+  '<true>' >/dev/null 2>&1
+"${watcher[@]}.AddProperty" org.kde.StatusNotifierWatcher ProtocolVersion '<0>' >/dev/null
+"${watcher[@]}.AddMethod" org.kde.StatusNotifierWatcher RegisterStatusNotifierItem s '' '' >/dev/null
+LD_PRELOAD=$shim "$program" &
+orbl_pid=$!
+item() { awk '/RegisterStatusNotifierItem/ {gsub(/"/, "", $3); print $3; exit}' "$session/watcher.log"; }
+registered() { [ -n "$(item)" ]; }
+check "the icon registers with the host" within registered
+: >"$log"
+gdbus call --session --dest "$(item)" --object-path /StatusNotifierItem \
+  --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
+check "activating the icon opens E: (its double-click action)" within logged "sr1 eject"
+kill -9 "$orbl_pid" "$watcher_pid"
+wait "$orbl_pid" "$watcher_pid" 2>/dev/null
+
 # Another program holds Ctrl+Shift+F9: the start says so.
 ask "grab ffc6"
 ask "start /usr/bin/env LD_PRELOAD=$shim $program"
