@@ -55,13 +55,13 @@ echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
 log=$ORBL_FAKE_CDROM/log
 orbl3() { LD_PRELOAD=$shim "$program" "$@"; }
 logged() { grep -qx "$1" "$log"; }
-# D: asks to close at once after a removal, locks for sleep and gives no
-# shutdown warning; E: opens and closes with Ctrl+Shift+F9 (Ctrl+Alt+F9
+# D: asks to close at once after a removal, locks and warns of its disc for
+# sleep (and, by default, for shutdown); E: opens and closes with Ctrl+Shift+F9 (Ctrl+Alt+F9
 # switches consoles); a double-click on the icon opens or closes E:.
 mkdir -p "$XDG_CONFIG_HOME/orbelle"
 printf '%s\n' '[SOFTWARE\Corvantis\Orbelle\3.x]' \
   '"D ShowDialogToCloseDriveImmediately"=text:"1"' '"D LockWhenGoingToSleepMode"=text:"1"' \
-  '"D Warn if CD/DVD drive is not empty on system shutdown"=text:"0"' \
+  '"D WarnAboutDiscWhenGoingToSleepMode"=text:"1"' \
   '"E HotKeyClose-Ctrl"=text:"1"' '"E HotKeyClose-Shift"=text:"1"' '"E HotKeyClose-Key"=text:"120"' \
   '"Double - Letter"=text:"E"' '"Double - Action"=text:"1"' \
   >"$XDG_CONFIG_HOME/orbelle/settings.reg"
@@ -85,7 +85,7 @@ probe_pid=$PROBE_PID
 exec {to_probe}>&"${PROBE[1]}" {from_probe}<&"${PROBE[0]}"
 ask() {
   [ -n "$1" ] && echo "$1" >&"$to_probe"
-  IFS= read -r -t 60 answer <&"$from_probe" || answer="error no answer to \"$1\""
+  IFS= read -r -t 15 answer <&"$from_probe" || answer="error no answer to \"$1\""
 }
 ask ""
 [ "$answer" = ready ] || { echo "the tray probe did not start: $answer" >&2; exit 1; }
@@ -119,24 +119,35 @@ check "a wrong drive is a usage error" bash -c "LD_PRELOAD=$shim $program open Q
 
 held() { inhibitors | grep -q "'shutdown:sleep'"; }
 released() { ! held; }
+# The disc warnings stand for work that takes a while: logind waits for it.
+warned() { shown '^Orbelle$'; }
+answer() { xdotool windowfocus --sync "$(visible '^Orbelle$')" key Escape; }
 check "logind waits for us" held
 : >"$log"
 emit PrepareForSleep true
-check "going to sleep locks D:" within logged "sr0 lock 1"
-check "and then lets logind go on" within released
+check "going to sleep warns of D:'s disc" within warned
+check "and has locked D:" logged "sr0 lock 1"
+check "logind waits while the warning is up" held
+answer
+check "and then no longer" within released
 emit PrepareForSleep false
 check "waking up holds logind again" within held
 : >"$log"
 emit PrepareForShutdown true
+check "the shutdown warns of D:'s disc" within warned
 both_closed() { logged "sr0 close" && logged "sr1 close"; }
-check "the shutdown closes the doors" within both_closed
-check "and then lets logind go on" within released
+check "and has closed the doors" both_closed
+check "logind waits while the warning is up" held
+answer
+check "and then no longer" within released
+emit PrepareForShutdown false
+check "a shutdown called off holds logind again" within held
 
 ask "term $orbl_pid"
 read -r _ _ _ code <<<"$answer"
 check "SIGTERM ends it with 0 ($answer)" test "$code" = 0
 orbl_pid=""
-check "SIGTERM saved the options" grep -q '"E HotKeyClose-Key"=text:"120' \
+check "SIGTERM saved the options" grep -q '^"DriveCount"=number:0x00000002' \
   "$XDG_CONFIG_HOME/orbelle/settings.reg"
 
 # A StatusNotifierItem host (python3-dbusmock as its watcher) takes the icon
@@ -164,7 +175,9 @@ kill -9 "$orbl_pid" "$watcher_pid"
 wait "$orbl_pid" "$watcher_pid" 2>/dev/null
 
 # Another program holds Ctrl+Shift+F9: the start says so.
-ask "grab ffc6"
+# The killed program's grabs go once the server has seen it go.
+grabbed() { ask "grab ffc6" && [ "${answer%% *}" = grabbed ]; }
+within grabbed
 ask "start /usr/bin/env LD_PRELOAD=$shim $program"
 read -r _ orbl_pid _ <<<"$answer"
 check "a taken hot key shows the box ($answer)" within shown '^Orbelle$'
