@@ -55,13 +55,15 @@ echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
 log=$ORBL_FAKE_CDROM/log
 orbl3() { LD_PRELOAD=$shim "$program" "$@"; }
 logged() { grep -qx "$1" "$log"; }
-# D: asks to close at once after a removal, locks and warns of its disc for
-# sleep (and, by default, for shutdown); E: opens and closes with Ctrl+Shift+F9 (Ctrl+Alt+F9
+# D: asks to close at once after a removal, locks (saying so) and warns of
+# its disc for sleep, unlocks (saying so) on waking, warns of its disc for
+# shutdown (by default); E: opens and closes with Ctrl+Shift+F9 (Ctrl+Alt+F9
 # switches consoles); a double-click on the icon opens or closes E:.
 mkdir -p "$XDG_CONFIG_HOME/orbelle"
 printf '%s\n' '[SOFTWARE\Corvantis\Orbelle\3.x]' \
   '"D ShowDialogToCloseDriveImmediately"=text:"1"' '"D LockWhenGoingToSleepMode"=text:"1"' \
-  '"D WarnAboutDiscWhenGoingToSleepMode"=text:"1"' \
+  '"D WarnAboutDiscWhenGoingToSleepMode"=text:"1"' '"D UnlockLockWhenExitingFromSleepMode"=text:"1"' \
+  '"D ShowMessagesWhenLockingUnlocking"=text:"1"' \
   '"E HotKeyClose-Ctrl"=text:"1"' '"E HotKeyClose-Shift"=text:"1"' '"E HotKeyClose-Key"=text:"120"' \
   '"Double - Letter"=text:"E"' '"Double - Action"=text:"1"' \
   >"$XDG_CONFIG_HOME/orbelle/settings.reg"
@@ -119,26 +121,27 @@ check "a wrong drive is a usage error" bash -c "LD_PRELOAD=$shim $program open Q
 
 held() { inhibitors | grep -q "'shutdown:sleep'"; }
 released() { ! held; }
-# The disc warnings stand for work that takes a while: logind waits for it.
-warned() { shown '^Orbelle$'; }
-answer() { xdotool windowfocus --sync "$(visible '^Orbelle$')" key Escape; }
+# The boxes stand for work that takes a while: logind waits for it.
+answer() { xdotool windowfocus --sync "$(visible "$1")" key Escape; }
 check "logind waits for us" held
-: >"$log"
 emit PrepareForSleep true
-check "going to sleep warns of D:'s disc" within warned
-check "and has locked D:" logged "sr0 lock 1"
-check "logind waits while the warning is up" held
-answer
+check "going to sleep locks D:" within shown '^Locked!$'
+answer '^Locked!$'
+check "and warns of its disc" within shown '^Orbelle$'
+check "logind waits while it does" held
+answer '^Orbelle$'
 check "and then no longer" within released
 emit PrepareForSleep false
-check "waking up holds logind again" within held
+check "waking up unlocks D:" within shown '^Unlocked!$'
+check "logind waits for that too" held
+answer '^Unlocked!$'
 : >"$log"
 emit PrepareForShutdown true
-check "the shutdown warns of D:'s disc" within warned
+check "the shutdown warns of D:'s disc" within shown '^Orbelle$'
 both_closed() { logged "sr0 close" && logged "sr1 close"; }
 check "and has closed the doors" both_closed
 check "logind waits while the warning is up" held
-answer
+answer '^Orbelle$'
 check "and then no longer" within released
 emit PrepareForShutdown false
 check "a shutdown called off holds logind again" within held
