@@ -69,7 +69,7 @@ printf '%s\n' '[SOFTWARE\Corvantis\Orbelle\3.x]' \
   >"$XDG_CONFIG_HOME/orbelle/settings.reg"
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 shown() { [ -n "$(visible "$1")" ]; }
-gone() { ! shown "$1"; }
+answer() { xdotool windowfocus --sync "$(visible "$1")" key Escape; }
 
 logind=(gdbus call --session --dest org.freedesktop.login1 --object-path /org/freedesktop/login1)
 /usr/bin/python3 -m dbusmock --template "$here/logind_mock.py" >/dev/null 2>&1 &
@@ -87,7 +87,7 @@ probe_pid=$PROBE_PID
 exec {to_probe}>&"${PROBE[1]}" {from_probe}<&"${PROBE[0]}"
 ask() {
   [ -n "$1" ] && echo "$1" >&"$to_probe"
-  IFS= read -r -t 15 answer <&"$from_probe" || answer="error no answer to \"$1\""
+  IFS= read -r -t 60 answer <&"$from_probe" || answer="error no answer to \"$1\""
 }
 ask ""
 [ "$answer" = ready ] || { echo "the tray probe did not start: $answer" >&2; exit 1; }
@@ -108,8 +108,7 @@ check "open D: ejects sr0" logged "sr0 eject"
 check "our own eject is a removal: D: asks to close at once" within shown '^Close Drive$'
 orbl3 close D
 check "close D: closes sr0" logged "sr0 close"
-xdotool windowfocus --sync "$(visible '^Close Drive$')" key Escape
-check "the question goes with Escape" within gone '^Close Drive$'
+answer '^Close Drive$'
 
 : >"$log"
 xdotool key ctrl+shift+F9
@@ -122,7 +121,6 @@ check "a wrong drive is a usage error" bash -c "LD_PRELOAD=$shim $program open Q
 held() { inhibitors | grep -q "'shutdown:sleep'"; }
 released() { ! held; }
 # The boxes stand for work that takes a while: logind waits for it.
-answer() { xdotool windowfocus --sync "$(visible "$1")" key Escape; }
 check "logind waits for us" held
 emit PrepareForSleep true
 check "going to sleep locks D:" within shown '^Locked!$'
@@ -177,8 +175,7 @@ check "activating the icon opens E: (its double-click action)" within logged "sr
 kill -9 "$orbl_pid" "$watcher_pid"
 wait "$orbl_pid" "$watcher_pid" 2>/dev/null
 
-# Another program holds Ctrl+Shift+F9: the start says so.
-# The killed program's grabs go once the server has seen it go.
+# Another program holds Ctrl+Shift+F9 (once the killed one's grab is gone).
 grabbed() { ask "grab ffc6" && [ "${answer%% *}" = grabbed ]; }
 within grabbed
 ask "start /usr/bin/env LD_PRELOAD=$shim $program"
