@@ -73,7 +73,7 @@ answer() { xdotool windowfocus --sync "$(visible "$1")" key Escape; }
 
 logind=(gdbus call --session --dest org.freedesktop.login1 --object-path /org/freedesktop/login1)
 /usr/bin/python3 -m dbusmock --template "$here/logind_mock.py" >/dev/null 2>&1 &
-mock_pids+=($!)
+mock_pids+=("$!")
 within "${logind[@]}" --method org.freedesktop.login1.Manager.ListInhibitors >/dev/null 2>&1 ||
   { echo "the mock logind did not start" >&2; exit 1; }
 inhibitors() { "${logind[@]}" --method org.freedesktop.login1.Manager.ListInhibitors; }
@@ -156,13 +156,14 @@ check "SIGTERM saved the options" grep -q '^"DriveCount"=number:0x00000002' \
 /usr/bin/python3 -m dbusmock --session -l "$session/watcher.log" org.kde.StatusNotifierWatcher \
   /StatusNotifierWatcher org.kde.StatusNotifierWatcher >/dev/null 2>&1 &
 watcher_pid=$!
-mock_pids+=($watcher_pid)
-watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher
-  --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Mock)
-within "${watcher[@]}.AddProperty" org.kde.StatusNotifierWatcher IsStatusNotifierHostRegistered \
-  '<true>' >/dev/null 2>&1
-"${watcher[@]}.AddProperty" org.kde.StatusNotifierWatcher ProtocolVersion '<0>' >/dev/null
-"${watcher[@]}.AddMethod" org.kde.StatusNotifierWatcher RegisterStatusNotifierItem s '' '' >/dev/null
+mock_pids+=("$watcher_pid")
+watch() {  # MOCK_METHOD ARGUMENTS...
+  gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+    --method "org.freedesktop.DBus.Mock.$1" org.kde.StatusNotifierWatcher "${@:2}" >/dev/null 2>&1
+}
+within watch AddProperty IsStatusNotifierHostRegistered '<true>'
+watch AddProperty ProtocolVersion '<0>'
+watch AddMethod RegisterStatusNotifierItem s '' ''
 LD_PRELOAD=$shim "$program" &
 orbl_pid=$!
 item() { awk '/RegisterStatusNotifierItem/ {gsub(/"/, "", $3); print $3; exit}' "$session/watcher.log"; }
