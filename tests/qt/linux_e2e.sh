@@ -9,7 +9,6 @@
 #   linux_e2e.sh ORBL3 PROBE SHIM
 set -uo pipefail
 program=$1 probe=$2 shim=$3
-here=$(dirname "$0")
 
 session=$(mktemp -d)
 xvfb_pid="" bus_pid="" probe_pid="" orbl_pid="" mock_pids=()
@@ -72,7 +71,7 @@ shown() { [ -n "$(visible "$1")" ]; }
 answer() { xdotool windowfocus --sync "$(visible "$1")" key Escape; }
 
 logind=(gdbus call --session --dest org.freedesktop.login1 --object-path /org/freedesktop/login1)
-/usr/bin/python3 -m dbusmock --template "$here/logind_mock.py" >/dev/null 2>&1 &
+/usr/bin/python3 -m dbusmock --template logind >/dev/null 2>&1 &
 mock_pids+=("$!")
 within "${logind[@]}" --method org.freedesktop.login1.Manager.ListInhibitors >/dev/null 2>&1 ||
   { echo "the mock logind did not start" >&2; exit 1; }
