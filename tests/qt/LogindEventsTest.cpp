@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
 namespace orbl::qt {
 namespace {
 
@@ -31,9 +29,3 @@ TEST(XsmpLogOff, EachLogOffAsksOnceEvenFromInsideItsOwnQuery) {
 
 }  // namespace
 }  // namespace orbl::qt
-
-int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -5,11 +5,10 @@
 //
 //   tray closed      (or open)
 //   disc 1           (0: none)
-//   locked 0         (the kernel's door lock switch)
 //
 // Each request is appended to $ORBL_FAKE_CDROM/log ("sr0 eject", "sr0 lock 1").
-// Like the kernel, a software eject clears the lock first, and an unlock
-// while another descriptor holds the drive open answers EBUSY.
+// Like the kernel, an unlock while another descriptor holds the drive open
+// answers EBUSY.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -43,7 +42,7 @@ Function Next(const char* name) {
 }
 
 std::map<std::string, std::string> ReadState(const std::string& name) {
-  std::map<std::string, std::string> state{{"tray", "closed"}, {"disc", "0"}, {"locked", "0"}};
+  std::map<std::string, std::string> state{{"tray", "closed"}, {"disc", "0"}};
   std::ifstream file(std::string(Root()) + "/" + name);
   std::string key, value;
   while (file >> key >> value) state[key] = value;
@@ -153,7 +152,6 @@ int ioctl(int fd, unsigned long request, ...) {
     case CDROMEJECT:
       Log(name + " eject");
       state["tray"] = "open";
-      state["locked"] = "0";
       WriteState(name, state);
       return 0;
     case CDROMCLOSETRAY:
@@ -172,8 +170,6 @@ int ioctl(int fd, unsigned long request, ...) {
         errno = EBUSY;
         return -1;
       }
-      state["locked"] = argument != 0 ? "1" : "0";
-      WriteState(name, state);
       return 0;
     default:
       errno = ENOTTY;
