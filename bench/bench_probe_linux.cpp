@@ -5,6 +5,8 @@
 //
 //   start PROGRAM [ARGUMENTS...]  ->  started PID DOCK_MS   (exec -> dock request)
 //   term PID                      ->  ended PID EXIT_MS CODE (SIGTERM -> process gone)
+//   grab KEYSYM (hex)             ->  grabbed KEYCODE (held with any modifiers, as
+//                                     another program's hot key would hold it)
 //   quit
 //
 // Errors answer "error ..." and the probe goes on.
@@ -42,6 +44,7 @@ xcb_atom_t Intern(xcb_connection_t* connection, const char* name) {
 
 struct Tray {
   xcb_connection_t* connection = nullptr;
+  xcb_window_t root = XCB_WINDOW_NONE;
   xcb_atom_t opcode = XCB_ATOM_NONE;
   std::vector<double> docks;  // times of the dock requests not yet taken
 
@@ -52,6 +55,7 @@ struct Tray {
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
     for (int i = 0; i < screenNumber; ++i) xcb_screen_next(&it);
     xcb_screen_t* screen = it.data;
+    root = screen->root;
     const xcb_window_t owner = xcb_generate_id(connection);
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
@@ -83,6 +87,35 @@ struct Tray {
       }
       std::free(event);
     }
+  }
+
+  // The key's first key code, or 0 when the keymap has no such key.
+  xcb_keycode_t KeyCode(xcb_keysym_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
+        connection,
+        xcb_get_keyboard_mapping(connection, setup->min_keycode, static_cast<std::uint8_t>(count)),
+        nullptr);
+    if (map == nullptr) return 0;
+    const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(map);
+    const int length = xcb_get_keyboard_mapping_keysyms_length(map);
+    xcb_keycode_t found = 0;
+    for (int i = 0; i < length && found == 0; ++i) {
+      if (symbols[i] == keysym) {
+        found = static_cast<xcb_keycode_t>(setup->min_keycode + i / map->keysyms_per_keycode);
+      }
+    }
+    std::free(map);
+    return found;
+  }
+
+  bool Grab(xcb_keycode_t code) {
+    xcb_generic_error_t* error = xcb_request_check(
+        connection, xcb_grab_key_checked(connection, 1, root, XCB_MOD_MASK_ANY, code,
+                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return error == nullptr;
   }
 
   // Waits up to `timeoutMs` for a dock request after `since`.
@@ -156,6 +189,15 @@ int main() {
       }
       const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       std::cout << "ended " << pid << ' ' << (NowMs() - before) << ' ' << code << std::endl;
+    } else if (command == "grab") {
+      xcb_keysym_t keysym = 0;
+      words >> std::hex >> keysym;
+      const xcb_keycode_t code = tray.KeyCode(keysym);
+      if (code == 0 || !tray.Grab(code)) {
+        std::cout << "error cannot grab " << std::hex << keysym << std::dec << std::endl;
+        continue;
+      }
+      std::cout << "grabbed " << static_cast<int>(code) << std::endl;
     } else {
       std::cout << "error unknown command " << command << std::endl;
     }

@@ -29,6 +29,7 @@ command -v Xvfb >/dev/null || need+=(xvfb)
 command -v dbus-daemon >/dev/null || need+=(dbus-daemon)
 /usr/bin/python3 -c 'import dbusmock' 2>/dev/null || need+=(python3-dbusmock)
 command -v xdotool >/dev/null || need+=(xdotool)
+command -v gdbus >/dev/null || need+=(libglib2.0-bin)
 command -v pulseaudio >/dev/null || need+=(pulseaudio)
 command -v pactl >/dev/null || need+=(pulseaudio-utils)
 # The Linux package's checks (ctest --preset linux).

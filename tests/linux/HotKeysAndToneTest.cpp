@@ -24,16 +24,9 @@ TEST(HotKeyGrab, EachOfferedKeyHasItsSymbolAndEachModifierItsMaskWhateverTheLock
       {0, '9', '9', 0},
       {0, 0x70, 0xffbe, 0},  // F1
       {0, 0x7B, 0xffc9, 0},  // F12
-      {0, 0x08, 0xff08, 0},
-      {0, 0x0D, 0xff0d, 0},
-      {0, 0x1B, 0xff1b, 0},
-      {0, 0x20, ' ', 0},
       {0, 0x23, 0xff57, 0},
       {0, 0x24, 0xff50, 0},
-      {0, 0x2D, 0xff63, 0},
       {0, 0x2E, 0xffff, 0},
-      {0, 0xBB, '=', 0},
-      {0, 0xBD, '-', 0},
       {0, 0xDC, '\\', 0},
   };
   for (const auto& c : cases) {

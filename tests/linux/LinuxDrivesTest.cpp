@@ -171,22 +171,10 @@ TEST(LinuxDrives, TheGuardIsHeldExactlyWhileTheDoorLockIsInForce) {
   EXPECT_EQ(io.openFds.size(), 0u);
 }
 
-TEST(LinuxDrives, TheSystemCallsReportErrorsAndTheInstanceLockExcludesASecondHolder) {
+// The system calls themselves run in linux_e2e.sh, against the preloaded
+// fake CD-ROM layer.
+TEST(LinuxSession, TheInstanceLockExcludesASecondHolderAndAtomsAreCounted) {
   TempFolder folder;
-  std::filesystem::create_directories(folder.path / "block/sr0");
-  std::filesystem::create_directories(folder.path / "block/sda");
-  std::filesystem::create_directories(folder.path / "dev");
-  WriteText(folder / "dev/sr0", "");  // a plain file: no CD-ROM requests
-  SystemCdromIo io(folder / "block", folder / "dev");
-  LinuxDrives drives(io, folder.path.string());
-  EXPECT_EQ(drives.LogicalDrives(), 1u << 3);
-  EXPECT_FALSE(drives.IsReadable('D'));
-  EXPECT_FALSE(drives.Open('E'));
-  const auto handle = drives.OpenDevice('D');
-  ASSERT_NE(handle, RemovalLock::kInvalid);
-  EXPECT_FALSE(drives.SendMediaRemoval(handle, kPrevent));
-  drives.CloseDevice(handle);
-
   const std::string runtime = (folder.path / "run").string();
   std::filesystem::create_directories(runtime);
   {

@@ -3,7 +3,11 @@
 #include "platform/linux/LinuxSettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 
 #include "platform/AsciiCase.h"
@@ -131,6 +135,52 @@ TEST(LinuxSettingsFile, IsWrittenOncePerClosedChangedKeyAndAFailedWriteKeepsTheO
   const auto again = failing.OpenKey(kKey, KeyAccess::Read);
   EXPECT_FALSE(failing.QueryValue(again, "New"));  // the file, not the lost change, is read
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 2);
+}
+
+// A save killed at each of its system calls in turn, on entry and on return,
+// from the file's first read to well past its rename: whatever the point,
+// the next start reads one whole save.
+TEST(LinuxSettingsFile, AKillAtAnyPointOfASaveLeavesTheOldFileOrTheNewOneWhole) {
+  TempFolder folder;
+  const std::string file = folder / "settings.reg";
+  // Each save is one letter over and over, the next save the next letter.
+  const auto save = [&](char letter) {
+    LinuxSettingsFile store(file);
+    const auto key = store.CreateKey(kKey);
+    store.SetValue(key, "Body", Value(ValueType::Binary, std::string(20000, letter)));
+    store.CloseKey(key);
+  };
+  char letter = 'a';
+  save(letter);
+  int changes = 0;
+  for (int stops = 1; stops <= 100; ++stops) {
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+      if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(1);
+      ::raise(SIGSTOP);
+      for (int n = 1;; ++n) save(static_cast<char>('a' + (letter - 'a' + n) % 26));
+    }
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFSTOPPED(status)) << "the writer cannot be traced";
+    ::ptrace(PTRACE_SETOPTIONS, writer, nullptr, PTRACE_O_EXITKILL);
+    for (int n = 0; n < stops && WIFSTOPPED(status); ++n) {
+      ::ptrace(PTRACE_SYSCALL, writer, nullptr, nullptr);
+      ::waitpid(writer, &status, 0);
+    }
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, &status, 0);
+
+    LinuxSettingsFile store(file);
+    const auto body = store.QueryValue(store.OpenKey(kKey, KeyAccess::Read), "Body");
+    ASSERT_TRUE(body && !body->data.empty()) << "killed at stop " << stops;
+    const auto found = static_cast<char>(body->data.front());
+    EXPECT_EQ(body->data, Value(ValueType::Binary, std::string(20000, found)).data)
+        << "killed at stop " << stops;
+    changes += found != letter ? 1 : 0;
+    letter = found;
+  }
+  EXPECT_GT(changes, 1);  // the kills reached past whole saves
 }
 
 }  // namespace

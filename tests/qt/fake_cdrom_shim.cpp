@@ -5,13 +5,10 @@
 //
 //   tray closed      (or open)
 //   disc 1           (0: none)
-//   locked 0         (the kernel's door lock switch)
-//   closable 1       (0: a drive that cannot close its tray)
-//   refuse 0         (1: every door request returns the positive status 2)
 //
 // Each request is appended to $ORBL_FAKE_CDROM/log ("sr0 eject", "sr0 lock 1").
-// Like the kernel, a software eject clears the lock first, and an unlock
-// while another descriptor holds the drive open answers EBUSY.
+// Like the kernel, an unlock while another descriptor holds the drive open
+// answers EBUSY.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -45,8 +42,7 @@ Function Next(const char* name) {
 }
 
 std::map<std::string, std::string> ReadState(const std::string& name) {
-  std::map<std::string, std::string> state{
-      {"tray", "closed"}, {"disc", "0"}, {"locked", "0"}, {"closable", "1"}, {"refuse", "0"}};
+  std::map<std::string, std::string> state{{"tray", "closed"}, {"disc", "0"}};
   std::ifstream file(std::string(Root()) + "/" + name);
   std::string key, value;
   while (file >> key >> value) state[key] = value;
@@ -152,23 +148,19 @@ int ioctl(int fd, unsigned long request, ...) {
     return realIoctl(fd, request, argument);
   }
   auto state = ReadState(name);
-  const bool refuse = state["refuse"] == "1";
   switch (request) {
     case CDROMEJECT:
       Log(name + " eject");
-      if (refuse) return 2;
       state["tray"] = "open";
-      state["locked"] = "0";
       WriteState(name, state);
       return 0;
     case CDROMCLOSETRAY:
       Log(name + " close");
-      if (refuse) return 2;
       state["tray"] = "closed";
       WriteState(name, state);
       return 0;
     case CDROM_GET_CAPABILITY:
-      return CDC_LOCK | CDC_OPEN_TRAY | (state["closable"] == "1" ? CDC_CLOSE_TRAY : 0);
+      return CDC_LOCK | CDC_OPEN_TRAY | CDC_CLOSE_TRAY;
     case CDROM_DRIVE_STATUS:
       if (state["tray"] == "open") return CDS_TRAY_OPEN;
       return state["disc"] == "1" ? CDS_DISC_OK : CDS_NO_DISC;
@@ -178,8 +170,6 @@ int ioctl(int fd, unsigned long request, ...) {
         errno = EBUSY;
         return -1;
       }
-      state["locked"] = argument != 0 ? "1" : "0";
-      WriteState(name, state);
       return 0;
     default:
       errno = ENOTTY;

@@ -3,15 +3,18 @@
 # bus, with a stand-in tray manager (the benchmark's probe, which reports dock
 # requests) and two drives from the preloaded fake CD-ROM layer (D: with a
 # disc, E: empty). program_test.sh covers the tray, the menu and the windows.
+# The session bus doubles as the system bus, where python3-dbusmock plays
+# logind; a last start finds a StatusNotifierItem watcher there instead.
 #
 #   linux_e2e.sh ORBL3 PROBE SHIM
 set -uo pipefail
 program=$1 probe=$2 shim=$3
 
 session=$(mktemp -d)
-xvfb_pid="" bus_pid="" probe_pid="" orbl_pid=""
+xvfb_pid="" bus_pid="" probe_pid="" orbl_pid="" mock_pids=()
 cleanup() {
-  [ -n "$orbl_pid" ] && kill "$orbl_pid" 2>/dev/null
+  [ -n "$orbl_pid" ] && kill -9 "$orbl_pid" 2>/dev/null
+  for pid in "${mock_pids[@]}"; do kill "$pid" 2>/dev/null; done
   [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
   [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
@@ -24,6 +27,14 @@ check() {  # DESCRIPTION COMMAND...
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
 }
+# Waits up to ten seconds for what the program brings about.
+within() {
+  for _ in $(seq 100); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 display=:$((200 + RANDOM % 200))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
@@ -35,12 +46,40 @@ chmod 700 "$session/runtime"
 export XDG_RUNTIME_DIR=$session/runtime XDG_CONFIG_HOME=$session/config HOME=$session/home
 read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
   --print-pid=1 | paste -s -d ' ')
-export DBUS_SESSION_BUS_ADDRESS
+export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
 export ORBL_FAKE_CDROM=$session/fake
 touch "$ORBL_FAKE_CDROM/block/sr0" "$ORBL_FAKE_CDROM/block/sr1"
 echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
 : >"$ORBL_FAKE_CDROM/sr1"
+log=$ORBL_FAKE_CDROM/log
 orbl3() { LD_PRELOAD=$shim "$program" "$@"; }
+logged() { grep -qx "$1" "$log"; }
+# D: asks to close at once after a removal, locks (saying so) and warns of
+# its disc for sleep, unlocks (saying so) on waking, warns of its disc for
+# shutdown (by default); E: opens and closes with Ctrl+Shift+F9 (Ctrl+Alt+F9
+# switches consoles); a double-click on the icon opens or closes E:.
+mkdir -p "$XDG_CONFIG_HOME/orbelle"
+printf '%s\n' '[SOFTWARE\Corvantis\Orbelle\3.x]' \
+  '"D ShowDialogToCloseDriveImmediately"=text:"1"' '"D LockWhenGoingToSleepMode"=text:"1"' \
+  '"D WarnAboutDiscWhenGoingToSleepMode"=text:"1"' '"D UnlockLockWhenExitingFromSleepMode"=text:"1"' \
+  '"D ShowMessagesWhenLockingUnlocking"=text:"1"' \
+  '"E HotKeyClose-Ctrl"=text:"1"' '"E HotKeyClose-Shift"=text:"1"' '"E HotKeyClose-Key"=text:"120"' \
+  '"Double - Letter"=text:"E"' '"Double - Action"=text:"1"' \
+  >"$XDG_CONFIG_HOME/orbelle/settings.reg"
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+shown() { [ -n "$(visible "$1")" ]; }
+answer() { xdotool windowfocus --sync "$(visible "$1")" key Escape; }
+
+logind=(gdbus call --session --dest org.freedesktop.login1 --object-path /org/freedesktop/login1)
+/usr/bin/python3 -m dbusmock --template logind >/dev/null 2>&1 &
+mock_pids+=("$!")
+within "${logind[@]}" --method org.freedesktop.login1.Manager.ListInhibitors >/dev/null 2>&1 ||
+  { echo "the mock logind did not start" >&2; exit 1; }
+inhibitors() { "${logind[@]}" --method org.freedesktop.login1.Manager.ListInhibitors; }
+emit() {  # SIGNAL true|false
+  "${logind[@]}" --method org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Manager \
+    "$1" b "[<$2>]" >/dev/null
+}
 
 coproc PROBE { "$probe"; }
 probe_pid=$PROBE_PID
@@ -56,27 +95,90 @@ ask "start /usr/bin/env LD_PRELOAD=$shim $program"
 check "the icon docks ($answer)" test "${answer%% *}" = started
 read -r _ orbl_pid _ <<<"$answer"
 
-status=$(orbl3 status)
-code=$?
-check "status answers with both drives" \
-  test "$code" = 0 -a "$(printf '%s\n' "$status" | grep -c '^[DE]: door')" = 2
-check "status sees the disc in D: only" \
-  test "$(printf '%s\n' "$status" | grep -c 'no disc')" = 1
+status=$(orbl3 status) && doors=$(grep -c '^[DE]: door' <<<"$status")
+check "status sees both drives, the disc in D: only" \
+  test "${doors:-0}" = 2 -a "$(grep -c 'no disc' <<<"$status")" = 1
 
 orbl3 open D
-check "open D: ejects sr0" grep -qx "sr0 eject" "$ORBL_FAKE_CDROM/log"
+check "open D: ejects sr0" logged "sr0 eject"
+check "our own eject is a removal: D: asks to close at once" within shown '^Close Drive$'
 orbl3 close D
-check "close D: closes sr0" grep -qx "sr0 close" "$ORBL_FAKE_CDROM/log"
+check "close D: closes sr0" logged "sr0 close"
+answer '^Close Drive$'
+
+: >"$log"
+xdotool key ctrl+shift+F9
+check "E:'s hot key opens its door" within logged "sr1 eject"
 orbl3 lock E
 check "lock E: locks sr1" grep -qx "sr1 lock 1" "$ORBL_FAKE_CDROM/log"
 check "while locked, sr1's guard is held" bash -c "! flock -n \"$XDG_RUNTIME_DIR/orbelle/sr1.guard\" true"
 check "a wrong drive is a usage error" bash -c "LD_PRELOAD=$shim $program open Q 2>/dev/null; test \$? = 2"
 
+held() { inhibitors | grep -q "'shutdown:sleep'"; }
+released() { ! held; }
+# The boxes stand for work that takes a while: logind waits for it.
+check "logind waits for us" held
+emit PrepareForSleep true
+check "going to sleep locks D:" within shown '^Locked!$'
+answer '^Locked!$'
+check "and warns of its disc" within shown '^Orbelle$'
+check "logind waits while it does" held
+answer '^Orbelle$'
+check "and then no longer" within released
+emit PrepareForSleep false
+check "waking up unlocks D:" within shown '^Unlocked!$'
+check "logind waits for that too" held
+answer '^Unlocked!$'
+: >"$log"
+emit PrepareForShutdown true
+check "the shutdown warns of D:'s disc" within shown '^Orbelle$'
+check "and has closed the doors" test "$(grep -cx 'sr[01] close' "$log")" = 2
+check "logind waits while the warning is up" held
+answer '^Orbelle$'
+check "and then no longer" within released
+emit PrepareForShutdown false
+check "a shutdown called off holds logind again" within held
+
 ask "term $orbl_pid"
 read -r _ _ _ code <<<"$answer"
 check "SIGTERM ends it with 0 ($answer)" test "$code" = 0
 orbl_pid=""
-check "SIGTERM saved the options" test -s "$XDG_CONFIG_HOME/orbelle/settings.reg"
+check "SIGTERM saved the options" grep -q '^"DriveCount"=number:0x00000002' \
+  "$XDG_CONFIG_HOME/orbelle/settings.reg"
+
+# A StatusNotifierItem host (python3-dbusmock as its watcher) takes the icon
+# instead: it never reports a double-click, so activation runs its action.
+/usr/bin/python3 -m dbusmock --session -l "$session/watcher.log" org.kde.StatusNotifierWatcher \
+  /StatusNotifierWatcher org.kde.StatusNotifierWatcher >/dev/null 2>&1 &
+watcher_pid=$!
+mock_pids+=("$watcher_pid")
+watch() {  # MOCK_METHOD ARGUMENTS...
+  gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+    --method "org.freedesktop.DBus.Mock.$1" org.kde.StatusNotifierWatcher "${@:2}" >/dev/null 2>&1
+}
+within watch AddProperty IsStatusNotifierHostRegistered '<true>'
+watch AddProperty ProtocolVersion '<0>'
+watch AddMethod RegisterStatusNotifierItem s '' ''
+LD_PRELOAD=$shim "$program" &
+orbl_pid=$!
+item() { awk '/RegisterStatusNotifierItem/ {gsub(/"/, "", $3); print $3; exit}' "$session/watcher.log"; }
+registered() { [ -n "$(item)" ]; }
+check "the icon registers with the host" within registered
+: >"$log"
+gdbus call --session --dest "$(item)" --object-path /StatusNotifierItem \
+  --method org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
+check "activating the icon opens E: (its double-click action)" within logged "sr1 eject"
+kill -9 "$orbl_pid" "$watcher_pid"
+wait "$orbl_pid" "$watcher_pid" 2>/dev/null
+
+# Another program holds Ctrl+Shift+F9 (once the killed one's grab is gone).
+grabbed() { ask "grab ffc6" && [ "${answer%% *}" = grabbed ]; }
+within grabbed
+ask "start /usr/bin/env LD_PRELOAD=$shim $program"
+read -r _ orbl_pid _ <<<"$answer"
+check "a taken hot key shows the box ($answer)" within shown '^Orbelle$'
+kill -9 "$orbl_pid"
+orbl_pid=""
 
 echo quit >&"$to_probe"
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }

@@ -66,4 +66,4 @@ echo "program_test: the options window is in $picture"
 xdotool mousemove "$x" "$y" click 3
 sleep 0.5  # a refused menu leaves nothing to wait for
 [ "$(shown | wc -l)" = 1 ] || fail "the menu opened while the options window was up"
-echo "program_test: docked, menu, refusal, second start, status and options all answered"
+echo "program_test: docked, menu, refusal, second start and options all answered"
