@@ -37,5 +37,12 @@ command -v lintian >/dev/null || need+=(lintian)
 command -v desktop-file-validate >/dev/null || need+=(desktop-file-utils)
 command -v trayer >/dev/null || need+=(trayer)
 command -v xwininfo >/dev/null || need+=(x11-utils)
+# The eject-button guard on Debian's kernel under QEMU: udevd and cdrom_id go
+# into the guest, beside a static busybox.
+command -v qemu-system-x86_64 >/dev/null || need+=(qemu-system-x86)
+[ -f /bin/busybox ] && ! ldd /bin/busybox >/dev/null 2>&1 || need+=(busybox-static)
+command -v xorriso >/dev/null || need+=(xorriso)
+command -v cpio >/dev/null || need+=(cpio)
+[ -x /lib/udev/cdrom_id ] || need+=(udev)
 
 "$(dirname "$0")/apt-install.sh" "${need[@]}"
