@@ -1,23 +1,24 @@
 #!/usr/bin/env bash
-# The Linux program end to end with drives: on a private display and session
-# bus, with a stand-in tray manager (the benchmark's probe, which reports dock
-# requests) and two drives from the preloaded fake CD-ROM layer (D: with a
-# disc, E: empty). program_test.sh covers the tray, the menu and the windows.
-# The session bus doubles as the system bus, where python3-dbusmock plays
-# logind; a last start finds a StatusNotifierItem watcher there instead.
+# The Linux program end to end with drives, in a session of its own
+# (run-with-display.sh --bus), with a stand-in tray manager (the benchmark's
+# probe, which reports dock requests) and two drives from the preloaded fake
+# CD-ROM layer (D: with a disc, E: empty). program_test.sh covers the tray,
+# the menu and the windows. The session bus doubles as the system bus, where
+# python3-dbusmock plays logind; a last start finds a StatusNotifierItem
+# watcher there instead.
 #
-#   linux_e2e.sh ORBL3 PROBE SHIM
+#   run-with-display.sh --bus linux_e2e.sh ORBL3 PROBE SHIM
 set -uo pipefail
 program=$1 probe=$2 shim=$3
+# shellcheck source=within.sh
+source "$(dirname "$0")/within.sh"
 
 session=$(mktemp -d)
-xvfb_pid="" bus_pid="" probe_pid="" orbl_pid="" mock_pids=()
+probe_pid="" orbl_pid="" mock_pids=()
 cleanup() {
   [ -n "$orbl_pid" ] && kill -9 "$orbl_pid" 2>/dev/null
   for pid in "${mock_pids[@]}"; do kill "$pid" 2>/dev/null; done
   [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
-  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$session"
 }
 trap cleanup EXIT
@@ -27,26 +28,9 @@ check() {  # DESCRIPTION COMMAND...
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what" >&2; failures=$((failures + 1)); fi
 }
-# Waits up to ten seconds for what the program brings about.
-within() {
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
-display=:$((200 + RANDOM % 200))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.05; done
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-mkdir -p "$session/runtime" "$session/config" "$session/home" "$session/fake/block"
-chmod 700 "$session/runtime"
-export XDG_RUNTIME_DIR=$session/runtime XDG_CONFIG_HOME=$session/config HOME=$session/home
-read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
-  --print-pid=1 | paste -s -d ' ')
-export DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
+export QT_QPA_PLATFORM=xcb
+mkdir -p "$session/fake/block"
 export ORBL_FAKE_CDROM=$session/fake
 touch "$ORBL_FAKE_CDROM/block/sr0" "$ORBL_FAKE_CDROM/block/sr1"
 echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
@@ -145,6 +129,11 @@ check "SIGTERM ends it with 0 ($answer)" test "$code" = 0
 orbl_pid=""
 check "SIGTERM saved the options" grep -q '^"DriveCount"=number:0x00000002' \
   "$XDG_CONFIG_HOME/orbelle/settings.reg"
+
+# With neither the program nor a display, a command runs on its own; the box
+# it would show (D: says when it locks) goes to the terminal.
+said=$(env -u DISPLAY LD_PRELOAD="$shim" timeout 10 "$program" lock D 2>&1)
+check "a command without a display prints its box ($said) and ends" test "$said" = "orbl3: Locked!"
 
 # A StatusNotifierItem host (python3-dbusmock as its watcher) takes the icon
 # instead: it never reports a double-click, so activation runs its action.

@@ -15,14 +15,8 @@ fail() {
   echo "program_test: $*" >&2
   exit 1
 }
-# Waits up to ten seconds for a condition that the program brings about.
-within() {
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=within.sh
+source "$(dirname "$0")/within.sh"
 docked() { xwininfo -root -tree | grep -A6 '"panel"' | grep -q '"orbelle"'; }
 # The program's visible windows that are larger than the icon, as "id width height".
 shown() {
@@ -36,7 +30,7 @@ menu_up() { [ -n "$(shown)" ]; }
 menu_down() { [ -z "$(shown)" ]; }
 options_up() { shown | awk '$2 > 300 {found=1} END{exit !found}'; }
 
-errors=$(env -u DISPLAY -u WAYLAND_DISPLAY "$orbl3" 2>&1) && fail "started without a display"
+errors=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$orbl3" 2>&1) && fail "started without a display"
 [ "$(echo "$errors" | wc -l)" = 1 ] || fail "without a display it said: $errors"
 
 "$orbl3" &
