@@ -42,7 +42,11 @@ LINUX_ROWS = [
     ("threads", "threads after {settle} s idle", "", "threads"),
     ("syscalls", "system calls in {idle} s idle", "", "syscalls"),
     ("ctxt", "context switches in {idle} s idle", "", "ctxt"),
-] + ROWS[-3:]
+] + ROWS[-3:] + [
+    ("threads_after_beep", "threads 1 s after ten beeps²", "", "threads"),
+    ("syscalls_after_beep", "system calls in {idle} s idle, after ten beeps²", "", "syscalls"),
+    ("ctxt_after_beep", "context switches in {idle} s idle, after ten beeps²", "", "ctxt"),
+]
 WARN_ABOVE = 0.20
 
 
@@ -103,6 +107,7 @@ def main():
     print()
     print("¹ bare tray: its figures without a removal, which it does not handle.")
     if args.linux:
+        print("² bare tray: its figures without beeps, which it does not make.")
         if args.json:
             with open(args.json, "w") as out:
                 json.dump(results, out, indent=2)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Measures the Linux orbl3 against the bare Qt tray program
-# (bench/bare_tray_qt.cpp) on a private Xvfb display and user bus, with a
-# stand-in XEmbed tray manager (bench/bench_probe_linux.cpp) that times
-# exec -> dock request. Prints a Markdown table; raw figures go to
-# build/bench-linux/. Called as scripts/bench.sh --linux [--runs N] [--idle S] [--short].
+# (bench/bare_tray_qt.cpp) in a private session (the tests' run-with-display.sh:
+# Xvfb, a user bus and a sound server of its own), with a stand-in XEmbed tray
+# manager (bench/bench_probe_linux.cpp) that times exec -> dock request. Prints
+# a Markdown table; raw figures go to build/bench-linux/. Called as
+# scripts/bench.sh --linux [--runs N] [--idle S] [--short].
 #
 # Every run starts both programs, one after the other (which one first
 # alternates), each measured start after a throwaway start and end of the
@@ -18,6 +19,7 @@ idle=30
 settle=5
 # orbl3's automatic close runs 15 s after a removal (every drive's default).
 autoclose_wait=18
+arguments=("$@")
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
@@ -28,17 +30,17 @@ while [ $# -gt 0 ]; do
 done
 fail() { echo "bench: $*" >&2; exit 1; }
 
-scripts/setup-host.sh || exit 1
-need=()
-command -v strace >/dev/null || need+=(strace)
-command -v Xvfb >/dev/null || need+=(xvfb)
-command -v dbus-daemon >/dev/null || need+=(dbus)
-scripts/apt-install.sh "${need[@]}" || exit 1
-
-echo "== building"
-{ cmake --preset linux >/dev/null &&
-  cmake --build --preset linux --target orbl3_linux orbl3_shipped_files bare_tray_qt \
-    bench_probe_linux fake_cdrom_shim; } || exit 1
+if [ -z "${ORBL_BENCH_SESSION:-}" ]; then
+  scripts/setup-host.sh || exit 1
+  need=()
+  command -v strace >/dev/null || need+=(strace)
+  scripts/apt-install.sh "${need[@]}" || exit 1
+  echo "== building"
+  { cmake --preset linux >/dev/null &&
+    cmake --build --preset linux --target orbl3_linux orbl3_shipped_files bare_tray_qt \
+      bench_probe_linux fake_cdrom_shim; } || exit 1
+  ORBL_BENCH_SESSION=1 exec tests/qt/run-with-display.sh --bus --sound "$0" "${arguments[@]}"
+fi
 
 out=$root/build/bench-linux
 mkdir -p "$out"
@@ -47,36 +49,19 @@ raw=$out/raw.tsv
 printf 'run\tsubject\tmetric\tvalue\n' >"$raw"
 record() { printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" >>"$raw"; }
 
-# --- a private session: display, user bus, runtime and settings folders --------
 session=$(mktemp -d)
-xvfb_pid=""
-bus_pid=""
 probe_pid=""
 teardown() {
   local status=$?
   trap - EXIT INT TERM
   [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
   pkill -TERM -f "^$root/build/linux/(orbl3|bench/bare_tray_qt)" 2>/dev/null
-  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$session"
   exit "$status"
 }
 trap teardown EXIT
 trap 'exit 130' INT TERM
-
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X${display#:}" ] || fail "Xvfb did not start on $display"
-mkdir -p "$session/runtime" "$session/config" "$session/home"
-chmod 700 "$session/runtime"
-export XDG_RUNTIME_DIR=$session/runtime XDG_CONFIG_HOME=$session/config HOME=$session/home
-read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
-  --print-pid=1 | paste -s -d ' ')
-export DBUS_SESSION_BUS_ADDRESS
+export QT_QPA_PLATFORM=xcb
 # Both programs run over the test's fake drive layer (preloaded into the probe,
 # which starts them): D: holds a disc, so that orbl3 has a drive to eject and
 # close again.
@@ -85,6 +70,10 @@ export ORBL_FAKE_CDROM=$session/fake
 mkdir -p "$ORBL_FAKE_CDROM/block"
 touch "$ORBL_FAKE_CDROM/block/sr0"
 echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
+# D: beeps when it is locked or unlocked.
+mkdir -p "$XDG_CONFIG_HOME/orbelle"
+printf '%s\n' '[SOFTWARE\Corvantis\Orbelle\3.x]' '"D BeepWhenLockingUnlocking"=text:"1"' \
+  >"$XDG_CONFIG_HOME/orbelle/settings.reg"
 
 coproc PROBE { LD_PRELOAD=$shim build/linux/bench/bench_probe_linux; }
 probe_pid=$PROBE_PID
@@ -128,6 +117,14 @@ for run in $(seq 1 "$runs"); do
   : >"$ORBL_FAKE_CDROM/log"
   echo "disc 1" >"$ORBL_FAKE_CDROM/sr0"
   idle_windows "$run" _after_removal orbl3
+  # Locking and unlocking D: beeps ten tones: the sound library loads and its
+  # stream is freed again once the tones are played.
+  LD_PRELOAD=$shim build/linux/orbl3 lock D >/dev/null &&
+    LD_PRELOAD=$shim build/linux/orbl3 unlock D >/dev/null || fail "orbl3 lock/unlock D failed"
+  grep -q libpulse-simple "/proc/${lpid[orbl3]}/maps" || fail "orbl3 did not beep"
+  sleep 1
+  record "$run" orbl3 threads_after_beep "$(awk '/^Threads:/ { print $2 }' /proc/"${lpid[orbl3]}"/status)"
+  idle_windows "$run" _after_beep orbl3
   for s in "${order[@]}"; do
     ask "term ${lpid[$s]}"
     read -r _ _ term_ms code <<<"$answer"
