@@ -96,7 +96,15 @@ check "E:'s hot key opens its door" within logged "sr1 eject"
 orbl3 lock E
 check "lock E: locks sr1" grep -qx "sr1 lock 1" "$ORBL_FAKE_CDROM/log"
 check "while locked, sr1's guard is held" bash -c "! flock -n \"$XDG_RUNTIME_DIR/orbelle/sr1.guard\" true"
-check "a wrong drive is a usage error" bash -c "LD_PRELOAD=$shim $program open Q 2>/dev/null; test \$? = 2"
+usage() {  # each argument is one command line that must end as a usage error
+  local line
+  for line in "$@"; do
+    # shellcheck disable=SC2086
+    env -u DISPLAY "$program" $line 2>/dev/null
+    [ $? = 2 ] || return 1
+  done
+}
+check "a wrong drive or word is a usage error, with or without a display" usage "open Q" frobnicate
 
 held() { inhibitors | grep -q "'shutdown:sleep'"; }
 released() { ! held; }
