@@ -228,6 +228,7 @@ void QtWindowSystem::BuildWindow(Window& window) const {
   const QSize size(static_cast<int>(std::lround(window.clientWidth * scale)),
                    static_cast<int>(std::lround(window.clientHeight * scale)));
   window.widget->setFixedSize(size);
+  if (!window.icon.empty()) window.widget->setWindowIcon(ResourceIcon(window.icon));
   if (window.centered) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       const QRect work = screen->availableGeometry();

@@ -67,12 +67,14 @@ struct QtWindowSystem::Window {
   std::vector<std::unique_ptr<Control>> controls;
   std::unique_ptr<TopWidget> widget;
   std::string title;
-  // The size and controls are made when the window is first shown (or a test
-  // asks for a control's widget): hidden windows cost no fonts or widgets.
+  // The size, icon and controls are made when the window is first shown (or a
+  // test asks for a control's widget): hidden windows cost no fonts, pictures
+  // or widgets.
   bool built = false;
   int clientWidth = 0;
   int clientHeight = 0;
   bool centered = false;
+  std::string icon;
   // False while CreateTopWindow runs: the program gets no callbacks for a
   // window whose handle it has not been given yet.
   bool ready = false;

@@ -272,10 +272,10 @@ platform::WindowHandle QtWindowSystem::CreateTopWindow(const platform::WindowPar
   if (params.topmost) flags |= Qt::WindowStaysOnTopHint;
   widget.setWindowFlags(flags);
   widget.setWindowTitle(Shown(params.title));
-  if (!params.icon.empty()) widget.setWindowIcon(ResourceIcon(params.icon));
   window->clientWidth = params.clientWidth;
   window->clientHeight = params.clientHeight;
   window->centered = params.centered;
+  window->icon = params.icon;
   Window& made = *window;
   windows_[made.handle] = std::move(window);
   made.ready = true;

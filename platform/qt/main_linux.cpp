@@ -153,10 +153,13 @@ int main(int argc, char** argv) {
   qt::QtConsole console;
 
   // Shutdown, sleep and log-off reach every window at once, as Windows'
-  // broadcasts do; logind waits while its inhibitor is held.
+  // broadcasts do; logind waits while its inhibitor is held. The system bus
+  // is joined once the loop runs, after the icon is up: connecting and taking
+  // the inhibitor are round trips the icon need not wait for.
   const auto deliver = [&windows](const platform::Message& message) { windows.SendToAll(message); };
-  qt::LogindEvents logind(deliver);
-  windows.SetShutdownBlockProbe([&logind] { return logind.InhibitorHeld(); });
+  std::optional<qt::LogindEvents> logind;
+  QTimer::singleShot(0, [&logind, &deliver] { logind.emplace(deliver); });
+  windows.SetShutdownBlockProbe([&logind] { return logind && logind->InhibitorHeld(); });
   qt::XsmpLogOff logOff(deliver);
   logOff.Attach(application);
 

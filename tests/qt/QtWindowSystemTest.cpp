@@ -137,6 +137,7 @@ TEST(QtWindowSystem, MakesAWindowsControlsAtItsFirstShowingFromWhatWasSet) {
   platform::WindowParams sized;
   sized.clientWidth = 300;
   sized.clientHeight = 200;
+  sized.icon = "TRAY";
   const platform::WindowHandle window = ws.CreateTopWindow(sized, {});
   const auto make = [&](ControlKind kind, platform::ControlEvents events = {}) {
     platform::ControlParams params;
@@ -163,8 +164,10 @@ TEST(QtWindowSystem, MakesAWindowsControlsAtItsFirstShowingFromWhatWasSet) {
   ws.AddBarSeparator(bar);
   ws.AddBarButton(bar, "two", -1);
   EXPECT_TRUE(ws.Widget(window)->findChildren<QWidget*>().isEmpty());
+  EXPECT_TRUE(ws.Widget(window)->windowIcon().isNull());
 
   ws.ShowWindow(window, true);
+  EXPECT_FALSE(ws.Widget(window)->windowIcon().isNull());
   EXPECT_TRUE(static_cast<QCheckBox*>(ws.ControlWidget(box))->isChecked());
   EXPECT_EQ(static_cast<QListWidget*>(ws.ControlWidget(list))->currentRow(), 1);
   EXPECT_EQ(static_cast<QComboBox*>(ws.ControlWidget(drop))->currentIndex(), -1);
