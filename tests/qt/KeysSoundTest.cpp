@@ -1,5 +1,5 @@
 // Hot keys against a real X server and beeps against a real sound server,
-// both the test's own (with-private-x-and-sound.sh starts them).
+// both the test's own (run-with-display.sh --sound starts them).
 #include <poll.h>
 #include <pulse/simple.h>
 #include <spawn.h>
