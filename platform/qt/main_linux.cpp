@@ -81,11 +81,10 @@ int main(int argc, char** argv) {
   if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty()) {
     // A command typed in a terminal without a desktop (a remote shell, a
     // service) needs none: it runs on Qt's display-less platform and shows
-    // nothing. Only the program itself needs a display.
+    // nothing. Only the program itself and its options window need a display.
     const orbl::TParsedCommand parsed = orbl::ParseArguments(arguments);
     const orbl::TCommandVerb verb = parsed.Command.Verb;
-    if (parsed.Ok && verb != orbl::TCommandVerb::Help && verb != orbl::TCommandVerb::Version &&
-        !orbl::IsDriveCommand(parsed.Command)) {
+    if (parsed.Ok && (verb == orbl::TCommandVerb::Start || verb == orbl::TCommandVerb::Options)) {
       std::fputs("orbl3: no display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", stderr);
       return 1;
     }

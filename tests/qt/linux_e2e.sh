@@ -94,7 +94,7 @@ answer '^Close Drive$'
 xdotool key ctrl+shift+F9
 check "E:'s hot key opens its door" within logged "sr1 eject"
 orbl3 lock E
-check "lock E: locks sr1" grep -qx "sr1 lock 1" "$ORBL_FAKE_CDROM/log"
+check "lock E: locks sr1" logged "sr1 lock 1"
 check "while locked, sr1's guard is held" bash -c "! flock -n \"$XDG_RUNTIME_DIR/orbelle/sr1.guard\" true"
 usage() {  # each argument is one command line that must end as a usage error
   local line
