@@ -6,8 +6,8 @@
 #   tests/qt/run-with-display.sh [--tray] [--bus] [--sound] COMMAND...
 # --tray   an XEmbed tray host (trayer);
 # --bus    a session bus of its own, which doubles as the system bus;
-# --sound  a PulseAudio server of its own: PULSE_SERVER names it, PULSE_SINK
-#          is a null sink whose monitor "beeps.monitor" records what played.
+# --sound  a PulseAudio server of its own (PULSE_SERVER names it) whose only
+#          sink is a null sink, "beeps": its monitor records what played.
 # The command may source within.sh beside this script.
 set -euo pipefail
 tray=0 bus=0 sound=0
@@ -59,7 +59,7 @@ if [ "$sound" = 1 ]; then
     --load="module-native-protocol-unix socket=$work/pulse.sock auth-anonymous=1" \
     --load="module-null-sink sink_name=beeps rate=48000 channels=1" &
   pids+=($!)
-  export PULSE_SERVER=unix:$work/pulse.sock PULSE_SINK=beeps
+  export PULSE_SERVER=unix:$work/pulse.sock
   within pactl info >/dev/null 2>&1 || { cat "$work/pulse.log" >&2; exit 1; }
 fi
 
