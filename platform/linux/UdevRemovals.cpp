@@ -65,7 +65,11 @@ std::vector<std::byte> VolumeRemovalBroadcast(char letter) {
 }
 
 UdevRemovals::UdevRemovals(CdromIo& io, std::function<void(char letter)> onRemoval)
-    : io_(io), onRemoval_(std::move(onRemoval)), udev_(::udev_new()) {
+    : io_(io), onRemoval_(std::move(onRemoval)) {}
+
+void UdevRemovals::Start() {
+  if (udev_) return;
+  udev_ = ::udev_new();
   for (const std::string& name : io_.DriveNames()) {
     if (const std::optional<int> number = DriveNumber(name)) discs_[*number] = HoldsDisc(*number);
   }

@@ -36,14 +36,17 @@ std::vector<std::byte> VolumeRemovalBroadcast(char letter);
 
 class UdevRemovals {
  public:
-  // Remembers whether each drive holds a disc now. Without udev (no netlink
-  // socket, a container) Fd is -1 and only OwnEject reports.
+  // Reports our own ejects from the start, the others once Start has run.
   UdevRemovals(CdromIo& io, std::function<void(char letter)> onRemoval);
   ~UdevRemovals();
   UdevRemovals(const UdevRemovals&) = delete;
   UdevRemovals& operator=(const UdevRemovals&) = delete;
 
-  // To be watched for readability.
+  // Remembers whether each drive holds a disc now and listens to udev.
+  // Without udev (no netlink socket, a container) Fd stays -1 and only
+  // OwnEject reports.
+  void Start();
+  // To be watched for readability once started.
   int Fd() const { return fd_; }
   // Takes the waiting uevents and reports each removal among them.
   void HandleReadable();

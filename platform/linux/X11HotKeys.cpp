@@ -98,8 +98,14 @@ bool OnWaylandSession(const char* waylandDisplay, const char* sessionType) {
          (sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0);
 }
 
-X11HotKeys::X11HotKeys(Callback onHotKey) : onHotKey_(std::move(onHotKey)) {
-  // NOLINTNEXTLINE(concurrency-mt-unsafe): read once at start-up, before any thread.
+X11HotKeys::X11HotKeys(Callback onHotKey) : onHotKey_(std::move(onHotKey)) {}
+
+// Hot keys are registered once the icon is up, and a command that the running
+// program carries out needs none: the connection is made at the first need.
+void X11HotKeys::Connect() {
+  if (connectTried_) return;
+  connectTried_ = true;
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): the environment is set only before any thread.
   if (OnWaylandSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"))) return;
   int screen = 0;
   connection_ = xcb_connect(nullptr, &screen);
@@ -120,7 +126,8 @@ X11HotKeys::~X11HotKeys() {
   if (connection_) xcb_disconnect(connection_);
 }
 
-int X11HotKeys::Fd() const {
+int X11HotKeys::Fd() {
+  Connect();
   return connection_ && xcb_connection_has_error(connection_) == 0
              ? xcb_get_file_descriptor(connection_)
              : -1;

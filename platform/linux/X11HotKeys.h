@@ -37,7 +37,8 @@ class X11HotKeys final : public platform::HotKeys {
  public:
   using Callback = std::function<void(platform::WindowHandle window, int id)>;
 
-  // Connects to $DISPLAY; without one, or on Wayland, every Register fails.
+  // Connects to $DISPLAY at the first Register or Fd; without a display, or
+  // on Wayland, every Register fails.
   explicit X11HotKeys(Callback onHotKey);
   ~X11HotKeys() override;
   X11HotKeys(const X11HotKeys&) = delete;
@@ -53,7 +54,7 @@ class X11HotKeys final : public platform::HotKeys {
 
   // To be watched for readability; -1 without a display or once the
   // connection has broken (the watcher should stop then).
-  int Fd() const;
+  int Fd();
   // Calls the callback once per hot key press; a held key's repeats do not.
   // Register and Unregister call it too for presses that arrived while they
   // waited for the server.
@@ -68,6 +69,7 @@ class X11HotKeys final : public platform::HotKeys {
     std::vector<std::uint16_t> variants;
   };
 
+  void Connect();
   std::vector<xcb_keycode_t> KeycodesOf(std::uint32_t keysym) const;
   std::uint16_t NumLockMask() const;
   void Ungrab(const std::vector<xcb_keycode_t>& keycodes,
@@ -78,6 +80,7 @@ class X11HotKeys final : public platform::HotKeys {
   void KeyPressed(xcb_keycode_t keycode, std::uint16_t state, xcb_timestamp_t time);
 
   Callback onHotKey_;
+  bool connectTried_ = false;
   xcb_connection_t* connection_ = nullptr;
   xcb_key_symbols_t* symbols_ = nullptr;
   xcb_window_t root_ = 0;

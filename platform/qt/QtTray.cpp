@@ -32,30 +32,26 @@ QIcon MenuPicture(const std::string& image) {
 }  // namespace
 
 QtTray::QtTray(QtWindowSystem& /*windows*/, Mode mode) : mode_(mode) {
+  if (mode_ != Mode::Automatic) return;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (mode_ == Mode::XEmbed || !bus.isConnected()) return;
-  // A host that starts (again) wants the icon registered anew.
-  watcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus,
-                                                   QDBusServiceWatcher::WatchForOwnerChange);
-  QObject::connect(
-      watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
-      [this](const QString& /*service*/, const QString& /*old*/, const QString& owner) {
-        const auto onTaskbarCreated = events_.onTaskbarCreated;
-        if (!owner.isEmpty() && onTaskbarCreated) onTaskbarCreated();
-      });
-}
-
-QtTray::~QtTray() = default;
-
-bool QtTray::StatusNotifierHostRegistered() {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
+  if (!bus.isConnected()) return;
+  // Asked now, answered while the program sets up.
   QDBusMessage get = QDBusMessage::createMethodCall(
       kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
   constexpr int kAnswerWithinMs = 1000;
-  const QDBusMessage reply = bus.call(get, QDBus::Block, kAnswerWithinMs);
+  hostQuestion_ = bus.asyncCall(get, kAnswerWithinMs);
+}
+
+QtTray::~QtTray() = default;
+
+// Qt picks one of the two ways once for the process, on a question of its own
+// at the first icon; ours is asked once too, so that this half stays in step.
+bool QtTray::StatusNotifierHostRegistered() {
+  if (!hostQuestion_) return false;
+  hostQuestion_->waitForFinished();
+  const QDBusMessage reply = hostQuestion_->reply();
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
   return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
@@ -65,7 +61,10 @@ bool QtTray::AddIcon(platform::WindowHandle /*owner*/, const std::string& icon,
   events_ = std::move(events);
   statusNotifier_ =
       mode_ == Mode::StatusNotifier || (mode_ == Mode::Automatic && StatusNotifierHostRegistered());
-  if (!statusNotifier_ && !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  if (!statusNotifier_ && !QSystemTrayIcon::isSystemTrayAvailable()) {
+    WatchForHosts();
+    return false;
+  }
   if (!icon_) {
     icon_ = std::make_unique<QSystemTrayIcon>();
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
@@ -75,7 +74,23 @@ bool QtTray::AddIcon(platform::WindowHandle /*owner*/, const std::string& icon,
   icon_->setToolTip(Shown(tip));
   icon_->setContextMenu(statusNotifier_ ? exported_.data() : nullptr);
   icon_->show();
+  WatchForHosts();
   return true;
+}
+
+// A host that starts (again) wants the icon registered anew. Watched from the
+// first AddIcon on, after the icon: the watch's round trip need not hold it up.
+void QtTray::WatchForHosts() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (watcher_ || mode_ == Mode::XEmbed || !bus.isConnected()) return;
+  watcher_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus,
+                                                   QDBusServiceWatcher::WatchForOwnerChange);
+  QObject::connect(
+      watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
+      [this](const QString& /*service*/, const QString& /*old*/, const QString& owner) {
+        const auto onTaskbarCreated = events_.onTaskbarCreated;
+        if (!owner.isEmpty() && onTaskbarCreated) onTaskbarCreated();
+      });
 }
 
 bool QtTray::DeleteIcon() {

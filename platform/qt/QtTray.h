@@ -9,12 +9,14 @@
 //   menu at the pointer; a double-click is one.
 #pragma once
 
+#include <QDBusPendingCall>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +31,8 @@ class QtWindowSystem;
 class QtTray final : public platform::Tray {
  public:
   enum class Mode { Automatic, StatusNotifier, XEmbed };
-  // `mode`: how the desktop shows icons; Automatic asks the session bus at
-  // each AddIcon.
+  // `mode`: how the desktop shows icons; Automatic asks the session bus,
+  // once for the process.
   explicit QtTray(QtWindowSystem& windows, Mode mode = Mode::Automatic);
   ~QtTray() override;
   QtTray(const QtTray&) = delete;
@@ -55,14 +57,16 @@ class QtTray final : public platform::Tray {
                       platform::WindowHandle owner) override;
   platform::Point CursorPos() const override;
 
-  // Whether a StatusNotifierItem host shows icons on the session bus now.
-  static bool StatusNotifierHostRegistered();
   // The icon while it is added, and the menu the host is given; null otherwise.
   QSystemTrayIcon* Icon() const { return icon_.get(); }
   QMenu* ExportedMenu() const { return exported_; }
   bool StatusNotifierMode() const { return statusNotifier_; }
 
  private:
+  // Whether a StatusNotifierItem host showed icons on the session bus when
+  // the program started.
+  bool StatusNotifierHostRegistered();
+  void WatchForHosts();
   void OnActivated(QSystemTrayIcon::ActivationReason reason);
   void OnExportedMenuShowing();
   QMenu* MenuOf(platform::MenuHandle menu) const;
@@ -72,6 +76,8 @@ class QtTray final : public platform::Tray {
   std::unique_ptr<QSystemTrayIcon> icon_;
   platform::TrayEvents events_;
   std::unique_ptr<QDBusServiceWatcher> watcher_;
+  // Automatic mode's question to the session bus, asked at construction.
+  std::optional<QDBusPendingCall> hostQuestion_;
   // The menus the core made, by handle; sub-menus belong to their parents.
   std::vector<std::unique_ptr<QMenu>> topMenus_;
   std::map<std::uintptr_t, QPointer<QMenu>> menus_;

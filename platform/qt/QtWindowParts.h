@@ -30,6 +30,9 @@ QString Shown(const std::string& text);
 QImage ResourceImage(const std::string& name);
 // An icon of the program's resources in all its sizes; null when there is none.
 QIcon ResourceIcon(const std::string& name);
+// The images of an ICO file whose every image is a 32-bit bitmap with alpha;
+// empty for any other file and for bytes that end early.
+std::vector<QImage> Ico32Images(const QByteArray& bytes);
 
 struct QtWindowSystem::Control {
   std::uintptr_t handle = 0;

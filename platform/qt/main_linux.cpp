@@ -117,21 +117,29 @@ int main(int argc, char** argv) {
   lnx::X11HotKeys hotKeys([&windows](platform::WindowHandle window, int id) {
     windows.Post(window, platform::msg::kHotKey, static_cast<std::uint64_t>(id), 0);
   });
+  // Their display connection is made as the first is registered, after the
+  // icon is up, and watched from the loop's first turn.
   QSocketNotifier* keysNotifier = nullptr;
-  keysNotifier = watch(hotKeys.Fd(), [&hotKeys, &keysNotifier] {
-    hotKeys.HandleReadable();
-    // A broken display connection is watched no more.
-    if (hotKeys.Fd() < 0 && keysNotifier != nullptr) keysNotifier->setEnabled(false);
+  QTimer::singleShot(0, [&hotKeys, &keysNotifier, &watch] {
+    keysNotifier = watch(hotKeys.Fd(), [&hotKeys, &keysNotifier] {
+      hotKeys.HandleReadable();
+      // A broken display connection is watched no more.
+      if (hotKeys.Fd() < 0 && keysNotifier != nullptr) keysNotifier->setEnabled(false);
+    });
   });
 
   lnx::SystemCdromIo cdrom;
   // A disc taken out, with the button or by our own eject (which the kernel
-  // does not report), reaches every window as the volume's removal.
+  // does not report), reaches every window as the volume's removal. udev is
+  // joined once the loop runs, after the icon is up.
   lnx::UdevRemovals removals(cdrom, [&windows](char letter) {
     windows.PostToAll(platform::msg::kDeviceChange, platform::msg::kDbtDeviceRemoveComplete, 1,
                       lnx::VolumeRemovalBroadcast(letter));
   });
-  watch(removals.Fd(), [&removals] { removals.HandleReadable(); });
+  QTimer::singleShot(0, [&removals, &watch] {
+    removals.Start();
+    watch(removals.Fd(), [&removals] { removals.HandleReadable(); });
+  });
   lnx::LinuxDrives drives(cdrom, runtime, [&removals](char letter) { removals.OwnEject(letter); });
 
   // A run of beeps shares one stream, which goes back once the loop runs again.

@@ -238,6 +238,7 @@ TEST(UdevRemovals, EachDiscLeavingIsOneRemovalWhetherTheButtonOrWeEjectedIt) {
   status = kStatusDiscOk;
   std::vector<char> removed;
   UdevRemovals removals(io, [&](char letter) { removed.push_back(letter); });
+  removals.Start();
   LinuxDrives drives(io, "", [&](char letter) { removals.OwnEject(letter); });
   const UdevProperties change = {{"SUBSYSTEM", "block"},
                                  {"DEVTYPE", "disk"},

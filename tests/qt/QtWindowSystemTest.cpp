@@ -9,6 +9,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
+#include <QEventLoop>
+#include <QFile>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -22,6 +26,7 @@
 
 #include "platform/qt/QtSystem.h"
 #include "platform/qt/QtTray.h"
+#include "platform/qt/QtWindowParts.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "tests/contract/WindowSystemContract.h"
 
@@ -189,6 +194,31 @@ TEST(QtWindowSystem, MakesAWindowsControlsAtItsFirstShowingFromWhatWasSet) {
   EXPECT_EQ(static_cast<QAbstractSpinBox*>(ws.ControlWidget(field))->text(), "3");
 }
 
+// The program's icons are read without the image format plugins: each size
+// as the plugin reads it, and nothing from bytes cut short (the last one
+// within its colours, not its unread mask) or of other kinds.
+TEST(QtWindowSystem, ReadsTheProgramsIconsAsTheImageFormatPluginDoes) {
+  const auto bytesOf = [](const char* name) {
+    QFile file(QStringLiteral(":/pictures/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray icon = bytesOf("TRAY");
+  const std::vector<QImage> images = Ico32Images(icon);
+  QImageReader reader(QStringLiteral(":/pictures/TRAY"), "ico");
+  ASSERT_EQ(static_cast<int>(images.size()), reader.imageCount());
+  for (const QImage& image : images) {
+    const QImage expected = reader.read();
+    EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              expected.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        << image.width();
+    reader.jumpToNextImage();
+  }
+  for (const qsizetype size : {qsizetype{5}, qsizetype{60}, qsizetype{200}, icon.size() - 600}) {
+    EXPECT_TRUE(Ico32Images(icon.first(size)).empty()) << size;
+  }
+  EXPECT_TRUE(Ico32Images(bytesOf("FRMMAIN_N16_BMP_BITMAP_32")).empty());
+}
+
 // A plain window has no dialog keys of its own. A posted close goes through
 // onMessage first, as WM_CLOSE does; a message to no window is refused.
 TEST(QtWindowSystem, EscEnterAndAPostedCloseReachWhatTheWindowSays) {
@@ -269,7 +299,8 @@ TEST(QtWindowSystem, SystemMessagesGoToEveryWindowNowOrLater) {
 
 // A host of exported menus shows the menu itself: while the program refuses
 // (it does not call TrackPopupMenu), the items are there but disabled. A
-// chosen item runs after the menu has closed.
+// chosen item runs after the menu has closed. A host that starts (again) is
+// the program's to hear of, as a restarted taskbar is on Windows.
 TEST(QtTray, TheExportedMenuFollowsTheProgramsAnswerAndTheIconsClicksMapByMode) {
   QtWindowSystem ws;
   for (const auto mode : {QtTray::Mode::StatusNotifier, QtTray::Mode::XEmbed}) {
@@ -286,12 +317,24 @@ TEST(QtTray, TheExportedMenuFollowsTheProgramsAnswerAndTheIconsClicksMapByMode) 
       if (admit && exported) tray.TrackPopupMenu(menu, {0, 0}, {});
     };
     events.onDoubleClick = [&] { clicks.push_back("double"); };
+    QEventLoop hostStarted;
+    events.onTaskbarCreated = [&] {
+      clicks.push_back("host");
+      hostStarted.quit();
+    };
     EXPECT_EQ(tray.AddIcon({}, "TRAY", "tip", events), exported) << "no XEmbed host here";
     const platform::MenuHandle sub = tray.AddSubMenu(menu, "Open");
     tray.AddMenuItem(sub, "D:", [] {});
     tray.AddSeparator(menu);
     tray.AddMenuItem(menu, "Exit", [&] { ++chosen; });
     if (!exported) continue;
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    ASSERT_TRUE(QDBusConnection::sessionBus().registerService(watcher));
+    QTimer::singleShot(5000, &hostStarted, &QEventLoop::quit);
+    hostStarted.exec();
+    QDBusConnection::sessionBus().unregisterService(watcher);
+    EXPECT_EQ(clicks, std::vector<std::string>{"host"});
+    clicks.clear();
     QMenu* shown = tray.ExportedMenu();
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(tray.Icon()->contextMenu(), shown);
