@@ -81,8 +81,8 @@ QImage Dib32(const QByteArray& bytes, qsizetype header, qsizetype pixels, bool i
   bool alpha = false;
   for (int y = 0; y < height; ++y) {
     // Rows of blue, green, red, alpha: QImage's own order.
-    const char* row = bytes.constData() + pixels + y * rowBytes;
-    std::memcpy(image.scanLine(height - 1 - y), row, static_cast<std::size_t>(rowBytes));
+    const QByteArrayView row = QByteArrayView(bytes).sliced(pixels + y * rowBytes, rowBytes);
+    std::memcpy(image.scanLine(height - 1 - y), row.data(), static_cast<std::size_t>(rowBytes));
     for (qsizetype x = 3; x < rowBytes && !alpha; x += 4) alpha = row[x] != 0;
   }
   if (iconEntry && !alpha) return {};
