@@ -9,7 +9,7 @@
 #
 # Every run starts both programs, one after the other (which one first
 # alternates), each measured start after a throwaway start and end of the
-# bare program; then both idle side by side and end by SIGTERM in the same
+# same program; then both idle side by side and end by SIGTERM in the same
 # order. Figures are what this machine gave; none of them fails the script.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -95,10 +95,12 @@ declare -A lpid
 
 . "$root/scripts/bench-measure.sh"
 
-# Starts SUBJECT after a throwaway start of the bare program and records its
-# exec -> dock time; its process id goes to lpid.
+# Starts SUBJECT after a throwaway start of its own and records its exec ->
+# dock time; its process id goes to lpid. The throwaway start brings its files
+# into memory: this kernel pages out file pages left untouched for about a
+# second (DAMON reclaim), and the other program's turn takes longer than that.
 measured_start() {  # RUN SUBJECT
-  ask "start ${path[bare]}"
+  ask "start ${path[$2]}"
   read -r _ warm _ <<<"$answer"
   ask "term $warm"
   sleep 0.5
