@@ -117,28 +117,13 @@ int main(int argc, char** argv) {
   lnx::X11HotKeys hotKeys([&windows](platform::WindowHandle window, int id) {
     windows.Post(window, platform::msg::kHotKey, static_cast<std::uint64_t>(id), 0);
   });
-  // Their display connection is made as the first is registered, after the
-  // icon is up, and watched from the loop's first turn.
-  QSocketNotifier* keysNotifier = nullptr;
-  QTimer::singleShot(0, [&hotKeys, &keysNotifier, &watch] {
-    keysNotifier = watch(hotKeys.Fd(), [&hotKeys, &keysNotifier] {
-      hotKeys.HandleReadable();
-      // A broken display connection is watched no more.
-      if (hotKeys.Fd() < 0 && keysNotifier != nullptr) keysNotifier->setEnabled(false);
-    });
-  });
 
   lnx::SystemCdromIo cdrom;
   // A disc taken out, with the button or by our own eject (which the kernel
-  // does not report), reaches every window as the volume's removal. udev is
-  // joined once the loop runs, after the icon is up.
+  // does not report), reaches every window as the volume's removal.
   lnx::UdevRemovals removals(cdrom, [&windows](char letter) {
     windows.PostToAll(platform::msg::kDeviceChange, platform::msg::kDbtDeviceRemoveComplete, 1,
                       lnx::VolumeRemovalBroadcast(letter));
-  });
-  QTimer::singleShot(0, [&removals, &watch] {
-    removals.Start();
-    watch(removals.Fd(), [&removals] { removals.HandleReadable(); });
   });
   lnx::LinuxDrives drives(cdrom, runtime, [&removals](char letter) { removals.OwnEject(letter); });
 
@@ -160,12 +145,9 @@ int main(int argc, char** argv) {
   qt::QtConsole console;
 
   // Shutdown, sleep and log-off reach every window at once, as Windows'
-  // broadcasts do; logind waits while its inhibitor is held. The system bus
-  // is joined once the loop runs, after the icon is up: connecting and taking
-  // the inhibitor are round trips the icon need not wait for.
+  // broadcasts do; logind waits while its inhibitor is held.
   const auto deliver = [&windows](const platform::Message& message) { windows.SendToAll(message); };
   std::optional<qt::LogindEvents> logind;
-  QTimer::singleShot(0, [&logind, &deliver] { logind.emplace(deliver); });
   windows.SetShutdownBlockProbe([&logind] { return logind && logind->InhibitorHeld(); });
   qt::XsmpLogOff logOff(deliver);
   logOff.Attach(application);
@@ -175,6 +157,22 @@ int main(int argc, char** argv) {
   lnx::TerminationSignals termination(
       [&windows] { windows.Post(windows.ApplicationWindow(), platform::msg::kClose, 0, 0); });
   watch(termination.Fd(), [&termination] { termination.HandleReadable(); });
+
+  // The icon goes up first thing in RunProgram. What it need not wait for is
+  // joined once the loop runs: the system bus (connecting and taking logind's
+  // inhibitor are round trips), udev with a look at every drive, and the hot
+  // keys' display connection, made as the first key is registered.
+  QSocketNotifier* keysNotifier = nullptr;
+  QTimer::singleShot(0, [&logind, &deliver, &removals, &hotKeys, &keysNotifier, &watch] {
+    logind.emplace(deliver);
+    removals.Start();
+    watch(removals.Fd(), [&removals] { removals.HandleReadable(); });
+    keysNotifier = watch(hotKeys.Fd(), [&hotKeys, &keysNotifier] {
+      hotKeys.HandleReadable();
+      // A broken display connection is watched no more.
+      if (hotKeys.Fd() < 0 && keysNotifier != nullptr) keysNotifier->setEnabled(false);
+    });
+  });
 
   platform::Platform platform{windows, tray,   atoms,  instanceLock, hotKeys,  drives,
                               drives,  drives, drives, sound,        settings, autostart,
